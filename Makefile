@@ -1,0 +1,40 @@
+# stochvar: the two everyday commands are `make demo` and `make test`.
+.PHONY: all setup build build-asan demo test test-default test-asan bench fuzz format clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+build: setup
+	cmake --preset default
+	cmake --build --preset default
+
+build-asan: setup
+	cmake --preset asan
+	cmake --build --preset asan
+
+demo: build
+	./build/default/bin/quickstart
+
+test-default: build
+	ctest --preset default
+
+test-asan: build-asan
+	ctest --preset asan
+
+test: test-default test-asan
+
+bench: build
+	@for b in build/default/bin/bench_*; do echo "== $$b"; $$b; done
+
+fuzz: setup
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	bash scripts/run-fuzzers.sh build/fuzz
+
+format:
+	find stochvar apps tests bench examples -name '*.h' -o -name '*.cpp' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and fuzzing stochvar need.
+# Does nothing when every package is already installed.
+set -euo pipefail
+
+PACKAGES=(
+    build-essential
+    cmake
+    ninja-build
+    pkg-config
+    clang
+    libclang-rt-dev
+    libgtest-dev
+    libgmock-dev
+    libbenchmark-dev
+    nlohmann-json3-dev
+    qt6-base-dev
+    libgl-dev
+    fonts-dejavu-core
+)
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$pkg")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,20 @@
+#pragma once
+
+// The integer types and truth values of the framework's interfaces, kept under their
+// framework names so that the library's signatures read as documented.
+
+#include <cstdint>
+
+namespace stochvar {
+
+using BOOL = int;
+using UINT = unsigned int;
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+
+inline constexpr BOOL FALSE = 0;
+inline constexpr BOOL TRUE = 1;
+
+} // namespace stochvar

@@ -1,0 +1,131 @@
+#include <stochvar/model/Dist.h>
+
+#include <stochvar/module/HostHooks.h>
+
+namespace stochvar {
+
+STOCHVAR_IMPLEMENT_SERIAL(CDist, CObject, 1)
+
+CExOr CDist::m_ExOr;
+
+CDist::CDist() {
+    m_Params.SetSize(PARAM_COUNT);
+    FillKeywordTables();
+}
+
+CDist::CDist(CDist** ppReference, CString strName, CDist* pSource) {
+    if (pSource == nullptr) {
+        m_bCanChange = TRUE;
+        m_ppReference = ppReference;
+        m_strVarName = std::move(strName);
+        m_dAxisMin = 0.0;
+        m_dAxisMax = 1.0;
+        m_bAutoAxis = TRUE;
+        m_nCurParam = 0;
+        m_nParamCombi = 0;
+        m_Params.SetSize(PARAM_COUNT);
+    } else {
+        CopyContents(pSource);
+    }
+    FillKeywordTables();
+    m_nType = DIST_FIXED;
+    m_nParamCombiCount = 1;
+}
+
+CDist::~CDist() = default;
+
+void CDist::FillKeywordTables() {
+    m_ParamNames.RemoveAll();
+    for (const char* keyword : kParamKeywords) {
+        m_ParamNames.Add(keyword);
+    }
+    m_DistNames.RemoveAll();
+    for (const char* keyword : kDistKeywords) {
+        m_DistNames.Add(keyword);
+    }
+}
+
+void CDist::CopyContents(CDist* pSource) {
+    m_ppReference = pSource->m_ppReference;
+    m_strVarName = pSource->m_strVarName;
+    m_bCanChange = pSource->m_bCanChange;
+    if (pSource->m_nType == m_nType) {
+        m_nCurParam = pSource->m_nCurParam;
+        m_nParamCombi = pSource->m_nParamCombi;
+    } else {
+        m_nCurParam = 0;
+        m_nParamCombi = 0;
+    }
+    m_dAxisMin = pSource->m_dAxisMin;
+    m_dAxisMax = pSource->m_dAxisMax;
+    m_bAutoAxis = pSource->m_bAutoAxis;
+    m_Params.SetSize(PARAM_COUNT);
+    for (int nParam = 0; nParam < PARAM_COUNT; ++nParam) {
+        m_Params[nParam] = pSource->GetParamValue(nParam);
+    }
+    m_CategoryNames.Copy(pSource->m_CategoryNames);
+    m_Frequencies.Copy(pSource->m_Frequencies);
+    m_Probabilities.Copy(pSource->m_Probabilities);
+}
+
+void CDist::ListParams(const InputTypeTable& inputTypes, int nParamCombi, CString& strLabel,
+                       CUIntArray* pIds) const {
+    pIds->RemoveAll();
+    strLabel.Empty();
+    if (nParamCombi < 0 || nParamCombi >= static_cast<int>(inputTypes.size())) {
+        return;
+    }
+    for (UINT nParam : inputTypes[static_cast<std::size_t>(nParamCombi)]) {
+        pIds->Add(nParam);
+        strLabel += "/" + m_ParamNames[static_cast<int>(nParam)];
+    }
+}
+
+void CDist::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) {
+    static const InputTypeTable kInputTypes = {{PARAM_MEAN}};
+    ListParams(kInputTypes, nParamCombi, strLabel, pIds);
+}
+
+CDistStatus CDist::CheckParamValue(int nParam, double dValue) {
+    CDistStatus status;
+    // Written as "not greater than zero" so that NaN is refused too.
+    if (nParam == PARAM_STDDEV && !(dValue > 0.0)) {
+        status.SetError("StdDev is less than (or equal to) 0");
+    } else if (nParam == PARAM_COV && !(dValue > 0.0)) {
+        status.SetError("CoV is less than (or equal to) 0");
+    }
+    return status;
+}
+
+CDistStatus CDist::CheckCombination(int /*nParamCombi*/) { return CDistStatus(); }
+
+CDistStatus CDist::CalcBasePar(int /*nParamCombi*/) { return CDistStatus(); }
+
+double CDist::GetDensity(double /*x*/) { return 1.0; }
+
+double CDist::GetCumulative(double x) { return x <= m_Params[PARAM_MEAN] ? 0.0 : 1.0; }
+
+double CDist::GetInverse(double /*p*/) { return m_Params[PARAM_MEAN]; }
+
+double CDist::GetRandom(CExOr* pExOr) {
+    CExOr& generator = pExOr != nullptr ? *pExOr : m_ExOr;
+    return GetInverse(generator.GetRandom());
+}
+
+void CDist::SetAutoAxis() {
+    m_dAxisMin = m_Params[PARAM_MEAN] - 1.0;
+    m_dAxisMax = m_Params[PARAM_MEAN] + 1.0;
+}
+
+CDist* CDist::CreateCopy() { return new CDist(m_ppReference, m_strVarName, this); }
+
+CDist* CDist::ChangeDistribution() {
+    CDist* pResult = GetHostHooks().changeDistribution(this);
+    if (pResult != nullptr && pResult != this) {
+        pResult->UpdateReferenceVariable();
+        delete this;
+    }
+    return pResult != nullptr ? pResult : this;
+}
+
+} // namespace stochvar

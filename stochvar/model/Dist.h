@@ -1,0 +1,130 @@
+#pragma once
+
+// CDist: a stochastic variable. Base class of every distribution family and, by itself, the
+// fixed (deterministic) kind, whose value is the MEAN slot.
+//
+// A variable holds sixteen parameter slots indexed by parameter id (Keywords.h), the active input
+// type (a numbered set of parameters from which CalcBasePar derives the family's base
+// parameters), the editing cursor within that input type, chart axis settings, its name, and the
+// three category containers that the discrete family fills. Checks and conversions return a
+// CDistStatus; nothing here throws or shows a message by itself.
+//
+// The data members are public, as the editor and the hosts read and write them directly
+// (input type, cursor, axis settings).
+
+#include <stochvar/framework/Array.h>
+#include <stochvar/framework/Object.h>
+#include <stochvar/framework/String.h>
+#include <stochvar/model/DistStatus.h>
+#include <stochvar/model/Keywords.h>
+#include <stochvar/simulation/ExOr.h>
+
+#include <initializer_list>
+#include <vector>
+
+namespace stochvar {
+
+class CDist : public CObject {
+    STOCHVAR_DECLARE_SERIAL(CDist)
+
+public:
+    // For the framework: an empty fixed variable to be filled by Serialize.
+    CDist();
+    // Without a source: a fresh fixed variable with the given reference slot and name (MEAN 0).
+    // With a source: a copy of the source's contents (CopyContents); slot and name are ignored.
+    CDist(CDist** ppReference, CString strName, CDist* pSource);
+    ~CDist() override;
+
+    CDist(const CDist&) = delete;
+    CDist& operator=(const CDist&) = delete;
+
+    // Parameters and names.
+    void SetParamValue(int nParam, double dValue) { m_Params[nParam] = dValue; }
+    double GetParamValue(int nParam) const { return m_Params[nParam]; }
+    int GetParamCombiCount() const { return m_nParamCombiCount; }
+    // Empties ids, appends the parameter ids the input type asks for, in entry order, and sets
+    // the label to "/" + keyword for each id. An unknown input type gives an empty list and label.
+    virtual void GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds);
+    CString GetVarName() const { return m_strVarName; }
+    void SetVarName(CString strName) { m_strVarName = std::move(strName); }
+    CString GetVarTypeName() const { return m_DistNames[m_nType]; }
+    BOOL CanChange() const { return m_bCanChange; }
+    void SetCanChange(BOOL bCanChange) { m_bCanChange = bCanChange; }
+
+    // The host's reference slot: the editor re-points it when it replaces this variable.
+    void SetReferenceVariable(CDist** ppReference) { m_ppReference = ppReference; }
+    // Writes this variable's address into the reference slot (nothing when there is none).
+    void UpdateReferenceVariable() {
+        if (m_ppReference != nullptr) {
+            *m_ppReference = this;
+        }
+    }
+
+    // Checks and conversion.
+    virtual CDistStatus CheckParamValue(int nParam, double dValue);
+    virtual CDistStatus CheckCombination(int nParamCombi);
+    virtual CDistStatus CalcBasePar(int nParamCombi);
+    CDistStatus CalcBasePar() { return CalcBasePar(m_nParamCombi); }
+
+    // Evaluation; never fails.
+    virtual double GetDensity(double x);
+    virtual double GetCumulative(double x);
+    virtual double GetInverse(double p);
+    // One value by inversion of a uniform number from pExOr, or from m_ExOr when null.
+    virtual double GetRandom(CExOr* pExOr = nullptr);
+    // Recomputes the chart axis bounds from the parameters.
+    virtual void SetAutoAxis();
+
+    // A new variable of the same class with this one's contents and reference slot.
+    virtual CDist* CreateCopy();
+
+    // Lets the user edit this variable (selection dialog, through the host hooks) and returns
+    // the variable to use from then on. When the editor produced another object, that object
+    // takes over the reference slot and this variable is deleted: callers must continue with the
+    // returned pointer. Without an editor the variable comes back unchanged.
+    virtual CDist* ChangeDistribution();
+
+    // The type keyword table, in type-id order; belongs to this variable.
+    CStringArray* GetPossibleDistributions() { return &m_DistNames; }
+    // A new variable of type nType built from this one (name, slot, flags, axis, parameters and
+    // categories carried over); null for a type id outside 0 to 10. Owned by the caller.
+    CDist* CreateNewDist(int nType);
+
+    // The shared default generator, used by GetRandom when no generator is given.
+    static CExOr m_ExOr;
+
+    // Data members, in the documented order.
+    int m_nType = DIST_FIXED;
+    CDoubleArray m_Params;
+    int m_nCurParam = 0;
+    int m_nParamCombi = 0;
+    BOOL m_bCanChange = TRUE;
+    CDoubleArray m_Probabilities;
+    CDoubleArray m_Frequencies;
+    CStringArray m_CategoryNames;
+    BOOL m_bAutoAxis = TRUE;
+    double m_dAxisMin = 0.0;
+    double m_dAxisMax = 1.0;
+    CDist** m_ppReference = nullptr;
+    CString m_strVarName;
+    CStringArray m_ParamNames;
+    CStringArray m_DistNames;
+    int m_nParamCombiCount = 1;
+
+protected:
+    // Copies reference slot, name, may-change flag, input type and cursor (only between
+    // variables of the same type, otherwise both become 0), axis settings, the 16 parameters
+    // and the three category containers. Leaves type, input-type count and keyword tables.
+    virtual void CopyContents(CDist* pSource);
+
+    // The input types of a family: for each input type number, the parameter ids it asks for.
+    using InputTypeTable = std::vector<std::vector<UINT>>;
+    // GetParamsList for a family whose input types are given by the table (the label rule).
+    void ListParams(const InputTypeTable& inputTypes, int nParamCombi, CString& strLabel,
+                    CUIntArray* pIds) const;
+
+private:
+    void FillKeywordTables();
+};
+
+} // namespace stochvar

@@ -1,0 +1,37 @@
+#pragma once
+
+// CExOr: uniform pseudo-random generator on [0, 1). Two streams combined by exclusive or: an
+// additive (Fibonacci) recurrence over the first two seeds modulo the prime 2^32 - 99, and a
+// linear congruential recurrence modulo 2^32 over the third seed. The three seeds are the whole
+// state, so a generator is copied, saved and restored by its seeds; every 32-bit value is an
+// admissible seed.
+
+#include <cstdint>
+
+namespace stochvar {
+
+class CExOr {
+public:
+    static constexpr std::uint32_t kDefaultSeed1 = 699570728;  // 0x29B29A28
+    static constexpr std::uint32_t kDefaultSeed2 = 398267609;  // 0x17BD14D9
+    static constexpr std::uint32_t kDefaultSeed3 = 1044576128; // 0x3E42F780
+
+    CExOr();
+    CExOr(std::uint32_t nSeed1, std::uint32_t nSeed2, std::uint32_t nSeed3);
+    CExOr(const CExOr& other) = default;
+    CExOr& operator=(const CExOr& other) = default;
+    virtual ~CExOr() = default;
+
+    void SetDefaultSeed();
+    void SetSeed(std::uint32_t nSeed1, std::uint32_t nSeed2, std::uint32_t nSeed3);
+
+    // Advances both streams by one step; the result lies in [0, 1 - 2^-32].
+    double GetRandom();
+
+private:
+    std::uint32_t m_nSeed1; // older term of the additive stream
+    std::uint32_t m_nSeed2; // newer term of the additive stream
+    std::uint32_t m_nSeed3; // state of the congruential stream
+};
+
+} // namespace stochvar

@@ -1,0 +1,16 @@
+#pragma once
+
+// Umbrella header of the stochvar core library.
+
+#include <stochvar/framework/Array.h>
+#include <stochvar/framework/Object.h>
+#include <stochvar/framework/String.h>
+#include <stochvar/framework/Types.h>
+#include <stochvar/model/Dist.h>
+#include <stochvar/model/DistStatus.h>
+#include <stochvar/model/Keywords.h>
+#include <stochvar/module/HostHooks.h>
+#include <stochvar/numerics/MachineConstant.h>
+#include <stochvar/numerics/StdNormal.h>
+#include <stochvar/simulation/ExOr.h>
+#include <stochvar/families/Normal.h>
