@@ -1,10 +1,16 @@
 #include <stochvar/families/FamilyRules.h>
 
+#include <stochvar/numerics/MachineConstant.h>
+
+#include <cmath>
+
 namespace stochvar::family_rules {
 
 namespace {
 
 constexpr double kAxisSpreadInStdDevs = 5.0;
+constexpr int kSmallestNonzero = 1; // MachineConstant index of 1e-307
+constexpr int kHalfSpacing = 3;     // MachineConstant index of 8.8817841970012e-16
 
 } // namespace
 
@@ -24,6 +30,52 @@ void SetLowerBoundAxis(CDist& dist) {
         dist.m_dAxisMin = dist.GetParamValue(PARAM_LOWER_BOUND);
         dist.m_dAxisMax = M + kAxisSpreadInStdDevs * S;
     }
+}
+
+void SetIntervalAxis(CDist& dist, double dMarginFraction) {
+    const double L = dist.GetParamValue(PARAM_LOWER_BOUND);
+    const double U = dist.GetParamValue(PARAM_UPPER_BOUND);
+    if (L < U) {
+        const double d = (U - L) * dMarginFraction;
+        dist.m_dAxisMin = L - d;
+        dist.m_dAxisMax = U + d;
+    } else {
+        dist.CDist::SetAutoAxis();
+    }
+}
+
+bool StepCov(CDist& dist, CDistStatus& status, ECovDivisor divisor, ECovFallback fallback) {
+    const double M = dist.GetParamValue(PARAM_MEAN);
+    if (MachineConstant(kHalfSpacing) < std::fabs(M)) {
+        const double divisorValue = divisor == ECovDivisor::MeanMagnitude ? std::fabs(M) : M;
+        dist.SetParamValue(PARAM_COV, dist.GetParamValue(PARAM_STDDEV) / divisorValue);
+        return true;
+    }
+    if (fallback == ECovFallback::KeepAndWarn) {
+        status.SetWarning(kMsgCovNotCalculated);
+    }
+    return false;
+}
+
+CDistStatus AcceptAnyCombination(CDist& dist, int nParamCombi) {
+    return dist.CDist::CheckCombination(nParamCombi);
+}
+
+bool RefuseMeanNotAboveLowerBound(const CDist& dist, CDistStatus& status) {
+    // Written as "not above" so that a NaN on either side is refused too.
+    if (!(dist.GetParamValue(PARAM_MEAN) > dist.GetParamValue(PARAM_LOWER_BOUND))) {
+        status.SetError(kMsgLowerBoundAboveMean);
+        return true;
+    }
+    return false;
+}
+
+bool RefuseScaleNotPositive(double dScale, CDistStatus& status) {
+    if (dScale <= MachineConstant(kSmallestNonzero)) {
+        status.SetError(kMsgLambdaNotPositive);
+        return true;
+    }
+    return false;
 }
 
 } // namespace stochvar::family_rules

@@ -1,10 +1,17 @@
 #pragma once
 
-// Rules shared by several families, written once: automatic axis bounds and the COV step.
+// Rules shared by several families, written once: automatic axis bounds, the COV step, the
+// combination check of the families that test everything in their conversion, and the checks
+// and texts that several conversions share.
 
 #include <stochvar/model/Dist.h>
 
 namespace stochvar::family_rules {
+
+// Texts shared by several families.
+inline constexpr const char* kMsgCovNotCalculated = "CoV could not be calculated.";
+inline constexpr const char* kMsgLowerBoundAboveMean = "Lower bound is larger than mean.";
+inline constexpr const char* kMsgLambdaNotPositive = "Lambda must be positive.";
 
 // Chart axis centred on the mean: [M - 5 S, M + 5 S] when S > 0; otherwise (S <= 0 or NaN) the
 // bounds stay as they are.
@@ -12,5 +19,34 @@ void SetMeanCentredAxis(CDist& dist);
 
 // Chart axis starting at the lower bound: [L, M + 5 S] when S > 0; otherwise the bounds stay.
 void SetLowerBoundAxis(CDist& dist);
+
+// Chart axis over a finite support: when L < U, with d = (U - L) * dMarginFraction, the bounds
+// are [L - d, U + d]; otherwise (U <= L or NaN) the fixed kind's rule [M - 1, M + 1] applies.
+void SetIntervalAxis(CDist& dist, double dMarginFraction);
+
+// How the COV step divides the standard deviation: by the mean as it is (COV carries the sign of
+// the mean) or by its magnitude (COV is never negative).
+enum class ECovDivisor { SignedMean, MeanMagnitude };
+
+// What the COV step does when the mean is too close to zero for a ratio: COV keeps its previous
+// value, silently or with the warning kMsgCovNotCalculated.
+enum class ECovFallback { KeepSilently, KeepAndWarn };
+
+// The COV step: if MachineConstant(3) < |M|, COV = S / M (or S / |M|), read from the MEAN and
+// STDDEV slots; otherwise COV keeps its value and, with KeepAndWarn, the status gets the warning.
+// A NaN mean counts as too close to zero. Returns true when COV was written.
+bool StepCov(CDist& dist, CDistStatus& status, ECovDivisor divisor, ECovFallback fallback);
+
+// The combination check of the families whose conversion makes all the tests: the fixed kind's
+// check, which accepts every input type.
+CDistStatus AcceptAnyCombination(CDist& dist, int nParamCombi);
+
+// Refuses a mean at or below the lower bound (or either NaN) with the error
+// kMsgLowerBoundAboveMean. Returns true when refused; the slots are not touched.
+bool RefuseMeanNotAboveLowerBound(const CDist& dist, CDistStatus& status);
+
+// Refuses a scale at or below MachineConstant(1) with the error kMsgLambdaNotPositive (a NaN
+// scale is not refused). Returns true when refused; the slots are not touched.
+bool RefuseScaleNotPositive(double dScale, CDistStatus& status);
 
 } // namespace stochvar::family_rules
