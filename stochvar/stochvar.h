@@ -13,4 +13,10 @@
 #include <stochvar/numerics/MachineConstant.h>
 #include <stochvar/numerics/StdNormal.h>
 #include <stochvar/simulation/ExOr.h>
+#include <stochvar/families/Exponential.h>
+#include <stochvar/families/Gumbel.h>
+#include <stochvar/families/LogNormal.h>
 #include <stochvar/families/Normal.h>
+#include <stochvar/families/Rayleigh.h>
+#include <stochvar/families/Triangular.h>
+#include <stochvar/families/Uniform.h>

@@ -1,0 +1,142 @@
+#include <stochvar/families/LogNormal.h>
+
+#include <stochvar/families/FamilyRules.h>
+#include <stochvar/numerics/MachineConstant.h>
+#include <stochvar/numerics/StdNormal.h>
+
+#include <cmath>
+
+namespace stochvar {
+
+STOCHVAR_IMPLEMENT_SERIAL(CLogNormal, CDist, 0)
+
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
+constexpr int kParamCombiCount = 3;
+constexpr double kAxisMarginInStdDevs = 0.1;
+constexpr double kAxisSpreadInStdDevs = 5.0;
+
+using family_rules::ECovDivisor;
+using family_rules::ECovFallback;
+
+} // namespace
+
+CLogNormal::CLogNormal(CDist** ppReference, CString strName, CDist* pSource)
+    : CDist(ppReference, std::move(strName), pSource) {
+    m_nParamCombiCount = kParamCombiCount;
+    m_nType = DIST_LOGNORMAL;
+    if (pSource == nullptr) {
+        m_nParamCombi = 0;
+        m_Params[PARAM_MEAN] = kDefaultMean;
+        m_Params[PARAM_STDDEV] = kDefaultStdDev;
+        m_Params[PARAM_LOWER_BOUND] = kDefaultLowerBound;
+        CalcBasePar(0);
+        m_bAutoAxis = TRUE;
+    } else {
+        CopyContents(pSource);
+    }
+}
+
+void CLogNormal::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) {
+    static const InputTypeTable kInputTypes = {
+        {PARAM_MEAN, PARAM_STDDEV, PARAM_LOWER_BOUND},
+        {PARAM_MEAN, PARAM_COV, PARAM_LOWER_BOUND},
+        {PARAM_EPSILON, PARAM_KSI, PARAM_LOWER_BOUND},
+    };
+    ListParams(kInputTypes, nParamCombi, strLabel, pIds);
+}
+
+CDistStatus CLogNormal::CheckCombination(int nParamCombi) {
+    const double M = m_Params[PARAM_MEAN];
+    const double L = m_Params[PARAM_LOWER_BOUND];
+    CDistStatus status;
+    // Comparisons are written so that NaN fails them.
+    if (nParamCombi == 0) {
+        if (!(m_Params[PARAM_STDDEV] > 0.0)) {
+            status.SetError("Std must be positive.");
+        } else if (!(M > L)) {
+            status.SetError("Mean value must be larger than lower bound.");
+        }
+    } else if (nParamCombi == 1) {
+        if (std::fabs(M) < MachineConstant(3)) {
+            status.SetError("Mean value must be different from zero when CoV is given as input.");
+        } else if (!(M > L)) {
+            status.SetError("Mean value must be larger than lower bound.");
+        }
+    } else if (nParamCombi == 2) {
+        if (!(m_Params[PARAM_EPSILON] > 0.0)) {
+            status.SetError("Parameter epsilon must be positive.");
+        }
+    }
+    return status;
+}
+
+void CLogNormal::CalcEpsilonKsi() {
+    const double shiftedMean = m_Params[PARAM_MEAN] - m_Params[PARAM_LOWER_BOUND];
+    const double ratio = m_Params[PARAM_STDDEV] / shiftedMean;
+    const double epsilon = std::sqrt(std::log(1.0 + ratio * ratio));
+    m_Params[PARAM_EPSILON] = epsilon;
+    m_Params[PARAM_KSI] = std::log(shiftedMean) - 0.5 * (epsilon * epsilon);
+}
+
+CDistStatus CLogNormal::CalcBasePar(int nParamCombi) {
+    // A mean too close to zero leaves COV as it was, without a message.
+    CDistStatus ignored;
+    if (nParamCombi == 0) {
+        family_rules::StepCov(*this, ignored, ECovDivisor::SignedMean, ECovFallback::KeepSilently);
+        CalcEpsilonKsi();
+    } else if (nParamCombi == 1) {
+        // Signed on purpose: only the square of STDDEV / (MEAN - L) enters the conversion.
+        m_Params[PARAM_STDDEV] = m_Params[PARAM_MEAN] * m_Params[PARAM_COV];
+        CalcEpsilonKsi();
+    } else if (nParamCombi == 2) {
+        const double epsilon = m_Params[PARAM_EPSILON];
+        const double L = m_Params[PARAM_LOWER_BOUND];
+        const double M = std::exp(m_Params[PARAM_KSI] + 0.5 * (epsilon * epsilon)) + L;
+        m_Params[PARAM_MEAN] = M;
+        m_Params[PARAM_STDDEV] = (M - L) * std::sqrt(std::exp(epsilon * epsilon) - 1.0);
+        family_rules::StepCov(*this, ignored, ECovDivisor::SignedMean, ECovFallback::KeepSilently);
+    }
+    return CDistStatus();
+}
+
+double CLogNormal::GetDensity(double x) {
+    const double L = m_Params[PARAM_LOWER_BOUND];
+    if (x <= L) {
+        return 0.0;
+    }
+    const double epsilon = m_Params[PARAM_EPSILON];
+    const double d = x - L;
+    const double z = (std::log(d) - m_Params[PARAM_KSI]) / epsilon;
+    return std::exp(-0.5 * (z * z)) / (std::sqrt(kTwoPi) * d * epsilon);
+}
+
+double CLogNormal::GetCumulative(double x) {
+    const double L = m_Params[PARAM_LOWER_BOUND];
+    if (x <= L) {
+        return 0.0;
+    }
+    const double z = (std::log(x - L) - m_Params[PARAM_KSI]) / m_Params[PARAM_EPSILON];
+    return StdNormal(STDNORMAL_CDF, z);
+}
+
+double CLogNormal::GetInverse(double p) {
+    // Outside 0 < p < 1 the standard normal inverse saturates at -1000 or +1000, which gives the
+    // lower bound (up to a vanishing term) or a huge, possibly infinite, value.
+    const double z = StdNormal(STDNORMAL_INVERSE, p);
+    return std::exp(z * m_Params[PARAM_EPSILON] + m_Params[PARAM_KSI]) +
+           m_Params[PARAM_LOWER_BOUND];
+}
+
+void CLogNormal::SetAutoAxis() {
+    const double S = m_Params[PARAM_STDDEV];
+    if (S > 0.0) {
+        m_dAxisMin = m_Params[PARAM_LOWER_BOUND] - kAxisMarginInStdDevs * S;
+        m_dAxisMax = m_Params[PARAM_MEAN] + kAxisSpreadInStdDevs * S;
+    }
+}
+
+CDist* CLogNormal::CreateCopy() { return new CLogNormal(m_ppReference, m_strVarName, this); }
+
+} // namespace stochvar
