@@ -1,0 +1,193 @@
+#include <stochvar/simulation/Nataf.h>
+
+#include <stochvar/model/Dist.h>
+#include <stochvar/numerics/StdNormal.h>
+#include <stochvar/simulation/GaussHermite.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace stochvar {
+
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
+
+// The quadrature of one variable: nodes u_j, weights W_j and the variable's values
+// x_j = F^-1(Phi(u_j)).
+struct SQuadrature {
+    double u[kGaussHermOrder];
+    double W[kGaussHermOrder];
+    double x[kGaussHermOrder];
+};
+
+void EvaluateAtNodes(CDist* pDist, SQuadrature& q) {
+    GaussHerm(kGaussHermOrder, q.u, q.W, 1.0 / std::sqrt(kTwoPi));
+    for (int j = 0; j < kGaussHermOrder; ++j) {
+        q.x[j] = pDist->GetInverse(StdNormal(STDNORMAL_CDF, q.u[j]));
+    }
+}
+
+bool HasSpread(const SQuadrature& q) {
+    const auto [low, high] = std::minmax_element(std::begin(q.x), std::end(q.x));
+    return *low != *high;
+}
+
+// The fixed and discrete kinds keep no moments in their MEAN and STDDEV slots; other families
+// do once converted, unless the slots were never filled or were filled with nonsense.
+bool HasStoredMoments(const CDist* pDist) {
+    const double mu = pDist->GetParamValue(PARAM_MEAN);
+    const double sigma = pDist->GetParamValue(PARAM_STDDEV);
+    return pDist->m_nType != DIST_FIXED && pDist->m_nType != DIST_DISCRETE && std::isfinite(mu) &&
+           std::isfinite(sigma) && sigma > 0.0;
+}
+
+// Mean and standard deviation of the quadrature values, normalised by the weights' sum.
+void QuadratureMoments(const SQuadrature& q, double* pdMean, double* pdStdDev) {
+    double sumW = 0.0;
+    double sumWx = 0.0;
+    for (int j = 0; j < kGaussHermOrder; ++j) {
+        sumW += q.W[j];
+        sumWx += q.W[j] * q.x[j];
+    }
+    const double mu = sumWx / sumW;
+    double sumWd2 = 0.0;
+    for (int j = 0; j < kGaussHermOrder; ++j) {
+        const double d = q.x[j] - mu;
+        sumWd2 += q.W[j] * d * d;
+    }
+    *pdMean = mu;
+    *pdStdDev = std::sqrt(sumWd2 / sumW);
+}
+
+bool IsIndependentPair(const double* c) {
+    for (int k = 1; k <= kNatafOrder; ++k) {
+        if (c[k] != 0.0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+double IntegerPower(double r, int k) { return std::pow(r, static_cast<double>(k)); }
+
+} // namespace
+
+void HermiteCoefficients(CDist* pDist, int nCount, double* pCoeffs) {
+    nCount = std::min(nCount, kHermiteCount);
+    std::fill(pCoeffs, pCoeffs + nCount, 0.0);
+
+    SQuadrature q;
+    EvaluateAtNodes(pDist, q);
+    if (!HasSpread(q)) {
+        return;
+    }
+    double mu = pDist->GetParamValue(PARAM_MEAN);
+    double sigma = pDist->GetParamValue(PARAM_STDDEV);
+    if (!HasStoredMoments(pDist)) {
+        QuadratureMoments(q, &mu, &sigma);
+        if (!(sigma > 0.0) || !std::isfinite(sigma)) {
+            return;
+        }
+    }
+
+    double He[kHermiteCount];
+    for (int j = 0; j < kGaussHermOrder; ++j) {
+        const double z = (q.x[j] - mu) / sigma;
+        HermitePolynomials(nCount, He, q.u[j]);
+        for (int k = 0; k < nCount; ++k) {
+            pCoeffs[k] += q.W[j] * z * He[k];
+        }
+    }
+}
+
+void NatafSeriesCoefficients(const double* a, const double* b, double* c) {
+    c[0] = 0.0;
+    double factorial = 1.0;
+    for (int k = 1; k <= kNatafOrder; ++k) {
+        factorial *= static_cast<double>(k);
+        c[k] = a[k] * b[k] / factorial;
+    }
+}
+
+double NatafValue(const double* c, double r) {
+    double g = 0.0;
+    for (int k = 1; k <= kNatafOrder; ++k) {
+        g += c[k] * IntegerPower(r, k);
+    }
+    return g;
+}
+
+double NatafSlope(const double* c, double r) {
+    double slope = 0.0;
+    for (int k = 1; k <= kNatafOrder; ++k) {
+        slope += static_cast<double>(k) * c[k] * IntegerPower(r, k - 1);
+    }
+    return slope;
+}
+
+double LimitCorr(double dCorr) {
+    if (dCorr >= kCorrLimit) {
+        return kCorrLimit;
+    }
+    if (dCorr <= -kCorrLimit) {
+        return -kCorrLimit;
+    }
+    return dCorr;
+}
+
+double NatafInvert(const double* c, double dCorrX, int* pnSteps, int* pnError) {
+    *pnSteps = 0;
+    *pnError = 0;
+    if (IsIndependentPair(c)) {
+        *pnError = dCorrX != 0.0 ? 1 : 0;
+        return 0.0;
+    }
+    double r = dCorrX;
+    for (int step = 1;; ++step) {
+        *pnSteps = step;
+        const double delta = (dCorrX - NatafValue(c, r)) / NatafSlope(c, r);
+        if (!std::isfinite(delta)) {
+            *pnError = 1;
+            break;
+        }
+        r = r + delta;
+        if (step == kNatafMaxSteps) {
+            *pnError = 1;
+            std::printf("No convergence in nataf after 50 itterations\n");
+            break;
+        }
+        if (std::fabs(delta) <= kNatafTolerance) {
+            break;
+        }
+    }
+    return LimitCorr(r);
+}
+
+void Nataf(int bXSpace, CDist* pDist1, CDist* pDist2, double* pdCorrU, double* pdCorrX,
+           int* pnError) {
+    *pnError = 0;
+    double a[kHermiteCount];
+    double b[kHermiteCount];
+    double c[kNatafOrder + 1];
+    HermiteCoefficients(pDist1, kHermiteCount, a);
+    HermiteCoefficients(pDist2, kHermiteCount, b);
+    NatafSeriesCoefficients(a, b, c);
+    if (bXSpace == 0) {
+        *pdCorrX = LimitCorr(NatafValue(c, *pdCorrU));
+    } else {
+        int nSteps = 0;
+        *pdCorrU = NatafInvert(c, *pdCorrX, &nSteps, pnError);
+    }
+}
+
+void NatafRange(CDist* pDist1, CDist* pDist2, double* pdMin, double* pdMax) {
+    int nError = 0;
+    double dCorrU = -1.0;
+    Nataf(0, pDist1, pDist2, &dCorrU, pdMin, &nError);
+    dCorrU = 1.0;
+    Nataf(0, pDist1, pDist2, &dCorrU, pdMax, &nError);
+}
+
+} // namespace stochvar

@@ -1,0 +1,78 @@
+#pragma once
+
+// The Nataf mapping between the correlation of two variables (X-space) and the correlation of
+// their underlying standard normal variables (U-space).
+//
+// Each variable is expanded in probabilists' Hermite polynomials of its standard normal
+// argument U: a_k = E[Z He_k(U)] with Z = (F^-1(Phi(U)) - mu) / sigma, evaluated with the
+// 20-point Gauss-Hermite rule. By Mehler's expansion of the bivariate normal density the X-space
+// correlation of a pair is g(r) = sum_{k=1..10} c_k r^k with c_k = a_k b_k / k!, r being the
+// U-space correlation. g is summed directly (U to X) or inverted by Newton's method (X to U).
+// Every result is held inside [-kCorrLimit, kCorrLimit].
+//
+// Nothing is cached: every call recomputes the coefficients from the variables' current
+// parameters.
+
+namespace stochvar {
+
+class CDist;
+
+// Hermite coefficients a_0 .. a_10 of one variable.
+inline constexpr int kHermiteCount = 11;
+// Highest power of the series g.
+inline constexpr int kNatafOrder = 10;
+// Bound on the magnitude of every mapped correlation.
+inline constexpr double kCorrLimit = 0.9999999999;
+// Newton iteration of the inversion: step limit and tolerance on the step.
+inline constexpr int kNatafMaxSteps = 50;
+inline constexpr double kNatafTolerance = 1e-8;
+
+// Fills pCoeffs[0..nCount-1] with the Hermite coefficients of the variable (nCount <= 11).
+//
+// The standardisation reads the variable's stored MEAN and STDDEV slots. Where those do not
+// describe the variable, its mean and standard deviation are taken from the same 20 quadrature
+// values instead: for the fixed and discrete kinds (whose conversions maintain neither slot)
+// and for any variable whose stored standard deviation is not a positive finite number or whose
+// stored mean is not finite. A variable without spread (all 20 quadrature values equal: a fixed
+// value, a discrete variable with one category, a family with a zero or NaN standard deviation
+// whose inverse collapses to one value) has all coefficients 0, so no NaN ever leaves here for
+// such a variable.
+void HermiteCoefficients(CDist* pDist, int nCount, double* pCoeffs);
+
+// Series coefficients c[0..10] of a pair from the Hermite coefficients a and b of its two
+// variables: c_k = a_k * b_k / k!, k! built as a running product; c[0] = 0 (order 0 plays no
+// part).
+void NatafSeriesCoefficients(const double* a, const double* b, double* c);
+
+// g(r) and g'(r) of the series c[0..10]; powers are formed as r raised to an integer exponent.
+double NatafValue(const double* c, double r);
+double NatafSlope(const double* c, double r);
+
+// Holds a correlation inside [-kCorrLimit, kCorrLimit].
+double LimitCorr(double dCorr);
+
+// Solves g(r) = dCorrX for r by Newton's method starting at r = dCorrX, and returns the limited
+// root. *pnSteps receives the number of Newton steps taken and *pnError 1 when the iteration
+// ended at step 50 (with the diagnostic line "No convergence in nataf after 50 itterations" on
+// the standard output), else 0.
+//
+// Two cases outside the Newton iteration proper:
+// - A pair in which one variable has no spread has g = 0 for every r: its variables are
+//   independent whatever the U-space value, so the result is 0 (no steps); *pnError is 1 when
+//   dCorrX is not 0, as no U-space value reproduces it.
+// - Should a step not be a finite number (a vanishing slope far outside [-1, 1]), the iteration
+//   stops at the last iterate with *pnError 1.
+double NatafInvert(const double* c, double dCorrX, int* pnSteps, int* pnError);
+
+// The mapping for the pair (pDist1, pDist2). bXSpace zero: reads *pdCorrU and writes the
+// limited g(*pdCorrU) to *pdCorrX. bXSpace nonzero: reads *pdCorrX and writes the U-space value
+// to *pdCorrU (NatafInvert). *pnError is set to 0 first and to 1 when the inversion failed;
+// the value that is read is left as it was.
+void Nataf(int bXSpace, CDist* pDist1, CDist* pDist2, double* pdCorrU, double* pdCorrX,
+           int* pnError);
+
+// Admissible X-space range of the pair: the limited g(-1) and g(+1), each from a mapping run of
+// its own.
+void NatafRange(CDist* pDist1, CDist* pDist2, double* pdMin, double* pdMax);
+
+} // namespace stochvar
