@@ -20,3 +20,7 @@
 #include <stochvar/families/Rayleigh.h>
 #include <stochvar/families/Triangular.h>
 #include <stochvar/families/Uniform.h>
+#include <stochvar/simulation/Corr.h>
+#include <stochvar/simulation/DistCollection.h>
+#include <stochvar/simulation/GaussHermite.h>
+#include <stochvar/simulation/Nataf.h>

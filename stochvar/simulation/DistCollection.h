@@ -1,0 +1,147 @@
+#pragma once
+
+// CDistCollection: the variables that a host analyses together, the correlations between them,
+// and the state of a correlated Monte Carlo run over them.
+//
+// Ownership: the collection holds variable pointers without owning them (whoever adds a variable
+// deletes it, also after ResetContents or destruction of the collection); it owns its SCorr
+// entries and its simulation buffers; it borrows the generator given to InitSimulation and a
+// stratum table supplied by the caller.
+//
+// Sampling follows the Nataf model: independent standard normal values (plain or Latin
+// hypercube) are correlated with the Cholesky factor of the U-space correlation matrix, mapped
+// through Phi and then through each variable's inverse cumulative function.
+
+#include <stochvar/framework/Array.h>
+#include <stochvar/framework/Types.h>
+#include <stochvar/simulation/Corr.h>
+
+namespace stochvar {
+
+class CDist;
+class CExOr;
+
+class CDistCollection {
+public:
+    CDistCollection();
+    // Deep copy: CreateCopy of every variable (owned by whoever owns the new collection), a copy
+    // of every entry (all fields unchanged, so the entries keep the source's variable pointers
+    // while their indices address the copies), the run state with the shared generator pointer,
+    // and copies of the simulation buffers, which the copy owns (a caller's stratum table
+    // included).
+    explicit CDistCollection(CDistCollection* pSource);
+    // Deletes the entries and the buffers the collection owns; no variable.
+    ~CDistCollection();
+
+    CDistCollection(const CDistCollection&) = delete;
+    CDistCollection& operator=(const CDistCollection&) = delete;
+
+    // Empties both lists (the variables stay alive), frees the buffers, forgets the generator
+    // and leaves the collection not initialised.
+    void ResetContents();
+
+    // Variables.
+    // The variable at the index; null for an index outside 0 .. GetCount() - 1.
+    CDist* GetDist(int nIndex) const;
+    // Appends the pointer, without any check.
+    void AddDist(CDist* pDist);
+    // Stores the pointer at nIndex, growing the list with null slots when needed. Returns TRUE
+    // when the index existed before, FALSE when the list had to grow. The variable formerly at
+    // the index is neither deleted nor returned. A negative index stores nothing (FALSE).
+    BOOL SetDist(int nIndex, CDist* pDist);
+    int GetCount() const { return m_Dists.GetCount(); }
+    // The lists themselves, for the editor, which changes them directly.
+    CArray<CDist*, CDist*>* GetDistArray() { return &m_Dists; }
+    CArray<SCorr*, SCorr*>* GetCorrArray() { return &m_Corrs; }
+
+    // Runs the property sheet on this collection (through the host hooks) and returns TRUE when
+    // it was closed with OK. An empty collection returns FALSE at once; without an editor the
+    // result is FALSE.
+    BOOL ChangeDistCollection();
+
+    // Correlations.
+    // Adds an entry between two variables of the collection; dCorr is an X-space value when
+    // bXSpace is nonzero, else a U-space value. An X-space value outside the pair's admissible
+    // range is set to the nearer bound with a warning box; the other space's value is mapped.
+    // Nothing is added (and nothing shown) when either variable is not in the collection.
+    // An existing entry for the pair is not replaced.
+    void SetCorr(CDist* pDist1, CDist* pDist2, double dCorr, BOOL bXSpace);
+    // Checks an entry's X-space value (when given in X-space) against the range of the variables
+    // at its indices, corrects it with a warning box if needed, and recomputes the derived value
+    // from the given one. Returns FALSE when the entry was corrected, else TRUE. An entry with an
+    // index that addresses no variable (-1, beyond the list, or a null slot) is left untouched
+    // and gives TRUE.
+    BOOL CheckCorr(SCorr* pCorr);
+
+    // Simulation.
+    // Prepares a run of nSamples joint samples drawn from pExOr (not null; borrowed for the
+    // run), with Latin hypercube sampling when bLatinHypercube is nonzero. pStrata is an optional
+    // stratum table of the caller (at least nSamples ints per variable, taken on trust, never
+    // cleared nor freed); without it the collection uses a zero-filled table of its own.
+    //
+    // The U-space matrix has a unit diagonal and, for each entry in list order, the entry's
+    // dCorrU between its two variables (a later entry for a pair overrides an earlier one). It is
+    // factored as L L^T, row by row (column-oriented Cholesky), whenever the list is not empty.
+    //
+    // Decisions taken here:
+    // - Entries that pair a variable with itself, or whose indices address no variable of the
+    //   run, are skipped: the diagonal stays 1 and nothing is written outside the matrix.
+    // - A pivot that is not positive, or not a number, fails the factorisation: the error box
+    //   "Negative definit correlation matrix starting at row j" is shown and the collection is
+    //   left not initialised, also when an earlier run had been ready, so that GetSample never
+    //   reads a partial factor.
+    // - Buffers are sized by the first call and reused; a later call that needs more (more
+    //   variables, more samples under Latin hypercube sampling, or Latin hypercube sampling newly
+    //   switched on) reallocates them. They never shrink before ResetContents.
+    void InitSimulation(int nSamples, BOOL bLatinHypercube, CExOr* pExOr, int* pStrata = nullptr);
+
+    // Draws the next joint sample of the run: writes one value per variable of the run into
+    // pValues[0 .. n-1] in collection order, sets nSample to its number within the run (1 .. N)
+    // and returns TRUE. Takes exactly n draws from the generator, one per variable in index
+    // order. Returns FALSE, writing nothing, when the collection is not initialised, when the
+    // run is exhausted, or when the collection now holds fewer variables than the run was
+    // prepared for. Variables added after InitSimulation take no part until the next one.
+    // Allocates nothing.
+    BOOL GetSample(int& nSample, double* pValues);
+
+protected:
+    // Index of the first slot holding exactly this pointer; -1 when none does, always for null.
+    int GetIndex(CDist* pDist) const;
+
+private:
+    // Returns TRUE when *pdCorrX lies inside the admissible X-space range of the pair; otherwise
+    // moves it to the nearer bound, shows the warning box and returns FALSE.
+    static BOOL CheckRange(CDist* pDist1, CDist* pDist2, double* pdCorrX);
+    void CopyRunState(const CDistCollection& source);
+    void FreeBuffers();
+    void EnsureMatrixBuffers(int nDists);
+    void EnsureOwnStrata(int nInts);
+    void BuildCorrMatrix();
+    // Factors the matrix in place; returns the row at which a pivot fails, or -1.
+    int FactorCorrMatrix();
+    // The uniform number of variable nDist for the current sample, moved into an unused stratum
+    // under Latin hypercube sampling.
+    double DrawUniform(int nDist);
+
+public:
+    // Data members: the variables and entries, then the run state.
+    CArray<CDist*, CDist*> m_Dists;
+    CArray<SCorr*, SCorr*> m_Corrs;
+    int m_nSamples = 0;
+    BOOL m_bLatinHypercube = FALSE;
+    BOOL m_bExternalStrata = FALSE;
+    CExOr* m_pExOr = nullptr;
+    int m_nSample = 0;
+    BOOL m_bInitialized = FALSE;
+    int* m_pStrata = nullptr;        // the stratum table in use: the own one or the caller's
+    double* m_pCorrMatrix = nullptr; // n x n, row-major; the Cholesky factor in its lower triangle
+    double* m_pNormal = nullptr;     // n independent standard normal values
+
+private:
+    int m_nRunDists = 0;          // n of the current run
+    int m_nMatrixCapacity = 0;    // variables the matrix and the normal vector are sized for
+    int* m_pOwnStrata = nullptr;  // the collection's own stratum table
+    int m_nOwnStrataCapacity = 0; // ints it holds
+};
+
+} // namespace stochvar

@@ -1,0 +1,216 @@
+// Correlated sampling of a CDistCollection: run preparation (buffers, U-space matrix and its
+// Cholesky factor) and the drawing of joint samples.
+
+#include <stochvar/simulation/DistCollection.h>
+
+#include <stochvar/model/Dist.h>
+#include <stochvar/model/DistStatus.h>
+#include <stochvar/numerics/StdNormal.h>
+#include <stochvar/simulation/ExOr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+
+namespace stochvar {
+
+namespace {
+
+std::size_t Count(int n) { return n > 0 ? static_cast<std::size_t>(n) : 0; }
+
+std::size_t Count(int nRows, int nColumns) { return Count(nRows) * Count(nColumns); }
+
+} // namespace
+
+void CDistCollection::FreeBuffers() {
+    delete[] m_pCorrMatrix;
+    delete[] m_pNormal;
+    delete[] m_pOwnStrata;
+    m_pCorrMatrix = nullptr;
+    m_pNormal = nullptr;
+    m_pOwnStrata = nullptr;
+    m_pStrata = nullptr;
+    m_bExternalStrata = FALSE;
+    m_nMatrixCapacity = 0;
+    m_nOwnStrataCapacity = 0;
+    m_nRunDists = 0;
+}
+
+void CDistCollection::CopyRunState(const CDistCollection& source) {
+    m_nSamples = source.m_nSamples;
+    m_bLatinHypercube = source.m_bLatinHypercube;
+    m_bInitialized = source.m_bInitialized;
+    m_nSample = source.m_nSample;
+    m_pExOr = source.m_pExOr;
+    m_nRunDists = source.m_nRunDists;
+
+    if (source.m_pCorrMatrix != nullptr) {
+        m_nMatrixCapacity = source.m_nMatrixCapacity;
+        const std::size_t nElements = Count(m_nMatrixCapacity, m_nMatrixCapacity);
+        m_pCorrMatrix = new double[nElements];
+        std::copy_n(source.m_pCorrMatrix, nElements, m_pCorrMatrix);
+        m_pNormal = new double[Count(m_nMatrixCapacity)];
+        std::copy_n(source.m_pNormal, Count(m_nMatrixCapacity), m_pNormal);
+    }
+    // A caller's table is copied as far as the run reads it; the copy owns its table.
+    const int* pSourceStrata = source.m_bExternalStrata ? source.m_pStrata : source.m_pOwnStrata;
+    const int nStrataInts = source.m_bExternalStrata
+                                ? static_cast<int>(Count(source.m_nSamples, source.m_nRunDists))
+                                : source.m_nOwnStrataCapacity;
+    if (pSourceStrata != nullptr) {
+        m_nOwnStrataCapacity = nStrataInts;
+        m_pOwnStrata = new int[Count(nStrataInts)];
+        std::copy_n(pSourceStrata, Count(nStrataInts), m_pOwnStrata);
+    }
+    m_pStrata = m_pOwnStrata;
+    m_bExternalStrata = FALSE;
+}
+
+void CDistCollection::EnsureMatrixBuffers(int nDists) {
+    if (m_pCorrMatrix != nullptr && nDists <= m_nMatrixCapacity) {
+        return;
+    }
+    delete[] m_pCorrMatrix;
+    delete[] m_pNormal;
+    m_nMatrixCapacity = nDists;
+    m_pCorrMatrix = new double[Count(nDists, nDists)];
+    m_pNormal = new double[Count(nDists)];
+}
+
+void CDistCollection::EnsureOwnStrata(int nInts) {
+    if (m_pOwnStrata != nullptr && nInts <= m_nOwnStrataCapacity) {
+        return;
+    }
+    delete[] m_pOwnStrata;
+    m_nOwnStrataCapacity = nInts;
+    m_pOwnStrata = new int[Count(nInts)];
+}
+
+void CDistCollection::BuildCorrMatrix() {
+    const int n = m_nRunDists;
+    double* R = m_pCorrMatrix;
+    std::fill_n(R, Count(n, n), 0.0);
+    for (int i = 0; i < n; ++i) {
+        R[i * n + i] = 1.0;
+    }
+    // Entries are written into the lower triangle, which the factorisation reads.
+    for (const SCorr* pCorr : m_Corrs) {
+        const int nRow = std::max(pCorr->nIndex1, pCorr->nIndex2);
+        const int nColumn = std::min(pCorr->nIndex1, pCorr->nIndex2);
+        if (nColumn < 0 || nRow >= n || nRow == nColumn) {
+            continue;
+        }
+        R[nRow * n + nColumn] = pCorr->dCorrU;
+    }
+}
+
+int CDistCollection::FactorCorrMatrix() {
+    const int n = m_nRunDists;
+    double* L = m_pCorrMatrix;
+    for (int j = 0; j < n; ++j) {
+        double s = 0.0;
+        for (int k = 0; k < j; ++k) {
+            double dot = 0.0;
+            for (int m = 0; m < k; ++m) {
+                dot += L[j * n + m] * L[k * n + m];
+            }
+            const double t = (L[j * n + k] - dot) / L[k * n + k];
+            L[j * n + k] = t;
+            s += t * t;
+        }
+        const double d = L[j * n + j] - s;
+        if (!(d > 0.0)) { // a NaN pivot fails as well
+            return j;
+        }
+        L[j * n + j] = std::sqrt(d);
+    }
+    return -1;
+}
+
+void CDistCollection::InitSimulation(int nSamples, BOOL bLatinHypercube, CExOr* pExOr,
+                                     int* pStrata) {
+    m_pExOr = pExOr;
+    m_nSamples = nSamples;
+    m_bLatinHypercube = bLatinHypercube;
+    m_nRunDists = GetCount();
+    const int n = m_nRunDists;
+
+    EnsureMatrixBuffers(n);
+    BuildCorrMatrix();
+    if (!m_Corrs.IsEmpty()) {
+        const int nFailedRow = FactorCorrMatrix();
+        if (nFailedRow >= 0) {
+            CString strMessage;
+            strMessage.Format("Negative definit correlation matrix starting at row %d \n",
+                              nFailedRow);
+            CDistStatus status;
+            status.SetError(strMessage);
+            status.ShowMessage();
+            m_bInitialized = FALSE;
+            return;
+        }
+    }
+
+    m_bExternalStrata = pStrata != nullptr ? TRUE : FALSE;
+    if (m_bExternalStrata) {
+        m_pStrata = pStrata;
+    } else {
+        if (m_bLatinHypercube) {
+            const int nInts = static_cast<int>(Count(nSamples, n));
+            EnsureOwnStrata(nInts);
+            std::fill_n(m_pOwnStrata, Count(nInts), 0);
+        }
+        m_pStrata = m_pOwnStrata;
+    }
+    m_bInitialized = TRUE;
+    m_nSample = 0;
+}
+
+double CDistCollection::DrawUniform(int nDist) {
+    double v = m_pExOr->GetRandom();
+    if (!m_bLatinHypercube) {
+        return v;
+    }
+    const int N = m_nSamples;
+    const int m = m_nSample;
+    // Squeeze v into the room the N - m unused strata would fill if pushed together, then let
+    // every used stratum at or below it push it up by one stratum width.
+    v = v * (static_cast<double>(N - m) / static_cast<double>(N));
+    int* row = m_pStrata + Count(nDist, N);
+    int k = 0;
+    while (k < m && static_cast<double>(row[k]) < static_cast<double>(N) * v) {
+        v = v + 1.0 / static_cast<double>(N);
+        ++k;
+    }
+    // Record the stratum, keeping the used part of the row ascending.
+    const int s = static_cast<int>(static_cast<double>(N) * v);
+    std::memmove(row + k + 1, row + k, Count(m - k) * sizeof(int));
+    row[k] = s;
+    return v;
+}
+
+BOOL CDistCollection::GetSample(int& nSample, double* pValues) {
+    if (!m_bInitialized || m_nSample >= m_nSamples || GetCount() < m_nRunDists) {
+        return FALSE;
+    }
+    const int n = m_nRunDists;
+    double* z = m_pNormal;
+    for (int i = 0; i < n; ++i) {
+        z[i] = StdNormal(STDNORMAL_INVERSE, DrawUniform(i));
+    }
+    ++m_nSample;
+
+    const double* L = m_pCorrMatrix;
+    for (int i = 0; i < n; ++i) {
+        double y = 0.0;
+        for (int k = 0; k <= i; ++k) {
+            y += L[i * n + k] * z[k];
+        }
+        pValues[i] = m_Dists[i]->GetInverse(StdNormal(STDNORMAL_CDF, y));
+    }
+    nSample = m_nSample;
+    return TRUE;
+}
+
+} // namespace stochvar
