@@ -13,6 +13,7 @@
 #include <stochvar/numerics/MachineConstant.h>
 #include <stochvar/numerics/StdNormal.h>
 #include <stochvar/simulation/ExOr.h>
+#include <stochvar/families/Discrete.h>
 #include <stochvar/families/Exponential.h>
 #include <stochvar/families/Gumbel.h>
 #include <stochvar/families/LogNormal.h>
