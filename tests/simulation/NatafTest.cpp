@@ -1,0 +1,437 @@
+#include <stochvar/model/Dist.h>
+#include <stochvar/simulation/Nataf.h>
+
+#include "SimulationSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <string>
+
+using namespace stochvar;
+using namespace stochvar::testing;
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Epsilon (standard deviation of the logarithm) of the lognormal variables used below.
+double LogEpsilon(double mean, double stdDev) {
+    return std::sqrt(std::log(1.0 + (stdDev / mean) * (stdDev / mean)));
+}
+
+struct SSeries {
+    double a[kHermiteCount];
+    double b[kHermiteCount];
+    double c[kNatafOrder + 1];
+    SSeries(CDist* p1, CDist* p2) {
+        HermiteCoefficients(p1, kHermiteCount, a);
+        HermiteCoefficients(p2, kHermiteCount, b);
+        NatafSeriesCoefficients(a, b, c);
+    }
+};
+
+std::pair<DistPtr, DistPtr> NormalPair() { return {MakeNormal("X1"), MakeNormal("X2", 4.0, 0.5)}; }
+std::pair<DistPtr, DistPtr> UniformPair() { return {MakeUniform("U1"), MakeUniform("U2")}; }
+std::pair<DistPtr, DistPtr> ExponentialPair() {
+    return {MakeExponential("E1"), MakeExponential("E2", 2.5, 1.0)};
+}
+std::pair<DistPtr, DistPtr> UniformExponential() {
+    return {MakeUniform("U1", -2.0, 3.0), MakeExponential("E1")};
+}
+
+// The documented worked examples of the mapping; a negative step count is not documented.
+struct SDocumentedCase {
+    const char* name;
+    PairFactory makePair;
+    double rangeMin, rangeMax, rangeTolerance;
+    double corrX, corrU, corrUTolerance;
+    int steps;
+};
+
+class NatafDocumentedExamples : public ::testing::TestWithParam<SDocumentedCase> {};
+
+TEST_P(NatafDocumentedExamples, RangeMappedValueAndSteps) {
+    const SDocumentedCase& c = GetParam();
+    auto [p1, p2] = c.makePair();
+    double dMin = 0.0, dMax = 0.0;
+    NatafRange(p1.get(), p2.get(), &dMin, &dMax);
+    EXPECT_NEAR(dMin, c.rangeMin, c.rangeTolerance);
+    EXPECT_NEAR(dMax, c.rangeMax, c.rangeTolerance);
+
+    const SSeries series(p1.get(), p2.get());
+    int nSteps = 0, nError = -1;
+    const double dU = NatafInvert(series.c, c.corrX, &nSteps, &nError);
+    EXPECT_NEAR(dU, c.corrU, c.corrUTolerance);
+    EXPECT_EQ(nError, 0);
+    if (c.steps >= 0) {
+        EXPECT_EQ(nSteps, c.steps);
+    }
+
+    // The collection-level routine gives the same value and leaves the given one alone.
+    double dCorrU = 0.25, dCorrX = c.corrX;
+    Nataf(1, p1.get(), p2.get(), &dCorrU, &dCorrX, &nError);
+    EXPECT_EQ(dCorrU, dU);
+    EXPECT_EQ(dCorrX, c.corrX);
+    EXPECT_EQ(nError, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pairs, NatafDocumentedExamples,
+    ::testing::Values(
+        // The series for two normals exceeds 1 at r = +-1, so the range is the limit itself.
+        SDocumentedCase{"Normals", NormalPair, -kCorrLimit, kCorrLimit, 0.0, 0.5, 0.49997, 5e-6, 2},
+        SDocumentedCase{"Uniforms", UniformPair, -0.99997, 0.99997, 5e-6, 0.5, 0.51764, 5e-6, 3},
+        SDocumentedCase{"Exponentials", ExponentialPair, -0.6449, 0.9999, 5e-5, 0.5, 0.54662, 5e-6,
+                        -1},
+        SDocumentedCase{"UniformExponential", UniformExponential, -0.8660, 0.8660, 5e-5, 0.0, 0.0,
+                        1e-15, -1}),
+    CaseName);
+
+// Closed forms of the X-space correlation as a function of the U-space one, from the literature
+// on the Nataf model (Liu and Der Kiureghian 1986, Table 2 and the lognormal formulas; the
+// uniform pair is Pearson's 6/pi asin(r/2)). The mapping evaluates the approximate Phi^-1 of the
+// families (absolute error up to 4.5e-4) at the nodes of a tabulated rule that holds normal
+// moments to about 1e-3, and stops the series at order 10; agreement is observed to a few 1e-5
+// and 2e-4 leaves room without hiding a wrong coefficient (a missing 1/k! or a wrong
+// standardisation shifts values by 1e-2 or more).
+struct SClosedFormCase {
+    const char* name;
+    PairFactory makePair;
+    std::function<double(double)> corrX;
+};
+
+const double kEps1 = LogEpsilon(2.0, 0.6);
+const double kEps2 = LogEpsilon(5.0 - -1.0, 1.0); // shifted by its lower bound -1
+
+std::pair<DistPtr, DistPtr> NormalUniform() { return {MakeNormal("N"), MakeUniform("U", 2.0, 7.0)}; }
+std::pair<DistPtr, DistPtr> NormalLogNormal() {
+    return {MakeNormal("N", 1.0, 3.0), MakeLogNormal("L", 2.0, 0.6)};
+}
+std::pair<DistPtr, DistPtr> LogNormalPair() {
+    return {MakeLogNormal("L1", 2.0, 0.6), MakeLogNormal("L2", 5.0, 1.0, -1.0)};
+}
+
+class NatafClosedForms : public ::testing::TestWithParam<SClosedFormCase> {};
+
+TEST_P(NatafClosedForms, ForwardMappingMatchesTheExactRelation) {
+    const SClosedFormCase& c = GetParam();
+    auto [p1, p2] = c.makePair();
+    for (double rhoU : {-0.95, -0.6, -0.2, 0.0, 0.3, 0.7, 0.95}) {
+        double dCorrU = rhoU, dCorrX = 0.0;
+        int nError = -1;
+        Nataf(0, p1.get(), p2.get(), &dCorrU, &dCorrX, &nError);
+        EXPECT_NEAR(dCorrX, c.corrX(rhoU), 2e-4) << "rhoU = " << rhoU;
+        EXPECT_EQ(dCorrU, rhoU);
+        EXPECT_EQ(nError, 0);
+    }
+}
+
+TEST_P(NatafClosedForms, InversionRoundTrips) {
+    const SClosedFormCase& c = GetParam();
+    auto [p1, p2] = c.makePair();
+    for (double rhoX : {-0.5, -0.1, 0.2, 0.6, 0.8}) {
+        double dCorrU = 0.0, dCorrX = rhoX;
+        int nError = -1;
+        Nataf(1, p1.get(), p2.get(), &dCorrU, &dCorrX, &nError);
+        ASSERT_EQ(nError, 0);
+        EXPECT_NEAR(c.corrX(dCorrU), rhoX, 2e-4) << "rhoX = " << rhoX;
+        double dBack = 0.0;
+        Nataf(0, p1.get(), p2.get(), &dCorrU, &dBack, &nError);
+        // Newton stops once a step is below 1e-8; the slope of g is below 1.5 here.
+        EXPECT_NEAR(dBack, rhoX, 1e-8) << "rhoX = " << rhoX;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pairs, NatafClosedForms,
+    ::testing::Values(
+        SClosedFormCase{"NormalNormal", NormalPair, [](double r) { return r; }},
+        SClosedFormCase{"NormalUniform", NormalUniform,
+                        [](double r) { return std::sqrt(3.0 / kPi) * r; }},
+        SClosedFormCase{"UniformUniform", UniformPair,
+                        [](double r) { return 6.0 / kPi * std::asin(r / 2.0); }},
+        SClosedFormCase{"NormalLogNormal", NormalLogNormal,
+                        [](double r) {
+                            return r * kEps1 / std::sqrt(std::exp(kEps1 * kEps1) - 1.0);
+                        }},
+        SClosedFormCase{"LogNormalLogNormal", LogNormalPair,
+                        [](double r) {
+                            return (std::exp(r * kEps1 * kEps2) - 1.0) /
+                                   std::sqrt((std::exp(kEps1 * kEps1) - 1.0) *
+                                             (std::exp(kEps2 * kEps2) - 1.0));
+                        }}),
+    CaseName);
+
+// Extreme correlations of pairs with known values: two exponentials cannot be more negatively
+// correlated than 1 - pi^2/6 (reached by the antithetic pair), a uniform and an exponential no
+// more than sqrt(3)/2 in magnitude, a normal and a uniform no more than sqrt(3/pi).
+struct SExtremeCase {
+    const char* name;
+    PairFactory makePair;
+    double rangeMin, rangeMax;
+};
+
+class NatafExtremes : public ::testing::TestWithParam<SExtremeCase> {};
+
+TEST_P(NatafExtremes, RangeMatchesKnownBounds) {
+    const SExtremeCase& c = GetParam();
+    auto [p1, p2] = c.makePair();
+    double dMin = 0.0, dMax = 0.0;
+    NatafRange(p1.get(), p2.get(), &dMin, &dMax);
+    // Truncation of the series at order 10 leaves the ends about 1e-5 inside.
+    EXPECT_NEAR(dMin, c.rangeMin, 1e-4);
+    EXPECT_NEAR(dMax, c.rangeMax, 1e-4);
+    EXPECT_LE(dMax, kCorrLimit);
+    EXPECT_GE(dMin, -kCorrLimit);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pairs, NatafExtremes,
+    ::testing::Values(SExtremeCase{"Exponentials", ExponentialPair, 1.0 - kPi * kPi / 6.0, 1.0},
+                      SExtremeCase{"UniformExponential", UniformExponential, -std::sqrt(3.0) / 2.0,
+                                   std::sqrt(3.0) / 2.0},
+                      SExtremeCase{"NormalUniform", NormalUniform, -std::sqrt(3.0 / kPi),
+                                   std::sqrt(3.0 / kPi)},
+                      SExtremeCase{"Uniforms", UniformPair, -1.0, 1.0}),
+    CaseName);
+
+// For a variable with its own mean and standard deviation, a_0 = E[Z] = 0 and, by Parseval's
+// identity for the Hermite expansion, sum_k a_k^2 / k! = E[Z^2] = 1: a variable paired with
+// itself has g(1) = 1 up to the quadrature and truncation errors (observed up to 1.1e-4).
+struct SFamilyCase {
+    const char* name;
+    std::function<DistPtr()> make;
+};
+
+class HermiteCoefficientsOf : public ::testing::TestWithParam<SFamilyCase> {};
+
+TEST_P(HermiteCoefficientsOf, ZeroMeanAndUnitVariance) {
+    DistPtr dist = GetParam().make();
+    const SSeries series(dist.get(), dist.get());
+    EXPECT_NEAR(series.a[0], 0.0, 1e-4);
+    EXPECT_NEAR(NatafValue(series.c, 1.0), 1.0, 2e-4);
+    EXPECT_NEAR(NatafValue(series.c, 0.0), 0.0, 0.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, HermiteCoefficientsOf,
+    ::testing::Values(SFamilyCase{"Normal", [] { return MakeNormal("N", -3.0, 2.0); }},
+                      SFamilyCase{"Uniform", [] { return MakeUniform("U", -1.0, 4.0); }},
+                      SFamilyCase{"Exponential", [] { return MakeExponential("E", 0.5, 2.0); }},
+                      SFamilyCase{"LogNormal", [] { return MakeLogNormal("L", 2.0, 0.6); }}),
+    CaseName);
+
+TEST(HermiteCoefficients, NormalVariableIsLinearInItsArgument) {
+    DistPtr normal = MakeNormal("N", 10.0, 3.0);
+    double a[kHermiteCount];
+    HermiteCoefficients(normal.get(), kHermiteCount, a);
+    // Exactly linear but for the approximate Phi and Phi^-1 (documented values: a1 about
+    // 1.000026, a3 about 0.00017, even coefficients vanish by symmetry).
+    EXPECT_NEAR(a[1], 1.000026, 1e-6);
+    EXPECT_NEAR(a[3], 0.00017, 5e-6);
+    // Even coefficients cancel by symmetry up to rounding of terms as large as He_10(7.6) ~ 6e8.
+    for (int k = 0; k < kHermiteCount; k += 2) EXPECT_NEAR(a[k], 0.0, 1e-8) << "a" << k;
+}
+
+TEST(HermiteCoefficients, IndependentOfLocationAndScale) {
+    double a[kHermiteCount], b[kHermiteCount];
+    DistPtr standard = MakeUniform("U", 0.0, 1.0);
+    DistPtr shifted = MakeUniform("V", -40.0, 60.0);
+    HermiteCoefficients(standard.get(), kHermiteCount, a);
+    HermiteCoefficients(shifted.get(), kHermiteCount, b);
+    for (int k = 0; k < kHermiteCount; ++k) EXPECT_NEAR(a[k], b[k], 1e-12) << "a" << k;
+}
+
+TEST(NatafSeriesCoefficients, ProductOverFactorial) {
+    double a[kHermiteCount], b[kHermiteCount], c[kNatafOrder + 1];
+    for (int k = 0; k < kHermiteCount; ++k) {
+        a[k] = 1.0 + k;
+        b[k] = 2.0;
+    }
+    NatafSeriesCoefficients(a, b, c);
+    const double factorials[] = {1, 1, 2, 6, 24, 120, 720, 5040, 40320, 362880, 3628800};
+    EXPECT_EQ(c[0], 0.0);
+    for (int k = 1; k <= kNatafOrder; ++k) {
+        EXPECT_DOUBLE_EQ(c[k], 2.0 * (1.0 + k) / factorials[k]) << "c" << k;
+    }
+}
+
+TEST(NatafSeries, ValueAndSlopeOfAKnownPolynomial) {
+    // g(r) = 0.5 r + 0.25 r^3 - 0.125 r^10, g'(r) = 0.5 + 0.75 r^2 - 1.25 r^9.
+    double c[kNatafOrder + 1] = {};
+    c[1] = 0.5;
+    c[3] = 0.25;
+    c[10] = -0.125;
+    for (double r : {-1.0, -0.3, 0.0, 0.7, 1.0}) {
+        EXPECT_NEAR(NatafValue(c, r), 0.5 * r + 0.25 * r * r * r - 0.125 * std::pow(r, 10), 1e-15);
+        EXPECT_NEAR(NatafSlope(c, r), 0.5 + 0.75 * r * r - 1.25 * std::pow(r, 9), 1e-15);
+    }
+}
+
+struct SLimitCase {
+    double value, limited;
+};
+
+TEST(LimitCorr, HoldsValuesInsideTheLimit) {
+    const SLimitCase cases[] = {
+        {1.5, kCorrLimit},   {1.0, kCorrLimit},   {kCorrLimit, kCorrLimit}, {0.99999999989, 0.99999999989},
+        {0.0, 0.0},          {-0.3, -0.3},        {-kCorrLimit, -kCorrLimit}, {-1.0, -kCorrLimit},
+        {-7.0, -kCorrLimit},
+    };
+    for (const SLimitCase& c : cases) EXPECT_EQ(LimitCorr(c.value), c.limited) << c.value;
+}
+
+TEST(Nataf, UToXIsTheLimitedSeries) {
+    auto [p1, p2] = NormalPair();
+    for (double rhoU : {-1.0, -0.4, 0.0, 0.4, 1.0}) {
+        double dCorrU = rhoU, dCorrX = 99.0;
+        int nError = 7;
+        Nataf(0, p1.get(), p2.get(), &dCorrU, &dCorrX, &nError);
+        const SSeries series(p1.get(), p2.get());
+        EXPECT_EQ(dCorrX, LimitCorr(NatafValue(series.c, rhoU)));
+        EXPECT_EQ(dCorrU, rhoU);
+        EXPECT_EQ(nError, 0);
+    }
+}
+
+TEST(NatafInvert, ReportsNonConvergenceAfterFiftySteps) {
+    // g(r) = r^2 never reaches -0.5: Newton's method wanders without converging.
+    double c[kNatafOrder + 1] = {};
+    c[2] = 1.0;
+    int nSteps = 0, nError = 0;
+    ::testing::internal::CaptureStdout();
+    const double dU = NatafInvert(c, -0.5, &nSteps, &nError);
+    const std::string printed = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed, "No convergence in nataf after 50 itterations\n");
+    EXPECT_EQ(nSteps, kNatafMaxSteps);
+    EXPECT_EQ(nError, 1);
+    EXPECT_LE(std::fabs(dU), kCorrLimit);
+}
+
+TEST(NatafInvert, ConvergedInversionPrintsNothing) {
+    auto [p1, p2] = ExponentialPair();
+    const SSeries series(p1.get(), p2.get());
+    int nSteps = 0, nError = 1;
+    ::testing::internal::CaptureStdout();
+    NatafInvert(series.c, -0.3, &nSteps, &nError);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(nError, 0);
+    EXPECT_LT(nSteps, 10);
+}
+
+// Variables whose MEAN and STDDEV slots do not describe them must never produce a NaN.
+struct SDegenerateCase {
+    const char* name;
+    std::function<DistPtr()> make;
+    bool hasSpread;
+};
+
+DistPtr FixedValue() {
+    auto dist = std::make_unique<CDist>(nullptr, "F", nullptr);
+    dist->SetParamValue(PARAM_MEAN, 3.0);
+    dist->SetParamValue(PARAM_STDDEV, 0.5); // left over from another family; means nothing
+    return dist;
+}
+
+DistPtr NormalWithStdDev(double stdDev) {
+    DistPtr dist = MakeNormal("N", 2.0, 1.0);
+    dist->SetParamValue(PARAM_STDDEV, stdDev);
+    return dist;
+}
+
+DistPtr ExponentialWithStdDevSlot(double stdDev) {
+    DistPtr dist = MakeExponential("E", 2.0, 1.0);
+    dist->SetParamValue(PARAM_STDDEV, stdDev);
+    return dist;
+}
+
+DistPtr UniformNeverConverted() {
+    auto dist = std::make_unique<CUniform>(nullptr, "U", nullptr);
+    dist->SetParamValue(PARAM_LOWER_BOUND, 0.0);
+    dist->SetParamValue(PARAM_UPPER_BOUND, 1.0);
+    dist->SetParamValue(PARAM_MEAN, 0.0);
+    dist->SetParamValue(PARAM_STDDEV, 0.0);
+    return dist;
+}
+
+class NatafWithoutStoredMoments : public ::testing::TestWithParam<SDegenerateCase> {};
+
+TEST_P(NatafWithoutStoredMoments, NoNaNInAnyDirection) {
+    const SDegenerateCase& c = GetParam();
+    DistPtr dist = c.make();
+    DistPtr normal = MakeNormal("M");
+    double a[kHermiteCount];
+    HermiteCoefficients(dist.get(), kHermiteCount, a);
+    for (int k = 0; k < kHermiteCount; ++k) ASSERT_TRUE(std::isfinite(a[k])) << "a" << k;
+
+    double dMin = kNaN, dMax = kNaN;
+    NatafRange(normal.get(), dist.get(), &dMin, &dMax);
+    ASSERT_TRUE(std::isfinite(dMin));
+    ASSERT_TRUE(std::isfinite(dMax));
+    for (double rho : {-0.5, 0.0, 0.5}) {
+        double dCorrU = rho, dCorrX = kNaN;
+        int nError = 0;
+        Nataf(0, normal.get(), dist.get(), &dCorrU, &dCorrX, &nError);
+        EXPECT_TRUE(std::isfinite(dCorrX)) << rho;
+        dCorrU = kNaN;
+        dCorrX = rho;
+        Nataf(1, normal.get(), dist.get(), &dCorrU, &dCorrX, &nError);
+        EXPECT_TRUE(std::isfinite(dCorrU)) << rho;
+    }
+    if (c.hasSpread) {
+        // Standardised with moments of its own: a proper expansion (a_1 > 0, g(1) near 1).
+        const SSeries self(dist.get(), dist.get());
+        EXPECT_GT(a[1], 0.5);
+        EXPECT_NEAR(NatafValue(self.c, 1.0), 1.0, 1e-3);
+    } else {
+        for (int k = 0; k < kHermiteCount; ++k) EXPECT_EQ(a[k], 0.0) << "a" << k;
+        EXPECT_EQ(dMin, 0.0);
+        EXPECT_EQ(dMax, 0.0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Variables, NatafWithoutStoredMoments,
+    ::testing::Values(SDegenerateCase{"Fixed", FixedValue, false},
+                      SDegenerateCase{"NormalZeroStdDev", [] { return NormalWithStdDev(0.0); }, false},
+                      SDegenerateCase{"NormalNaNStdDev", [] { return NormalWithStdDev(kNaN); }, false},
+                      SDegenerateCase{"ExponentialNaNStdDevSlot",
+                                      [] { return ExponentialWithStdDevSlot(kNaN); }, true},
+                      SDegenerateCase{"ExponentialZeroStdDevSlot",
+                                      [] { return ExponentialWithStdDevSlot(0.0); }, true},
+                      SDegenerateCase{"UniformNeverConverted", UniformNeverConverted, true}),
+    CaseName);
+
+TEST(NatafInvert, PairWithoutSpreadIsIndependent) {
+    DistPtr fixed = FixedValue();
+    DistPtr normal = MakeNormal("N");
+    double dCorrU = kNaN, dCorrX = 0.0;
+    int nError = 1;
+    Nataf(1, normal.get(), fixed.get(), &dCorrU, &dCorrX, &nError);
+    EXPECT_EQ(dCorrU, 0.0);
+    EXPECT_EQ(nError, 0);
+    // No U-space value reproduces a nonzero X-space one.
+    dCorrX = 0.4;
+    Nataf(1, normal.get(), fixed.get(), &dCorrU, &dCorrX, &nError);
+    EXPECT_EQ(dCorrU, 0.0);
+    EXPECT_EQ(nError, 1);
+}
+
+TEST(HermiteCoefficients, QuadratureMomentsMatchStoredOnesForAConvertedVariable) {
+    // The exponential's quadrature moments are only approximate (heavy right tail), so the
+    // fallback coefficients are close to, not equal to, those from the stored slots.
+    DistPtr stored = MakeExponential("E", 2.0, 1.0);
+    DistPtr fallback = ExponentialWithStdDevSlot(kNaN);
+    double a[kHermiteCount], b[kHermiteCount];
+    HermiteCoefficients(stored.get(), kHermiteCount, a);
+    HermiteCoefficients(fallback.get(), kHermiteCount, b);
+    EXPECT_NEAR(b[1], a[1], 5e-3);
+    EXPECT_NEAR(b[0], 0.0, 1e-12);
+}
+
+} // namespace
