@@ -1,0 +1,368 @@
+#include <stochvar/editor/DistPageDisc.h>
+
+#include <stochvar/editor/ControlIds.h>
+#include <stochvar/editor/DlgAxisBounds.h>
+#include <stochvar/editor/DlgNameValue.h>
+#include <stochvar/editor/ListFill.h>
+#include <stochvar/editor/TextConversion.h>
+#include <stochvar/families/Discrete.h>
+#include <stochvar/model/Dist.h>
+#include <stochvar/module/HostHooks.h>
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace stochvar {
+
+namespace {
+
+constexpr DWORD kBeepFrequency = 1000; // Hz, for a text that is not a number
+constexpr DWORD kBeepDuration = 150;   // ms
+constexpr double kNewCategoryFrequency = 1.0;
+// The cumulative bar of a category is read just below the category's upper edge.
+constexpr double kEdgeOffset = 1e-10;
+
+QPushButton* MakeButton(const char* pszText, int nId, QWidget* pParent) {
+    auto* pButton = WithId(new QPushButton(QString::fromLatin1(pszText), pParent), nId);
+    // Return belongs to the value box, never to a button of an enclosing dialog.
+    pButton->setAutoDefault(false);
+    return pButton;
+}
+
+} // namespace
+
+CDistPageDisc::CDistPageDisc(QWidget* pParent)
+    : QWidget(pParent),
+      m_Chart(this),
+      m_pCategoryBox(WithId(new QListWidget(this), IDC_CATEGORY_LIST)),
+      m_pValueBox(WithId(new QLineEdit(this), IDC_VALUE)),
+      m_pInsertHere(MakeButton("Insert here", IDC_INSERT_HERE, this)),
+      m_pInsertAfter(MakeButton("Insert after", IDC_INSERT_AFTER, this)),
+      m_pDelete(MakeButton("Delete", IDC_DELETE, this)),
+      m_pEdit(MakeButton("Edit", IDC_EDIT, this)),
+      m_pMoveUp(MakeButton("Up", IDC_MOVE_UP, this)),
+      m_pMoveDown(MakeButton("Down", IDC_MOVE_DOWN, this)),
+      m_pPdf(WithId(new QRadioButton(QStringLiteral("PDF"), this), IDC_PDF)),
+      m_pCdf(WithId(new QRadioButton(QStringLiteral("CDF"), this), IDC_CDF)),
+      m_pAxis(MakeButton("Axis", IDC_AXIS, this)) {
+    auto* pListGroup = WithId(new QGroupBox(QStringLiteral("Category frequencies"), this),
+                              IDC_CATEGORY_GROUP);
+    auto* pListLayout = new QVBoxLayout(pListGroup);
+    pListLayout->addWidget(m_pCategoryBox);
+
+    auto* pValueGroup = new QGroupBox(QStringLiteral("Frequency"), this);
+    auto* pValueLayout = new QVBoxLayout(pValueGroup);
+    pValueLayout->addWidget(m_pValueBox);
+
+    auto* pCategoryGroup = new QGroupBox(QStringLiteral("Category"), this);
+    auto* pCategoryLayout = new QGridLayout(pCategoryGroup);
+    pCategoryLayout->addWidget(m_pInsertHere, 0, 0);
+    pCategoryLayout->addWidget(m_pInsertAfter, 0, 1);
+    pCategoryLayout->addWidget(m_pEdit, 1, 0);
+    pCategoryLayout->addWidget(m_pDelete, 1, 1);
+
+    auto* pMoveGroup = new QGroupBox(QStringLiteral("Move"), this);
+    auto* pMoveLayout = new QVBoxLayout(pMoveGroup);
+    pMoveLayout->addWidget(m_pMoveUp);
+    pMoveLayout->addWidget(m_pMoveDown);
+
+    auto* pButtons = new QHBoxLayout;
+    pButtons->addWidget(pCategoryGroup, 2);
+    pButtons->addWidget(pMoveGroup, 1);
+
+    auto* pLeft = new QVBoxLayout;
+    pLeft->addWidget(pListGroup, 1);
+    pLeft->addWidget(pValueGroup);
+    pLeft->addLayout(pButtons);
+
+    auto* pCurveChoice = new QHBoxLayout;
+    pCurveChoice->addWidget(m_pPdf);
+    pCurveChoice->addWidget(m_pCdf);
+    pCurveChoice->addStretch(1);
+    pCurveChoice->addWidget(m_pAxis);
+    auto* pRight = new QVBoxLayout;
+    pRight->addWidget(&m_Chart, 1);
+    pRight->addLayout(pCurveChoice);
+
+    auto* pLayout = new QHBoxLayout(this);
+    pLayout->addLayout(pLeft, 2);
+    pLayout->addLayout(pRight, 3);
+
+    connect(m_pPdf, &QRadioButton::clicked, this, &CDistPageDisc::OnPdf);
+    connect(m_pCdf, &QRadioButton::clicked, this, &CDistPageDisc::OnCdf);
+    connect(m_pAxis, &QPushButton::clicked, this, &CDistPageDisc::OnAxis);
+    connect(m_pDelete, &QPushButton::clicked, this, &CDistPageDisc::OnDelete);
+    connect(m_pInsertAfter, &QPushButton::clicked, this, &CDistPageDisc::OnInsertAfter);
+    connect(m_pInsertHere, &QPushButton::clicked, this, &CDistPageDisc::OnInsertHere);
+    connect(m_pEdit, &QPushButton::clicked, this, &CDistPageDisc::OnEdit);
+    connect(m_pMoveDown, &QPushButton::clicked, this, &CDistPageDisc::OnMoveDown);
+    connect(m_pMoveUp, &QPushButton::clicked, this, &CDistPageDisc::OnMoveUp);
+    connect(m_pCategoryBox, &QListWidget::itemSelectionChanged, this,
+            &CDistPageDisc::OnSelchangeCatFreq);
+    connect(m_pCategoryBox, &QListWidget::itemDoubleClicked, this,
+            &CDistPageDisc::OnDblclkCatFreq);
+}
+
+CDiscrete* CDistPageDisc::Discrete() const { return static_cast<CDiscrete*>(m_pDist); }
+
+void CDistPageDisc::SetDist(CDist* pDist) {
+    if (pDist == nullptr) {
+        m_pDist = nullptr;
+        return;
+    }
+    // The type id alone is not enough: a loaded variable may carry any id.
+    if (pDist->m_nType != DIST_DISCRETE || dynamic_cast<CDiscrete*>(pDist) == nullptr) {
+        return;
+    }
+    m_pDist = pDist;
+    UpdateAll();
+}
+
+void CDistPageDisc::UpdateAll() {
+    if (m_pDist == nullptr) {
+        return;
+    }
+    UpdateCategoryBox();
+    UpdateChart();
+    UpdateRadioButtons();
+    UpdateControlUI();
+    UpdateValueBox();
+}
+
+void CDistPageDisc::UpdateCategoryBox() {
+    QStringList lines;
+    const CDiscrete* pDiscrete = Discrete();
+    for (int i = 0; i < pDiscrete->GetCategoryCount(); ++i) {
+        CString strName;
+        double dFrequency = 0.0;
+        double dProbability = 0.0;
+        pDiscrete->GetCategory(i, strName, dFrequency, dProbability);
+        lines.append(FormatText("%s\t%g\t(%g)", strName.GetString(), dFrequency, dProbability));
+    }
+    RefillList(m_pCategoryBox, lines, lines.isEmpty() ? -1 : m_nSelCategory);
+}
+
+int CDistPageDisc::GetCategoryBoxIndex() const { return SelectedLine(m_pCategoryBox); }
+
+void CDistPageDisc::SetValue(double dValue) {
+    m_pValueBox->setText(FormatText("%g", dValue));
+    m_pValueBox->setFocus();
+    m_pValueBox->selectAll();
+}
+
+void CDistPageDisc::UpdateValueBox() {
+    const int nSel = GetCategoryBoxIndex();
+    if (m_pDist == nullptr || nSel < 0) {
+        return;
+    }
+    CString strName;
+    double dFrequency = 0.0;
+    double dProbability = 0.0;
+    Discrete()->GetCategory(nSel, strName, dFrequency, dProbability);
+    SetValue(dFrequency);
+}
+
+bool CDistPageDisc::GetValue(double& dValue) const {
+    return ParseWholeText(m_pValueBox->text(), dValue);
+}
+
+void CDistPageDisc::UpdateControlUI() {
+    if (m_pDist == nullptr) {
+        return;
+    }
+    const bool bCanChangeCategories = Discrete()->CanChangeCategories() != FALSE;
+    const bool bEnable = GetCategoryBoxIndex() >= 0 && bCanChangeCategories;
+    for (QPushButton* pButton : {m_pInsertAfter, m_pMoveUp, m_pMoveDown, m_pDelete, m_pEdit}) {
+        pButton->setEnabled(bEnable);
+    }
+    // "Insert here" needs no selection, so it is only ever switched off here.
+    if (!bCanChangeCategories) {
+        m_pInsertHere->setEnabled(false);
+    }
+    m_pValueBox->setEnabled(m_pDist->CanChange() != FALSE);
+}
+
+void CDistPageDisc::UpdateRadioButtons() {
+    if (m_pDist == nullptr) {
+        return;
+    }
+    (m_bCdf == 0 ? m_pPdf : m_pCdf)->setChecked(true);
+}
+
+void CDistPageDisc::UpdateChart() {
+    if (m_pDist == nullptr) {
+        return;
+    }
+    CDiscrete* pDiscrete = Discrete();
+    m_Chart.SetUpdateLock(TRUE);
+    m_Chart.SetChartType(CChart2D::CHART_TYPE_BAR);
+    m_Chart.SetSeriesStyle(1, CChart2D::STYLE_PLAIN_LINE);
+    const int n = pDiscrete->GetCategoryCount();
+    m_Chart.SetPointCount(1, n);
+    m_Chart.SetSeriesCount(1);
+    for (int i = 0; i < n; ++i) {
+        const double y = m_bCdf == 0 ? pDiscrete->GetDensity(i)
+                                     : pDiscrete->GetCumulative(i + 0.5 - kEdgeOffset);
+        m_Chart.SetY(1, i + 1, y);
+    }
+    m_Chart.SetXAxisAnnotation(CChart2D::ANNOTATION_VALUE_LABELS);
+    m_Chart.RemoveAllLabels();
+    for (int i = 0; i < n; ++i) {
+        m_Chart.AddLabel(pDiscrete->m_CategoryNames[i], m_Chart.GetLabelCount() + 1);
+    }
+    m_Chart.SetUpdateLock(FALSE);
+}
+
+void CDistPageDisc::OnSelchangeCatFreq() {
+    m_nSelCategory = GetCategoryBoxIndex();
+    UpdateAll();
+}
+
+void CDistPageDisc::OnEnter() {
+    const int nSel = GetCategoryBoxIndex();
+    if (nSel < 0 || m_pDist == nullptr) {
+        return;
+    }
+    double dValue = 0.0;
+    if (!GetValue(dValue)) {
+        Beep(kBeepFrequency, kBeepDuration);
+        return;
+    }
+    CDiscrete* pDiscrete = Discrete();
+    if (!(dValue >= 0.0)) {
+        CDistStatus status;
+        status.SetError("Frequency must be >= 0");
+        status.ShowMessage();
+    } else {
+        // The category is replaced in place, then the next one is offered.
+        CString strName;
+        double dFrequency = 0.0;
+        double dProbability = 0.0;
+        pDiscrete->GetCategory(nSel, strName, dFrequency, dProbability);
+        pDiscrete->DeleteCategory(nSel);
+        pDiscrete->AddCategory(strName, dValue, nSel);
+        m_nSelCategory = nSel + 1 < pDiscrete->GetCategoryCount() ? nSel + 1 : 0;
+    }
+    UpdateAll();
+}
+
+void CDistPageDisc::InsertCategory(int nPosition) {
+    CDiscrete* pDiscrete = Discrete();
+    CDlgNameValue dlg(this);
+    dlg.m_strName = ToCString(FormatText("Cat_%d", pDiscrete->GetCategoryCount()));
+    dlg.m_dValue = kNewCategoryFrequency;
+    if (dlg.DoModal() == IDOK) {
+        // A negative frequency is refused by the variable with its own message.
+        pDiscrete->AddCategory(dlg.m_strName, dlg.m_dValue, nPosition);
+    }
+    UpdateAll();
+}
+
+void CDistPageDisc::OnInsertHere() {
+    if (m_pDist == nullptr) {
+        return;
+    }
+    const int nSel = GetCategoryBoxIndex();
+    InsertCategory(nSel >= 0 ? nSel : -1);
+}
+
+void CDistPageDisc::OnInsertAfter() {
+    if (m_pDist == nullptr) {
+        return;
+    }
+    const int nSel = GetCategoryBoxIndex();
+    InsertCategory(nSel >= 0 ? nSel + 1 : -1);
+}
+
+void CDistPageDisc::OnEdit() {
+    const int nSel = GetCategoryBoxIndex();
+    if (m_pDist == nullptr || nSel < 0) {
+        return;
+    }
+    CDiscrete* pDiscrete = Discrete();
+    CDlgNameValue dlg(this);
+    double dProbability = 0.0;
+    pDiscrete->GetCategory(nSel, dlg.m_strName, dlg.m_dValue, dProbability);
+    if (dlg.DoModal() == IDOK) {
+        pDiscrete->DeleteCategory(nSel);
+        pDiscrete->AddCategory(dlg.m_strName, dlg.m_dValue, nSel);
+    }
+    UpdateAll();
+}
+
+void CDistPageDisc::OnDblclkCatFreq() { OnEdit(); }
+
+void CDistPageDisc::OnDelete() {
+    const int nSel = GetCategoryBoxIndex();
+    if (m_pDist == nullptr || nSel < 0) {
+        return;
+    }
+    Discrete()->DeleteCategory(nSel);
+    UpdateAll();
+}
+
+void CDistPageDisc::OnMoveUp() {
+    if (m_pDist == nullptr) {
+        return;
+    }
+    const int nSel = GetCategoryBoxIndex();
+    if (nSel > 0) {
+        Discrete()->SwitchIndex(nSel, nSel - 1);
+    }
+    UpdateAll();
+}
+
+void CDistPageDisc::OnMoveDown() {
+    if (m_pDist == nullptr) {
+        return;
+    }
+    const int nSel = GetCategoryBoxIndex();
+    if (nSel >= 0 && nSel + 1 < Discrete()->GetCategoryCount()) {
+        Discrete()->SwitchIndex(nSel, nSel + 1);
+    }
+    UpdateAll();
+}
+
+void CDistPageDisc::OnPdf() {
+    if (m_pDist == nullptr) {
+        return;
+    }
+    m_bCdf = FALSE;
+    UpdateRadioButtons();
+    UpdateChart();
+}
+
+void CDistPageDisc::OnCdf() {
+    if (m_pDist == nullptr) {
+        return;
+    }
+    m_bCdf = TRUE;
+    UpdateRadioButtons();
+    UpdateChart();
+}
+
+void CDistPageDisc::OnAxis() {
+    if (m_pDist == nullptr) {
+        return;
+    }
+    EditAxisBounds(m_pDist, this);
+    UpdateChart();
+}
+
+void CDistPageDisc::keyPressEvent(QKeyEvent* pEvent) {
+    if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) {
+        OnEnter();
+        pEvent->accept();
+        return;
+    }
+    QWidget::keyPressEvent(pEvent);
+}
+
+} // namespace stochvar
