@@ -1,3 +1,4 @@
+#include <stochvar/families/Discrete.h>
 #include <stochvar/model/Dist.h>
 #include <stochvar/simulation/Nataf.h>
 
@@ -420,6 +421,35 @@ TEST(NatafInvert, PairWithoutSpreadIsIndependent) {
     Nataf(1, normal.get(), fixed.get(), &dCorrU, &dCorrX, &nError);
     EXPECT_EQ(dCorrU, 0.0);
     EXPECT_EQ(nError, 1);
+}
+
+// A discrete variable keeps no moments in its slots; whatever they hold (here values left over
+// from a normal variable it was made from) must not enter its expansion.
+TEST(HermiteCoefficients, DiscreteVariableUsesMomentsOfItsCategories) {
+    CDiscrete clean(nullptr, "D", nullptr);
+    clean.AddCategory("low", 1.0);
+    clean.AddCategory("mid", 2.0);
+    clean.AddCategory("high", 1.0);
+    CDiscrete stale(nullptr, "D", &clean);
+    stale.SetParamValue(PARAM_MEAN, 4.0);
+    stale.SetParamValue(PARAM_STDDEV, 0.5);
+    double a[kHermiteCount], b[kHermiteCount];
+    HermiteCoefficients(&clean, kHermiteCount, a);
+    HermiteCoefficients(&stale, kHermiteCount, b);
+    for (int k = 0; k < kHermiteCount; ++k) EXPECT_EQ(a[k], b[k]) << "a" << k;
+    // Exactly, a_1 = (phi(-0.6745) + phi(0.6745)) / sqrt(0.5) = 0.8989 for positions 0, 1, 2
+    // with probabilities 1/4, 1/2, 1/4; 20 nodes resolve the two steps only roughly.
+    EXPECT_NEAR(a[1], 0.8989, 0.03);
+    EXPECT_NEAR(a[0], 0.0, 1e-12);
+
+    // Without categories, or with a single one, the variable has no spread.
+    CDiscrete empty(nullptr, "E", nullptr);
+    CDiscrete single(nullptr, "S", nullptr);
+    single.AddCategory("only", 3.0);
+    for (CDiscrete* pDist : {&empty, &single}) {
+        HermiteCoefficients(pDist, kHermiteCount, a);
+        for (int k = 0; k < kHermiteCount; ++k) EXPECT_EQ(a[k], 0.0) << pDist->GetVarName() << k;
+    }
 }
 
 TEST(HermiteCoefficients, QuadratureMomentsMatchStoredOnesForAConvertedVariable) {
