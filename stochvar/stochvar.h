@@ -2,6 +2,8 @@
 
 // Umbrella header of the stochvar core library.
 
+#include <stochvar/framework/Archive.h>
+#include <stochvar/framework/ArchiveException.h>
 #include <stochvar/framework/Array.h>
 #include <stochvar/framework/Object.h>
 #include <stochvar/framework/String.h>

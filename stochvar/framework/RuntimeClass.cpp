@@ -1,5 +1,6 @@
 #include <stochvar/framework/RuntimeClass.h>
 
+#include <stochvar/framework/Archive.h>
 #include <stochvar/framework/Object.h>
 
 #include <algorithm>
@@ -16,6 +17,10 @@ std::vector<const CRuntimeClass*>& Registry() {
     static std::vector<const CRuntimeClass*> registry;
     return registry;
 }
+
+// Class names in an archive are shorter than this: the framework reads them into a buffer of
+// this size, terminator included, and refuses longer ones.
+constexpr WORD kClassNameBuffer = 64;
 
 } // namespace
 
@@ -54,6 +59,35 @@ const CRuntimeClass* CRuntimeClass::FromName(const char* lpszClassName) {
         }
     }
     return nullptr;
+}
+
+void CRuntimeClass::Store(CArchive& ar) const {
+    const auto nLen = static_cast<WORD>(std::strlen(m_lpszClassName));
+    ar << static_cast<WORD>(m_wSchema) << nLen;
+    ar.Write(m_lpszClassName, nLen);
+}
+
+const CRuntimeClass* CRuntimeClass::Load(CArchive& ar, UINT* pwSchemaNum) {
+    if (pwSchemaNum == nullptr) {
+        return nullptr;
+    }
+    WORD wSchema = 0;
+    WORD nLen = 0;
+    ar >> wSchema >> nLen;
+    *pwSchemaNum = wSchema;
+    if (nLen >= kClassNameBuffer) {
+        return nullptr;
+    }
+    char szClassName[kClassNameBuffer];
+    if (ar.Read(szClassName, nLen) != nLen) {
+        throw CArchiveException(CArchiveException::endOfFile, ar.m_strFileName);
+    }
+    // A name with a zero byte inside would otherwise match a registered name by its prefix.
+    if (std::memchr(szClassName, '\0', nLen) != nullptr) {
+        return nullptr;
+    }
+    szClassName[nLen] = '\0';
+    return FromName(szClassName);
 }
 
 } // namespace stochvar
