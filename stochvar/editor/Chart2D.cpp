@@ -75,8 +75,9 @@ void CChart2D::SetChartType(int nType) {
 }
 
 CChart2D::SSeries* CChart2D::FindSeries(int nSeries) {
-    return nSeries >= 1 && nSeries <= GetSeriesCount() ? &m_Series[static_cast<std::size_t>(nSeries - 1)]
-                                                       : nullptr;
+    return nSeries >= 1 && nSeries <= GetSeriesCount()
+               ? &m_Series[static_cast<std::size_t>(nSeries - 1)]
+               : nullptr;
 }
 
 const CChart2D::SSeries* CChart2D::FindSeries(int nSeries) const {
@@ -188,9 +189,13 @@ int CChart2D::GetLabelPosition(int nIndex) const {
                : 0;
 }
 
-QSize CChart2D::sizeHint() const { return QSize(420, 300); }
+QSize CChart2D::sizeHint() const {
+    return QSize(420, 300);
+}
 
-QSize CChart2D::minimumSizeHint() const { return QSize(240, 160); }
+QSize CChart2D::minimumSizeHint() const {
+    return QSize(240, 160);
+}
 
 void CChart2D::paintEvent(QPaintEvent* /*pEvent*/) {
     QPainter painter(this);
@@ -226,7 +231,8 @@ void CChart2D::paintEvent(QPaintEvent* /*pEvent*/) {
 
     int nYLabelWidth = 0;
     for (const double dTick : yScale.ticks) {
-        nYLabelWidth = std::max(nYLabelWidth, metrics.horizontalAdvance(TickText(dTick, yScale.dStep)));
+        nYLabelWidth =
+            std::max(nYLabelWidth, metrics.horizontalAdvance(TickText(dTick, yScale.dStep)));
     }
     const int nLeft = kPadding + nYLabelWidth + kTickLength + 2;
     const int nTop = kPadding + nLineHeight / 2;
@@ -237,7 +243,8 @@ void CChart2D::paintEvent(QPaintEvent* /*pEvent*/) {
         return;
     }
 
-    const int nMaxXTicks = std::max(2, plot.width() / metrics.horizontalAdvance(QStringLiteral("-0.00000 ")));
+    const int nMaxXTicks =
+        std::max(2, plot.width() / metrics.horizontalAdvance(QStringLiteral("-0.000 ")));
     const SAxisScale xScale = MakeAxisScale(dXLow, dXHigh, nMaxXTicks, false);
     const SAxisMap mapX{xScale.dLow, xScale.dHigh, static_cast<double>(plot.left()),
                         static_cast<double>(plot.right())};
@@ -258,9 +265,11 @@ void CChart2D::paintEvent(QPaintEvent* /*pEvent*/) {
     painter.setPen(palette().color(QPalette::Text));
     for (const double dTick : yScale.ticks) {
         const QString text = TickText(dTick, yScale.dStep);
-        const QRectF box(0, mapY(dTick) - nLineHeight / 2.0, plot.left() - kTickLength - 2, nLineHeight);
+        const QRectF box(0, mapY(dTick) - nLineHeight / 2.0, plot.left() - kTickLength - 2,
+                         nLineHeight);
         painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, text);
-        painter.drawLine(QPointF(plot.left() - kTickLength, mapY(dTick)), QPointF(plot.left(), mapY(dTick)));
+        painter.drawLine(QPointF(plot.left() - kTickLength, mapY(dTick)),
+                         QPointF(plot.left(), mapY(dTick)));
     }
     const double dXLabelTop = plot.bottom() + kTickLength + 2;
     if (bValueLabels) {
@@ -268,8 +277,8 @@ void CChart2D::paintEvent(QPaintEvent* /*pEvent*/) {
         for (const SLabel& label : m_Labels) {
             const double dX = mapX(label.nPosition);
             const QString text = metrics.elidedText(label.text, Qt::ElideRight, nSlot);
-            painter.drawText(QRectF(dX - nSlot / 2.0, dXLabelTop, nSlot, nLineHeight), Qt::AlignHCenter | Qt::AlignTop,
-                             text);
+            painter.drawText(QRectF(dX - nSlot / 2.0, dXLabelTop, nSlot, nLineHeight),
+                             Qt::AlignHCenter | Qt::AlignTop, text);
             painter.drawLine(QPointF(dX, plot.bottom()), QPointF(dX, plot.bottom() + kTickLength));
         }
     } else {
@@ -278,7 +287,8 @@ void CChart2D::paintEvent(QPaintEvent* /*pEvent*/) {
             const double dWidth = metrics.horizontalAdvance(text) + 2.0;
             painter.drawText(QRectF(mapX(dTick) - dWidth / 2.0, dXLabelTop, dWidth, nLineHeight),
                              Qt::AlignHCenter | Qt::AlignTop, text);
-            painter.drawLine(QPointF(mapX(dTick), plot.bottom()), QPointF(mapX(dTick), plot.bottom() + kTickLength));
+            painter.drawLine(QPointF(mapX(dTick), plot.bottom()),
+                             QPointF(mapX(dTick), plot.bottom() + kTickLength));
         }
     }
 

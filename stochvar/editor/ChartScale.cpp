@@ -55,7 +55,8 @@ QString TickText(double dValue, double dStep) {
         return QStringLiteral("0");
     }
     // Digits from the value's leading digit down to the step's.
-    const double dDigits = std::floor(std::log10(std::fabs(dValue))) - std::floor(std::log10(dStep)) + 1.0;
+    const double dDigits =
+        std::floor(std::log10(std::fabs(dValue))) - std::floor(std::log10(dStep)) + 1.0;
     const int nPrecision = static_cast<int>(std::clamp(dDigits, 6.0, 15.0));
     return QString::number(dValue, 'g', nPrecision);
 }

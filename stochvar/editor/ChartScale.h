@@ -9,9 +9,9 @@
 namespace stochvar {
 
 struct SAxisScale {
-    double dLow = 0.0;  // lower end of the axis
-    double dHigh = 1.0; // upper end of the axis
-    double dStep = 0.1; // distance of neighbouring ticks: 1, 2 or 5 times a power of ten
+    double dLow = 0.0;         // lower end of the axis
+    double dHigh = 1.0;        // upper end of the axis
+    double dStep = 0.1;        // distance of neighbouring ticks: 1, 2 or 5 times a power of ten
     std::vector<double> ticks; // ascending multiples of dStep within [dLow, dHigh]
 };
 

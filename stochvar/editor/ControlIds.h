@@ -12,7 +12,7 @@ enum EControlId {
     IDC_OK = 1,     // the standard OK button
     IDC_CANCEL = 2, // the standard Cancel button
 
-    IDC_DIST_TYPE = 5000,       // distribution-type list of the selection dialog
+    IDC_DIST_TYPE = 5000,        // distribution-type list of the selection dialog
     IDC_INPUT_TYPE_GROUP = 5000, // "Input type" group box of the continuous page
     IDC_INPUT_TYPE = 5001,
     IDC_VALUE = 5002, // value edit of both pages
@@ -39,11 +39,12 @@ enum EControlId {
 };
 
 // The object name under which a control with the given id is found.
-inline QString ControlName(int nId) { return QString::number(nId); }
+inline QString ControlName(int nId) {
+    return QString::number(nId);
+}
 
 // Gives the widget its control id and returns it, for use where the widget is made.
-template <class TWidget>
-TWidget* WithId(TWidget* pWidget, int nId) {
+template <class TWidget> TWidget* WithId(TWidget* pWidget, int nId) {
     pWidget->setObjectName(ControlName(nId));
     return pWidget;
 }

@@ -10,7 +10,9 @@ namespace stochvar {
 
 namespace {
 
-bool IsBlank(QChar ch) { return ch == u' ' || ch == u'\t'; }
+bool IsBlank(QChar ch) {
+    return ch == u' ' || ch == u'\t';
+}
 
 } // namespace
 

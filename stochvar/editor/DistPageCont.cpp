@@ -33,9 +33,7 @@ QGroupBox* MakeGroup(const QString& title, QWidget* pContent, QWidget* pParent) 
 } // namespace
 
 CDistPageCont::CDistPageCont(QWidget* pParent)
-    : QWidget(pParent),
-      m_Chart(this),
-      m_pInputTypeGroup(nullptr),
+    : QWidget(pParent), m_Chart(this), m_pInputTypeGroup(nullptr),
       m_pInputTypeBox(WithId(new QListWidget(this), IDC_INPUT_TYPE)),
       m_pParameterBox(WithId(new QListWidget(this), IDC_PARAMETER)),
       m_pValueBox(WithId(new QLineEdit(this), IDC_VALUE)),

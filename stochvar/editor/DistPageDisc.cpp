@@ -39,21 +39,19 @@ QPushButton* MakeButton(const char* pszText, int nId, QWidget* pParent) {
 } // namespace
 
 CDistPageDisc::CDistPageDisc(QWidget* pParent)
-    : QWidget(pParent),
-      m_Chart(this),
+    : QWidget(pParent), m_Chart(this),
       m_pCategoryBox(WithId(new QListWidget(this), IDC_CATEGORY_LIST)),
       m_pValueBox(WithId(new QLineEdit(this), IDC_VALUE)),
       m_pInsertHere(MakeButton("Insert here", IDC_INSERT_HERE, this)),
       m_pInsertAfter(MakeButton("Insert after", IDC_INSERT_AFTER, this)),
       m_pDelete(MakeButton("Delete", IDC_DELETE, this)),
-      m_pEdit(MakeButton("Edit", IDC_EDIT, this)),
-      m_pMoveUp(MakeButton("Up", IDC_MOVE_UP, this)),
+      m_pEdit(MakeButton("Edit", IDC_EDIT, this)), m_pMoveUp(MakeButton("Up", IDC_MOVE_UP, this)),
       m_pMoveDown(MakeButton("Down", IDC_MOVE_DOWN, this)),
       m_pPdf(WithId(new QRadioButton(QStringLiteral("PDF"), this), IDC_PDF)),
       m_pCdf(WithId(new QRadioButton(QStringLiteral("CDF"), this), IDC_CDF)),
       m_pAxis(MakeButton("Axis", IDC_AXIS, this)) {
-    auto* pListGroup = WithId(new QGroupBox(QStringLiteral("Category frequencies"), this),
-                              IDC_CATEGORY_GROUP);
+    auto* pListGroup =
+        WithId(new QGroupBox(QStringLiteral("Category frequencies"), this), IDC_CATEGORY_GROUP);
     auto* pListLayout = new QVBoxLayout(pListGroup);
     pListLayout->addWidget(m_pCategoryBox);
 
@@ -106,11 +104,12 @@ CDistPageDisc::CDistPageDisc(QWidget* pParent)
     connect(m_pMoveUp, &QPushButton::clicked, this, &CDistPageDisc::OnMoveUp);
     connect(m_pCategoryBox, &QListWidget::itemSelectionChanged, this,
             &CDistPageDisc::OnSelchangeCatFreq);
-    connect(m_pCategoryBox, &QListWidget::itemDoubleClicked, this,
-            &CDistPageDisc::OnDblclkCatFreq);
+    connect(m_pCategoryBox, &QListWidget::itemDoubleClicked, this, &CDistPageDisc::OnDblclkCatFreq);
 }
 
-CDiscrete* CDistPageDisc::Discrete() const { return static_cast<CDiscrete*>(m_pDist); }
+CDiscrete* CDistPageDisc::Discrete() const {
+    return static_cast<CDiscrete*>(m_pDist);
+}
 
 void CDistPageDisc::SetDist(CDist* pDist) {
     if (pDist == nullptr) {
@@ -149,7 +148,9 @@ void CDistPageDisc::UpdateCategoryBox() {
     RefillList(m_pCategoryBox, lines, lines.isEmpty() ? -1 : m_nSelCategory);
 }
 
-int CDistPageDisc::GetCategoryBoxIndex() const { return SelectedLine(m_pCategoryBox); }
+int CDistPageDisc::GetCategoryBoxIndex() const {
+    return SelectedLine(m_pCategoryBox);
+}
 
 void CDistPageDisc::SetValue(double dValue) {
     m_pValueBox->setText(FormatText("%g", dValue));
@@ -297,7 +298,9 @@ void CDistPageDisc::OnEdit() {
     UpdateAll();
 }
 
-void CDistPageDisc::OnDblclkCatFreq() { OnEdit(); }
+void CDistPageDisc::OnDblclkCatFreq() {
+    OnEdit();
+}
 
 void CDistPageDisc::OnDelete() {
     const int nSel = GetCategoryBoxIndex();

@@ -1,12 +1,10 @@
 #include <stochvar/editor/DlgDiscrete.h>
 
-#include <stochvar/editor/ControlIds.h>
+#include <stochvar/editor/DialogButtons.h>
 #include <stochvar/editor/DistPageDisc.h>
 #include <stochvar/module/HostHooks.h>
 
-#include <QDialogButtonBox>
 #include <QKeyEvent>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace stochvar {
@@ -16,19 +14,9 @@ CDlgDiscrete::CDlgDiscrete(CDist* pDist, QWidget* pParent)
     setWindowTitle(QStringLiteral("Discrete Distribution"));
     m_pPage->SetDist(pDist);
 
-    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    for (const auto& [button, nId] : {std::pair{QDialogButtonBox::Ok, int{IDC_OK}},
-                                      std::pair{QDialogButtonBox::Cancel, int{IDC_CANCEL}}}) {
-        QPushButton* pButton = WithId(pButtons->button(button), nId);
-        // Return commits the page's value box instead of pressing a button.
-        pButton->setAutoDefault(false);
-    }
-    connect(pButtons, &QDialogButtonBox::accepted, this, &CDlgDiscrete::accept);
-    connect(pButtons, &QDialogButtonBox::rejected, this, &CDlgDiscrete::reject);
-
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addWidget(m_pPage, 1);
-    pLayout->addWidget(pButtons);
+    pLayout->addLayout(MakeOkCancelRow(this));
 }
 
 int CDlgDiscrete::DoModal() {

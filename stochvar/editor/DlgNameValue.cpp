@@ -13,8 +13,7 @@
 namespace stochvar {
 
 CDlgNameValue::CDlgNameValue(QWidget* pParent)
-    : QDialog(pParent),
-      m_pName(WithId(new QLineEdit(this), IDC_CATEGORY_NAME)),
+    : QDialog(pParent), m_pName(WithId(new QLineEdit(this), IDC_CATEGORY_NAME)),
       m_pValue(WithId(new QLineEdit(this), IDC_CATEGORY_VALUE)) {
     setWindowTitle(QStringLiteral("Name and value"));
 

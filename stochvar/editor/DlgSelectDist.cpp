@@ -1,13 +1,13 @@
 #include <stochvar/editor/DlgSelectDist.h>
 
 #include <stochvar/editor/ControlIds.h>
+#include <stochvar/editor/DialogButtons.h>
 #include <stochvar/editor/DistPageCont.h>
 #include <stochvar/editor/ListFill.h>
 #include <stochvar/editor/TextConversion.h>
 #include <stochvar/model/Dist.h>
 #include <stochvar/module/HostHooks.h>
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,10 +20,7 @@
 namespace stochvar {
 
 CDlgSelectDist::CDlgSelectDist(CDist* pDist, QWidget* pParent)
-    : QDialog(pParent),
-      m_pDist(pDist),
-      m_pOrigDist(pDist),
-      m_pPage(new CDistPageCont(this)),
+    : QDialog(pParent), m_pDist(pDist), m_pOrigDist(pDist), m_pPage(new CDistPageCont(this)),
       m_pDistTypeBox(WithId(new QListWidget(this), IDC_DIST_TYPE)),
       m_pNameBox(WithId(new QLineEdit(this), IDC_VAR_NAME)),
       m_pEnter(WithId(new QPushButton(QStringLiteral("Enter"), this), IDC_ENTER)) {
@@ -32,11 +29,6 @@ CDlgSelectDist::CDlgSelectDist(CDist* pDist, QWidget* pParent)
     // The hidden "Enter" button stands for Return: it commits the value box.
     m_pEnter->setVisible(false);
     m_pEnter->setAutoDefault(false);
-    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    QPushButton* pOk = WithId(pButtons->button(QDialogButtonBox::Ok), IDC_OK);
-    QPushButton* pCancel = WithId(pButtons->button(QDialogButtonBox::Cancel), IDC_CANCEL);
-    pOk->setAutoDefault(false);
-    pCancel->setAutoDefault(false);
 
     auto* pTypeGroup = new QGroupBox(QStringLiteral("Distribution type"), this);
     auto* pTypeLayout = new QVBoxLayout(pTypeGroup);
@@ -52,11 +44,9 @@ CDlgSelectDist::CDlgSelectDist(CDist* pDist, QWidget* pParent)
     pTop->addWidget(m_pPage, 4);
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addLayout(pTop, 1);
-    pLayout->addWidget(pButtons);
+    pLayout->addLayout(MakeOkCancelRow(this));
 
     connect(m_pEnter, &QPushButton::clicked, m_pPage, &CDistPageCont::OnEnter);
-    connect(pButtons, &QDialogButtonBox::accepted, this, &CDlgSelectDist::accept);
-    connect(pButtons, &QDialogButtonBox::rejected, this, &CDlgSelectDist::reject);
     connect(m_pDistTypeBox, &QListWidget::itemSelectionChanged, this,
             &CDlgSelectDist::OnSelchangeDistType);
     connect(m_pNameBox, &QLineEdit::textChanged, this, &CDlgSelectDist::OnChangeName);

@@ -8,8 +8,8 @@ class QListWidget;
 
 namespace stochvar {
 
-// Replaces the lines of the list and selects line nSelected (none when out of range), with the
-// list's signals blocked meanwhile.
+// Rewrites the list with the given lines and selects line nSelected (none when out of range),
+// with the list's signals blocked meanwhile.
 void RefillList(QListWidget* pList, const QStringList& lines, int nSelected);
 
 // Selects line nSelected (none when out of range) without notifying.

@@ -29,7 +29,9 @@ locale_t ClassicLocale() {
 
 CClassicNumbers::CClassicNumbers() : m_pPrevious(uselocale(ClassicLocale())) {}
 
-CClassicNumbers::~CClassicNumbers() { uselocale(static_cast<locale_t>(m_pPrevious)); }
+CClassicNumbers::~CClassicNumbers() {
+    uselocale(static_cast<locale_t>(m_pPrevious));
+}
 #else
 // Elsewhere the C library keeps the "C" locale unless the program changes it.
 CClassicNumbers::CClassicNumbers() = default;
@@ -61,7 +63,9 @@ QString FormatText(const char* pszFormat, ...) {
     return ToQString(str);
 }
 
-QString ToQString(const CString& str) { return QString::fromUtf8(str.GetString(), str.GetLength()); }
+QString ToQString(const CString& str) {
+    return QString::fromUtf8(str.GetString(), str.GetLength());
+}
 
 CString ToCString(const QString& str) {
     const QByteArray bytes = str.toUtf8();

@@ -74,7 +74,9 @@ TEST(Chart2D, LabelsAreKeptInOrderWithTheirPositions) {
 }
 
 // Pixels of the data: clearly blue, unlike the black axes, grey grid and white ground.
-bool IsDataPixel(QRgb rgb) { return qBlue(rgb) > qRed(rgb) + 60 && qBlue(rgb) > 120; }
+bool IsDataPixel(QRgb rgb) {
+    return qBlue(rgb) > qRed(rgb) + 60 && qBlue(rgb) > 120;
+}
 
 QImage Render(CChart2D& chart) {
     chart.resize(400, 300);

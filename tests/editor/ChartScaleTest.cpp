@@ -83,9 +83,9 @@ TEST(AxisScale, EmptyRangeIsWidenedAroundItsValue) {
 TEST(AxisScale, RangeThatIsNotFiniteBecomesTheUnitInterval) {
     const double dNaN = std::numeric_limits<double>::quiet_NaN();
     const double dInf = std::numeric_limits<double>::infinity();
-    for (const auto& [dLow, dHigh] : {std::pair{dNaN, 1.0}, std::pair{0.0, dInf},
-                                      std::pair{-std::numeric_limits<double>::max(),
-                                                std::numeric_limits<double>::max()}}) {
+    for (const auto& [dLow, dHigh] :
+         {std::pair{dNaN, 1.0}, std::pair{0.0, dInf},
+          std::pair{-std::numeric_limits<double>::max(), std::numeric_limits<double>::max()}}) {
         const SAxisScale scale = MakeAxisScale(dLow, dHigh, 6, true);
         EXPECT_EQ(scale.dLow, 0.0);
         EXPECT_EQ(scale.dHigh, 1.0);

@@ -148,16 +148,14 @@ TEST_P(ValueTextCases, WholeTextMustBeOneNumber) {
     EXPECT_TRUE(m_hooks.messages().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, ValueTextCases,
-                         ::testing::Values(STextCase{"1e3", true, 1000.0},
-                                           STextCase{"-0.25", true, -0.25},
-                                           STextCase{"", true, 0.0},
-                                           // strtod skips leading blanks, so all is consumed
-                                           STextCase{" 12", true, 12.0},
-                                           STextCase{"12a", false, 0.0},
-                                           STextCase{"12 ", false, 0.0},
-                                           STextCase{"1,5", false, 0.0},
-                                           STextCase{"abc", false, 0.0}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ValueTextCases,
+    ::testing::Values(STextCase{"1e3", true, 1000.0}, STextCase{"-0.25", true, -0.25},
+                      STextCase{"", true, 0.0},
+                      // strtod skips leading blanks, so all is consumed
+                      STextCase{" 12", true, 12.0}, STextCase{"12a", false, 0.0},
+                      STextCase{"12 ", false, 0.0}, STextCase{"1,5", false, 0.0},
+                      STextCase{"abc", false, 0.0}));
 
 TEST_F(DistPageContTest, ARefusedStdDevIsShownAndNotStored) {
     m_page.SetDist(&m_normal);

@@ -21,7 +21,9 @@ using editortest::CEditorHooks;
 using editortest::CModalScript;
 using editortest::Control;
 
-void ClickOk(QDialog& dlg) { Control<QPushButton>(&dlg, IDC_OK)->click(); }
+void ClickOk(QDialog& dlg) {
+    Control<QPushButton>(&dlg, IDC_OK)->click();
+}
 
 void SetBounds(QDialog& dlg, const QString& lower, const QString& upper) {
     Control<QLineEdit>(&dlg, IDC_LOWER)->setText(lower);
@@ -111,7 +113,9 @@ struct SAxisCase {
     double dExpectedMax;
 };
 
-void PrintTo(const SAxisCase& c, std::ostream* pStream) { *pStream << c.pszName; }
+void PrintTo(const SAxisCase& c, std::ostream* pStream) {
+    *pStream << c.pszName;
+}
 
 class EditAxisBoundsCases : public ::testing::TestWithParam<SAxisCase> {};
 
@@ -149,13 +153,13 @@ TEST_P(EditAxisBoundsCases, AppliesTheAnswer) {
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, EditAxisBoundsCases,
-    ::testing::Values(
-        SAxisCase{"InOrder", false, "-3", "8.5", false, FALSE, false, -3.0, 8.5},
-        SAxisCase{"Swapped", false, "8.5", "-3", false, FALSE, false, -3.0, 8.5},
-        SAxisCase{"EqualFallsBackToAutomaticOnce", false, "3", "3", false, FALSE, true, 0, 0},
-        // The flag alone changes: the page recomputes the bounds before drawing.
-        SAxisCase{"Automatic", true, "-3", "8.5", false, TRUE, false, 1.0, 2.0},
-        SAxisCase{"Cancelled", false, "-3", "8.5", true, FALSE, false, 1.0, 2.0}),
+    ::testing::Values(SAxisCase{"InOrder", false, "-3", "8.5", false, FALSE, false, -3.0, 8.5},
+                      SAxisCase{"Swapped", false, "8.5", "-3", false, FALSE, false, -3.0, 8.5},
+                      SAxisCase{"EqualFallsBackToAutomaticOnce", false, "3", "3", false, FALSE,
+                                true, 0, 0},
+                      // The flag alone changes: the page recomputes the bounds before drawing.
+                      SAxisCase{"Automatic", true, "-3", "8.5", false, TRUE, false, 1.0, 2.0},
+                      SAxisCase{"Cancelled", false, "-3", "8.5", true, FALSE, false, 1.0, 2.0}),
     [](const ::testing::TestParamInfo<SAxisCase>& caseInfo) { return caseInfo.param.pszName; });
 
 } // namespace

@@ -14,9 +14,13 @@ SHostHooks& StoredLoadTimeHooks() {
 
 } // namespace
 
-void KeepLoadTimeHooks() { StoredLoadTimeHooks() = GetHostHooks(); }
+void KeepLoadTimeHooks() {
+    StoredLoadTimeHooks() = GetHostHooks();
+}
 
-const SHostHooks& LoadTimeHooks() { return StoredLoadTimeHooks(); }
+const SHostHooks& LoadTimeHooks() {
+    return StoredLoadTimeHooks();
+}
 
 void TypeAndReturn(QWidget* pEdit, const QString& text) {
     ASSERT_NE(pEdit, nullptr);

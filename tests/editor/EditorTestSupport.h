@@ -42,8 +42,7 @@ private:
 };
 
 // The control with the given id below pRoot; fails the test when there is none.
-template <class TControl>
-TControl* Control(const QWidget* pRoot, int nId) {
+template <class TControl> TControl* Control(const QWidget* pRoot, int nId) {
     auto* pControl = pRoot->findChild<TControl*>(ControlName(nId));
     EXPECT_NE(pControl, nullptr) << "no control " << nId << " of the expected class";
     return pControl;
@@ -55,8 +54,7 @@ void TypeAndReturn(QWidget* pEdit, const QString& text);
 // Runs an action on the next modal dialog of class TDialog, from inside the dialog's own event
 // loop. The action must close the dialog; if it does not, or if no such dialog opens within a
 // few seconds, the test fails and the dialog is closed.
-template <class TDialog>
-class CModalScript {
+template <class TDialog> class CModalScript {
 public:
     explicit CModalScript(std::function<void(TDialog&)> action)
         : m_action(std::move(action)), m_timer(std::make_unique<QTimer>()) {
