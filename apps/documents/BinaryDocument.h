@@ -1,0 +1,38 @@
+#pragma once
+
+// Collection documents in binary form: a framework archive (CArchive) that a host built on the
+// framework can also read, under a short header of the hosts' own.
+//
+//   signature      8 bytes "STVCOL\r\n" (the line end shows a transfer that changed it)
+//   version        WORD, 1
+//   description    string
+//   variables      count, then each variable with WriteObject (class record or class index,
+//                  then the variable's own archive body)
+//   correlations   count, then per correlation: int position of its first variable,
+//                  int position of its second variable (in the order the correlation names
+//                  them), int (BOOL) given in X-space, double U-space value, double X-space value
+//
+// Reading takes nothing on trust: every variable is checked and converted as the editor would
+// (see CDocumentBuilder), its class must be the class of its stored type id, correlations are
+// entered again with SetCorr from the value of the space they were given in, and a document
+// that ends early, or carries bytes after its end, is refused.
+
+#include <documents/CollectionDocument.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace stochvar {
+
+inline constexpr std::string_view kBinarySignature{"STVCOL\r\n", 8};
+inline constexpr unsigned kBinaryVersion = 1;
+
+// Reads a binary document; refuses it with CDocumentError (messages name strSource).
+std::unique_ptr<CCollectionDocument> ReadBinaryDocument(std::string_view bytes,
+                                                        const std::string& strSource);
+
+// The document's bytes. Throws CDocumentError when a correlation refers to no variable.
+std::string WriteBinaryDocument(const CCollectionDocument& doc);
+
+} // namespace stochvar

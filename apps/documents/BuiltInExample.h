@@ -1,0 +1,20 @@
+#pragma once
+
+// The example collection that the hosts use when they are given no document: a small structural
+// reliability problem (a steel beam in bending). Its text is examples/beam.json, compiled in.
+
+#include <documents/CollectionDocument.h>
+
+#include <memory>
+#include <string_view>
+
+namespace stochvar {
+
+// How messages and listings name the built-in example.
+inline constexpr const char* kBuiltInExampleName = "built-in example (beam.json)";
+
+std::string_view BuiltInExampleText();
+
+std::unique_ptr<CCollectionDocument> LoadBuiltInExample();
+
+} // namespace stochvar

@@ -1,0 +1,66 @@
+#pragma once
+
+// CCollectionDocument: what a host opens and saves: a collection of variables with its
+// correlations, an optional description, and the warnings raised while it was read.
+//
+// The document owns its variables. Each one is handed a reference slot of the document, so that
+// an editor that replaces a variable by another object (change of family, cancelled edit)
+// re-points the slot, and the variables in the collection are deleted when the document goes.
+
+#include <stochvar/model/Dist.h>
+#include <stochvar/simulation/DistCollection.h>
+#include <stochvar/simulation/ExOr.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace stochvar {
+
+class CCollectionDocument {
+public:
+    CCollectionDocument() = default;
+    ~CCollectionDocument();
+    CCollectionDocument(const CCollectionDocument&) = delete;
+    CCollectionDocument& operator=(const CCollectionDocument&) = delete;
+
+    // Appends the variable to the collection; the document owns it from then on.
+    CDist* AddVariable(std::unique_ptr<CDist> pDist);
+
+    CDistCollection& GetCollection() { return m_collection; }
+    const CDistCollection& GetCollection() const { return m_collection; }
+    int GetVariableCount() const { return m_collection.GetCount(); }
+    CDist* GetVariable(int nIndex) const { return m_collection.GetDist(nIndex); }
+    // Position of the first variable with exactly this name, or -1.
+    int FindVariable(std::string_view strName) const;
+    // Position of the variable object in the collection, or -1.
+    int IndexOf(const CDist* pDist) const;
+
+    int GetCorrelationCount() const { return m_collection.m_Corrs.GetCount(); }
+    const SCorr& GetCorrelation(int nIndex) const { return *m_collection.m_Corrs[nIndex]; }
+    // The positions of the two variables of correlation nIndex, in the order in which the
+    // correlation was given (SCorr keeps that order only in its pointers). False when the entry
+    // refers to no variable of the collection.
+    bool GetCorrelationPair(int nIndex, int& nFirst, int& nSecond) const;
+
+    // Free text kept with the document.
+    std::string m_strDescription;
+    // What reading the document reported without refusing it ("file: subject: message").
+    std::vector<std::string> m_warnings;
+    // A generator that runs over the collection may borrow (it outlives the collection).
+    CExOr m_generator;
+
+private:
+    CDistCollection m_collection;
+    // One reference slot per variable; a deque keeps the slots' addresses fixed as it grows.
+    std::deque<CDist*> m_references;
+};
+
+// The subject of messages about a variable: its name, or its position when it has none.
+std::string VariableSubject(const CDist& dist, int nIndex);
+// The subject of messages about a correlation between two variables.
+std::string CorrelationSubject(const std::string& strName1, const std::string& strName2);
+
+} // namespace stochvar

@@ -1,0 +1,225 @@
+#include <documents/DocumentBuilder.h>
+
+#include <documents/DocumentError.h>
+#include <documents/NumberText.h>
+
+#include <stochvar/families/Discrete.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace stochvar {
+
+namespace {
+
+std::string TrimmedRight(std::string text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+std::string ParamKeyword(UINT nParam) { return kParamKeywords[nParam]; }
+
+} // namespace
+
+bool IsValidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        int nTrail = 0;
+        unsigned int codePoint = 0;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if ((lead & 0xE0) == 0xC0) {
+            nTrail = 1;
+            codePoint = lead & 0x1Fu;
+        } else if ((lead & 0xF0) == 0xE0) {
+            nTrail = 2;
+            codePoint = lead & 0x0Fu;
+        } else if ((lead & 0xF8) == 0xF0) {
+            nTrail = 3;
+            codePoint = lead & 0x07u;
+        } else {
+            return false;
+        }
+        if (i + static_cast<std::size_t>(nTrail) >= text.size()) {
+            return false;
+        }
+        for (int k = 1; k <= nTrail; ++k) {
+            const auto trail = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+            if ((trail & 0xC0) != 0x80) {
+                return false;
+            }
+            codePoint = (codePoint << 6) | (trail & 0x3Fu);
+        }
+        // Overlong forms, surrogates and values beyond the Unicode range are not UTF-8.
+        static constexpr unsigned int kSmallest[] = {0, 0x80, 0x800, 0x10000};
+        if (codePoint < kSmallest[nTrail] || codePoint > 0x10FFFF ||
+            (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+            return false;
+        }
+        i += static_cast<std::size_t>(nTrail) + 1;
+    }
+    return true;
+}
+
+CDocumentBuilder::CDocumentBuilder(std::string strSource)
+    : m_strSource(std::move(strSource)), m_pDocument(std::make_unique<CCollectionDocument>()) {}
+
+void CDocumentBuilder::Refuse(const std::string& strSubject, const std::string& strReason) const {
+    throw CDocumentError(m_strSource, strSubject, strReason);
+}
+
+void CDocumentBuilder::Warn(const std::string& strSubject, const std::string& strText) {
+    m_pDocument->m_warnings.push_back(m_strSource + ": " + strSubject + ": " + strText);
+}
+
+std::unique_ptr<CDist> CDocumentBuilder::CreateVariable(int nType, const CString& strName) {
+    CDist blank(nullptr, strName, nullptr);
+    return std::unique_ptr<CDist>(blank.CreateNewDist(nType));
+}
+
+void CDocumentBuilder::EnterInputValues(CDist& dist, int nParamCombi,
+                                        const std::vector<double>& values,
+                                        const std::string& strSubject) {
+    CString strLabel;
+    CUIntArray ids;
+    dist.GetParamsList(nParamCombi, strLabel, &ids);
+    if (ids.GetSize() != static_cast<int>(values.size())) {
+        Refuse(strSubject, "input type " + strLabel.str() + " takes " +
+                               std::to_string(ids.GetSize()) + " values");
+    }
+    dist.m_nParamCombi = nParamCombi;
+    for (int i = 0; i < ids.GetSize(); ++i) {
+        const int nParam = static_cast<int>(ids[i]);
+        const double dValue = values[static_cast<std::size_t>(i)];
+        if (!std::isfinite(dValue)) {
+            Refuse(strSubject, ParamKeyword(ids[i]) + " is not a finite number");
+        }
+        CDistStatus status = dist.CheckParamValue(nParam, dValue);
+        if (!status.IsOk()) {
+            Refuse(strSubject, status.m_strMessage.str());
+        }
+        NoteStatus(status, strSubject);
+        dist.SetParamValue(nParam, dValue);
+    }
+    // After the last value of an input type the editor's cursor is back at its first one.
+    dist.m_nCurParam = 0;
+    CDistStatus status = dist.CheckCombination(nParamCombi);
+    if (status.IsOk()) {
+        NoteStatus(status, strSubject);
+        status = dist.CalcBasePar(nParamCombi);
+    }
+    if (!status.IsOk()) {
+        Refuse(strSubject, status.m_strMessage.str());
+    }
+    NoteStatus(status, strSubject);
+    TakeMessages(strSubject);
+}
+
+void CDocumentBuilder::EnterCategories(
+    CDiscrete& dist, const std::vector<std::pair<std::string, double>>& categories,
+    const std::string& strSubject) {
+    dist.m_CategoryNames.RemoveAll();
+    dist.m_Frequencies.RemoveAll();
+    dist.m_Probabilities.RemoveAll();
+    for (const auto& [strName, dFrequency] : categories) {
+        if (std::isinf(dFrequency)) {
+            Refuse(strSubject, "the frequency of category \"" + strName +
+                                   "\" is not a finite number");
+        }
+        dist.AddCategory(CString(strName), dFrequency);
+        TakeMessages(strSubject);
+    }
+}
+
+CDist* CDocumentBuilder::AddVariable(std::unique_ptr<CDist> pDist, const std::string& strSubject) {
+    if (!IsValidUtf8(pDist->m_strVarName.str())) {
+        Refuse(strSubject, "the name is not valid UTF-8 text");
+    }
+    for (const CString& strCategory : pDist->m_CategoryNames) {
+        if (!IsValidUtf8(strCategory.str())) {
+            Refuse(strSubject, "a category name is not valid UTF-8 text");
+        }
+    }
+    if (m_pDocument->FindVariable(pDist->m_strVarName.str()) >= 0) {
+        Refuse(strSubject, "another variable has the same name");
+    }
+    if (pDist->m_bAutoAxis) {
+        pDist->SetAutoAxis();
+    } else if (!std::isfinite(pDist->m_dAxisMin) || !std::isfinite(pDist->m_dAxisMax) ||
+               !(pDist->m_dAxisMin < pDist->m_dAxisMax)) {
+        Refuse(strSubject, "the axis minimum must be a number below the axis maximum");
+    }
+    TakeMessages(strSubject);
+    return m_pDocument->AddVariable(std::move(pDist));
+}
+
+void CDocumentBuilder::AddCorrelation(int nIndex1, int nIndex2, double dValue, BOOL bXSpace) {
+    CCollectionDocument& doc = *m_pDocument;
+    CDist* pDist1 = doc.GetVariable(nIndex1);
+    CDist* pDist2 = doc.GetVariable(nIndex2);
+    if (pDist1 == nullptr || pDist2 == nullptr) {
+        Refuse("correlation " + std::to_string(doc.GetCorrelationCount() + 1),
+               "it refers to a variable that the document does not hold");
+    }
+    const std::string strSubject =
+        CorrelationSubject(VariableSubject(*pDist1, nIndex1), VariableSubject(*pDist2, nIndex2));
+    if (nIndex1 == nIndex2) {
+        Refuse(strSubject, "a variable cannot be correlated with itself");
+    }
+    if (!m_correlatedPairs.emplace(std::min(nIndex1, nIndex2), std::max(nIndex1, nIndex2))
+             .second) {
+        Refuse(strSubject, "the pair is correlated twice");
+    }
+    if (!std::isfinite(dValue) || dValue < -1.0 || dValue > 1.0) {
+        Refuse(strSubject, "the correlation " + FormatShortest(dValue) +
+                               " does not lie between -1 and 1");
+    }
+    const int nBefore = doc.GetCorrelationCount();
+    doc.GetCollection().SetCorr(pDist1, pDist2, dValue, bXSpace ? TRUE : FALSE);
+    TakeMessages(strSubject);
+    if (doc.GetCorrelationCount() != nBefore + 1) {
+        Refuse(strSubject, "the collection did not take the correlation");
+    }
+}
+
+std::unique_ptr<CCollectionDocument> CDocumentBuilder::Finish() {
+    CCollectionDocument& doc = *m_pDocument;
+    if (doc.GetCorrelationCount() > 0) {
+        // Preparing a run factors the correlation matrix; a matrix that is not positive
+        // definite is reported as an error box, which refuses the document.
+        doc.GetCollection().InitSimulation(1, FALSE, &doc.m_generator, nullptr);
+        TakeMessages("correlations");
+    }
+    TakeMessages("document");
+    return std::move(m_pDocument);
+}
+
+void CDocumentBuilder::TakeMessages(const std::string& strSubject) {
+    for (SHostMessage& message : m_capture.TakeMessages()) {
+        std::string strText = TrimmedRight(std::move(message.text));
+        if (message.kind == SHostMessage::EKind::error) {
+            int nRow = -1;
+            if (std::sscanf(strText.c_str(), "Negative definit correlation matrix starting at row %d",
+                            &nRow) == 1 &&
+                m_pDocument->GetVariable(nRow) != nullptr) {
+                strText += " (variable " + VariableSubject(*m_pDocument->GetVariable(nRow), nRow) +
+                           ")";
+            }
+            Refuse(strSubject, strText);
+        }
+        Warn(strSubject, strText);
+    }
+}
+
+void CDocumentBuilder::NoteStatus(CDistStatus status, const std::string& strSubject) {
+    if (status.m_bWarning && status.IsOk()) {
+        Warn(strSubject, TrimmedRight(status.m_strMessage.str()));
+    }
+}
+
+} // namespace stochvar

@@ -1,0 +1,38 @@
+#pragma once
+
+// Opening and saving collection documents as files, in either format.
+//
+// Reading recognises the format by content: the binary signature, otherwise JSON (a document
+// whose first character is "{", or any file named *.json). Saving picks the format the caller
+// asks for; FormatFromFileName gives the usual choice by name (".json" is JSON, anything else
+// binary).
+
+#include <documents/CollectionDocument.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace stochvar {
+
+enum class EDocumentFormat { json, binary };
+
+EDocumentFormat FormatFromFileName(std::string_view strPath);
+// The format of a document's bytes, or nothing when they are neither.
+std::optional<EDocumentFormat> FormatFromContents(std::string_view bytes);
+
+// Reads a document from its bytes; strSource names it in messages. The format is recognised
+// by content, and by strSource's extension when the content does not tell.
+std::unique_ptr<CCollectionDocument> ReadDocument(std::string_view bytes,
+                                                  const std::string& strSource);
+// Reads the file; refuses it with CDocumentError (also when it cannot be read).
+std::unique_ptr<CCollectionDocument> LoadDocument(const std::string& strPath);
+
+std::string WriteDocument(const CCollectionDocument& doc, EDocumentFormat format);
+// Writes the document to the file through a temporary file beside it, so that a failed save
+// never leaves a half-written document behind. Throws CDocumentError.
+void SaveDocument(const CCollectionDocument& doc, const std::string& strPath,
+                  EDocumentFormat format);
+
+} // namespace stochvar
