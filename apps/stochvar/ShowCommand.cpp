@@ -1,0 +1,161 @@
+// stochvar show: lists a collection as the library understands it after reading.
+
+#include "Arguments.h"
+#include "Commands.h"
+#include "Moments.h"
+
+#include <documents/NumberText.h>
+
+#include <stochvar/families/Discrete.h>
+#include <stochvar/simulation/Nataf.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace stochvar::cli {
+
+namespace {
+
+constexpr SOptionSpec kShowOptions[] = {
+    {"help", 'h', false},
+};
+
+// Width of the keyword column of the parameter lists ("MOST-LIKELY", "UPPER_BOUND").
+constexpr std::size_t kKeywordWidth = 13;
+
+std::string Counted(int nCount, const char* pszNoun) {
+    return std::to_string(nCount) + " " + pszNoun + (nCount == 1 ? "" : "s");
+}
+
+std::string Padded(std::string text, std::size_t nWidth) {
+    if (text.size() < nWidth) {
+        text.append(nWidth - text.size(), ' ');
+    }
+    return text;
+}
+
+// The parameters of the active input type (given), then every other parameter that the
+// family's input types use (derived from the given ones by the conversion).
+std::vector<UINT> ListedParameters(CDist& dist, const CUIntArray& given) {
+    std::vector<UINT> listed(given.begin(), given.end());
+    for (int n = 0; n < dist.GetParamCombiCount(); ++n) {
+        CString strLabel;
+        CUIntArray ids;
+        dist.GetParamsList(n, strLabel, &ids);
+        for (const UINT nParam : ids) {
+            if (std::find(listed.begin(), listed.end(), nParam) == listed.end()) {
+                listed.push_back(nParam);
+            }
+        }
+    }
+    return listed;
+}
+
+void ListContinuous(std::string& out, CDist& dist) {
+    CString strLabel;
+    CUIntArray given;
+    dist.GetParamsList(dist.m_nParamCombi, strLabel, &given);
+    out += ", input type " + strLabel.str() + "\n";
+    for (const UINT nParam : ListedParameters(dist, given)) {
+        const bool bGiven = std::find(given.begin(), given.end(), nParam) != given.end();
+        std::string strLine = "    " + Padded(kParamKeywords[nParam], kKeywordWidth) +
+                              FormatShortest(dist.GetParamValue(static_cast<int>(nParam)));
+        if (bGiven) {
+            strLine = Padded(strLine, 42) + "given";
+        }
+        out += strLine + "\n";
+    }
+}
+
+void ListCategories(std::string& out, const CDist& dist) {
+    const int nCount = dist.m_CategoryNames.GetSize();
+    out += ", " + std::to_string(nCount) + (nCount == 1 ? " category\n" : " categories\n");
+    std::size_t nNameWidth = 4;
+    for (const CString& strName : dist.m_CategoryNames) {
+        nNameWidth = std::max(nNameWidth, strName.str().size());
+    }
+    for (int k = 0; k < nCount; ++k) {
+        out += "    " + Padded(std::to_string(k), 4) +
+               Padded(dist.m_CategoryNames[k].str(), nNameWidth + 2) + "frequency " +
+               Padded(FormatShortest(dist.m_Frequencies[k]), 12) + "probability " +
+               FormatShortest(dist.m_Probabilities[k]) + "\n";
+    }
+}
+
+void ListVariable(std::string& out, CDist& dist, int nIndex) {
+    out += VariableSubject(dist, nIndex) + "  " + dist.GetVarTypeName().str();
+    if (dist.m_nType == DIST_DISCRETE) {
+        ListCategories(out, dist);
+    } else {
+        ListContinuous(out, dist);
+    }
+    const SMoments moments = TargetMoments(dist);
+    out += "    mean " + FormatShortest(moments.dMean) + ", standard deviation " +
+           FormatShortest(moments.dStdDev) + "\n";
+    if (!dist.m_bAutoAxis) {
+        out += "    chart axis [" + FormatShortest(dist.m_dAxisMin) + ", " +
+               FormatShortest(dist.m_dAxisMax) + "]\n";
+    }
+    if (!dist.CanChange()) {
+        out += "    family may not be changed\n";
+    }
+}
+
+void ListCorrelation(std::string& out, const CCollectionDocument& doc, int k) {
+    int nFirst = 0;
+    int nSecond = 0;
+    if (!doc.GetCorrelationPair(k, nFirst, nSecond)) {
+        out += "correlation " + std::to_string(k + 1) + " refers to no variable\n";
+        return;
+    }
+    const SCorr& corr = doc.GetCorrelation(k);
+    CDist* pFirst = doc.GetVariable(nFirst);
+    CDist* pSecond = doc.GetVariable(nSecond);
+    double dMin = 0.0;
+    double dMax = 0.0;
+    NatafRange(pFirst, pSecond, &dMin, &dMax);
+    out += VariableSubject(*pFirst, nFirst) + " / " + VariableSubject(*pSecond, nSecond) +
+           "  given in " + (corr.bXSpace ? "X-space" : "U-space") + "\n";
+    out += "    X-space  " + FormatShortest(corr.dCorrX) + "\n";
+    out += "    U-space  " + FormatShortest(corr.dCorrU) + "\n";
+    out += "    admissible X-space range [" + FormatShortest(dMin) + ", " + FormatShortest(dMax) +
+           "]\n";
+}
+
+} // namespace
+
+int RunShow(std::span<const std::string> args) {
+    const CParsedArguments parsed = ParseArguments(args, kShowOptions);
+    if (parsed.Has("help")) {
+        std::fputs(kShowUsage, stdout);
+        return kExitSuccess;
+    }
+    const std::unique_ptr<CCollectionDocument> pDoc = OpenCollection(parsed.Positionals());
+    const CCollectionDocument& doc = *pDoc;
+
+    std::string out = "Collection " +
+                      (parsed.Positionals().empty() ? std::string("(built-in example)")
+                                                    : parsed.Positionals().front()) +
+                      "\n";
+    if (!doc.m_strDescription.empty()) {
+        out += doc.m_strDescription + "\n";
+    }
+    out += Counted(doc.GetVariableCount(), "variable") + ", " +
+           Counted(doc.GetCorrelationCount(), "correlation") + "\n";
+    for (int i = 0; i < doc.GetVariableCount(); ++i) {
+        out += "\n";
+        ListVariable(out, *doc.GetVariable(i), i);
+    }
+    if (doc.GetCorrelationCount() > 0) {
+        out += "\nCorrelations\n";
+        for (int k = 0; k < doc.GetCorrelationCount(); ++k) {
+            ListCorrelation(out, doc, k);
+        }
+    }
+    std::fputs(out.c_str(), stdout);
+    return std::fflush(stdout) == 0 ? kExitSuccess : kExitRefused;
+}
+
+} // namespace stochvar::cli
