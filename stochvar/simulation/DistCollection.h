@@ -27,8 +27,10 @@ public:
     // Deep copy: CreateCopy of every variable (owned by whoever owns the new collection), a copy
     // of every entry (all fields unchanged, so the entries keep the source's variable pointers
     // while their indices address the copies), the run state with the shared generator pointer,
-    // and copies of the simulation buffers, which the copy owns (a caller's stratum table
-    // included).
+    // and copies of the simulation buffers, which the copy owns. A caller's stratum table is
+    // copied only while the source's Latin hypercube run still reads it (the caller may have
+    // released it after the run); a copy made in the middle of a run continues it exactly as the
+    // source would.
     explicit CDistCollection(CDistCollection* pSource);
     // Deletes the entries and the buffers the collection owns; no variable.
     ~CDistCollection();
@@ -64,7 +66,10 @@ public:
     // bXSpace is nonzero, else a U-space value. An X-space value outside the pair's admissible
     // range is set to the nearer bound with a warning box; the other space's value is mapped.
     // Nothing is added (and nothing shown) when either variable is not in the collection.
-    // An existing entry for the pair is not replaced.
+    // An existing entry for the pair is not replaced. A variable without spread (a fixed value,
+    // a discrete variable with one category) correlates with nothing: its pair admits only the
+    // X-space value 0 and maps to the U-space value 0 (see HermiteCoefficients). A pair of a
+    // variable with itself is stored, but sampling ignores it (see InitSimulation).
     void SetCorr(CDist* pDist1, CDist* pDist2, double dCorr, BOOL bXSpace);
     // Checks an entry's X-space value (when given in X-space) against the range of the variables
     // at its indices, corrects it with a warning box if needed, and recomputes the derived value
@@ -89,7 +94,7 @@ public:
     // - A pivot that is not positive, or not a number, fails the factorisation: the error box
     //   "Negative definit correlation matrix starting at row j" is shown and the collection is
     //   left not initialised, also when an earlier run had been ready, so that GetSample never
-    //   reads a partial factor.
+    //   reads a partial factor; a caller's table of an earlier run is forgotten.
     // - Buffers are sized by the first call and reused; a later call that needs more (more
     //   variables, more samples under Latin hypercube sampling, or Latin hypercube sampling newly
     //   switched on) reallocates them. They never shrink before ResetContents.
@@ -100,8 +105,8 @@ public:
     // and returns TRUE. Takes exactly n draws from the generator, one per variable in index
     // order. Returns FALSE, writing nothing, when the collection is not initialised, when the
     // run is exhausted, or when the collection now holds fewer variables than the run was
-    // prepared for. Variables added after InitSimulation take no part until the next one.
-    // Allocates nothing.
+    // prepared for, or when the run was given no generator. Variables added after InitSimulation
+    // take no part until the next one. Allocates nothing.
     BOOL GetSample(int& nSample, double* pValues);
 
 protected:
@@ -113,6 +118,7 @@ private:
     // moves it to the nearer bound, shows the warning box and returns FALSE.
     static BOOL CheckRange(CDist* pDist1, CDist* pDist2, double* pdCorrX);
     void CopyRunState(const CDistCollection& source);
+    void CopyStrata(const int* pSource, int nInts);
     void FreeBuffers();
     void EnsureMatrixBuffers(int nDists);
     void EnsureOwnStrata(int nInts);

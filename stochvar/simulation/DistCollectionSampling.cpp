@@ -53,18 +53,24 @@ void CDistCollection::CopyRunState(const CDistCollection& source) {
         m_pNormal = new double[Count(m_nMatrixCapacity)];
         std::copy_n(source.m_pNormal, Count(m_nMatrixCapacity), m_pNormal);
     }
-    // A caller's table is copied as far as the run reads it; the copy owns its table.
-    const int* pSourceStrata = source.m_bExternalStrata ? source.m_pStrata : source.m_pOwnStrata;
-    const int nStrataInts = source.m_bExternalStrata
-                                ? static_cast<int>(Count(source.m_nSamples, source.m_nRunDists))
-                                : source.m_nOwnStrataCapacity;
-    if (pSourceStrata != nullptr) {
-        m_nOwnStrataCapacity = nStrataInts;
-        m_pOwnStrata = new int[Count(nStrataInts)];
-        std::copy_n(pSourceStrata, Count(nStrataInts), m_pOwnStrata);
+    // A caller's table is copied only while a Latin hypercube run still reads it: after the run
+    // the caller may well have released it. The copy owns whatever table it gets.
+    const bool bRunReadsCallerTable = source.m_bExternalStrata && source.m_bInitialized &&
+                                      source.m_bLatinHypercube &&
+                                      source.m_nSample < source.m_nSamples;
+    if (bRunReadsCallerTable) {
+        CopyStrata(source.m_pStrata, static_cast<int>(Count(source.m_nSamples, source.m_nRunDists)));
+    } else if (source.m_pOwnStrata != nullptr) {
+        CopyStrata(source.m_pOwnStrata, source.m_nOwnStrataCapacity);
     }
     m_pStrata = m_pOwnStrata;
     m_bExternalStrata = FALSE;
+}
+
+void CDistCollection::CopyStrata(const int* pSource, int nInts) {
+    m_nOwnStrataCapacity = nInts;
+    m_pOwnStrata = new int[Count(nInts)];
+    std::copy_n(pSource, Count(nInts), m_pOwnStrata);
 }
 
 void CDistCollection::EnsureMatrixBuffers(int nDists) {
@@ -147,7 +153,10 @@ void CDistCollection::InitSimulation(int nSamples, BOOL bLatinHypercube, CExOr* 
             CDistStatus status;
             status.SetError(strMessage);
             status.ShowMessage();
+            // Nothing of a run is left: not even a reference to an earlier caller's table.
             m_bInitialized = FALSE;
+            m_bExternalStrata = FALSE;
+            m_pStrata = m_pOwnStrata;
             return;
         }
     }
@@ -191,7 +200,8 @@ double CDistCollection::DrawUniform(int nDist) {
 }
 
 BOOL CDistCollection::GetSample(int& nSample, double* pValues) {
-    if (!m_bInitialized || m_nSample >= m_nSamples || GetCount() < m_nRunDists) {
+    if (!m_bInitialized || m_pExOr == nullptr || m_nSample >= m_nSamples ||
+        GetCount() < m_nRunDists) {
         return FALSE;
     }
     const int n = m_nRunDists;

@@ -616,6 +616,39 @@ TEST_P(DeepCopyDuringARun, ContinuesLikeTheSource) {
     for (int i = 0; i < copy.GetCount(); ++i) delete copy.GetDist(i);
 }
 
+// After the run the caller may release its table; a copy made then must not read it, and can
+// start a Latin hypercube run of its own.
+TEST(DeepCopy, AfterARunWithAReleasedCallerTable) {
+    const int N = 12;
+    SCollection source;
+    source.AddNormals(2);
+    auto table = std::make_unique<std::vector<int>>(static_cast<std::size_t>(2 * N), 0);
+    CExOr generator = kSeeded;
+    source.collection.InitSimulation(N, TRUE, &generator, table->data());
+    DrawAll(source.collection, 2);
+    table.reset();
+
+    CDistCollection copy(&source.collection);
+    double values[2];
+    int nSample = 0;
+    EXPECT_FALSE(copy.GetSample(nSample, values));
+    copy.InitSimulation(N, TRUE, &generator, nullptr);
+    const auto columns = DrawAll(copy, 2);
+    ASSERT_EQ(columns[1].size(), static_cast<std::size_t>(N));
+    for (int i = 0; i < copy.GetCount(); ++i) delete copy.GetDist(i);
+}
+
+TEST(GetSample, NothingWithoutAGenerator) {
+    SCollection s;
+    s.AddNormals(2);
+    s.collection.InitSimulation(5, TRUE, nullptr, nullptr);
+    double values[2] = {-1.0, -1.0};
+    int nSample = -1;
+    EXPECT_FALSE(s.collection.GetSample(nSample, values));
+    EXPECT_EQ(nSample, -1);
+    EXPECT_EQ(values[0], -1.0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Tables, DeepCopyDuringARun,
                          ::testing::Values(SCopyCase{"OwnTable", false},
                                            SCopyCase{"CallerTable", true}),
