@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <set>
 #include <span>
 #include <utility>
 #include <vector>
@@ -376,10 +377,26 @@ void WriteVariable(std::string& out, const CDist& constDist) {
 std::unique_ptr<CCollectionDocument> ReadJsonDocument(std::string_view text,
                                                       const std::string& strSource) {
     CDocumentBuilder builder(strSource);
+    // The parser would keep the last of two equal keys; a document that gives a key twice is
+    // ambiguous and refused instead.
+    std::vector<std::set<std::string>> keysOfOpenObjects;
+    const json::parser_callback_t refuseDuplicateKeys = [&](int, json::parse_event_t event,
+                                                            json& parsed) {
+        if (event == json::parse_event_t::object_start) {
+            keysOfOpenObjects.emplace_back();
+        } else if (event == json::parse_event_t::object_end) {
+            keysOfOpenObjects.pop_back();
+        } else if (event == json::parse_event_t::key &&
+                   !keysOfOpenObjects.back().insert(parsed.get<std::string>()).second) {
+            builder.Refuse("document", "the key \"" + parsed.get<std::string>() +
+                                           "\" is given twice in one object");
+        }
+        return true;
+    };
     json root;
     try {
-        root = json::parse(text.begin(), text.end());
-    } catch (const json::parse_error& error) {
+        root = json::parse(text.begin(), text.end(), refuseDuplicateKeys);
+    } catch (const json::exception& error) {
         builder.Refuse("document", "not valid JSON: " + ParseMessage(error.what()));
     }
     CJsonReader(builder).ReadDocument(root);
