@@ -15,11 +15,6 @@
 namespace stochvar {
 namespace {
 
-TEST(Chart2D, CarriesItsControlId) {
-    CChart2D chart;
-    EXPECT_EQ(chart.objectName(), QStringLiteral("5007"));
-}
-
 TEST(Chart2D, PointsAreNumberedFromOneAndStandAtTheirNumberUntilGivenAnX) {
     CChart2D chart;
     chart.SetSeriesCount(1);
@@ -47,30 +42,6 @@ TEST(Chart2D, NumbersOutsideTheCountsAreIgnored) {
     EXPECT_EQ(chart.GetY(1, 3), 0.0);
     EXPECT_EQ(chart.GetX(2, 1), 0.0);
     EXPECT_EQ(chart.GetPointCount(2), 0);
-}
-
-TEST(Chart2D, ShrinkingDropsTheLastPointsAndGrowingAddsFreshOnes) {
-    CChart2D chart;
-    chart.SetPointCount(1, 3);
-    chart.SetX(1, 3, 30.0);
-    chart.SetY(1, 3, 3.0);
-    chart.SetPointCount(1, 2);
-    chart.SetPointCount(1, 4);
-    EXPECT_EQ(chart.GetX(1, 3), 3.0);
-    EXPECT_EQ(chart.GetY(1, 3), 0.0);
-    EXPECT_EQ(chart.GetX(1, 4), 4.0);
-}
-
-TEST(Chart2D, LabelsAreKeptInOrderWithTheirPositions) {
-    CChart2D chart;
-    chart.AddLabel("low", 1);
-    chart.AddLabel("high", 2);
-    ASSERT_EQ(chart.GetLabelCount(), 2);
-    EXPECT_EQ(chart.GetLabelText(1), QStringLiteral("high"));
-    EXPECT_EQ(chart.GetLabelPosition(1), 2);
-    chart.RemoveAllLabels();
-    EXPECT_EQ(chart.GetLabelCount(), 0);
-    EXPECT_EQ(chart.GetLabelText(0), QString());
 }
 
 // Pixels of the data: clearly blue, unlike the black axes, grey grid and white ground.

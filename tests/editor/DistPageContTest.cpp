@@ -64,13 +64,6 @@ protected:
     CDistPageCont m_page;
 };
 
-TEST_F(DistPageContTest, ControlsCarryTheirIds) {
-    for (const int nId : {IDC_INPUT_TYPE_GROUP, IDC_INPUT_TYPE, IDC_VALUE, IDC_PARAMETER, IDC_CHART,
-                          IDC_PDF, IDC_CDF, IDC_AXIS}) {
-        EXPECT_NE(m_page.findChild<QWidget*>(ControlName(nId)), nullptr) << "control " << nId;
-    }
-}
-
 TEST_F(DistPageContTest, ListsTheInputTypesAndTheParametersWithTheirValues) {
     m_page.SetDist(&m_normal);
     EXPECT_EQ(Lines(InputTypeBox()), (QStringList{"/MEAN/STDDEV", "/MEAN/COV"}));

@@ -6,7 +6,6 @@
 
 #include "EditorTestSupport.h"
 
-#include <stochvar/editor/DlgAxisBounds.h>
 #include <stochvar/editor/DlgNameValue.h>
 #include <stochvar/families/Discrete.h>
 #include <stochvar/families/Normal.h>
@@ -343,18 +342,6 @@ TEST_F(DistPageDiscTest, ChartShowsOneBarPerCategoryWithItsName) {
         EXPECT_EQ(pChart->GetY(1, i + 1), m_discrete.GetCumulative(i + 0.5 - 1e-10));
     }
     EXPECT_EQ(pChart->GetLabelCount(), 4) << "labels are replaced, not added again";
-}
-
-TEST_F(DistPageDiscTest, AxisDialogDoesNotChangeTheBars) {
-    m_page.SetDist(&m_discrete);
-    CModalScript<CDlgAxisBounds> script([](CDlgAxisBounds& dlg) {
-        Control<QLineEdit>(&dlg, IDC_LOWER)->setText("-5");
-        Control<QLineEdit>(&dlg, IDC_UPPER)->setText("5");
-        Control<QPushButton>(&dlg, IDC_OK)->click();
-    });
-    Button(IDC_AXIS)->click();
-    EXPECT_EQ(Chart()->GetPointCount(1), 4);
-    EXPECT_EQ(Chart()->GetY(1, 4), 0.5);
 }
 
 TEST_F(DistPageDiscTest, ReturnOnTheCategoryListCommitsTheValueBox) {

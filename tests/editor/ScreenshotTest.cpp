@@ -6,11 +6,13 @@
 
 #include <stochvar/editor/DistPageCont.h>
 #include <stochvar/editor/DistPageDisc.h>
+#include <stochvar/editor/DlgSelectDist.h>
 #include <stochvar/families/Discrete.h>
 #include <stochvar/families/LogNormal.h>
 
 #include <QDir>
 #include <QImage>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include <gtest/gtest.h>
@@ -19,6 +21,7 @@ namespace stochvar {
 namespace {
 
 using editortest::CEditorHooks;
+using editortest::CModalScript;
 using editortest::Control;
 
 bool IsDataPixel(QRgb rgb) {
@@ -91,6 +94,21 @@ TEST(Screenshots, DiscretePageWithFourCategories) {
         << "one bar per category";
     Control<QRadioButton>(&page, IDC_CDF)->click();
     EXPECT_EQ(DataColumnRuns(Shoot(page, "discrete-four-categories-cdf.png"), chart, nColumns), 4);
+}
+
+TEST(Screenshots, SelectionDialog) {
+    CEditorHooks hooks;
+    CDist* pHost = new CLogNormal(&pHost, "Strength", nullptr);
+    CModalScript<CDlgSelectDist> script([](CDlgSelectDist& dlg) {
+        dlg.resize(960, 460);
+        const QRect chart = Control<CChart2D>(&dlg, IDC_CHART)->geometry();
+        int nColumns = 0;
+        const QImage image = Shoot(dlg, "selection-dialog-lognormal.png");
+        EXPECT_EQ(DataColumnRuns(image, chart.translated(dlg.GetPage()->pos()), nColumns), 1);
+        Control<QPushButton>(&dlg, IDC_CANCEL)->click();
+    });
+    EXPECT_EQ(pHost->ChangeDistribution(), pHost);
+    delete pHost;
 }
 
 } // namespace
