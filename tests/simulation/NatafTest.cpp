@@ -248,32 +248,6 @@ TEST(HermiteCoefficients, IndependentOfLocationAndScale) {
     for (int k = 0; k < kHermiteCount; ++k) EXPECT_NEAR(a[k], b[k], 1e-12) << "a" << k;
 }
 
-TEST(NatafSeriesCoefficients, ProductOverFactorial) {
-    double a[kHermiteCount], b[kHermiteCount], c[kNatafOrder + 1];
-    for (int k = 0; k < kHermiteCount; ++k) {
-        a[k] = 1.0 + k;
-        b[k] = 2.0;
-    }
-    NatafSeriesCoefficients(a, b, c);
-    const double factorials[] = {1, 1, 2, 6, 24, 120, 720, 5040, 40320, 362880, 3628800};
-    EXPECT_EQ(c[0], 0.0);
-    for (int k = 1; k <= kNatafOrder; ++k) {
-        EXPECT_DOUBLE_EQ(c[k], 2.0 * (1.0 + k) / factorials[k]) << "c" << k;
-    }
-}
-
-TEST(NatafSeries, ValueAndSlopeOfAKnownPolynomial) {
-    // g(r) = 0.5 r + 0.25 r^3 - 0.125 r^10, g'(r) = 0.5 + 0.75 r^2 - 1.25 r^9.
-    double c[kNatafOrder + 1] = {};
-    c[1] = 0.5;
-    c[3] = 0.25;
-    c[10] = -0.125;
-    for (double r : {-1.0, -0.3, 0.0, 0.7, 1.0}) {
-        EXPECT_NEAR(NatafValue(c, r), 0.5 * r + 0.25 * r * r * r - 0.125 * std::pow(r, 10), 1e-15);
-        EXPECT_NEAR(NatafSlope(c, r), 0.5 + 0.75 * r * r - 1.25 * std::pow(r, 9), 1e-15);
-    }
-}
-
 struct SLimitCase {
     double value, limited;
 };
@@ -285,19 +259,6 @@ TEST(LimitCorr, HoldsValuesInsideTheLimit) {
         {-7.0, -kCorrLimit},
     };
     for (const SLimitCase& c : cases) EXPECT_EQ(LimitCorr(c.value), c.limited) << c.value;
-}
-
-TEST(Nataf, UToXIsTheLimitedSeries) {
-    auto [p1, p2] = NormalPair();
-    for (double rhoU : {-1.0, -0.4, 0.0, 0.4, 1.0}) {
-        double dCorrU = rhoU, dCorrX = 99.0;
-        int nError = 7;
-        Nataf(0, p1.get(), p2.get(), &dCorrU, &dCorrX, &nError);
-        const SSeries series(p1.get(), p2.get());
-        EXPECT_EQ(dCorrX, LimitCorr(NatafValue(series.c, rhoU)));
-        EXPECT_EQ(dCorrU, rhoU);
-        EXPECT_EQ(nError, 0);
-    }
 }
 
 TEST(NatafInvert, ReportsNonConvergenceAfterFiftySteps) {
@@ -450,18 +411,6 @@ TEST(HermiteCoefficients, DiscreteVariableUsesMomentsOfItsCategories) {
         HermiteCoefficients(pDist, kHermiteCount, a);
         for (int k = 0; k < kHermiteCount; ++k) EXPECT_EQ(a[k], 0.0) << pDist->GetVarName() << k;
     }
-}
-
-TEST(HermiteCoefficients, QuadratureMomentsMatchStoredOnesForAConvertedVariable) {
-    // The exponential's quadrature moments are only approximate (heavy right tail), so the
-    // fallback coefficients are close to, not equal to, those from the stored slots.
-    DistPtr stored = MakeExponential("E", 2.0, 1.0);
-    DistPtr fallback = ExponentialWithStdDevSlot(kNaN);
-    double a[kHermiteCount], b[kHermiteCount];
-    HermiteCoefficients(stored.get(), kHermiteCount, a);
-    HermiteCoefficients(fallback.get(), kHermiteCount, b);
-    EXPECT_NEAR(b[1], a[1], 5e-3);
-    EXPECT_NEAR(b[0], 0.0, 1e-12);
 }
 
 } // namespace

@@ -120,64 +120,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, SimulationRun,
                                            SRunCase{"NoVariables", 0, 3, TRUE, false}),
                          CaseName);
 
-TEST(GetSample, TwoCollectionsSharingAGeneratorInterleave) {
-    SCollection a, b;
-    a.AddNormals(2);
-    b.Add(MakeUniform("U"));
-    b.Add(MakeExponential("E"));
-    b.Add(MakeNormal("N"));
-    CExOr shared = kSeeded;
-    a.collection.InitSimulation(3, FALSE, &shared, nullptr);
-    b.collection.InitSimulation(3, FALSE, &shared, nullptr);
-
-    // The same runs made one after the other, each from the point of the shared stream at which
-    // its interleaved samples start.
-    SCollection a2, b2;
-    a2.AddNormals(2);
-    b2.Add(MakeUniform("U"));
-    b2.Add(MakeExponential("E"));
-    b2.Add(MakeNormal("N"));
-    CExOr replay = kSeeded;
-    for (int k = 0; k < 3; ++k) {
-        double va[2], vb[3], ra[2], rb[3];
-        int n = 0;
-        ASSERT_TRUE(a.collection.GetSample(n, va));
-        ASSERT_TRUE(b.collection.GetSample(n, vb));
-        CExOr forA = replay;
-        a2.collection.InitSimulation(1, FALSE, &forA, nullptr);
-        ASSERT_TRUE(a2.collection.GetSample(n, ra));
-        CExOr forB = forA;
-        b2.collection.InitSimulation(1, FALSE, &forB, nullptr);
-        ASSERT_TRUE(b2.collection.GetSample(n, rb));
-        replay = forB;
-        EXPECT_EQ(std::vector<double>(va, va + 2), std::vector<double>(ra, ra + 2)) << k;
-        EXPECT_EQ(std::vector<double>(vb, vb + 3), std::vector<double>(rb, rb + 3)) << k;
-    }
-}
-
-// Without entries each value is the variable's inverse of Phi(Phi^-1(v)) for its own draw v,
-// variables in index order.
-TEST(GetSample, WithoutEntriesEachVariableInvertsItsOwnDraw) {
-    SCollection s;
-    s.Add(MakeUniform("U", 2.0, 4.0));
-    s.Add(MakeExponential("E", 3.0));
-    s.Add(MakeLogNormal("L", 2.0, 0.5, 1.0));
-    CExOr generator = kSeeded;
-    CExOr reference = kSeeded;
-    s.collection.InitSimulation(20, FALSE, &generator, nullptr);
-    double values[3];
-    int nSample = 0;
-    while (s.collection.GetSample(nSample, values)) {
-        for (int i = 0; i < 3; ++i) {
-            const double v = reference.GetRandom();
-            const double p = StdNormal(STDNORMAL_CDF, StdNormal(STDNORMAL_INVERSE, v));
-            EXPECT_EQ(values[i], s.dists[static_cast<std::size_t>(i)]->GetInverse(p)) << nSample << ", " << i;
-            // Phi(Phi^-1(v)) is v within the inverse's accuracy (4.5e-4 in z, density <= 0.4).
-            EXPECT_NEAR(p, v, 2e-4);
-        }
-    }
-}
-
 // Two standard normals with U-space correlation rho: y1 = z1, y2 = rho z1 + sqrt(1 - rho^2) z2
 // (the 2 x 2 Cholesky factor in closed form).
 TEST(GetSample, TwoCorrelatedNormalsFollowTheClosedFormFactor) {
