@@ -13,7 +13,8 @@ using namespace stochvar;
 
 // Arguments cycled through so that no single branch is timed alone.
 const std::vector<double>& GammaArguments() {
-    static const std::vector<double> xs = {0.3, 1.7, 3.25, 5.5, 9.9, 12.5, 40.0, 150.0, -2.5, -15.5};
+    static const std::vector<double> xs = {0.3,  1.7,  3.25,  5.5,  9.9,
+                                           12.5, 40.0, 150.0, -2.5, -15.5};
     return xs;
 }
 
@@ -23,7 +24,7 @@ struct SBetaArgs {
 
 const std::vector<SBetaArgs>& BetaArguments() {
     static const std::vector<SBetaArgs> args = {
-        {0.1, 2.0, 3.0}, {0.5, 2.0, 2.0},  {0.7, 0.5, 0.5},  {0.3, 12.0, 4.0},
+        {0.1, 2.0, 3.0}, {0.5, 2.0, 2.0},   {0.7, 0.5, 0.5},   {0.3, 12.0, 4.0},
         {0.9, 1.5, 7.5}, {0.05, 0.8, 30.0}, {0.6, 35.0, 20.0}, {0.95, 3.0, 0.7},
     };
     return args;

@@ -102,7 +102,6 @@ double BetaIFiniteSum(double y, double p, double q) {
     return finsum;
 }
 
-
 // BetaInv in the lower tail (p <= 0.5) with B = B(alpha, beta) > 0. Every iterate is written to
 // xResult as it is made; returns true with the root in answer, false when an iterate leaves
 // (0, 1] or the step limit is reached.
@@ -136,10 +135,9 @@ bool SolveLowerTail(double p, double alpha, double beta, double B, double& xResu
         // Newton step for ln I_x = ln p written as x_new = x (1 + ts)^(1/alpha), with
         // ts = r p alpha B / (x^alpha (1 - x)^(beta - 1)); the power form keeps x_new > 0 and
         // is exact for the leading term x^alpha / (alpha B).
-        const double ts = dSign(1.0, r)
-                          * std::exp(std::log(std::fabs(r)) + std::log(p) + std::log(B)
-                                     + std::log(alpha) - (beta - 1.0) * dLnRel(-x)
-                                     - alpha * std::log(x));
+        const double ts = dSign(1.0, r) * std::exp(std::log(std::fabs(r)) + std::log(p) +
+                                                   std::log(B) + std::log(alpha) -
+                                                   (beta - 1.0) * dLnRel(-x) - alpha * std::log(x));
         double xNew = 0.0;
         if (ts <= -1.0) {
             xNew = (lo + hi) / 2.0;
@@ -186,8 +184,8 @@ double dLBeta(double a, double b) {
         const double corrPQ = d9lgmc(p + q);
         const double corr = corrP + corrQ - corrPQ;
         const double lnRel = dLnRel(-p / (p + q));
-        return -0.5 * std::log(q) + kLnSqrt2Pi + corr + (p - 0.5) * std::log(p / (p + q))
-               + q * lnRel;
+        return -0.5 * std::log(q) + kLnSqrt2Pi + corr + (p - 0.5) * std::log(p / (p + q)) +
+               q * lnRel;
     }
     if (q >= 10.0) {
         // Only q large: Stirling's formula for Gamma(q) / Gamma(p + q).

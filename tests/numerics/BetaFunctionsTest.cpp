@@ -24,9 +24,9 @@ double LnBetaFromLgamma(double a, double b) {
 // Bound on the absolute error of anything computed from ln B(a, b) or exp of it: a few
 // roundings of each of the three log-gamma values that enter it.
 double LnBetaErrorBound(double a, double b) {
-    return 4.0 * kEps
-           * (10.0 + std::fabs(std::lgamma(a)) + std::fabs(std::lgamma(b))
-              + std::fabs(std::lgamma(a + b)));
+    return 4.0 * kEps *
+           (10.0 + std::fabs(std::lgamma(a)) + std::fabs(std::lgamma(b)) +
+            std::fabs(std::lgamma(a + b)));
 }
 
 // Independent incomplete beta function: the continued fraction of I_x(a, b) (DLMF 8.17.22)
@@ -61,8 +61,7 @@ double ReferenceBetaI(double x, double a, double b) {
     if (x >= 1.0) {
         return 1.0;
     }
-    const double front =
-        std::exp(a * std::log(x) + b * std::log1p(-x) - LnBetaFromLgamma(a, b));
+    const double front = std::exp(a * std::log(x) + b * std::log1p(-x) - LnBetaFromLgamma(a, b));
     if (x < (a + 1.0) / (a + b + 2.0)) {
         return front * ContinuedFraction(x, a, b) / a;
     }
@@ -141,21 +140,18 @@ TEST(BetaFunctions, DiagnosticLines) {
 TEST(BetaI, DiagnosticLinesAndResultsOutsideTheDomain) {
     const char* const range = "BetaI:  x is not in the range (0,1)\n";
     const char* const shape = "BetaI: a and/or b is le zero\n";
-    const std::string all = std::string(range) + shape
-                            + "dLBeta: Both arguments must be > zero\ndGamma: x is 0\n";
+    const std::string all =
+        std::string(range) + shape + "dLBeta: Both arguments must be > zero\ndGamma: x is 0\n";
     struct Case {
         double x, a, b;
         std::string expected;
         double value;
     };
     const Case cases[] = {
-        {1.5, 2.0, 2.0, range, 1.0},  // worked as 1 - I at 1 - x < 0: the first term alone
-        {-0.1, 2.0, 2.0, range, 0.0},
-        {0.5, 0.0, 2.0, shape, -1.0}, // value not checked
-        {0.5, 2.0, -1.0, shape, -1.0},
-        {1.5, 0.0, 2.0, all, -1.0},
-        {0.0, 2.0, 2.0, "", 0.0},
-        {1.0, 2.0, 2.0, "", 1.0},
+        {1.5, 2.0, 2.0, range, 1.0}, // worked as 1 - I at 1 - x < 0: the first term alone
+        {-0.1, 2.0, 2.0, range, 0.0},  {0.5, 0.0, 2.0, shape, -1.0}, // value not checked
+        {0.5, 2.0, -1.0, shape, -1.0}, {1.5, 0.0, 2.0, all, -1.0},
+        {0.0, 2.0, 2.0, "", 0.0},      {1.0, 2.0, 2.0, "", 1.0},
     };
     for (const Case& c : cases) {
         double value = 0.0;
@@ -269,7 +265,8 @@ TEST(BetaInv, ClosedFormQuantiles) {
                 << "p = " << p << ", a = " << s;
             BetaInv(p, 1.0, s, x, status);
             EXPECT_EQ(status, BETAINV_CONVERGED);
-            EXPECT_NEAR(x, 1.0 - std::pow(1.0 - p, 1.0 / s), 1e-9 * (1.0 - std::pow(1.0 - p, 1.0 / s)))
+            EXPECT_NEAR(x, 1.0 - std::pow(1.0 - p, 1.0 / s),
+                        1e-9 * (1.0 - std::pow(1.0 - p, 1.0 / s)))
                 << "p = " << p << ", b = " << s;
         }
     }
@@ -287,7 +284,7 @@ bool StartsNextToOne(double p, double a, double b) {
 }
 
 TEST(BetaInv, BetaIReproducesP) {
-    const double ps[] = {1e-12, 1e-8, 1e-4, 0.001, 0.01, 0.1, 0.3,
+    const double ps[] = {1e-12, 1e-8, 1e-4, 0.001, 0.01,  0.1,    0.3,
                          0.5,   0.7,  0.9,  0.99,  0.999, 0.9999, 1.0 - 1e-8};
     int nChecked = 0;
     for (double p : ps) {
@@ -299,7 +296,8 @@ TEST(BetaInv, BetaIReproducesP) {
                 double x = -1.0;
                 int status = -1;
                 EXPECT_EQ(CapturedOutputOf([&] { BetaInv(p, a, b, x, status); }), "");
-                ASSERT_EQ(status, BETAINV_CONVERGED) << "p = " << p << ", a = " << a << ", b = " << b;
+                ASSERT_EQ(status, BETAINV_CONVERGED)
+                    << "p = " << p << ", a = " << a << ", b = " << b;
                 ASSERT_GE(x, 0.0);
                 ASSERT_LE(x, 1.0);
                 ++nChecked;
@@ -310,8 +308,8 @@ TEST(BetaInv, BetaIReproducesP) {
                 const double F = BetaI(x, a, b);
                 const double tail = p <= 0.5 ? x : 1.0 - x;
                 const double f = (x > 0.0 && x < 1.0) ? Density(x, a, b) : 0.0;
-                const double spacing = BetaI(std::fmin(std::nextafter(x, 2.0), 1.0), a, b)
-                                       - BetaI(std::fmax(std::nextafter(x, -1.0), 0.0), a, b);
+                const double spacing = BetaI(std::fmin(std::nextafter(x, 2.0), 1.0), a, b) -
+                                       BetaI(std::fmax(std::nextafter(x, -1.0), 0.0), a, b);
                 // (Once Newton has landed on the root, a step that rounds onto the bracket end
                 // is replaced by bisection, so the last steps can be halvings: the error is then
                 // of the order of the last step, not its square.)

@@ -163,7 +163,8 @@ TEST(ChebyshevTables, SizesAndFirstEntries) {
         // one before it, which a dropped, doubled or mistyped entry would likely break.
         EXPECT_LT(std::fabs(t.table[t.count - 1]), 1e-29) << t.name;
         for (int k = 3; k < t.count; ++k) {
-            EXPECT_LT(std::fabs(t.table[k]), std::fabs(t.table[k - 1])) << t.name << "[" << k << "]";
+            EXPECT_LT(std::fabs(t.table[k]), std::fabs(t.table[k - 1]))
+                << t.name << "[" << k << "]";
         }
     }
 }

@@ -23,9 +23,9 @@ TEST(SignMaxMin, Table) {
         double a, b, sign, max, min;
     };
     const Case cases[] = {
-        {3.0, 1.0, 3.0, 3.0, 1.0},   {3.0, -1.0, -3.0, 3.0, -1.0}, {-3.0, 1.0, 3.0, 1.0, -3.0},
-        {-3.0, -1.0, -3.0, -1.0, -3.0}, {3.0, 0.0, -3.0, 3.0, 0.0}, {-3.0, 0.0, -3.0, 0.0, -3.0},
-        {2.0, 2.0, 2.0, 2.0, 2.0},   {1.0, 1.0, 1.0, 1.0, 1.0},    {0.0, 5.0, 0.0, 5.0, 0.0},
+        {3.0, 1.0, 3.0, 3.0, 1.0},      {3.0, -1.0, -3.0, 3.0, -1.0}, {-3.0, 1.0, 3.0, 1.0, -3.0},
+        {-3.0, -1.0, -3.0, -1.0, -3.0}, {3.0, 0.0, -3.0, 3.0, 0.0},   {-3.0, 0.0, -3.0, 0.0, -3.0},
+        {2.0, 2.0, 2.0, 2.0, 2.0},      {1.0, 1.0, 1.0, 1.0, 1.0},    {0.0, 5.0, 0.0, 5.0, 0.0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(dSign(c.a, c.b), c.sign) << c.a << ", " << c.b;
@@ -57,9 +57,9 @@ TEST(DLnRel, AgreesWithLog1p) {
     // Both sides of the 0.375 switch from the series to the logarithm, and tiny arguments where
     // ln(1 + x) computed directly would lose every digit. log1p is correctly rounded to within
     // an ulp; the series keeps terms down to 8.9e-17 of its sum.
-    const double xs[] = {-0.99,  -0.6,   -0.376, -0.375, -0.2, -1e-3, -1e-10, -1e-300, 0.0,
-                         1e-300, 1e-16,  1e-10,  1e-5,   0.01, 0.1,   0.374,  0.375,   0.376,
-                         0.5,    1.0,    10.0,   1e100};
+    const double xs[] = {-0.99, -0.6,   -0.376, -0.375, -0.2, -1e-3, -1e-10, -1e-300,
+                         0.0,   1e-300, 1e-16,  1e-10,  1e-5, 0.01,  0.1,    0.374,
+                         0.375, 0.376,  0.5,    1.0,    10.0, 1e100};
     for (double x : xs) {
         const double expected = std::log1p(x);
         EXPECT_NEAR(dLnRel(x), expected, 4.0 * kEps * std::fabs(expected)) << "x = " << x;

@@ -33,8 +33,8 @@ TEST(ErrorStateAtLoad, AllSlotsAreZero) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            const bool bZero = ErrState(0, 0, false) == 0 && ErrState(1, 0, false) == 0
-                               && ErrState(2, 0, false) == 0;
+            const bool bZero = ErrState(0, 0, false) == 0 && ErrState(1, 0, false) == 0 &&
+                               ErrState(2, 0, false) == 0;
             std::exit(bZero ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");

@@ -67,7 +67,7 @@ TEST(DGamma, FactorialsAndHalfIntegers) {
     }
     EXPECT_EQ(dGamma(5.0), 24.0);
     const double sqrtPi = std::sqrt(kPi);
-    EXPECT_NEAR(dGamma(0.5), sqrtPi, 4.0 * kEps * sqrtPi);      // 1.7724538509055160...
+    EXPECT_NEAR(dGamma(0.5), sqrtPi, 4.0 * kEps * sqrtPi);         // 1.7724538509055160...
     EXPECT_NEAR(dGamma(-0.5), -2.0 * sqrtPi, 8.0 * kEps * sqrtPi); // -3.5449077018110320...
     EXPECT_NEAR(dGamma(1.5), 0.5 * sqrtPi, 4.0 * kEps * sqrtPi);
     EXPECT_NEAR(dGamma(-1.5), 4.0 / 3.0 * sqrtPi, 8.0 * kEps * sqrtPi);
@@ -93,8 +93,8 @@ TEST(DGamma, DiagnosticLines) {
         {-1.0, bothSmall.c_str()},
         {-3.0, bothSmall.c_str()},
         {-10.0, bothSmall.c_str()},
-        {-3.0 + 1e-9, kGammaHalfSmall},     // relative distance 3.3e-10 < 4.2e-8
-        {-3.0 + 1e-6, ""},                  // 3.3e-7: still half precision
+        {-3.0 + 1e-9, kGammaHalfSmall}, // relative distance 3.3e-10 < 4.2e-8
+        {-3.0 + 1e-6, ""},              // 3.3e-7: still half precision
         {-0.5, ""},
         {-0.4, ""},
         {1e-300, ""},
@@ -103,10 +103,10 @@ TEST(DGamma, DiagnosticLines) {
         {10.5, ""},
         {-10.5, ""},
         {-12.5, ""},
-        {-12.0, kGammaHalfLarge},           // the sine of a rounded multiple of pi is not 0
-        {-12.0 + 1e-7, kGammaHalfLarge},    // 8.3e-9
-        {-12.0 + 1e-5, ""},                 // 8.3e-7
-        {-170.0, kGammaHalfLarge},          // just inside the underflow limit
+        {-12.0, kGammaHalfLarge},        // the sine of a rounded multiple of pi is not 0
+        {-12.0 + 1e-7, kGammaHalfLarge}, // 8.3e-9
+        {-12.0 + 1e-5, ""},              // 8.3e-7
+        {-170.0, kGammaHalfLarge},       // just inside the underflow limit
         {171.0, ""},
         {171.1, kGammaOverflow},
         {200.0, kGammaOverflow},
@@ -189,8 +189,8 @@ TEST(D9Gaml, ReportsASearchThatDoesNotSettle) {
 // The Stirling correction from its asymptotic series sum B_2k / (2k (2k - 1) x^(2k-1)).
 // For x >= 10 the first omitted term (k = 11) is below 2e-20 of the sum.
 double StirlingSeries(double x) {
-    const double b[] = {1.0 / 12.0,        -1.0 / 360.0,         1.0 / 1260.0,  -1.0 / 1680.0,
-                        1.0 / 1188.0,      -691.0 / 360360.0,    1.0 / 156.0,   -3617.0 / 122400.0,
+    const double b[] = {1.0 / 12.0,         -1.0 / 360.0,        1.0 / 1260.0, -1.0 / 1680.0,
+                        1.0 / 1188.0,       -691.0 / 360360.0,   1.0 / 156.0,  -3617.0 / 122400.0,
                         43867.0 / 244188.0, -174611.0 / 125400.0};
     const double inv2 = 1.0 / (x * x);
     double sum = 0.0;
@@ -261,11 +261,11 @@ TEST(DLnGam, DiagnosticLines) {
         {2.5, ""},
         {1e304, ""},
         {1e305, overflow},
-        {-3.0, bothSmall.c_str()},             // through dGamma
-        {-12.0 + 1e-9, half},                  // |(x - t) r / x| = 6e-11
-        {-12.0 + 1e-3, ""},                    // 1.1e-3
+        {-3.0, bothSmall.c_str()}, // through dGamma
+        {-12.0 + 1e-9, half},      // |(x - t) r / x| = 6e-11
+        {-12.0 + 1e-3, ""},        // 1.1e-3
         {-12.5, ""},
-        {-1e305, overflowAndHalf.c_str()},     // x - 0.5 rounds to x: a "negative integer"
+        {-1e305, overflowAndHalf.c_str()}, // x - 0.5 rounds to x: a "negative integer"
     };
     for (const DiagnosticCase& c : cases) {
         EXPECT_EQ(CapturedOutputOf([&] { dLnGam(c.x); }), c.expected) << "x = " << c.x;
