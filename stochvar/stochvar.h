@@ -13,8 +13,10 @@
 #include <stochvar/model/Keywords.h>
 #include <stochvar/module/HostHooks.h>
 #include <stochvar/numerics/MachineConstant.h>
+#include <stochvar/numerics/SpecialFunctions.h>
 #include <stochvar/numerics/StdNormal.h>
 #include <stochvar/simulation/ExOr.h>
+#include <stochvar/families/Beta.h>
 #include <stochvar/families/Discrete.h>
 #include <stochvar/families/Exponential.h>
 #include <stochvar/families/Gumbel.h>
@@ -23,6 +25,7 @@
 #include <stochvar/families/Rayleigh.h>
 #include <stochvar/families/Triangular.h>
 #include <stochvar/families/Uniform.h>
+#include <stochvar/families/Weibull.h>
 #include <stochvar/simulation/Corr.h>
 #include <stochvar/simulation/DistCollection.h>
 #include <stochvar/simulation/GaussHermite.h>

@@ -4,6 +4,7 @@
 
 #include "FamilyHarness.h"
 
+#include <stochvar/families/Beta.h>
 #include <stochvar/families/Exponential.h>
 #include <stochvar/families/Gumbel.h>
 #include <stochvar/families/LogNormal.h>
@@ -11,8 +12,18 @@
 #include <stochvar/families/Rayleigh.h>
 #include <stochvar/families/Triangular.h>
 #include <stochvar/families/Uniform.h>
+#include <stochvar/families/Weibull.h>
 
 namespace stochvar::testing {
+
+namespace {
+
+// The beta family inverts the incomplete beta function iteratively, stopping on a relative step
+// of 1e-10 in the tail variable; that moves the cumulative function by at most 2e-10 times
+// (tail variable x density), below 1e-9 for the exponents used here.
+constexpr STolerance kThroughIncompleteBeta = {1e-9, 1e-10};
+
+} // namespace
 
 const std::vector<SFamilyCase>& FamilyCases() {
     static const std::vector<SFamilyCase> kCases = {
@@ -36,6 +47,17 @@ const std::vector<SFamilyCase>& FamilyCases() {
         {"Rayleigh_Default", Create<CRayleigh>, -1, {}, kClosedForm, {PARAM_LOWER_BOUND}},
         {"Rayleigh_FromTheta", Create<CRayleigh>, 1, {{PARAM_THETA, 0.05}, {PARAM_LOWER_BOUND, -1.0}}, kClosedForm, {PARAM_LOWER_BOUND}},
         {"Rayleigh_FromMeanStdDev", Create<CRayleigh>, 2, {{PARAM_MEAN, 100.0}, {PARAM_STDDEV, 7.0}}, kClosedForm, {PARAM_LOWER_BOUND}},
+        // Weibull shapes at or above 1 (below 1 the density is unbounded at the lower bound).
+        {"Weibull_Default", Create<CWeibull>, -1, {}, kClosedForm, {PARAM_LOWER_BOUND}},
+        {"Weibull_ExponentialFromAlpha", Create<CWeibull>, 3, {{PARAM_ALPHA, 2.0}, {PARAM_BETA, 1.0}, {PARAM_LOWER_BOUND, -1.0}}, kClosedForm, {PARAM_LOWER_BOUND}},
+        {"Weibull_FromDelta", Create<CWeibull>, 2, {{PARAM_DELTA, 0.5}, {PARAM_BETA, 2.0}, {PARAM_LOWER_BOUND, 0.0}}, kClosedForm, {PARAM_LOWER_BOUND}},
+        {"Weibull_FromMeanCov", Create<CWeibull>, 1, {{PARAM_MEAN, 10.0}, {PARAM_COV, 0.3}, {PARAM_LOWER_BOUND, 2.0}}, kClosedForm, {PARAM_LOWER_BOUND}},
+        // Beta exponents at or above 2 keep the density smooth enough at the bounds for the
+        // harness's quadrature; the default (R below 1) is checked in BetaTest.cpp.
+        {"Beta_Polynomial", Create<CBeta>, 3, {{PARAM_R, 2.0}, {PARAM_S, 3.0}, {PARAM_LOWER_BOUND, -1.0}, {PARAM_UPPER_BOUND, 4.0}}, kThroughIncompleteBeta, {PARAM_LOWER_BOUND, PARAM_UPPER_BOUND}},
+        {"Beta_FromRT", Create<CBeta>, 2, {{PARAM_R, 4.5}, {PARAM_T, 7.0}, {PARAM_LOWER_BOUND, 0.0}, {PARAM_UPPER_BOUND, 1.0}}, kThroughIncompleteBeta, {PARAM_LOWER_BOUND, PARAM_UPPER_BOUND}},
+        {"Beta_FromMeanStdDev", Create<CBeta>, 0, {{PARAM_MEAN, 10.0}, {PARAM_STDDEV, 1.5}, {PARAM_LOWER_BOUND, 5.0}, {PARAM_UPPER_BOUND, 20.0}}, kThroughIncompleteBeta, {PARAM_LOWER_BOUND, PARAM_UPPER_BOUND}},
+        {"Beta_NegativeFromCov", Create<CBeta>, 1, {{PARAM_MEAN, -3.0}, {PARAM_COV, 0.2}, {PARAM_LOWER_BOUND, -5.0}, {PARAM_UPPER_BOUND, 0.0}}, kThroughIncompleteBeta, {PARAM_LOWER_BOUND, PARAM_UPPER_BOUND}},
     };
     return kCases;
 }

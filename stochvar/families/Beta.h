@@ -1,0 +1,54 @@
+#pragma once
+
+// CBeta: the beta family on a finite interval, type "BETA". (X - LOWER_BOUND) / (UPPER_BOUND -
+// LOWER_BOUND) follows the standard beta distribution with exponents R and S; T = R + S is kept
+// in step. Base parameters R, S, T, LOWER_BOUND and UPPER_BOUND; MEAN, STDDEV and
+// COV (= STDDEV / |MEAN|) are derived or entered.
+// Input types: 0 = /MEAN/STDDEV/LOWER_BOUND/UPPER_BOUND, 1 = /MEAN/COV/LOWER_BOUND/UPPER_BOUND,
+// 2 = /R/T/LOWER_BOUND/UPPER_BOUND, 3 = /R/S/LOWER_BOUND/UPPER_BOUND.
+// Density, cumulative function and inverse rest on dBeta, BetaI and BetaInv.
+
+#include <stochvar/model/Dist.h>
+
+namespace stochvar {
+
+class CBeta : public CDist {
+    STOCHVAR_DECLARE_SERIAL(CBeta)
+
+public:
+    CBeta() = default;
+    // Without a source: input type 0 with MEAN 0.7, STDDEV 0.35, LOWER_BOUND 0.3 and
+    // UPPER_BOUND 2.0, converted (T 3.2448979..., R 0.7635054..., S 2.4813925..., COV 0.5).
+    CBeta(CDist** ppReference, CString strName, CDist* pSource);
+
+    void GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) override;
+    // Accepts every input type: the conversion makes the tests.
+    CDistStatus CheckCombination(int nParamCombi) override;
+    // An error leaves every slot unchanged; a mean too close to zero for a COV only warns.
+    // Neither R > 0 nor LOWER_BOUND < UPPER_BOUND is checked.
+    CDistStatus CalcBasePar(int nParamCombi) override;
+    using CDist::CalcBasePar;
+
+    // 0 outside [L, U]; +infinity at L when R < 1 (at U when S < 1).
+    double GetDensity(double x) override;
+    double GetCumulative(double x) override;
+    // Lower half from the lower bound, upper half from the upper bound; L for p <= 0, U for
+    // p >= 1. The status of the inverse incomplete beta function is not looked at: when the beta
+    // function underflows (exponents in the hundreds) the offset from the bound is 0.
+    double GetInverse(double p) override;
+    void SetAutoAxis() override;
+    CDist* CreateCopy() override;
+
+    static constexpr double kDefaultMean = 0.7;
+    static constexpr double kDefaultStdDev = 0.35;
+    static constexpr double kDefaultLowerBound = 0.3;
+    static constexpr double kDefaultUpperBound = 2.0;
+
+private:
+    // R, S and T from MEAN, STDDEV and the bounds (input types 0 and 1).
+    void ExponentsFromMoments();
+    // MEAN and STDDEV from R, T and the bounds (input types 2 and 3).
+    void MomentsFromExponents();
+};
+
+} // namespace stochvar
