@@ -78,6 +78,13 @@ public:
     // A new variable of the same class with this one's contents and reference slot.
     virtual CDist* CreateCopy();
 
+    // Stores or loads the variable's archive body: name, type id, input-type count, may-change
+    // flag, input type, cursor, axis bounds, automatic-axis flag, the 16 parameter slots and
+    // the three category containers. Loading takes the values as stored (no check, no
+    // conversion); a truncated or malformed archive raises CArchiveException and leaves a
+    // partly loaded variable.
+    void Serialize(CArchive& ar) override;
+
     // Lets the user edit this variable (selection dialog, through the host hooks) and returns
     // the variable to use from then on. When the editor produced another object, that object
     // takes over the reference slot and this variable is deleted: callers must continue with the
