@@ -86,6 +86,13 @@ void CDist::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) 
     ListParams(kInputTypes, nParamCombi, strLabel, pIds);
 }
 
+CString CDist::GetVarTypeName() const {
+    if (m_nType < 0 || m_nType >= m_DistNames.GetSize()) {
+        return CString();
+    }
+    return m_DistNames[m_nType];
+}
+
 CDistStatus CDist::CheckParamValue(int nParam, double dValue) {
     CDistStatus status;
     // Written as "not greater than zero" so that NaN is refused too.

@@ -47,7 +47,9 @@ public:
     virtual void GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds);
     CString GetVarName() const { return m_strVarName; }
     void SetVarName(CString strName) { m_strVarName = std::move(strName); }
-    CString GetVarTypeName() const { return m_DistNames[m_nType]; }
+    // The keyword of the type id; empty for an id outside the table (a loaded archive may
+    // carry any value).
+    CString GetVarTypeName() const;
     BOOL CanChange() const { return m_bCanChange; }
     void SetCanChange(BOOL bCanChange) { m_bCanChange = bCanChange; }
 

@@ -2,7 +2,7 @@
 // back-references, byte for byte as the framework frames objects, and the errors of loading.
 
 #include "framework/ArchiveTestClasses.h"
-#include "framework/ArchiveTestSupport.h"
+#include "support/ArchiveTestSupport.h"
 
 #include <stochvar/framework/Archive.h>
 

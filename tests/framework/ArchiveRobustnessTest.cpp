@@ -3,7 +3,7 @@
 // live-object count checks this in every build; the sanitizer build checks it once more.
 
 #include "framework/ArchiveTestClasses.h"
-#include "framework/ArchiveTestSupport.h"
+#include "support/ArchiveTestSupport.h"
 
 #include <stochvar/framework/Archive.h>
 

@@ -1,7 +1,7 @@
 // Encodings of numbers, strings and counts, byte for byte as the framework's archive has them,
 // and the archive's behaviour at the edges of its stream.
 
-#include "framework/ArchiveTestSupport.h"
+#include "support/ArchiveTestSupport.h"
 
 #include <stochvar/framework/Archive.h>
 

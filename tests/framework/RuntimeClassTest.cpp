@@ -1,5 +1,5 @@
 #include "framework/ArchiveTestClasses.h"
-#include "framework/ArchiveTestSupport.h"
+#include "support/ArchiveTestSupport.h"
 
 #include <stochvar/framework/RuntimeClass.h>
 

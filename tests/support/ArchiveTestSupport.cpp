@@ -1,4 +1,4 @@
-#include "framework/ArchiveTestSupport.h"
+#include "support/ArchiveTestSupport.h"
 
 #include <cctype>
 #include <cstdio>
