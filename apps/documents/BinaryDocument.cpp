@@ -166,8 +166,7 @@ std::unique_ptr<CCollectionDocument> ReadBinaryDocument(std::string_view bytes,
                                                         const std::string& strSource) {
     CDocumentBuilder builder(strSource);
     std::istringstream in{std::string(bytes)};
-    CArchive ar(in);
-    ar.m_strFileName = CString(strSource);
+    CArchive ar(in); // no file name: the refusal names the document already
     CBinaryReader reader(builder, ar);
     try {
         reader.ReadDocument();
