@@ -34,8 +34,14 @@ enum EControlId {
     IDC_EDIT = 5020,
     IDC_CATEGORY_LIST = 5022,
     IDC_CATEGORY_NAME = 5023,
+    IDC_CORR_GRID = 5023, // the grid of the correlation dialog
     IDC_CATEGORY_VALUE = 5024,
+    IDC_CORRELATION = 5026, // "Correlation" button of the property sheet
     IDC_CATEGORY_GROUP = 5027,
+
+    // Commands of the correlation grid's right-click menu.
+    ID_CORRELATION_XSPACE = 37779,
+    ID_CORRELATION_USPACE = 37780,
 };
 
 // The object name under which a control with the given id is found.
