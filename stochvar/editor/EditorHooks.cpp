@@ -1,5 +1,6 @@
 #include <stochvar/editor/EditorHooks.h>
 
+#include <stochvar/editor/DistPropertySheet.h>
 #include <stochvar/editor/DlgDiscrete.h>
 #include <stochvar/editor/DlgSelectDist.h>
 #include <stochvar/editor/TextConversion.h>
@@ -71,6 +72,14 @@ int RunDiscrete(CDiscrete* pDiscrete) {
     return dlg.DoModal();
 }
 
+int RunPropertySheet(CDistCollection* pCollection) {
+    if (!HasWidgets()) {
+        return IDCANCEL;
+    }
+    CDistPropertySheet sheet(pCollection);
+    return sheet.DoModal();
+}
+
 } // namespace
 
 SHostHooks EditorHostHooks() {
@@ -80,6 +89,7 @@ SHostHooks EditorHostHooks() {
     hooks.messageBeep = [](UINT) { SoundBell(); };
     hooks.changeDistribution = RunSelectDist;
     hooks.changeDiscrete = RunDiscrete;
+    hooks.changeDistCollection = RunPropertySheet;
     return hooks;
 }
 
@@ -91,6 +101,7 @@ void InstallEditorHooks() {
     hooks.messageBeep = std::move(editor.messageBeep);
     hooks.changeDistribution = std::move(editor.changeDistribution);
     hooks.changeDiscrete = std::move(editor.changeDiscrete);
+    hooks.changeDistCollection = std::move(editor.changeDistCollection);
     SetHostHooks(std::move(hooks));
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
 // The editor's side of the host hooks. Loading the editor library installs them: message boxes
-// become modal Qt message boxes, beeps sound the system bell, and CDist::ChangeDistribution and
-// CDiscrete::ChangeDistribution run the selection dialog and the discrete dialog. A host that
+// become modal Qt message boxes, beeps sound the system bell, CDist::ChangeDistribution and
+// CDiscrete::ChangeDistribution run the selection dialog and the discrete dialog, and
+// CDistCollection::ChangeDistCollection runs the property sheet modally. A host that
 // replaced the hooks in between can install them again with InstallEditorHooks.
 //
 // Without a QApplication the hooks behave as those of a host without an editor.
@@ -11,11 +12,11 @@
 
 namespace stochvar {
 
-// The editor's entries: messageBox, beep, messageBeep, changeDistribution and changeDiscrete;
-// the others are left empty.
+// The editor's entries: messageBox, beep, messageBeep, changeDistribution, changeDiscrete and
+// changeDistCollection.
 SHostHooks EditorHostHooks();
 
-// Puts the editor's entries into the hooks in force, keeping the others.
+// Puts the editor's entries into the hooks in force.
 void InstallEditorHooks();
 
 } // namespace stochvar

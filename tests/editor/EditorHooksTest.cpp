@@ -4,10 +4,12 @@
 
 #include "EditorTestSupport.h"
 
+#include <stochvar/editor/DistPropertySheet.h>
 #include <stochvar/editor/DlgDiscrete.h>
 #include <stochvar/editor/DlgSelectDist.h>
 #include <stochvar/families/Discrete.h>
 #include <stochvar/families/Normal.h>
+#include <stochvar/simulation/DistCollection.h>
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -51,7 +53,7 @@ TEST(EditorHooks, LoadingTheLibraryInstallsBothSingleVariableEditors) {
     EXPECT_EQ(discrete.ChangeDistribution(), &discrete);
 }
 
-TEST(EditorHooks, InstallingKeepsTheCollectionEditorOfTheHost) {
+TEST(EditorHooks, InstallingPutsThePropertySheetInPlaceOfTheHostsCollectionEditor) {
     int nCollectionCalls = 0;
     SHostHooks host;
     host.changeDistCollection = [&nCollectionCalls](CDistCollection*) {
@@ -60,8 +62,17 @@ TEST(EditorHooks, InstallingKeepsTheCollectionEditorOfTheHost) {
     };
     const CScopedHostHooks scope(host);
     InstallEditorHooks();
-    EXPECT_EQ(GetHostHooks().changeDistCollection(nullptr), IDOK);
-    EXPECT_EQ(nCollectionCalls, 1);
+
+    CDistCollection collection;
+    collection.AddDist(new CNormal(nullptr, "N", nullptr));
+    {
+        CModalScript<CDistPropertySheet> script(
+            [](CDistPropertySheet& sheet) { Control<QPushButton>(&sheet, IDC_CANCEL)->click(); });
+        EXPECT_EQ(collection.ChangeDistCollection(), FALSE);
+    }
+    EXPECT_EQ(nCollectionCalls, 0);
+    // Cancel handed the sheet's backup copy to the collection; it is ours to delete.
+    delete collection.GetDist(0);
 
     // The editor's own entries are in place: a message box is a Qt message box now.
     CModalScript<QMessageBox> script([](QMessageBox& box) {

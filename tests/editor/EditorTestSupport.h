@@ -26,7 +26,8 @@ namespace stochvar::editortest {
 void KeepLoadTimeHooks();
 const SHostHooks& LoadTimeHooks();
 
-// Recording message boxes and beeps, with the editor's own single-variable editors.
+// Recording message boxes and beeps, with the editor's own single-variable and collection
+// editors.
 class CEditorHooks : public stochvar::testing::CRecordingHooks {
 public:
     CEditorHooks() : CRecordingHooks(EditorEntryPoints()) {}
@@ -37,6 +38,7 @@ private:
         SHostHooks hooks;
         hooks.changeDistribution = editor.changeDistribution;
         hooks.changeDiscrete = editor.changeDiscrete;
+        hooks.changeDistCollection = editor.changeDistCollection;
         return hooks;
     }
 };
