@@ -60,8 +60,10 @@ double BetaIInfiniteSum(double y, double p, double q) {
         double term = result * p;
         if (ps != 1.0) {
             const int n = detail::TruncToInt(dMax(alneps / std::log(y), 4.0));
-            for (int i = 1; i <= n; ++i) {
-                term = term * (i - ps) * y / i;
+            // The count saturates at INT_MAX for y next to 1; a wider counter keeps the loop
+            // from overflowing at its last step.
+            for (long long i = 1; i <= n; ++i) {
+                term = term * (static_cast<double>(i) - ps) * y / static_cast<double>(i);
                 result = result + term / (p + i);
             }
         }
@@ -86,11 +88,13 @@ double BetaIFiniteSum(double y, double p, double q) {
     if (q == n) {
         n = n - 1;
     }
-    for (int i = 1; i <= n; ++i) {
+    // n saturates at INT_MAX for a huge q; a wider counter keeps the loop from overflowing.
+    for (long long i = 1; i <= n; ++i) {
+        const double di = static_cast<double>(i);
         if (p1 <= 1.0 && term / eps <= finsum) {
             break;
         }
-        term = (q - i + 1) * c * term / (p + q - i);
+        term = (q - di + 1) * c * term / (p + q - di);
         if (term > 1.0) {
             ib = ib - 1;
             term = term * sml;
