@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
 #include <utility>
 
 namespace stochvar {
@@ -156,6 +157,17 @@ CDistPropertySheet::CDistPropertySheet(CDistCollection* pDistCollection, QWidget
 }
 
 CDistPropertySheet::~CDistPropertySheet() {
+    // The controls are destroyed after this body has run (a closing drop-down list still
+    // reports); from here on they must not reach the sheet.
+    auto* pVariableBox = static_cast<CVariableBox*>(m_pVariableBox);
+    pVariableBox->m_onDropdown = nullptr;
+    pVariableBox->m_onCloseup = nullptr;
+    m_pVariableBox->lineEdit()->removeEventFilter(this);
+    for (QObject* pControl :
+         std::initializer_list<QObject*>{m_pVariableBox, m_pVariableBox->lineEdit(),
+                                         m_pDistributionBox, m_pCorrelation, m_pOk, m_pCancel}) {
+        QObject::disconnect(pControl, nullptr, this, nullptr);
+    }
     // The pages must not reach variables after this point.
     m_pPageCont->SetDist(nullptr);
     m_pPageDisc->SetDist(nullptr);
