@@ -22,6 +22,30 @@ CDist* CCollectionDocument::AddVariable(std::unique_ptr<CDist> pDist) {
     return slot;
 }
 
+void CCollectionDocument::RemoveVariable(int nIndex) {
+    if (nIndex < 0 || nIndex >= GetVariableCount()) {
+        return;
+    }
+    CArray<SCorr*, SCorr*>& corrs = m_collection.m_Corrs;
+    for (int i = corrs.GetSize() - 1; i >= 0; --i) {
+        SCorr* pCorr = corrs[i];
+        if (pCorr->nIndex1 == nIndex || pCorr->nIndex2 == nIndex) {
+            delete pCorr;
+            corrs.RemoveAt(i);
+            continue;
+        }
+        pCorr->nIndex1 -= pCorr->nIndex1 > nIndex ? 1 : 0;
+        pCorr->nIndex2 -= pCorr->nIndex2 > nIndex ? 1 : 0;
+    }
+    CDist* pDist = m_collection.m_Dists[nIndex];
+    m_collection.m_Dists.RemoveAt(nIndex);
+    if (IndexOf(pDist) < 0) {
+        // Slots keep their addresses; the one of the removed variable is left empty.
+        std::replace(m_references.begin(), m_references.end(), pDist, static_cast<CDist*>(nullptr));
+        delete pDist;
+    }
+}
+
 int CCollectionDocument::FindVariable(std::string_view strName) const {
     for (int i = 0; i < GetVariableCount(); ++i) {
         const CDist* pDist = GetVariable(i);

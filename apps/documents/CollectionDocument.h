@@ -28,6 +28,10 @@ public:
 
     // Appends the variable to the collection; the document owns it from then on.
     CDist* AddVariable(std::unique_ptr<CDist> pDist);
+    // Deletes variable nIndex with the correlations that name it; the variables after it move up
+    // one place, and the remaining correlations follow them. Nothing for an index outside the
+    // collection.
+    void RemoveVariable(int nIndex);
 
     CDistCollection& GetCollection() { return m_collection; }
     const CDistCollection& GetCollection() const { return m_collection; }

@@ -3,6 +3,8 @@
 #include <documents/DocumentError.h>
 #include <documents/JsonDocument.h>
 #include <stochvar/editor/DistPropertySheet.h>
+#include <stochvar/editor/TextConversion.h>
+#include <stochvar/families/Normal.h>
 #include <stochvar/model/Dist.h>
 
 #include <QAction>
@@ -16,6 +18,8 @@
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace stochvar {
 
@@ -60,6 +64,14 @@ CEditorMainWindow::CEditorMainWindow(QWidget* pParent)
     connect(AddAction(pFile, QStringLiteral("&Quit"), "actionQuit", QKeySequence::Quit),
             &QAction::triggered, this, &QWidget::close);
 
+    QMenu* pVariable = menuBar()->addMenu(QStringLiteral("&Variable"));
+    connect(AddAction(pVariable, QStringLiteral("&Add Variable"), "actionAddVariable",
+                      QKeySequence::UnknownKey),
+            &QAction::triggered, this, &CEditorMainWindow::AddVariable);
+    connect(AddAction(pVariable, QStringLiteral("&Remove Variable"), "actionRemoveVariable",
+                      QKeySequence::UnknownKey),
+            &QAction::triggered, this, &CEditorMainWindow::RemoveVariable);
+
     statusBar();
     NewDocument();
     resize(1040, 560);
@@ -73,6 +85,7 @@ CEditorMainWindow::~CEditorMainWindow() {
 
 void CEditorMainWindow::SetDocument(std::unique_ptr<CCollectionDocument> pDocument,
                                     const QString& path, EDocumentFormat format) {
+    // The sheet goes before the variables it shows.
     delete m_pSheet;
     m_pSheet = nullptr;
     m_pDocument = std::move(pDocument);
@@ -80,10 +93,42 @@ void CEditorMainWindow::SetDocument(std::unique_ptr<CCollectionDocument> pDocume
     m_format = format;
     m_strSavedSnapshot = Snapshot();
 
+    RebuildSheet(0);
+    UpdateTitle();
+}
+
+void CEditorMainWindow::RebuildSheet(int nIndex) {
+    delete m_pSheet;
     m_pSheet = new CDistPropertySheet(&m_pDocument->GetCollection());
     m_pSheet->Create(m_pSheetHost, &m_pDocument->GetCollection());
     m_pSheetHost->layout()->addWidget(m_pSheet);
-    UpdateTitle();
+    if (nIndex > 0) {
+        m_pSheet->SelectVariable(nIndex);
+    }
+}
+
+void CEditorMainWindow::AddVariable() {
+    QString name;
+    for (int n = m_pDocument->GetVariableCount() + 1; name.isEmpty(); ++n) {
+        const QString candidate = QStringLiteral("X%1").arg(n);
+        if (m_pDocument->FindVariable(candidate.toStdString()) < 0) {
+            name = candidate;
+        }
+    }
+    m_pDocument->AddVariable(std::make_unique<CNormal>(nullptr, ToCString(name), nullptr));
+    RebuildSheet(m_pDocument->GetVariableCount() - 1);
+}
+
+void CEditorMainWindow::RemoveVariable() {
+    const int nIndex = m_pSheet->GetCurrentIndex();
+    if (m_pSheet->GetCurrentDist() == nullptr) {
+        return;
+    }
+    // The sheet lets go of the variable before it is deleted.
+    delete m_pSheet;
+    m_pSheet = nullptr;
+    m_pDocument->RemoveVariable(nIndex);
+    RebuildSheet(std::min(nIndex, m_pDocument->GetVariableCount() - 1));
 }
 
 void CEditorMainWindow::NewDocument(const QString& path) {
@@ -118,7 +163,8 @@ bool CEditorMainWindow::OpenDocument(const QString& path) {
         }
         QMessageBox::warning(this, QStringLiteral("Open"), lines.join(QLatin1Char('\n')));
     }
-    statusBar()->showMessage(QStringLiteral("Opened %1").arg(path), kStatusTimeout);
+    statusBar()->showMessage(QStringLiteral("Opened %1").arg(QFileInfo(path).fileName()),
+                             kStatusTimeout);
     return true;
 }
 
@@ -173,7 +219,8 @@ bool CEditorMainWindow::WriteTo(const QString& path, EDocumentFormat format) {
     m_format = format;
     m_strSavedSnapshot = Snapshot();
     UpdateTitle();
-    statusBar()->showMessage(QStringLiteral("Saved %1").arg(path), kStatusTimeout);
+    statusBar()->showMessage(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()),
+                             kStatusTimeout);
     return true;
 }
 

@@ -10,6 +10,8 @@
 // variable fails its combination check (such a document could not be read again), nothing is
 // written and the user is told why.
 //
+// The Variable menu adds a normal variable or removes the one shown (with its correlations).
+//
 // Unsaved changes are found by comparing the document's JSON text with the text it had when it
 // was opened or last saved. Before a document is replaced or the window closes, the user is asked
 // whether to save them.
@@ -51,6 +53,11 @@ public:
     // Saves under the path, in the form its name calls for; the path becomes the current one.
     bool SaveDocumentAs(const QString& path);
 
+    // Appends a normal variable with a name not yet taken ("X1", "X2", ...) and shows it.
+    void AddVariable();
+    // Removes the variable shown, with its correlations.
+    void RemoveVariable();
+
     // Whether the document differs from the file it was read from or last written to.
     bool IsModified() const;
     // Asks what to do with unsaved changes; true when the caller may go on (saved or
@@ -75,6 +82,8 @@ private:
 
     void SetDocument(std::unique_ptr<CCollectionDocument> pDocument, const QString& path,
                      EDocumentFormat format);
+    // A new sheet on the document (its backup taken afresh), showing variable nIndex.
+    void RebuildSheet(int nIndex);
     // Confirms the sheet and checks the variables; false, after telling the user, when the
     // document should not be written as it is.
     bool ReadyToWrite();

@@ -338,6 +338,19 @@ void CDistPropertySheet::OnChangeVariableSelection() {
     UpdateAll();
 }
 
+BOOL CDistPropertySheet::SelectVariable(int nIndex) {
+    UpdateVariableList();
+    if (nIndex < 0 || nIndex >= m_pVariableBox->count()) {
+        return FALSE;
+    }
+    {
+        const QSignalBlocker blocker(m_pVariableBox);
+        m_pVariableBox->setCurrentIndex(nIndex);
+    }
+    OnChangeVariableSelection();
+    return m_nCurrentDist == nIndex ? TRUE : FALSE;
+}
+
 void CDistPropertySheet::OnDropdownVariable() {
     UpdateVariableList();
 }

@@ -66,6 +66,10 @@ public:
     CDistPageCont* GetPageCont() const { return m_pPageCont; }
     CDistPageDisc* GetPageDisc() const { return m_pPageDisc; }
 
+    // Makes variable nIndex the current one, as picking it in the selector does (refused, with
+    // the message, while the current variable fails its combination check); TRUE when it is the
+    // current one afterwards.
+    BOOL SelectVariable(int nIndex);
     int GetCurrentIndex() const { return m_nCurrentDist; }
     CDist* GetCurrentDist() const { return m_pCurrentDist; }
     CDistCollection* GetDistCollection() const { return m_pDistCollection; }

@@ -344,5 +344,45 @@ TEST_F(DesktopHostTest, ANewDocumentUnderAPathIsWrittenThere) {
     EXPECT_EQ(pReread->GetVariableCount(), 0);
 }
 
+std::vector<std::string> Names(const CCollectionDocument& doc) {
+    std::vector<std::string> names;
+    for (int i = 0; i < doc.GetVariableCount(); ++i) {
+        names.emplace_back(doc.GetVariable(i)->m_strVarName.GetString());
+    }
+    return names;
+}
+
+TEST_F(DesktopHostTest, VariablesAreAddedAndRemovedWithTheirCorrelations) {
+    const CNoModalGuard guard;
+    m_window.NewDocument(m_dir.filePath(QStringLiteral("new.json")));
+    Trigger("actionAddVariable");
+    Trigger("actionAddVariable");
+    EXPECT_EQ(Names(*m_window.GetDocument()), (std::vector<std::string>{"X1", "X2"}));
+    EXPECT_EQ(Sheet().GetCurrentIndex(), 1) << "the new variable is shown";
+    EXPECT_EQ(Sheet().GetPageCont()->GetDist(), m_window.GetDocument()->GetVariable(1));
+    EXPECT_EQ(m_window.GetDocument()->GetVariable(1)->m_nType, DIST_NORMAL);
+
+    ASSERT_TRUE(m_window.OpenDocument(m_path));
+    SelectVariable(2);
+    Trigger("actionRemoveVariable");
+    const CCollectionDocument& doc = *m_window.GetDocument();
+    EXPECT_EQ(Names(doc), (std::vector<std::string>{"fy", "W", "Q", "L", "theta", "use"}));
+    // G and Q were correlated, fy and W (before G) still are.
+    EXPECT_EQ(Correlations(doc), (std::vector<SDocumentCorrelation>{{0, 1, FALSE, 0.3}}));
+    EXPECT_EQ(Sheet().GetCurrentIndex(), 2);
+    EXPECT_EQ(Sheet().GetCurrentDist(), doc.GetVariable(2));
+
+    ASSERT_TRUE(Sheet().SelectVariable(0));
+    Trigger("actionRemoveVariable");
+    EXPECT_EQ(Names(doc), (std::vector<std::string>{"W", "Q", "L", "theta", "use"}));
+    EXPECT_TRUE(Correlations(doc).empty());
+    Trigger("actionAddVariable");
+    EXPECT_EQ(Names(doc).back(), "X6");
+    ASSERT_TRUE(m_window.SaveDocument());
+    const std::unique_ptr<CCollectionDocument> pReread = LoadDocument(m_path.toStdString());
+    EXPECT_EQ(Names(*pReread), Names(doc));
+    EXPECT_EQ(pReread->GetCorrelationCount(), 0);
+}
+
 } // namespace
 } // namespace stochvar
