@@ -336,6 +336,10 @@ TEST_F(DistPropertySheetTest, ReturnCommitsThePageValueOnceFromEveryControl) {
         EXPECT_EQ(pA->m_nCurParam, 0);
         EXPECT_EQ(sheet.GetCurrentDist(), pA);
         EXPECT_EQ(pA->m_strVarName, CString("B"));
+        // Leaving the field with a name that another variable has keeps the variable too.
+        Q_EMIT VariableBox(sheet)->lineEdit()->editingFinished();
+        EXPECT_EQ(sheet.GetCurrentDist(), pA);
+        EXPECT_EQ(VariableBox(sheet)->currentIndex(), 0);
         Rename(sheet, QStringLiteral("A"));
 
         // From the type list and the Correlation button.
