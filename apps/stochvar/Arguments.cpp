@@ -8,16 +8,16 @@ namespace stochvar::cli {
 
 namespace {
 
-const SOptionSpec* FindLong(std::span<const SOptionSpec> options, std::string_view name) {
+const SOptionDefinition* FindLong(std::span<const SOptionDefinition> options, std::string_view name) {
     const auto it = std::find_if(options.begin(), options.end(),
-                                 [name](const SOptionSpec& spec) { return spec.name == name; });
+                                 [name](const SOptionDefinition& option) { return option.name == name; });
     return it == options.end() ? nullptr : &*it;
 }
 
-const SOptionSpec* FindShort(std::span<const SOptionSpec> options, char shortName) {
+const SOptionDefinition* FindShort(std::span<const SOptionDefinition> options, char shortName) {
     const auto it =
-        std::find_if(options.begin(), options.end(), [shortName](const SOptionSpec& spec) {
-            return spec.shortName != 0 && spec.shortName == shortName;
+        std::find_if(options.begin(), options.end(), [shortName](const SOptionDefinition& option) {
+            return option.shortName != 0 && option.shortName == shortName;
         });
     return it == options.end() ? nullptr : &*it;
 }
@@ -47,7 +47,7 @@ void CParsedArguments::AddOption(std::string_view name, std::string strValue) {
 }
 
 CParsedArguments ParseArguments(std::span<const std::string> args,
-                                std::span<const SOptionSpec> options) {
+                                std::span<const SOptionDefinition> options) {
     CParsedArguments parsed;
     bool bOptionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -60,7 +60,7 @@ CParsedArguments ParseArguments(std::span<const std::string> args,
             bOptionsEnded = true;
             continue;
         }
-        const SOptionSpec* pSpec = nullptr;
+        const SOptionDefinition* pOption = nullptr;
         std::string_view attached;
         bool bHasAttached = false;
         if (arg.starts_with("--")) {
@@ -71,34 +71,34 @@ CParsedArguments ParseArguments(std::span<const std::string> args,
                 bHasAttached = true;
                 name = name.substr(0, nEquals);
             }
-            pSpec = FindLong(options, name);
-            if (pSpec == nullptr) {
+            pOption = FindLong(options, name);
+            if (pOption == nullptr) {
                 throw CUsageError("unknown option --" + std::string(name));
             }
         } else {
-            pSpec = FindShort(options, arg[1]);
-            if (pSpec == nullptr) {
+            pOption = FindShort(options, arg[1]);
+            if (pOption == nullptr) {
                 throw CUsageError("unknown option " + std::string(arg.substr(0, 2)));
             }
             if (arg.size() > 2) {
-                if (!pSpec->bTakesValue) {
+                if (!pOption->bTakesValue) {
                     throw CUsageError("option -" + std::string(1, arg[1]) + " takes no value");
                 }
                 attached = arg.substr(2);
                 bHasAttached = true;
             }
         }
-        if (!pSpec->bTakesValue) {
+        if (!pOption->bTakesValue) {
             if (bHasAttached) {
-                throw CUsageError("option --" + std::string(pSpec->name) + " takes no value");
+                throw CUsageError("option --" + std::string(pOption->name) + " takes no value");
             }
-            parsed.AddOption(pSpec->name, "");
+            parsed.AddOption(pOption->name, "");
         } else if (bHasAttached) {
-            parsed.AddOption(pSpec->name, std::string(attached));
+            parsed.AddOption(pOption->name, std::string(attached));
         } else if (i + 1 < args.size()) {
-            parsed.AddOption(pSpec->name, args[++i]);
+            parsed.AddOption(pOption->name, args[++i]);
         } else {
-            throw CUsageError("option --" + std::string(pSpec->name) + " needs a value");
+            throw CUsageError("option --" + std::string(pOption->name) + " needs a value");
         }
     }
     return parsed;

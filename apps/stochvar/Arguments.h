@@ -20,7 +20,7 @@ public:
     explicit CUsageError(const std::string& strMessage) : std::runtime_error(strMessage) {}
 };
 
-struct SOptionSpec {
+struct SOptionDefinition {
     std::string_view name;  // long name without the dashes
     char shortName;         // 0 when there is none
     bool bTakesValue;
@@ -44,7 +44,7 @@ private:
 // Parses the arguments after the command name. An option given twice, an unknown option, or an
 // option without its value is a usage error.
 CParsedArguments ParseArguments(std::span<const std::string> args,
-                                std::span<const SOptionSpec> options);
+                                std::span<const SOptionDefinition> options);
 
 // A whole number from 1 to nMaximum written in decimal digits only.
 int ParsePositiveCount(const std::string& strText, std::string_view option, int nMaximum);

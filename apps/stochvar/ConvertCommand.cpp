@@ -11,7 +11,7 @@ namespace stochvar::cli {
 
 namespace {
 
-constexpr SOptionSpec kConvertOptions[] = {
+constexpr SOptionDefinition kConvertOptions[] = {
     {"to", 0, true},
     {"help", 'h', false},
 };

@@ -24,7 +24,7 @@ namespace stochvar::cli {
 
 namespace {
 
-constexpr SOptionSpec kSampleOptions[] = {
+constexpr SOptionDefinition kSampleOptions[] = {
     {"samples", 'n', true},
     {"lhs", 0, false},
     {"seed", 0, true},

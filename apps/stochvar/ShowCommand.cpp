@@ -18,7 +18,7 @@ namespace stochvar::cli {
 
 namespace {
 
-constexpr SOptionSpec kShowOptions[] = {
+constexpr SOptionDefinition kShowOptions[] = {
     {"help", 'h', false},
 };
 
