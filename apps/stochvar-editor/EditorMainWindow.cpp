@@ -1,7 +1,7 @@
 #include "stochvar-editor/EditorMainWindow.h"
 
-#include <documents/DocumentError.h>
-#include <documents/JsonDocument.h>
+#include <stochvar/documents/DocumentError.h>
+#include <stochvar/documents/JsonDocument.h>
 #include <stochvar/editor/DistPropertySheet.h>
 #include <stochvar/editor/TextConversion.h>
 #include <stochvar/families/Normal.h>

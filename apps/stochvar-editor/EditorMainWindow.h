@@ -16,8 +16,8 @@
 // was opened or last saved. Before a document is replaced or the window closes, the user is asked
 // whether to save them.
 
-#include <documents/CollectionDocument.h>
-#include <documents/DocumentFile.h>
+#include <stochvar/documents/CollectionDocument.h>
+#include <stochvar/documents/DocumentFile.h>
 
 #include <QMainWindow>
 #include <QString>

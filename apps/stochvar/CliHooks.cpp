@@ -1,6 +1,6 @@
 #include "CliHooks.h"
 
-#include <documents/MessageCapture.h>
+#include <stochvar/documents/MessageCapture.h>
 
 #include <cstdio>
 #include <utility>

@@ -1,8 +1,8 @@
 #include "Arguments.h"
 #include "Commands.h"
 
-#include <documents/BuiltInExample.h>
-#include <documents/DocumentFile.h>
+#include <stochvar/documents/BuiltInExample.h>
+#include <stochvar/documents/DocumentFile.h>
 
 #include <cstdio>
 

@@ -5,7 +5,7 @@
 // Usage errors leave as CUsageError, refused documents as CDocumentError; main turns them into
 // exit codes 2 and 1.
 
-#include <documents/CollectionDocument.h>
+#include <stochvar/documents/CollectionDocument.h>
 
 #include <memory>
 #include <span>

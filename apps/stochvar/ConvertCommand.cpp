@@ -3,7 +3,7 @@
 #include "Arguments.h"
 #include "Commands.h"
 
-#include <documents/DocumentFile.h>
+#include <stochvar/documents/DocumentFile.h>
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "CsvWriter.h"
 
-#include <documents/NumberText.h>
+#include <stochvar/documents/NumberText.h>
 
 #include <cstring>
 

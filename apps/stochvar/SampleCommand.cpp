@@ -3,11 +3,11 @@
 #include "Arguments.h"
 #include "Commands.h"
 #include "CsvWriter.h"
-#include "Moments.h"
 #include "ProgressBar.h"
-#include "SampleStatistics.h"
 
-#include <documents/DocumentError.h>
+#include <stochvar/documents/DocumentError.h>
+#include <stochvar/documents/Moments.h>
+#include <stochvar/documents/SampleStatistics.h>
 
 #include <stochvar/simulation/ExOr.h>
 

@@ -2,9 +2,9 @@
 
 #include "Arguments.h"
 #include "Commands.h"
-#include "Moments.h"
 
-#include <documents/NumberText.h>
+#include <stochvar/documents/Moments.h>
+#include <stochvar/documents/NumberText.h>
 
 #include <stochvar/families/Discrete.h>
 #include <stochvar/simulation/Nataf.h>

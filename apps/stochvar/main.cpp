@@ -4,7 +4,7 @@
 #include "CliHooks.h"
 #include "Commands.h"
 
-#include <documents/DocumentError.h>
+#include <stochvar/documents/DocumentError.h>
 
 #include <cstdio>
 #include <exception>

@@ -8,7 +8,7 @@
 
 #include "EditorTestSupport.h"
 
-#include <documents/DocumentFile.h>
+#include <stochvar/documents/DocumentFile.h>
 #include <stochvar/editor/CorrelationCtrl.h>
 #include <stochvar/editor/DistPageCont.h>
 #include <stochvar/editor/DistPropertySheet.h>

@@ -7,7 +7,7 @@
 
 #include "EditorTestSupport.h"
 
-#include <documents/DocumentFile.h>
+#include <stochvar/documents/DocumentFile.h>
 #include <stochvar/editor/DistPageCont.h>
 #include <stochvar/editor/DistPropertySheet.h>
 

@@ -3,7 +3,7 @@
 
 #include "CliRunner.h"
 
-#include <documents/BinaryDocument.h>
+#include <stochvar/documents/BinaryDocument.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

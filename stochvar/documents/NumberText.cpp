@@ -1,4 +1,4 @@
-#include <documents/NumberText.h>
+#include <stochvar/documents/NumberText.h>
 
 #include <charconv>
 

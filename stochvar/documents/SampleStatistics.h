@@ -7,7 +7,7 @@
 
 #include <vector>
 
-namespace stochvar::cli {
+namespace stochvar {
 
 class CSampleStatistics {
 public:
@@ -34,4 +34,4 @@ private:
     std::vector<double> m_coMoments;
 };
 
-} // namespace stochvar::cli
+} // namespace stochvar

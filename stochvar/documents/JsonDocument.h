@@ -21,7 +21,7 @@
 // Writing gives one canonical layout with every number in its shortest round-trip form, so a
 // document written, read and written again is the same text.
 
-#include <documents/CollectionDocument.h>
+#include <stochvar/documents/CollectionDocument.h>
 
 #include <memory>
 #include <string>

@@ -7,7 +7,7 @@
 // asks for; FormatFromFileName gives the usual choice by name (".json" is JSON, anything else
 // binary).
 
-#include <documents/CollectionDocument.h>
+#include <stochvar/documents/CollectionDocument.h>
 
 #include <memory>
 #include <optional>

@@ -1,10 +1,10 @@
-#include "Moments.h"
+#include <stochvar/documents/Moments.h>
 
 #include <stochvar/model/Dist.h>
 
 #include <cmath>
 
-namespace stochvar::cli {
+namespace stochvar {
 
 SMoments TargetMoments(const CDist& dist) {
     switch (dist.m_nType) {
@@ -26,4 +26,4 @@ SMoments TargetMoments(const CDist& dist) {
     }
 }
 
-} // namespace stochvar::cli
+} // namespace stochvar

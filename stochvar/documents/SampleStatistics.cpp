@@ -1,8 +1,8 @@
-#include "SampleStatistics.h"
+#include <stochvar/documents/SampleStatistics.h>
 
 #include <cmath>
 
-namespace stochvar::cli {
+namespace stochvar {
 
 CSampleStatistics::CSampleStatistics(int nVariables)
     : m_nVariables(nVariables), m_means(Index(nVariables), 0.0), m_deltas(Index(nVariables), 0.0),
@@ -41,4 +41,4 @@ double CSampleStatistics::GetCorrelation(int i, int j) const {
     return dCross / std::sqrt(dProduct);
 }
 
-} // namespace stochvar::cli
+} // namespace stochvar

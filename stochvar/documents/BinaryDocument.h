@@ -17,7 +17,7 @@
 // entered again with SetCorr from the value of the space they were given in, and a document
 // that ends early, or carries bytes after its end, is refused.
 
-#include <documents/CollectionDocument.h>
+#include <stochvar/documents/CollectionDocument.h>
 
 #include <memory>
 #include <string>

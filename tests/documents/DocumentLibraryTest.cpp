@@ -1,13 +1,13 @@
 // The document library used by the hosts, tested in-process: number text, text checks, message
 // capture, the JSON reader's accepted spellings, the canonical writer and document ownership.
 
-#include <documents/BuiltInExample.h>
-#include <documents/CollectionDocument.h>
-#include <documents/DocumentBuilder.h>
-#include <documents/DocumentError.h>
-#include <documents/JsonDocument.h>
-#include <documents/MessageCapture.h>
-#include <documents/NumberText.h>
+#include <stochvar/documents/BuiltInExample.h>
+#include <stochvar/documents/CollectionDocument.h>
+#include <stochvar/documents/DocumentBuilder.h>
+#include <stochvar/documents/DocumentError.h>
+#include <stochvar/documents/JsonDocument.h>
+#include <stochvar/documents/MessageCapture.h>
+#include <stochvar/documents/NumberText.h>
 
 #include <stochvar/model/DistStatus.h>
 #include <stochvar/module/HostHooks.h>

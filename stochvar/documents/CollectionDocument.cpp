@@ -1,4 +1,4 @@
-#include <documents/CollectionDocument.h>
+#include <stochvar/documents/CollectionDocument.h>
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include <documents/DocumentBuilder.h>
+#include <stochvar/documents/DocumentBuilder.h>
 
-#include <documents/DocumentError.h>
-#include <documents/NumberText.h>
+#include <stochvar/documents/DocumentError.h>
+#include <stochvar/documents/NumberText.h>
 
 #include <stochvar/families/Discrete.h>
 

@@ -3,7 +3,7 @@
 // The example collection that the hosts use when they are given no document: a small structural
 // reliability problem (a steel beam in bending). Its text is examples/beam.json, compiled in.
 
-#include <documents/CollectionDocument.h>
+#include <stochvar/documents/CollectionDocument.h>
 
 #include <memory>
 #include <string_view>

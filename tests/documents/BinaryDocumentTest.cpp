@@ -1,11 +1,11 @@
 // Binary collection documents, in-process: the framing of the bytes, and that reading refuses
 // every kind of damage and every value the library itself would refuse.
 
-#include <documents/BinaryDocument.h>
-#include <documents/BuiltInExample.h>
-#include <documents/DocumentError.h>
-#include <documents/DocumentFile.h>
-#include <documents/JsonDocument.h>
+#include <stochvar/documents/BinaryDocument.h>
+#include <stochvar/documents/BuiltInExample.h>
+#include <stochvar/documents/DocumentError.h>
+#include <stochvar/documents/DocumentFile.h>
+#include <stochvar/documents/JsonDocument.h>
 
 #include <stochvar/model/Dist.h>
 

@@ -1,7 +1,7 @@
-#include <documents/BinaryDocument.h>
+#include <stochvar/documents/BinaryDocument.h>
 
-#include <documents/DocumentBuilder.h>
-#include <documents/DocumentError.h>
+#include <stochvar/documents/DocumentBuilder.h>
+#include <stochvar/documents/DocumentError.h>
 
 #include <stochvar/families/Discrete.h>
 #include <stochvar/framework/Archive.h>

@@ -1,8 +1,8 @@
-#include <documents/JsonDocument.h>
+#include <stochvar/documents/JsonDocument.h>
 
-#include <documents/DocumentBuilder.h>
-#include <documents/DocumentError.h>
-#include <documents/NumberText.h>
+#include <stochvar/documents/DocumentBuilder.h>
+#include <stochvar/documents/DocumentError.h>
+#include <stochvar/documents/NumberText.h>
 
 #include <stochvar/families/Discrete.h>
 

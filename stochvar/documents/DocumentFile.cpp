@@ -1,8 +1,8 @@
-#include <documents/DocumentFile.h>
+#include <stochvar/documents/DocumentFile.h>
 
-#include <documents/BinaryDocument.h>
-#include <documents/DocumentError.h>
-#include <documents/JsonDocument.h>
+#include <stochvar/documents/BinaryDocument.h>
+#include <stochvar/documents/DocumentError.h>
+#include <stochvar/documents/JsonDocument.h>
 
 #include <algorithm>
 #include <cctype>

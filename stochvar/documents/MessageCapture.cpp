@@ -1,4 +1,4 @@
-#include <documents/MessageCapture.h>
+#include <stochvar/documents/MessageCapture.h>
 
 #include <string_view>
 #include <utility>

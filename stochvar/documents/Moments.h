@@ -5,10 +5,8 @@
 // spread; a discrete variable takes the category positions 0 .. n-1 with their probabilities.
 
 namespace stochvar {
-class CDist;
-}
 
-namespace stochvar::cli {
+class CDist;
 
 struct SMoments {
     double dMean;
@@ -17,4 +15,4 @@ struct SMoments {
 
 SMoments TargetMoments(const CDist& dist);
 
-} // namespace stochvar::cli
+} // namespace stochvar

@@ -10,8 +10,8 @@
 //
 // While a builder lives, the library's message boxes are captured, never shown.
 
-#include <documents/CollectionDocument.h>
-#include <documents/MessageCapture.h>
+#include <stochvar/documents/CollectionDocument.h>
+#include <stochvar/documents/MessageCapture.h>
 
 #include <memory>
 #include <set>
