@@ -1,7 +1,6 @@
 #include <stochvar/documents/BinaryDocument.h>
 
 #include <stochvar/documents/DocumentBuilder.h>
-#include <stochvar/documents/DocumentError.h>
 
 #include <stochvar/families/Discrete.h>
 #include <stochvar/framework/Archive.h>
@@ -194,12 +193,7 @@ std::string WriteBinaryDocument(const CCollectionDocument& doc) {
         }
         ar.WriteCount(static_cast<DWORD>(doc.GetCorrelationCount()));
         for (int k = 0; k < doc.GetCorrelationCount(); ++k) {
-            int nFirst = 0;
-            int nSecond = 0;
-            if (!doc.GetCorrelationPair(k, nFirst, nSecond)) {
-                throw CDocumentError("correlation " + std::to_string(k + 1) +
-                                     " refers to no variable of the collection");
-            }
+            const auto [nFirst, nSecond] = doc.GetCorrelationPairToWrite(k);
             const SCorr& corr = doc.GetCorrelation(k);
             ar << nFirst << nSecond << (corr.bXSpace ? TRUE : FALSE) << corr.dCorrU
                << corr.dCorrX;

@@ -1,5 +1,7 @@
 #include <stochvar/documents/CollectionDocument.h>
 
+#include <stochvar/documents/DocumentError.h>
+
 #include <algorithm>
 
 namespace stochvar {
@@ -81,6 +83,16 @@ bool CCollectionDocument::GetCorrelationPair(int nIndex, int& nFirst, int& nSeco
         nSecond = corr.nIndex2;
     }
     return true;
+}
+
+std::pair<int, int> CCollectionDocument::GetCorrelationPairToWrite(int nIndex) const {
+    int nFirst = 0;
+    int nSecond = 0;
+    if (!GetCorrelationPair(nIndex, nFirst, nSecond)) {
+        throw CDocumentError("correlation " + std::to_string(nIndex + 1) +
+                             " refers to no variable of the collection");
+    }
+    return {nFirst, nSecond};
 }
 
 std::string VariableSubject(const CDist& dist, int nIndex) {

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace stochvar {
@@ -48,6 +49,9 @@ public:
     // correlation was given (SCorr keeps that order only in its pointers). False when the entry
     // refers to no variable of the collection.
     bool GetCorrelationPair(int nIndex, int& nFirst, int& nSecond) const;
+    // The same positions for a writer: a correlation that refers to no variable cannot be
+    // written, so it refuses the document (CDocumentError).
+    std::pair<int, int> GetCorrelationPairToWrite(int nIndex) const;
 
     // Free text kept with the document.
     std::string m_strDescription;

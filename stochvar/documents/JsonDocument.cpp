@@ -1,7 +1,6 @@
 #include <stochvar/documents/JsonDocument.h>
 
 #include <stochvar/documents/DocumentBuilder.h>
-#include <stochvar/documents/DocumentError.h>
 #include <stochvar/documents/NumberText.h>
 
 #include <stochvar/families/Discrete.h>
@@ -416,12 +415,7 @@ std::string WriteJsonDocument(const CCollectionDocument& doc) {
     out += doc.GetVariableCount() == 0 ? "],\n" : "\n  ],\n";
     out += "  \"correlations\": [";
     for (int k = 0; k < doc.GetCorrelationCount(); ++k) {
-        int nFirst = 0;
-        int nSecond = 0;
-        if (!doc.GetCorrelationPair(k, nFirst, nSecond)) {
-            throw CDocumentError("correlation " + std::to_string(k + 1) +
-                                 " refers to no variable of the collection");
-        }
+        const auto [nFirst, nSecond] = doc.GetCorrelationPairToWrite(k);
         const SCorr& corr = doc.GetCorrelation(k);
         out += std::string(k == 0 ? "\n" : ",\n") + "    {\"between\": [" +
                Quoted(doc.GetVariable(nFirst)->m_strVarName.str()) + ", " +
