@@ -1,7 +1,4 @@
-// stochvar convert: reads a collection in either format and writes it in the other (or the same).
-
-#include "Arguments.h"
-#include "Commands.h"
+#include "ConvertCommand.h"
 
 #include <stochvar/documents/DocumentFile.h>
 
@@ -11,9 +8,19 @@ namespace stochvar::cli {
 
 namespace {
 
+constexpr const char* kConvertUsage =
+    "Usage: stochvar convert IN OUT [--to json|binary]\n"
+    "\n"
+    "Reads IN (JSON or binary, recognised by its contents), checks it as 'show' does, and\n"
+    "writes it to OUT: as JSON when OUT ends in .json, as binary otherwise, unless --to says.\n"
+    "Values that reading corrected (with a warning) are written corrected.\n"
+    "\n"
+    "Options:\n"
+    "      --to FORMAT   json or binary, whatever OUT is called\n"
+    "  -h, --help        show this help\n";
+
 constexpr SOptionDefinition kConvertOptions[] = {
     {"to", 0, true},
-    {"help", 'h', false},
 };
 
 EDocumentFormat TargetFormat(const CParsedArguments& parsed, const std::string& strOut) {
@@ -30,14 +37,7 @@ EDocumentFormat TargetFormat(const CParsedArguments& parsed, const std::string& 
     throw CUsageError("--to takes json or binary, not \"" + *pTo + "\"");
 }
 
-} // namespace
-
-int RunConvert(std::span<const std::string> args) {
-    const CParsedArguments parsed = ParseArguments(args, kConvertOptions);
-    if (parsed.Has("help")) {
-        std::fputs(kConvertUsage, stdout);
-        return kExitSuccess;
-    }
+int RunConvert(const CParsedArguments& parsed) {
     const std::vector<std::string>& files = parsed.Positionals();
     if (files.size() != 2) {
         throw CUsageError("convert needs an input and an output file");
@@ -48,5 +48,9 @@ int RunConvert(std::span<const std::string> args) {
     SaveDocument(*pDoc, files[1], format);
     return kExitSuccess;
 }
+
+} // namespace
+
+const SCommand kConvertCommand{"convert", kConvertOptions, &RunConvert, kConvertUsage};
 
 } // namespace stochvar::cli

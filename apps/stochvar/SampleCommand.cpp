@@ -1,7 +1,5 @@
-// stochvar sample: a correlated Monte Carlo (or Latin hypercube) run over a collection.
+#include "SampleCommand.h"
 
-#include "Arguments.h"
-#include "Commands.h"
 #include "CsvWriter.h"
 #include "ProgressBar.h"
 
@@ -24,12 +22,28 @@ namespace stochvar::cli {
 
 namespace {
 
+constexpr const char* kSampleUsage =
+    "Usage: stochvar sample [FILE] -n N [--lhs] [--seed A,B,C] [--out FILE.csv]\n"
+    "\n"
+    "Draws N joint samples of the collection's variables, correlated as the document says, and\n"
+    "prints for each variable the target mean and standard deviation beside the sample ones,\n"
+    "and the sample correlation matrix beside the target (X-space). A discrete variable's\n"
+    "values are its category positions 0, 1, ... Without FILE the built-in example is sampled.\n"
+    "\n"
+    "Options:\n"
+    "  -n, --samples N      number of samples (required)\n"
+    "      --lhs            Latin hypercube sampling (its cost grows with the square of N)\n"
+    "      --seed A,B,C     the three seeds of the generator, each from 0 to 4294967295\n"
+    "                       (default 699570728,398267609,1044576128)\n"
+    "  -o, --out FILE.csv   write the samples as CSV, with a header of variable names;\n"
+    "                       '-' writes them to standard output and the summary to standard error\n"
+    "  -h, --help           show this help\n";
+
 constexpr SOptionDefinition kSampleOptions[] = {
     {"samples", 'n', true},
     {"lhs", 0, false},
     {"seed", 0, true},
     {"out", 'o', true},
-    {"help", 'h', false},
 };
 
 struct SSampleRequest {
@@ -104,13 +118,6 @@ std::string Fixed(const char* pszFormat, double dValue) {
     return buffer;
 }
 
-std::string Padded(std::string text, std::size_t nWidth) {
-    if (text.size() < nWidth) {
-        text.append(nWidth - text.size(), ' ');
-    }
-    return text;
-}
-
 // The X-space correlations that the document asks for, as an n x n matrix (unit diagonal).
 std::vector<double> TargetCorrelations(const CCollectionDocument& doc) {
     const auto n = static_cast<std::size_t>(doc.GetVariableCount());
@@ -181,14 +188,7 @@ std::string Summary(const CCollectionDocument& doc, const CSampleStatistics& sta
     return out;
 }
 
-} // namespace
-
-int RunSample(std::span<const std::string> args) {
-    const CParsedArguments parsed = ParseArguments(args, kSampleOptions);
-    if (parsed.Has("help")) {
-        std::fputs(kSampleUsage, stdout);
-        return kExitSuccess;
-    }
+int RunSample(const CParsedArguments& parsed) {
     const SSampleRequest request = ReadRequest(parsed);
     const std::unique_ptr<CCollectionDocument> pDoc = OpenCollection(parsed.Positionals());
     CCollectionDocument& doc = *pDoc;
@@ -246,5 +246,9 @@ int RunSample(std::span<const std::string> args) {
     std::fputs(strSummary.c_str(), pSummary);
     return std::fflush(pSummary) == 0 ? kExitSuccess : kExitRefused;
 }
+
+} // namespace
+
+const SCommand kSampleCommand{"sample", kSampleOptions, &RunSample, kSampleUsage};
 
 } // namespace stochvar::cli

@@ -1,7 +1,4 @@
-// stochvar show: lists a collection as the library understands it after reading.
-
-#include "Arguments.h"
-#include "Commands.h"
+#include "ShowCommand.h"
 
 #include <stochvar/documents/Moments.h>
 #include <stochvar/documents/NumberText.h>
@@ -18,22 +15,22 @@ namespace stochvar::cli {
 
 namespace {
 
-constexpr SOptionDefinition kShowOptions[] = {
-    {"help", 'h', false},
-};
+constexpr const char* kShowUsage =
+    "Usage: stochvar show [FILE]\n"
+    "\n"
+    "Reads a collection document (JSON or binary), checks every value as the editor does, and\n"
+    "lists each variable (family, input type, every parameter it uses, mean and standard\n"
+    "deviation) and each correlation in both spaces with the range that its pair admits in\n"
+    "X-space. Without FILE the built-in example is shown.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help   show this help\n";
 
 // Width of the keyword column of the parameter lists ("MOST-LIKELY", "UPPER_BOUND").
 constexpr std::size_t kKeywordWidth = 13;
 
 std::string Counted(int nCount, const char* pszNoun) {
     return std::to_string(nCount) + " " + pszNoun + (nCount == 1 ? "" : "s");
-}
-
-std::string Padded(std::string text, std::size_t nWidth) {
-    if (text.size() < nWidth) {
-        text.append(nWidth - text.size(), ' ');
-    }
-    return text;
 }
 
 // The parameters of the active input type (given), then every other parameter that the
@@ -124,14 +121,7 @@ void ListCorrelation(std::string& out, const CCollectionDocument& doc, int k) {
            "]\n";
 }
 
-} // namespace
-
-int RunShow(std::span<const std::string> args) {
-    const CParsedArguments parsed = ParseArguments(args, kShowOptions);
-    if (parsed.Has("help")) {
-        std::fputs(kShowUsage, stdout);
-        return kExitSuccess;
-    }
+int RunShow(const CParsedArguments& parsed) {
     const std::unique_ptr<CCollectionDocument> pDoc = OpenCollection(parsed.Positionals());
     const CCollectionDocument& doc = *pDoc;
 
@@ -157,5 +147,10 @@ int RunShow(std::span<const std::string> args) {
     std::fputs(out.c_str(), stdout);
     return std::fflush(stdout) == 0 ? kExitSuccess : kExitRefused;
 }
+
+} // namespace
+
+// Show takes no options of its own.
+const SCommand kShowCommand{"show", {}, &RunShow, kShowUsage};
 
 } // namespace stochvar::cli

@@ -1,8 +1,9 @@
 // stochvar: the command-line host. Checks, lists, samples and converts collection documents.
 
-#include "Arguments.h"
 #include "CliHooks.h"
-#include "Commands.h"
+#include "ConvertCommand.h"
+#include "SampleCommand.h"
+#include "ShowCommand.h"
 
 #include <stochvar/documents/DocumentError.h>
 
@@ -16,17 +17,27 @@ using namespace stochvar::cli;
 
 namespace {
 
-struct SCommand {
-    const char* pszName;
-    int (*pfnRun)(std::span<const std::string>);
-    const char* pszUsage;
-};
+constexpr const char* kMainUsage =
+    "Usage: stochvar COMMAND [OPTIONS] [ARGUMENTS]\n"
+    "\n"
+    "Stochastic variables for structural reliability analysis: check, sample and convert\n"
+    "collection documents (JSON or binary).\n"
+    "\n"
+    "Commands:\n"
+    "  show [FILE]        list the variables and correlations of a collection\n"
+    "  sample [FILE] -n N draw correlated samples (Monte Carlo or Latin hypercube)\n"
+    "  convert IN OUT     convert a collection between JSON and binary\n"
+    "\n"
+    "Without FILE, show and sample use the built-in example (a steel beam in bending).\n"
+    "Run 'stochvar COMMAND --help' for the options of a command.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help         show this help\n"
+    "      --version      show the version\n"
+    "\n"
+    "Exit status: 0 success, 1 refused input, 2 usage error.\n";
 
-const SCommand kCommands[] = {
-    {"show", &RunShow, kShowUsage},
-    {"sample", &RunSample, kSampleUsage},
-    {"convert", &RunConvert, kConvertUsage},
-};
+const SCommand* const kCommands[] = {&kShowCommand, &kSampleCommand, &kConvertCommand};
 
 int UsageError(const std::string& strMessage, const char* pszCommand) {
     std::fprintf(stderr, "stochvar: %s\n", strMessage.c_str());
@@ -52,14 +63,14 @@ int Run(const std::vector<std::string>& args) {
         std::printf("stochvar %s\n", STOCHVAR_VERSION);
         return kExitSuccess;
     }
-    for (const SCommand& command : kCommands) {
-        if (strCommand != command.pszName) {
+    for (const SCommand* pCommand : kCommands) {
+        if (strCommand != pCommand->pszName) {
             continue;
         }
         try {
-            return command.pfnRun(std::span(args).subspan(1));
+            return RunCommand(*pCommand, std::span(args).subspan(1));
         } catch (const CUsageError& error) {
-            return UsageError(error.what(), command.pszName);
+            return UsageError(error.what(), pCommand->pszName);
         }
     }
     return UsageError("unknown command \"" + strCommand + "\"", nullptr);

@@ -1,0 +1,50 @@
+#pragma once
+
+// What the commands of the command-line host share: their exit codes, how a command is described
+// and run (its arguments parsed, --help answered with its usage text), how it opens the
+// collection it works on, and the columns of its listings.
+//
+// A command writes its results to standard output and its messages to standard error, and
+// returns the exit code. Usage errors leave as CUsageError, refused documents as CDocumentError;
+// main turns them into exit codes 2 and 1.
+
+#include "Arguments.h"
+
+#include <stochvar/documents/CollectionDocument.h>
+
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace stochvar::cli {
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitRefused = 1;
+inline constexpr int kExitUsage = 2;
+
+struct SCommand {
+    const char* pszName;
+    // The command's own options; every command also takes -h and --help.
+    std::span<const SOptionDefinition> options;
+    int (*pfnRun)(const CParsedArguments& parsed);
+    // The help text, printed for --help.
+    const char* pszUsage;
+};
+
+// Parses the arguments after the command's name and runs the command with them, or prints its
+// usage text when they ask for help.
+int RunCommand(const SCommand& command, std::span<const std::string> args);
+
+// The document named by the only positional argument, or the built-in example when there is
+// none. The warnings raised while reading it are printed to standard error.
+std::unique_ptr<CCollectionDocument> OpenCollection(const std::vector<std::string>& positionals);
+
+// "stochvar: warning: ..." lines on standard error, one per warning of the document.
+void PrintWarnings(const CCollectionDocument& doc);
+
+// The text followed by blanks up to nWidth characters: one column of a listing.
+std::string Padded(std::string text, std::size_t nWidth);
+
+} // namespace stochvar::cli
