@@ -91,7 +91,7 @@ void CDistPageBase::OnAxis() {
 }
 
 bool CDistPageBase::GetValue(double& dValue) const {
-    return ParseWholeText(m_pValueBox->text(), dValue);
+    return ParseExactNumber(m_pValueBox->text(), dValue);
 }
 
 void CDistPageBase::BeepNotANumber() {

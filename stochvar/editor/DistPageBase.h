@@ -57,7 +57,7 @@ protected:
     void OnAxis();
 
     QLineEdit* ValueBox() const { return m_pValueBox; }
-    // The value box read with the whole-text rule.
+    // The value box read with the exact-number rule (ParseExactNumber).
     bool GetValue(double& dValue) const;
     // Sounds the beep for a value box that does not hold a number.
     static void BeepNotANumber();
