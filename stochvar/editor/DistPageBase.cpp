@@ -1,6 +1,7 @@
 #include <stochvar/editor/DistPageBase.h>
 
 #include <stochvar/editor/ControlIds.h>
+#include <stochvar/editor/DialogButtons.h>
 #include <stochvar/editor/DlgAxisBounds.h>
 #include <stochvar/editor/TextConversion.h>
 #include <stochvar/module/HostHooks.h>
@@ -39,9 +40,8 @@ QGroupBox* CDistPageBase::MakeValueGroup(const QString& title) {
 void CDistPageBase::ArrangePage(QLayout* pLeft) {
     m_pPdf = WithId(new QRadioButton(QStringLiteral("PDF"), this), IDC_PDF);
     m_pCdf = WithId(new QRadioButton(QStringLiteral("CDF"), this), IDC_CDF);
-    m_pAxis = WithId(new QPushButton(QStringLiteral("Axis"), this), IDC_AXIS);
-    // Return belongs to the value box, never to a button of an enclosing dialog.
-    m_pAxis->setAutoDefault(false);
+    // Return belongs to the value box, never to a button of the page or of an enclosing dialog.
+    m_pAxis = MakeButtonWithoutReturn(QStringLiteral("Axis"), IDC_AXIS, this);
     connect(m_pPdf, &QRadioButton::clicked, this, &CDistPageBase::OnPdf);
     connect(m_pCdf, &QRadioButton::clicked, this, &CDistPageBase::OnCdf);
     connect(m_pAxis, &QPushButton::clicked, this, &CDistPageBase::OnAxis);
@@ -99,7 +99,7 @@ void CDistPageBase::BeepNotANumber() {
 }
 
 void CDistPageBase::keyPressEvent(QKeyEvent* pEvent) {
-    if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) {
+    if (IsReturnKey(pEvent)) {
         OnEnter();
         pEvent->accept();
         return;

@@ -1,6 +1,7 @@
 #include <stochvar/editor/DistPageDisc.h>
 
 #include <stochvar/editor/ControlIds.h>
+#include <stochvar/editor/DialogButtons.h>
 #include <stochvar/editor/DlgNameValue.h>
 #include <stochvar/editor/ListFill.h>
 #include <stochvar/editor/TextConversion.h>
@@ -24,11 +25,9 @@ constexpr double kNewCategoryFrequency = 1.0;
 // The cumulative bar of a category is read just below the category's upper edge.
 constexpr double kEdgeOffset = 1e-10;
 
+// Return belongs to the value box, never to a button of the page or of an enclosing dialog.
 QPushButton* MakeButton(const char* pszText, int nId, QWidget* pParent) {
-    auto* pButton = WithId(new QPushButton(QString::fromLatin1(pszText), pParent), nId);
-    // Return belongs to the value box, never to a button of an enclosing dialog.
-    pButton->setAutoDefault(false);
-    return pButton;
+    return MakeButtonWithoutReturn(QString::fromLatin1(pszText), nId, pParent);
 }
 
 } // namespace
