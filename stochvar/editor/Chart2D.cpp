@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace stochvar {
 
@@ -47,6 +48,12 @@ struct SAxisMap {
     }
     double PixelsPerUnit() const { return std::fabs(dPixelHigh - dPixelLow) / (dHigh - dLow); }
 };
+
+// The map of the scale's ends onto the given pixels.
+SAxisMap MapOnto(const SAxisScale& scale, int nPixelLow, int nPixelHigh) {
+    return SAxisMap{scale.dLow, scale.dHigh, static_cast<double>(nPixelLow),
+                    static_cast<double>(nPixelHigh)};
+}
 
 } // namespace
 
@@ -197,149 +204,231 @@ QSize CChart2D::minimumSizeHint() const {
     return QSize(240, 160);
 }
 
-void CChart2D::paintEvent(QPaintEvent* /*pEvent*/) {
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Base));
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QFontMetrics metrics(font());
-    const bool bBars = m_nChartType == CHART_TYPE_BAR;
+// The plot area inside the axes, the scales of both axes and their maps onto the pixels of the
+// plot area; worked out anew for every paint from the widget's size, its font and the data.
+struct CChart2D::SPlotLayout {
+    QRect plot;
+    SAxisScale xScale;
+    SAxisScale yScale;
+    SAxisMap mapX;
+    SAxisMap mapY;
+    int nLineHeight;
+};
 
+bool CChart2D::IsDrawable(const SPoint& point) {
+    return std::isfinite(point.x) && std::isfinite(point.y);
+}
+
+bool CChart2D::FindDataBounds(SPoint& low, SPoint& high) const {
     SExtent xExtent;
     SExtent yExtent;
     for (const SSeries& series : m_Series) {
         for (const SPoint& point : series.points) {
-            if (std::isfinite(point.x) && std::isfinite(point.y)) {
+            if (IsDrawable(point)) {
                 xExtent.Add(point.x);
                 yExtent.Add(point.y);
             }
         }
     }
-
-    // X: the data range; a bar chart leaves half a slot beside the outer bars.
-    double dXLow = xExtent.IsEmpty() ? 0.0 : xExtent.dMin;
-    double dXHigh = xExtent.IsEmpty() ? 1.0 : xExtent.dMax;
-    if (bBars) {
-        dXLow -= 0.5;
-        dXHigh += 0.5;
+    if (xExtent.IsEmpty()) {
+        return false;
     }
-    // Y: always includes the base line 0, rounded out to whole ticks.
-    const double dYLow = yExtent.IsEmpty() ? 0.0 : std::min(0.0, yExtent.dMin);
-    const double dYHigh = yExtent.IsEmpty() ? 1.0 : std::max(0.0, yExtent.dMax);
-    const int nLineHeight = metrics.height();
-    const int nMaxYTicks = std::max(3, (height() - 3 * nLineHeight) / (2 * nLineHeight));
-    const SAxisScale yScale = MakeAxisScale(dYLow, dYHigh, nMaxYTicks, true);
+    low = SPoint{xExtent.dMin, yExtent.dMin};
+    high = SPoint{xExtent.dMax, yExtent.dMax};
+    return true;
+}
 
+void CChart2D::FindAxisRanges(SPoint& low, SPoint& high) const {
+    low = SPoint{0.0, 0.0};
+    high = SPoint{1.0, 1.0};
+    if (FindDataBounds(low, high)) {
+        // Y always includes the base line 0.
+        low.y = std::min(0.0, low.y);
+        high.y = std::max(0.0, high.y);
+    }
+    if (m_nChartType == CHART_TYPE_BAR) {
+        // Half a slot beside the outer bars.
+        low.x -= 0.5;
+        high.x += 0.5;
+    }
+}
+
+std::optional<CChart2D::SPlotLayout> CChart2D::MakeLayout() const {
+    const QFontMetrics metrics = fontMetrics();
+    SPoint low{};
+    SPoint high{};
+    FindAxisRanges(low, high);
+    SPlotLayout layout;
+    layout.nLineHeight = metrics.height();
+    // The Y axis is rounded out to whole ticks, the X axis is the data range.
+    const int nMaxYTicks =
+        std::max(3, (height() - 3 * layout.nLineHeight) / (2 * layout.nLineHeight));
+    layout.yScale = MakeAxisScale(low.y, high.y, nMaxYTicks, true);
+    layout.plot = PlotArea(layout.yScale);
+    if (layout.plot.width() < 10 || layout.plot.height() < 10) {
+        return std::nullopt;
+    }
+    const int nMaxXTicks =
+        std::max(2, layout.plot.width() / metrics.horizontalAdvance(QStringLiteral("-0.000 ")));
+    layout.xScale = MakeAxisScale(low.x, high.x, nMaxXTicks, false);
+    layout.mapX = MapOnto(layout.xScale, layout.plot.left(), layout.plot.right());
+    layout.mapY = MapOnto(layout.yScale, layout.plot.bottom(), layout.plot.top());
+    return layout;
+}
+
+QRect CChart2D::PlotArea(const SAxisScale& yScale) const {
+    const QFontMetrics metrics = fontMetrics();
     int nYLabelWidth = 0;
     for (const double dTick : yScale.ticks) {
         nYLabelWidth =
             std::max(nYLabelWidth, metrics.horizontalAdvance(TickText(dTick, yScale.dStep)));
     }
+    // Room for the Y tick labels on the left, the X tick labels below, and half a label beside
+    // the last tick on each axis.
     const int nLeft = kPadding + nYLabelWidth + kTickLength + 2;
-    const int nTop = kPadding + nLineHeight / 2;
+    const int nTop = kPadding + metrics.height() / 2;
     const int nRight = kPadding + metrics.horizontalAdvance(QStringLiteral("00000")) / 2;
-    const int nBottom = kPadding + kTickLength + nLineHeight + 2;
-    const QRect plot = rect().adjusted(nLeft, nTop, -nRight, -nBottom);
-    if (plot.width() < 10 || plot.height() < 10) {
+    const int nBottom = kPadding + kTickLength + metrics.height() + 2;
+    return rect().adjusted(nLeft, nTop, -nRight, -nBottom);
+}
+
+void CChart2D::paintEvent(QPaintEvent* /*pEvent*/) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Base));
+    painter.setRenderHint(QPainter::Antialiasing);
+    const std::optional<SPlotLayout> layout = MakeLayout();
+    if (!layout) {
         return;
     }
-
-    const int nMaxXTicks =
-        std::max(2, plot.width() / metrics.horizontalAdvance(QStringLiteral("-0.000 ")));
-    const SAxisScale xScale = MakeAxisScale(dXLow, dXHigh, nMaxXTicks, false);
-    const SAxisMap mapX{xScale.dLow, xScale.dHigh, static_cast<double>(plot.left()),
-                        static_cast<double>(plot.right())};
-    const SAxisMap mapY{yScale.dLow, yScale.dHigh, static_cast<double>(plot.bottom()),
-                        static_cast<double>(plot.top())};
-    const bool bValueLabels = m_nAnnotation == ANNOTATION_VALUE_LABELS;
-
-    // Grid and tick labels.
-    painter.setPen(QPen(kGridColour, 0));
-    for (const double dTick : yScale.ticks) {
-        painter.drawLine(QPointF(plot.left(), mapY(dTick)), QPointF(plot.right(), mapY(dTick)));
-    }
-    if (!bValueLabels) {
-        for (const double dTick : xScale.ticks) {
-            painter.drawLine(QPointF(mapX(dTick), plot.top()), QPointF(mapX(dTick), plot.bottom()));
-        }
-    }
-    painter.setPen(palette().color(QPalette::Text));
-    for (const double dTick : yScale.ticks) {
-        const QString text = TickText(dTick, yScale.dStep);
-        const QRectF box(0, mapY(dTick) - nLineHeight / 2.0, plot.left() - kTickLength - 2,
-                         nLineHeight);
-        painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, text);
-        painter.drawLine(QPointF(plot.left() - kTickLength, mapY(dTick)),
-                         QPointF(plot.left(), mapY(dTick)));
-    }
-    const double dXLabelTop = plot.bottom() + kTickLength + 2;
-    if (bValueLabels) {
-        const int nSlot = std::max(1, static_cast<int>(mapX.PixelsPerUnit()) - 4);
-        for (const SLabel& label : m_Labels) {
-            const double dX = mapX(label.nPosition);
-            const QString text = metrics.elidedText(label.text, Qt::ElideRight, nSlot);
-            painter.drawText(QRectF(dX - nSlot / 2.0, dXLabelTop, nSlot, nLineHeight),
-                             Qt::AlignHCenter | Qt::AlignTop, text);
-            painter.drawLine(QPointF(dX, plot.bottom()), QPointF(dX, plot.bottom() + kTickLength));
-        }
+    DrawGrid(painter, *layout);
+    DrawYTicks(painter, *layout);
+    if (m_nAnnotation == ANNOTATION_VALUE_LABELS) {
+        DrawXLabels(painter, *layout);
     } else {
-        for (const double dTick : xScale.ticks) {
-            const QString text = TickText(dTick, xScale.dStep);
-            const double dWidth = metrics.horizontalAdvance(text) + 2.0;
-            painter.drawText(QRectF(mapX(dTick) - dWidth / 2.0, dXLabelTop, dWidth, nLineHeight),
-                             Qt::AlignHCenter | Qt::AlignTop, text);
-            painter.drawLine(QPointF(mapX(dTick), plot.bottom()),
-                             QPointF(mapX(dTick), plot.bottom() + kTickLength));
+        DrawXTicks(painter, *layout);
+    }
+    DrawSeries(painter, *layout);
+    // Axis lines last, so that bars and curves do not cover them.
+    DrawAxes(painter, layout->plot);
+}
+
+void CChart2D::DrawGrid(QPainter& painter, const SPlotLayout& layout) const {
+    const QRect& plot = layout.plot;
+    painter.setPen(QPen(kGridColour, 0));
+    for (const double dTick : layout.yScale.ticks) {
+        const double dY = layout.mapY(dTick);
+        painter.drawLine(QPointF(plot.left(), dY), QPointF(plot.right(), dY));
+    }
+    // Labelled categories get no vertical lines.
+    if (m_nAnnotation != ANNOTATION_VALUE_LABELS) {
+        for (const double dTick : layout.xScale.ticks) {
+            const double dX = layout.mapX(dTick);
+            painter.drawLine(QPointF(dX, plot.top()), QPointF(dX, plot.bottom()));
         }
     }
+}
 
-    // The data, clipped to the plot area.
+void CChart2D::DrawYTicks(QPainter& painter, const SPlotLayout& layout) const {
+    const int nLeft = layout.plot.left();
+    painter.setPen(palette().color(QPalette::Text));
+    for (const double dTick : layout.yScale.ticks) {
+        const double dY = layout.mapY(dTick);
+        const QRectF box(0, dY - layout.nLineHeight / 2.0, nLeft - kTickLength - 2,
+                         layout.nLineHeight);
+        painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter,
+                         TickText(dTick, layout.yScale.dStep));
+        painter.drawLine(QPointF(nLeft - kTickLength, dY), QPointF(nLeft, dY));
+    }
+}
+
+void CChart2D::DrawXTicks(QPainter& painter, const SPlotLayout& layout) const {
+    const QFontMetrics metrics = fontMetrics();
+    painter.setPen(palette().color(QPalette::Text));
+    for (const double dTick : layout.xScale.ticks) {
+        const QString text = TickText(dTick, layout.xScale.dStep);
+        const double dWidth = metrics.horizontalAdvance(text) + 2.0;
+        DrawXMark(painter, layout, layout.mapX(dTick), dWidth, text);
+    }
+}
+
+void CChart2D::DrawXLabels(QPainter& painter, const SPlotLayout& layout) const {
+    const QFontMetrics metrics = fontMetrics();
+    // A label longer than its category's slot is cut short.
+    const int nSlot = std::max(1, static_cast<int>(layout.mapX.PixelsPerUnit()) - 4);
+    painter.setPen(palette().color(QPalette::Text));
+    for (const SLabel& label : m_Labels) {
+        DrawXMark(painter, layout, layout.mapX(label.nPosition), nSlot,
+                  metrics.elidedText(label.text, Qt::ElideRight, nSlot));
+    }
+}
+
+void CChart2D::DrawXMark(QPainter& painter, const SPlotLayout& layout, double dX, double dWidth,
+                         const QString& text) {
+    const int nBottom = layout.plot.bottom();
+    painter.drawText(
+        QRectF(dX - dWidth / 2.0, nBottom + kTickLength + 2, dWidth, layout.nLineHeight),
+        Qt::AlignHCenter | Qt::AlignTop, text);
+    painter.drawLine(QPointF(dX, nBottom), QPointF(dX, nBottom + kTickLength));
+}
+
+void CChart2D::DrawSeries(QPainter& painter, const SPlotLayout& layout) const {
     painter.save();
-    painter.setClipRect(plot.adjusted(0, -1, 1, 0));
+    painter.setClipRect(layout.plot.adjusted(0, -1, 1, 0));
     for (const SSeries& series : m_Series) {
-        if (bBars) {
-            const double dHalfWidth = std::max(0.5, kBarWidth * mapX.PixelsPerUnit() / 2.0);
-            painter.setPen(QPen(kCurveColour, 1));
-            painter.setBrush(kBarFill);
-            for (const SPoint& point : series.points) {
-                if (std::isfinite(point.x) && std::isfinite(point.y)) {
-                    const double dX = mapX(point.x);
-                    painter.drawRect(QRectF(QPointF(dX - dHalfWidth, mapY(point.y)),
-                                            QPointF(dX + dHalfWidth, mapY(0.0))));
-                }
-            }
-            continue;
-        }
-        // A curve through the finite points; a point that is not finite breaks it.
-        QPainterPath path;
-        bool bOpen = false;
-        for (const SPoint& point : series.points) {
-            if (!std::isfinite(point.x) || !std::isfinite(point.y)) {
-                bOpen = false;
-                continue;
-            }
-            const QPointF pixel(mapX(point.x), mapY(point.y));
-            if (bOpen) {
-                path.lineTo(pixel);
-            } else {
-                path.moveTo(pixel);
-                bOpen = true;
-            }
-        }
-        painter.setPen(QPen(kCurveColour, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(path);
-        if (series.nStyle != STYLE_PLAIN_LINE) {
-            painter.setBrush(kCurveColour);
-            for (const SPoint& point : series.points) {
-                if (std::isfinite(point.x) && std::isfinite(point.y)) {
-                    painter.drawEllipse(QPointF(mapX(point.x), mapY(point.y)), 2.5, 2.5);
-                }
-            }
+        if (m_nChartType == CHART_TYPE_BAR) {
+            DrawBars(painter, layout, series);
+        } else {
+            DrawCurve(painter, layout, series);
         }
     }
     painter.restore();
+}
 
-    // Axis lines last, so that bars and curves do not cover them.
+void CChart2D::DrawBars(QPainter& painter, const SPlotLayout& layout, const SSeries& series) {
+    const double dHalfWidth = std::max(0.5, kBarWidth * layout.mapX.PixelsPerUnit() / 2.0);
+    painter.setPen(QPen(kCurveColour, 1));
+    painter.setBrush(kBarFill);
+    for (const SPoint& point : series.points) {
+        if (IsDrawable(point)) {
+            const double dX = layout.mapX(point.x);
+            painter.drawRect(QRectF(QPointF(dX - dHalfWidth, layout.mapY(point.y)),
+                                    QPointF(dX + dHalfWidth, layout.mapY(0.0))));
+        }
+    }
+}
+
+void CChart2D::DrawCurve(QPainter& painter, const SPlotLayout& layout, const SSeries& series) {
+    // A line through the drawable points; a point that is not drawable breaks it.
+    QPainterPath path;
+    bool bOpen = false;
+    for (const SPoint& point : series.points) {
+        if (!IsDrawable(point)) {
+            bOpen = false;
+            continue;
+        }
+        const QPointF pixel(layout.mapX(point.x), layout.mapY(point.y));
+        if (bOpen) {
+            path.lineTo(pixel);
+        } else {
+            path.moveTo(pixel);
+            bOpen = true;
+        }
+    }
+    painter.setPen(QPen(kCurveColour, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(path);
+    if (series.nStyle == STYLE_PLAIN_LINE) {
+        return;
+    }
+    painter.setBrush(kCurveColour);
+    for (const SPoint& point : series.points) {
+        if (IsDrawable(point)) {
+            painter.drawEllipse(QPointF(layout.mapX(point.x), layout.mapY(point.y)), 2.5, 2.5);
+        }
+    }
+}
+
+void CChart2D::DrawAxes(QPainter& painter, const QRect& plot) const {
     painter.setPen(QPen(palette().color(QPalette::Text), 1));
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.drawLine(plot.bottomLeft(), plot.bottomRight());

@@ -14,9 +14,14 @@
 #include <QString>
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
+class QPainter;
+
 namespace stochvar {
+
+struct SAxisScale;
 
 class CChart2D : public QWidget {
     Q_OBJECT
@@ -79,6 +84,30 @@ private:
         QString text;
         int nPosition;
     };
+
+    // Painting: a layout step, then one step for each part of the picture.
+    struct SPlotLayout;
+    // A point is drawn when both its coordinates are finite.
+    static bool IsDrawable(const SPoint& point);
+    // The lowest and the highest X and Y of the drawable points; false when there is none.
+    bool FindDataBounds(SPoint& low, SPoint& high) const;
+    // The ranges the axes must cover: the data, with the base line 0 and the bars' slots.
+    void FindAxisRanges(SPoint& low, SPoint& high) const;
+    // None when the widget is too small to draw in.
+    std::optional<SPlotLayout> MakeLayout() const;
+    // The widget less the room for the tick labels of both axes.
+    QRect PlotArea(const SAxisScale& yScale) const;
+    void DrawGrid(QPainter& painter, const SPlotLayout& layout) const;
+    void DrawYTicks(QPainter& painter, const SPlotLayout& layout) const;
+    void DrawXTicks(QPainter& painter, const SPlotLayout& layout) const;
+    void DrawXLabels(QPainter& painter, const SPlotLayout& layout) const;
+    // A text centred under dX in a box dWidth wide, with its tick mark.
+    static void DrawXMark(QPainter& painter, const SPlotLayout& layout, double dX, double dWidth,
+                          const QString& text);
+    void DrawSeries(QPainter& painter, const SPlotLayout& layout) const;
+    static void DrawBars(QPainter& painter, const SPlotLayout& layout, const SSeries& series);
+    static void DrawCurve(QPainter& painter, const SPlotLayout& layout, const SSeries& series);
+    void DrawAxes(QPainter& painter, const QRect& plot) const;
 
     SSeries* FindSeries(int nSeries);
     // Setters of a series beyond the count add series up to it.

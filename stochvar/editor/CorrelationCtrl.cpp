@@ -1,6 +1,7 @@
 #include <stochvar/editor/CorrelationCtrl.h>
 
 #include <stochvar/editor/ControlIds.h>
+#include <stochvar/editor/ScopedCLocale.h>
 #include <stochvar/editor/TextConversion.h>
 #include <stochvar/model/Dist.h>
 #include <stochvar/module/HostHooks.h>
@@ -28,7 +29,7 @@ const QColor kUSpaceColor(255, 0, 0);
 // library's atof, in the C locale's notation).
 double ReadNumber(const QString& text) {
     const QByteArray bytes = text.toUtf8();
-    const CClassicNumbers classic;
+    const CScopedCLocale cLocale;
     return std::atof(bytes.constData());
 }
 

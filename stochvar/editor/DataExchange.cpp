@@ -16,7 +16,7 @@ bool IsBlank(QChar ch) {
 
 } // namespace
 
-bool ParseDialogNumber(const QString& text, double& dValue) {
+bool ParseTrimmedNumber(const QString& text, double& dValue) {
     qsizetype nBegin = 0;
     qsizetype nEnd = text.size();
     while (nBegin < nEnd && IsBlank(text[nBegin])) {
@@ -25,11 +25,11 @@ bool ParseDialogNumber(const QString& text, double& dValue) {
     while (nEnd > nBegin && IsBlank(text[nEnd - 1])) {
         --nEnd;
     }
-    // An empty text would read as 0 by the whole-text rule; here it is no number at all.
+    // An empty text would read as 0 by the exact rule; here it is no number at all.
     if (nBegin == nEnd) {
         return false;
     }
-    return ParseWholeText(text.mid(nBegin, nEnd - nBegin), dValue);
+    return ParseExactNumber(text.mid(nBegin, nEnd - nBegin), dValue);
 }
 
 bool ExchangeText(QLineEdit* pEdit, double& dValue, bool bSaveAndValidate) {
@@ -38,7 +38,7 @@ bool ExchangeText(QLineEdit* pEdit, double& dValue, bool bSaveAndValidate) {
         return true;
     }
     double dRead = 0.0;
-    if (!ParseDialogNumber(pEdit->text(), dRead)) {
+    if (!ParseTrimmedNumber(pEdit->text(), dRead)) {
         AfxMessageBox("Please enter a number.", MB_ICONEXCLAMATION | MB_OK);
         pEdit->setFocus();
         pEdit->selectAll();

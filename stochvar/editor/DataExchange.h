@@ -22,8 +22,8 @@ bool ExchangeText(QLineEdit* pEdit, CString& strValue, bool bSaveAndValidate);
 // A check box state: 1 checked, 0 clear.
 bool ExchangeCheck(QCheckBox* pCheck, int& nValue, bool bSaveAndValidate);
 
-// Reads a number the way the exchange does: blanks around it are ignored, and something must be
-// read; false when the text is not one number.
-bool ParseDialogNumber(const QString& text, double& dValue);
+// Reads a number the way the exchange does: blanks around it are trimmed, and something must be
+// left; false when the rest is not exactly one number.
+bool ParseTrimmedNumber(const QString& text, double& dValue);
 
 } // namespace stochvar

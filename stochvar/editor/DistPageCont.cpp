@@ -1,71 +1,29 @@
 #include <stochvar/editor/DistPageCont.h>
 
 #include <stochvar/editor/ControlIds.h>
-#include <stochvar/editor/DlgAxisBounds.h>
 #include <stochvar/editor/ListFill.h>
 #include <stochvar/editor/TextConversion.h>
 #include <stochvar/model/Dist.h>
-#include <stochvar/module/HostHooks.h>
 
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace stochvar {
 
-namespace {
-
-constexpr DWORD kBeepFrequency = 1000; // Hz, for a text that is not a number
-constexpr DWORD kBeepDuration = 150;   // ms
-
-QGroupBox* MakeGroup(const QString& title, QWidget* pContent, QWidget* pParent) {
-    auto* pGroup = new QGroupBox(title, pParent);
-    auto* pLayout = new QVBoxLayout(pGroup);
-    pLayout->addWidget(pContent);
-    return pGroup;
-}
-
-} // namespace
-
 CDistPageCont::CDistPageCont(QWidget* pParent)
-    : QWidget(pParent), m_Chart(this), m_pInputTypeGroup(nullptr),
+    : CDistPageBase(pParent), m_pInputTypeGroup(nullptr),
       m_pInputTypeBox(WithId(new QListWidget(this), IDC_INPUT_TYPE)),
-      m_pParameterBox(WithId(new QListWidget(this), IDC_PARAMETER)),
-      m_pValueBox(WithId(new QLineEdit(this), IDC_VALUE)),
-      m_pPdf(WithId(new QRadioButton(QStringLiteral("PDF"), this), IDC_PDF)),
-      m_pCdf(WithId(new QRadioButton(QStringLiteral("CDF"), this), IDC_CDF)),
-      m_pAxis(WithId(new QPushButton(QStringLiteral("Axis"), this), IDC_AXIS)) {
-    // Return belongs to the value box, never to a button of an enclosing dialog.
-    m_pAxis->setAutoDefault(false);
-
-    m_pInputTypeGroup = WithId(MakeGroup(QStringLiteral("Input type"), m_pInputTypeBox, this),
-                               IDC_INPUT_TYPE_GROUP);
+      m_pParameterBox(WithId(new QListWidget(this), IDC_PARAMETER)) {
+    m_pInputTypeGroup =
+        WithId(MakeGroup(QStringLiteral("Input type"), m_pInputTypeBox), IDC_INPUT_TYPE_GROUP);
     auto* pLeft = new QVBoxLayout;
     pLeft->addWidget(m_pInputTypeGroup, 1);
-    pLeft->addWidget(MakeGroup(QStringLiteral("Parameters"), m_pParameterBox, this), 2);
-    pLeft->addWidget(MakeGroup(QStringLiteral("Value"), m_pValueBox, this));
+    pLeft->addWidget(MakeGroup(QStringLiteral("Parameters"), m_pParameterBox), 2);
+    pLeft->addWidget(MakeValueGroup(QStringLiteral("Value")));
+    ArrangePage(pLeft);
 
-    auto* pCurveChoice = new QHBoxLayout;
-    pCurveChoice->addWidget(m_pPdf);
-    pCurveChoice->addWidget(m_pCdf);
-    pCurveChoice->addStretch(1);
-    pCurveChoice->addWidget(m_pAxis);
-    auto* pRight = new QVBoxLayout;
-    pRight->addWidget(&m_Chart, 1);
-    pRight->addLayout(pCurveChoice);
-
-    auto* pLayout = new QHBoxLayout(this);
-    pLayout->addLayout(pLeft, 2);
-    pLayout->addLayout(pRight, 3);
-
-    connect(m_pPdf, &QRadioButton::clicked, this, &CDistPageCont::OnPdf);
-    connect(m_pCdf, &QRadioButton::clicked, this, &CDistPageCont::OnCdf);
-    connect(m_pAxis, &QPushButton::clicked, this, &CDistPageCont::OnAxis);
     connect(m_pInputTypeBox, &QListWidget::itemSelectionChanged, this,
             &CDistPageCont::OnSelchangeInputType);
     connect(m_pParameterBox, &QListWidget::itemSelectionChanged, this,
@@ -124,13 +82,13 @@ void CDistPageCont::UpdateValueBox() {
         // A cursor beyond the list (after a change to a shorter input type) shows nothing.
         if (nCur >= 0 && nCur < ids.GetSize()) {
             const int nId = static_cast<int>(ids[nCur]);
-            m_pValueBox->setText(FormatText("%.20g", m_pDist->GetParamValue(nId)));
+            ValueBox()->setText(FormatText("%.20g", m_pDist->GetParamValue(nId)));
         } else {
-            m_pValueBox->clear();
+            ValueBox()->clear();
         }
     }
-    m_pValueBox->setFocus();
-    m_pValueBox->selectAll();
+    ValueBox()->setFocus();
+    ValueBox()->selectAll();
 }
 
 void CDistPageCont::UpdateChart() {
@@ -155,18 +113,6 @@ void CDistPageCont::UpdateChart() {
     m_Chart.SetUpdateLock(FALSE);
 }
 
-void CDistPageCont::UpdateRadioButtons() {
-    if (m_pDist == nullptr) {
-        return;
-    }
-    // The two buttons are exclusive: checking one clears the other.
-    (m_bCdf == 0 ? m_pPdf : m_pCdf)->setChecked(true);
-}
-
-bool CDistPageCont::GetValue(double& dValue) const {
-    return ParseWholeText(m_pValueBox->text(), dValue);
-}
-
 void CDistPageCont::OnEnter() {
     if (m_pDist == nullptr) {
         return;
@@ -180,7 +126,7 @@ void CDistPageCont::OnEnter() {
     }
     double dValue = 0.0;
     if (!GetValue(dValue)) {
-        Beep(kBeepFrequency, kBeepDuration);
+        BeepNotANumber();
         return;
     }
     const int nId = static_cast<int>(ids[nCur]);
@@ -233,35 +179,6 @@ void CDistPageCont::OnSelchangeParameter() {
     }
     m_pDist->m_nCurParam = nSelected;
     UpdateValueBox();
-}
-
-void CDistPageCont::OnPdf() {
-    m_bCdf = FALSE;
-    UpdateRadioButtons();
-    UpdateChart();
-}
-
-void CDistPageCont::OnCdf() {
-    m_bCdf = TRUE;
-    UpdateRadioButtons();
-    UpdateChart();
-}
-
-void CDistPageCont::OnAxis() {
-    if (m_pDist == nullptr) {
-        return;
-    }
-    EditAxisBounds(m_pDist, this);
-    UpdateChart();
-}
-
-void CDistPageCont::keyPressEvent(QKeyEvent* pEvent) {
-    if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) {
-        OnEnter();
-        pEvent->accept();
-        return;
-    }
-    QWidget::keyPressEvent(pEvent);
 }
 
 } // namespace stochvar

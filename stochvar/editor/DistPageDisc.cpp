@@ -1,7 +1,7 @@
 #include <stochvar/editor/DistPageDisc.h>
 
 #include <stochvar/editor/ControlIds.h>
-#include <stochvar/editor/DlgAxisBounds.h>
+#include <stochvar/editor/DialogButtons.h>
 #include <stochvar/editor/DlgNameValue.h>
 #include <stochvar/editor/ListFill.h>
 #include <stochvar/editor/TextConversion.h>
@@ -12,52 +12,36 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace stochvar {
 
 namespace {
 
-constexpr DWORD kBeepFrequency = 1000; // Hz, for a text that is not a number
-constexpr DWORD kBeepDuration = 150;   // ms
 constexpr double kNewCategoryFrequency = 1.0;
 // The cumulative bar of a category is read just below the category's upper edge.
 constexpr double kEdgeOffset = 1e-10;
 
+// Return belongs to the value box, never to a button of the page or of an enclosing dialog.
 QPushButton* MakeButton(const char* pszText, int nId, QWidget* pParent) {
-    auto* pButton = WithId(new QPushButton(QString::fromLatin1(pszText), pParent), nId);
-    // Return belongs to the value box, never to a button of an enclosing dialog.
-    pButton->setAutoDefault(false);
-    return pButton;
+    return MakeButtonWithoutReturn(QString::fromLatin1(pszText), nId, pParent);
 }
 
 } // namespace
 
 CDistPageDisc::CDistPageDisc(QWidget* pParent)
-    : QWidget(pParent), m_Chart(this),
-      m_pCategoryBox(WithId(new QListWidget(this), IDC_CATEGORY_LIST)),
-      m_pValueBox(WithId(new QLineEdit(this), IDC_VALUE)),
+    : CDistPageBase(pParent), m_pCategoryBox(WithId(new QListWidget(this), IDC_CATEGORY_LIST)),
+      m_pValueGroup(MakeValueGroup(QStringLiteral("Frequency"))),
       m_pInsertHere(MakeButton("Insert here", IDC_INSERT_HERE, this)),
       m_pInsertAfter(MakeButton("Insert after", IDC_INSERT_AFTER, this)),
       m_pDelete(MakeButton("Delete", IDC_DELETE, this)),
       m_pEdit(MakeButton("Edit", IDC_EDIT, this)), m_pMoveUp(MakeButton("Up", IDC_MOVE_UP, this)),
-      m_pMoveDown(MakeButton("Down", IDC_MOVE_DOWN, this)),
-      m_pPdf(WithId(new QRadioButton(QStringLiteral("PDF"), this), IDC_PDF)),
-      m_pCdf(WithId(new QRadioButton(QStringLiteral("CDF"), this), IDC_CDF)),
-      m_pAxis(MakeButton("Axis", IDC_AXIS, this)) {
-    auto* pListGroup =
-        WithId(new QGroupBox(QStringLiteral("Category frequencies"), this), IDC_CATEGORY_GROUP);
-    auto* pListLayout = new QVBoxLayout(pListGroup);
-    pListLayout->addWidget(m_pCategoryBox);
-
-    auto* pValueGroup = new QGroupBox(QStringLiteral("Frequency"), this);
-    auto* pValueLayout = new QVBoxLayout(pValueGroup);
-    pValueLayout->addWidget(m_pValueBox);
+      m_pMoveDown(MakeButton("Down", IDC_MOVE_DOWN, this)) {
+    auto* pListGroup = WithId(MakeGroup(QStringLiteral("Category frequencies"), m_pCategoryBox),
+                              IDC_CATEGORY_GROUP);
 
     auto* pCategoryGroup = new QGroupBox(QStringLiteral("Category"), this);
     auto* pCategoryLayout = new QGridLayout(pCategoryGroup);
@@ -77,25 +61,10 @@ CDistPageDisc::CDistPageDisc(QWidget* pParent)
 
     auto* pLeft = new QVBoxLayout;
     pLeft->addWidget(pListGroup, 1);
-    pLeft->addWidget(pValueGroup);
+    pLeft->addWidget(m_pValueGroup);
     pLeft->addLayout(pButtons);
+    ArrangePage(pLeft);
 
-    auto* pCurveChoice = new QHBoxLayout;
-    pCurveChoice->addWidget(m_pPdf);
-    pCurveChoice->addWidget(m_pCdf);
-    pCurveChoice->addStretch(1);
-    pCurveChoice->addWidget(m_pAxis);
-    auto* pRight = new QVBoxLayout;
-    pRight->addWidget(&m_Chart, 1);
-    pRight->addLayout(pCurveChoice);
-
-    auto* pLayout = new QHBoxLayout(this);
-    pLayout->addLayout(pLeft, 2);
-    pLayout->addLayout(pRight, 3);
-
-    connect(m_pPdf, &QRadioButton::clicked, this, &CDistPageDisc::OnPdf);
-    connect(m_pCdf, &QRadioButton::clicked, this, &CDistPageDisc::OnCdf);
-    connect(m_pAxis, &QPushButton::clicked, this, &CDistPageDisc::OnAxis);
     connect(m_pDelete, &QPushButton::clicked, this, &CDistPageDisc::OnDelete);
     connect(m_pInsertAfter, &QPushButton::clicked, this, &CDistPageDisc::OnInsertAfter);
     connect(m_pInsertHere, &QPushButton::clicked, this, &CDistPageDisc::OnInsertHere);
@@ -153,9 +122,10 @@ int CDistPageDisc::GetCategoryBoxIndex() const {
 }
 
 void CDistPageDisc::SetValue(double dValue) {
-    m_pValueBox->setText(FormatText("%g", dValue));
-    m_pValueBox->setFocus();
-    m_pValueBox->selectAll();
+    QLineEdit* pValueBox = ValueBox();
+    pValueBox->setText(FormatText("%g", dValue));
+    pValueBox->setFocus();
+    pValueBox->selectAll();
 }
 
 void CDistPageDisc::UpdateValueBox() {
@@ -168,10 +138,6 @@ void CDistPageDisc::UpdateValueBox() {
     double dProbability = 0.0;
     Discrete()->GetCategory(nSel, strName, dFrequency, dProbability);
     SetValue(dFrequency);
-}
-
-bool CDistPageDisc::GetValue(double& dValue) const {
-    return ParseWholeText(m_pValueBox->text(), dValue);
 }
 
 void CDistPageDisc::UpdateControlUI() {
@@ -187,14 +153,7 @@ void CDistPageDisc::UpdateControlUI() {
     if (!bCanChangeCategories) {
         m_pInsertHere->setEnabled(false);
     }
-    m_pValueBox->setEnabled(m_pDist->CanChange() != FALSE);
-}
-
-void CDistPageDisc::UpdateRadioButtons() {
-    if (m_pDist == nullptr) {
-        return;
-    }
-    (m_bCdf == 0 ? m_pPdf : m_pCdf)->setChecked(true);
+    ValueBox()->setEnabled(m_pDist->CanChange() != FALSE);
 }
 
 void CDistPageDisc::UpdateChart() {
@@ -233,7 +192,7 @@ void CDistPageDisc::OnEnter() {
     }
     double dValue = 0.0;
     if (!GetValue(dValue)) {
-        Beep(kBeepFrequency, kBeepDuration);
+        BeepNotANumber();
         return;
     }
     CDiscrete* pDiscrete = Discrete();
@@ -333,39 +292,11 @@ void CDistPageDisc::OnMoveDown() {
     UpdateAll();
 }
 
-void CDistPageDisc::OnPdf() {
+void CDistPageDisc::ShowCurve(BOOL bCdf) {
     if (m_pDist == nullptr) {
         return;
     }
-    m_bCdf = FALSE;
-    UpdateRadioButtons();
-    UpdateChart();
-}
-
-void CDistPageDisc::OnCdf() {
-    if (m_pDist == nullptr) {
-        return;
-    }
-    m_bCdf = TRUE;
-    UpdateRadioButtons();
-    UpdateChart();
-}
-
-void CDistPageDisc::OnAxis() {
-    if (m_pDist == nullptr) {
-        return;
-    }
-    EditAxisBounds(m_pDist, this);
-    UpdateChart();
-}
-
-void CDistPageDisc::keyPressEvent(QKeyEvent* pEvent) {
-    if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) {
-        OnEnter();
-        pEvent->accept();
-        return;
-    }
-    QWidget::keyPressEvent(pEvent);
+    CDistPageBase::ShowCurve(bCdf);
 }
 
 } // namespace stochvar

@@ -9,22 +9,17 @@
 // permission to change categories; the value box follows the variable's may-change flag.
 // Return anywhere on the page commits the value box.
 
-#include <stochvar/editor/Chart2D.h>
-#include <stochvar/framework/Types.h>
+#include <stochvar/editor/DistPageBase.h>
 
-#include <QWidget>
-
-class QLineEdit;
+class QGroupBox;
 class QListWidget;
 class QPushButton;
-class QRadioButton;
 
 namespace stochvar {
 
-class CDist;
 class CDiscrete;
 
-class CDistPageDisc : public QWidget {
+class CDistPageDisc : public CDistPageBase {
     Q_OBJECT
 
 public:
@@ -32,31 +27,24 @@ public:
 
     // A discrete variable to edit (not owned), or null for none; any other variable is ignored.
     void SetDist(CDist* pDist);
-    CDist* GetDist() const { return m_pDist; }
-    // 0 while the probabilities are shown, 1 for the cumulative probabilities.
-    BOOL IsCdf() const { return m_bCdf; }
     int GetSelCategory() const { return m_nSelCategory; }
 
     void UpdateAll();
     // Commits the value box as the frequency of the selected category.
-    void OnEnter();
+    void OnEnter() override;
 
 protected:
     void UpdateCategoryBox();
-    void UpdateChart();
-    void UpdateRadioButtons();
+    void UpdateChart() override;
     void UpdateControlUI();
     void UpdateValueBox();
     // The selected line of the category list, -1 when none is.
     int GetCategoryBoxIndex() const;
-    // The value box read with the whole-text rule.
-    bool GetValue(double& dValue) const;
     // Writes the frequency into the value box and gives it the focus.
     void SetValue(double dValue);
 
-    void OnPdf();
-    void OnCdf();
-    void OnAxis();
+    // The curve choice is taken only while there is a variable.
+    void ShowCurve(BOOL bCdf) override;
     void OnDelete();
     void OnInsertAfter();
     void OnInsertHere();
@@ -66,29 +54,22 @@ protected:
     void OnSelchangeCatFreq();
     void OnDblclkCatFreq();
 
-    void keyPressEvent(QKeyEvent* pEvent) override;
-
-    CChart2D m_Chart;
     int m_nSelCategory = 0;
-    BOOL m_bCdf = FALSE;
-    CDist* m_pDist = nullptr;
 
 private:
     CDiscrete* Discrete() const;
     // Asks for a new category and inserts it at nPosition (-1 appends).
     void InsertCategory(int nPosition);
 
+    // Made in the order Tab visits them.
     QListWidget* m_pCategoryBox;
-    QLineEdit* m_pValueBox;
+    QGroupBox* m_pValueGroup;
     QPushButton* m_pInsertHere;
     QPushButton* m_pInsertAfter;
     QPushButton* m_pDelete;
     QPushButton* m_pEdit;
     QPushButton* m_pMoveUp;
     QPushButton* m_pMoveDown;
-    QRadioButton* m_pPdf;
-    QRadioButton* m_pCdf;
-    QPushButton* m_pAxis;
 };
 
 } // namespace stochvar

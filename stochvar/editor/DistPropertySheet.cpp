@@ -1,6 +1,7 @@
 #include <stochvar/editor/DistPropertySheet.h>
 
 #include <stochvar/editor/ControlIds.h>
+#include <stochvar/editor/DialogButtons.h>
 #include <stochvar/editor/DistPageCont.h>
 #include <stochvar/editor/DistPageDisc.h>
 #include <stochvar/editor/DlgCorrelationMatrix.h>
@@ -77,22 +78,6 @@ void RefillCombo(QComboBox* pBox, const QStringList& items) {
     }
 }
 
-bool IsReturn(const QEvent* pEvent) {
-    if (pEvent->type() != QEvent::KeyPress) {
-        return false;
-    }
-    const int nKey = static_cast<const QKeyEvent*>(pEvent)->key();
-    return nKey == Qt::Key_Return || nKey == Qt::Key_Enter;
-}
-
-QPushButton* MakeButton(const QString& text, int nId, QWidget* pParent) {
-    auto* pButton = WithId(new QPushButton(text, pParent), nId);
-    // Return commits the page's value box; no button of the sheet takes it.
-    pButton->setAutoDefault(false);
-    pButton->setDefault(false);
-    return pButton;
-}
-
 } // namespace
 
 CDistPropertySheet::CDistPropertySheet(CDistCollection* pDistCollection, QWidget* pParent)
@@ -100,11 +85,12 @@ CDistPropertySheet::CDistPropertySheet(CDistCollection* pDistCollection, QWidget
       m_pDistCollection(pDistCollection),
       m_pVariableLabel(new QLabel(QStringLiteral("Variable"), this)),
       m_pVariableBox(WithId(new CVariableBox(this), IDC_VAR_NAME)),
-      m_pCorrelation(MakeButton(QStringLiteral("Correlation"), IDC_CORRELATION, this)),
+      m_pCorrelation(MakeButtonWithoutReturn(QStringLiteral("Correlation"), IDC_CORRELATION, this)),
       m_pDistributionGroup(new QGroupBox(QStringLiteral("Distribution type"), this)),
       m_pDistributionBox(WithId(new QListWidget(this), IDC_DIST_TYPE)),
-      m_pPages(new QStackedWidget(this)), m_pOk(MakeButton(QStringLiteral("OK"), IDC_OK, this)),
-      m_pCancel(MakeButton(QStringLiteral("Cancel"), IDC_CANCEL, this)) {
+      m_pPages(new QStackedWidget(this)),
+      m_pOk(MakeButtonWithoutReturn(QStringLiteral("OK"), IDC_OK, this)),
+      m_pCancel(MakeButtonWithoutReturn(QStringLiteral("Cancel"), IDC_CANCEL, this)) {
     setWindowTitle(QStringLiteral("Change Distribution"));
     setSizeGripEnabled(true);
 
@@ -458,7 +444,7 @@ void CDistPropertySheet::RouteReturn() {
 
 void CDistPropertySheet::keyPressEvent(QKeyEvent* pEvent) {
     // The pages take Return themselves; what arrives here comes from the sheet's own controls.
-    if (IsReturn(pEvent)) {
+    if (IsReturnKey(pEvent)) {
         RouteReturn();
         pEvent->accept();
         return;
@@ -471,7 +457,7 @@ void CDistPropertySheet::keyPressEvent(QKeyEvent* pEvent) {
 }
 
 bool CDistPropertySheet::eventFilter(QObject* pWatched, QEvent* pEvent) {
-    if (pWatched == m_pVariableBox->lineEdit() && IsReturn(pEvent)) {
+    if (pWatched == m_pVariableBox->lineEdit() && IsReturnKey(pEvent)) {
         RouteReturn();
         return true;
     }

@@ -2,6 +2,7 @@
 
 #include <stochvar/editor/ControlIds.h>
 #include <stochvar/editor/DataExchange.h>
+#include <stochvar/editor/DialogButtons.h>
 #include <stochvar/model/Dist.h>
 #include <stochvar/module/HostHooks.h>
 
@@ -9,7 +10,6 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace stochvar {
@@ -25,16 +25,10 @@ CDlgAxisBounds::CDlgAxisBounds(QWidget* pParent)
     pBounds->addRow(QStringLiteral("Lower"), m_pLower);
     pBounds->addRow(QStringLiteral("Upper"), m_pUpper);
 
-    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    WithId(pButtons->button(QDialogButtonBox::Ok), IDC_OK);
-    WithId(pButtons->button(QDialogButtonBox::Cancel), IDC_CANCEL);
-    connect(pButtons, &QDialogButtonBox::accepted, this, &CDlgAxisBounds::accept);
-    connect(pButtons, &QDialogButtonBox::rejected, this, &CDlgAxisBounds::reject);
-
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addWidget(m_pAuto);
     pLayout->addLayout(pBounds);
-    pLayout->addWidget(pButtons);
+    pLayout->addWidget(MakeOkCancelBox(this));
 
     connect(m_pAuto, &QCheckBox::clicked, this, &CDlgAxisBounds::OnAuto);
 }

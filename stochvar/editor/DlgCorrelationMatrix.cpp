@@ -2,13 +2,12 @@
 
 #include <stochvar/editor/ControlIds.h>
 #include <stochvar/editor/CorrelationCtrl.h>
+#include <stochvar/editor/DialogButtons.h>
 #include <stochvar/module/HostHooks.h>
 
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -29,24 +28,11 @@ CDlgCorrelationMatrix::CDlgCorrelationMatrix(QWidget* pParent)
     setWindowTitle(QStringLiteral("Correlation"));
     setSizeGripEnabled(true);
 
-    auto* pOk = WithId(new QPushButton(QStringLiteral("OK"), this), IDC_OK);
-    auto* pCancel = WithId(new QPushButton(QStringLiteral("Cancel"), this), IDC_CANCEL);
-    // Return belongs to the cell editor; neither button takes it.
-    for (QPushButton* pButton : {pOk, pCancel}) {
-        pButton->setAutoDefault(false);
-        pButton->setDefault(false);
-    }
-    connect(pOk, &QPushButton::clicked, this, &CDlgCorrelationMatrix::accept);
-    connect(pCancel, &QPushButton::clicked, this, &CDlgCorrelationMatrix::reject);
-
-    // The grid takes every bit of space; the buttons stay at the top right.
-    auto* pButtons = new QVBoxLayout;
-    pButtons->addWidget(pOk);
-    pButtons->addWidget(pCancel);
-    pButtons->addStretch(1);
+    // The grid takes every bit of space; the buttons stay at the top right. Return belongs to
+    // the cell editor; neither button takes it.
     auto* pLayout = new QHBoxLayout(this);
     pLayout->addWidget(m_pGrid, 1);
-    pLayout->addLayout(pButtons);
+    pLayout->addLayout(MakeOkCancelColumn(this));
 }
 
 void CDlgCorrelationMatrix::SetDistArray(CArray<CDist*, CDist*>* pDistArray) {

@@ -30,7 +30,7 @@ BOOL CDlgDiscrete::OnInitDialog() {
 }
 
 void CDlgDiscrete::keyPressEvent(QKeyEvent* pEvent) {
-    if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) {
+    if (IsReturnKey(pEvent)) {
         m_pPage->OnEnter();
         pEvent->accept();
         return;

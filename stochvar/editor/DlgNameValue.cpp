@@ -2,12 +2,12 @@
 
 #include <stochvar/editor/ControlIds.h>
 #include <stochvar/editor/DataExchange.h>
+#include <stochvar/editor/DialogButtons.h>
 #include <stochvar/module/HostHooks.h>
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace stochvar {
@@ -20,15 +20,9 @@ CDlgNameValue::CDlgNameValue(QWidget* pParent)
     auto* pFields = new QFormLayout;
     pFields->addRow(QStringLiteral("Name"), m_pName);
     pFields->addRow(QStringLiteral("Value"), m_pValue);
-    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    WithId(pButtons->button(QDialogButtonBox::Ok), IDC_OK);
-    WithId(pButtons->button(QDialogButtonBox::Cancel), IDC_CANCEL);
-    connect(pButtons, &QDialogButtonBox::accepted, this, &CDlgNameValue::accept);
-    connect(pButtons, &QDialogButtonBox::rejected, this, &CDlgNameValue::reject);
-
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addLayout(pFields);
-    pLayout->addWidget(pButtons);
+    pLayout->addWidget(MakeOkCancelBox(this));
 }
 
 int CDlgNameValue::DoModal() {

@@ -23,12 +23,11 @@ CDlgSelectDist::CDlgSelectDist(CDist* pDist, QWidget* pParent)
     : QDialog(pParent), m_pDist(pDist), m_pOrigDist(pDist), m_pPage(new CDistPageCont(this)),
       m_pDistTypeBox(WithId(new QListWidget(this), IDC_DIST_TYPE)),
       m_pNameBox(WithId(new QLineEdit(this), IDC_VAR_NAME)),
-      m_pEnter(WithId(new QPushButton(QStringLiteral("Enter"), this), IDC_ENTER)) {
+      m_pEnter(MakeButtonWithoutReturn(QStringLiteral("Enter"), IDC_ENTER, this)) {
     setWindowTitle(QStringLiteral("Select distribution"));
 
     // The hidden "Enter" button stands for Return: it commits the value box.
     m_pEnter->setVisible(false);
-    m_pEnter->setAutoDefault(false);
 
     auto* pTypeGroup = new QGroupBox(QStringLiteral("Distribution type"), this);
     auto* pTypeLayout = new QVBoxLayout(pTypeGroup);
@@ -128,7 +127,7 @@ void CDlgSelectDist::done(int nResult) {
 }
 
 void CDlgSelectDist::keyPressEvent(QKeyEvent* pEvent) {
-    if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) {
+    if (IsReturnKey(pEvent)) {
         m_pEnter->click();
         pEvent->accept();
         return;

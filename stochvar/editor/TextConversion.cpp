@@ -1,48 +1,19 @@
 #include <stochvar/editor/TextConversion.h>
 
+#include <stochvar/editor/ScopedCLocale.h>
+
 #include <QByteArray>
 
 #include <cstdarg>
 #include <cstdlib>
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <clocale>
-#include <locale.h>
-#if defined(__APPLE__)
-#include <xlocale.h>
-#endif
-#define STOCHVAR_HAS_USELOCALE 1
-#endif
-
 namespace stochvar {
 
-#ifdef STOCHVAR_HAS_USELOCALE
-namespace {
-
-locale_t ClassicLocale() {
-    // Made once and kept for the life of the process.
-    static const locale_t classic = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return classic;
-}
-
-} // namespace
-
-CClassicNumbers::CClassicNumbers() : m_pPrevious(uselocale(ClassicLocale())) {}
-
-CClassicNumbers::~CClassicNumbers() {
-    uselocale(static_cast<locale_t>(m_pPrevious));
-}
-#else
-// Elsewhere the C library keeps the "C" locale unless the program changes it.
-CClassicNumbers::CClassicNumbers() = default;
-CClassicNumbers::~CClassicNumbers() = default;
-#endif
-
-bool ParseWholeText(const QString& text, double& dValue) {
+bool ParseExactNumber(const QString& text, double& dValue) {
     const QByteArray bytes = text.toUtf8();
     const char* pszBegin = bytes.constData();
     char* pszEnd = nullptr;
-    const CClassicNumbers classic;
+    const CScopedCLocale cLocale;
     const double dParsed = std::strtod(pszBegin, &pszEnd);
     if (pszEnd != pszBegin + bytes.size()) {
         return false;
@@ -56,7 +27,7 @@ QString FormatText(const char* pszFormat, ...) {
     va_start(args, pszFormat);
     CString str;
     {
-        const CClassicNumbers classic;
+        const CScopedCLocale cLocale;
         str.FormatV(pszFormat, args);
     }
     va_end(args);

@@ -44,11 +44,6 @@ TEST(Chart2D, NumbersOutsideTheCountsAreIgnored) {
     EXPECT_EQ(chart.GetPointCount(2), 0);
 }
 
-// Pixels of the data: clearly blue, unlike the black axes, grey grid and white ground.
-bool IsDataPixel(QRgb rgb) {
-    return qBlue(rgb) > qRed(rgb) + 60 && qBlue(rgb) > 120;
-}
-
 QImage Render(CChart2D& chart) {
     chart.resize(400, 300);
     return chart.grab().toImage();
@@ -58,7 +53,7 @@ QImage Render(CChart2D& chart) {
 std::vector<int> DataRows(const QImage& image, int nColumn) {
     std::vector<int> rows;
     for (int y = 0; y < image.height(); ++y) {
-        if (IsDataPixel(image.pixel(nColumn, y))) {
+        if (editortest::IsCurvePixel(image.pixel(nColumn, y))) {
             rows.push_back(y);
         }
     }

@@ -10,7 +10,9 @@
 #include "support/RecordingHooks.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QDialog>
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 
@@ -52,6 +54,14 @@ template <class TControl> TControl* Control(const QWidget* pRoot, int nId) {
 
 // Replaces the text of the edit by typing, then presses Return in it.
 void TypeAndReturn(QWidget* pEdit, const QString& text);
+
+// Saves the picture of the widget under the given file name in the build tree's screenshot
+// folder, for a look by eye, and returns it.
+QImage Shoot(QWidget& widget, const char* pszFile);
+
+// A pixel of a curve or a bar of the chart: clearly blue, unlike the black axes and text, the grey
+// grid and the white ground.
+bool IsCurvePixel(const QColor& color);
 
 // Runs an action on the next modal dialog of class TDialog, from inside the dialog's own event
 // loop. The action must close the dialog; if it does not, or if no such dialog opens within a

@@ -10,7 +10,6 @@
 #include <stochvar/families/Discrete.h>
 #include <stochvar/families/LogNormal.h>
 
-#include <QDir>
 #include <QImage>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,20 +22,8 @@ namespace {
 using editortest::CEditorHooks;
 using editortest::CModalScript;
 using editortest::Control;
-
-bool IsDataPixel(QRgb rgb) {
-    return qBlue(rgb) > qRed(rgb) + 60 && qBlue(rgb) > 120;
-}
-
-// Saves the picture of the widget and returns it.
-QImage Shoot(QWidget& widget, const char* pszFile) {
-    const QString dir = QStringLiteral(STOCHVAR_SCREENSHOT_DIR);
-    EXPECT_TRUE(QDir().mkpath(dir));
-    const QImage image = widget.grab().toImage();
-    const QString path = dir + QLatin1Char('/') + QString::fromLatin1(pszFile);
-    EXPECT_TRUE(image.save(path)) << path.toStdString();
-    return image;
-}
+using editortest::IsCurvePixel;
+using editortest::Shoot;
 
 // Columns of the rectangle that hold data pixels, grouped into runs of neighbours.
 int DataColumnRuns(const QImage& image, const QRect& area, int& nDataColumns) {
@@ -46,7 +33,7 @@ int DataColumnRuns(const QImage& image, const QRect& area, int& nDataColumns) {
     for (int x = area.left(); x <= area.right(); ++x) {
         bool bData = false;
         for (int y = area.top(); y <= area.bottom() && !bData; ++y) {
-            bData = IsDataPixel(image.pixel(x, y));
+            bData = IsCurvePixel(image.pixel(x, y));
         }
         nDataColumns += bData ? 1 : 0;
         nRuns += bData && !bInRun ? 1 : 0;

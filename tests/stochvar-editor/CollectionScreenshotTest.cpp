@@ -6,7 +6,7 @@
 
 #include "stochvar-editor/EditorMainWindow.h"
 
-#include "EditorTestSupport.h"
+#include "editor/EditorTestSupport.h"
 
 #include <stochvar/documents/DocumentFile.h>
 #include <stochvar/editor/CorrelationCtrl.h>
@@ -14,7 +14,6 @@
 #include <stochvar/editor/DistPropertySheet.h>
 #include <stochvar/editor/DlgCorrelationMatrix.h>
 
-#include <QDir>
 #include <QImage>
 #include <QPushButton>
 
@@ -28,17 +27,10 @@ namespace {
 using editortest::CEditorHooks;
 using editortest::CModalScript;
 using editortest::Control;
+using editortest::IsCurvePixel;
+using editortest::Shoot;
 
 const char* const kBeamPath = STOCHVAR_EXAMPLES_DIR "/beam.json";
-
-QImage Shoot(QWidget& widget, const char* pszFile) {
-    const QString dir = QStringLiteral(STOCHVAR_SCREENSHOT_DIR);
-    EXPECT_TRUE(QDir().mkpath(dir));
-    const QImage image = widget.grab().toImage();
-    const QString path = dir + QLatin1Char('/') + QString::fromLatin1(pszFile);
-    EXPECT_TRUE(image.save(path)) << path.toStdString();
-    return image;
-}
 
 // Pixels of the area for which the test holds; the area is in the widget's coordinates.
 template <class TTest> int CountPixels(const QImage& image, const QRect& area, TTest test) {
@@ -52,9 +44,6 @@ template <class TTest> int CountPixels(const QImage& image, const QRect& area, T
     return nCount;
 }
 
-bool IsCurve(const QColor& color) {
-    return color.blue() > color.red() + 60 && color.blue() > 120;
-}
 bool IsRedText(const QColor& color) {
     return color.red() > 160 && color.green() < 110 && color.blue() < 110;
 }
@@ -75,7 +64,7 @@ TEST(CollectionScreenshots, PropertySheetOnTheBeamExample) {
         QCoreApplication::processEvents();
         const QImage image = Shoot(shown, "property-sheet-beam.png");
         const QRect chart = RectIn(*Control<CChart2D>(shown.GetPageCont(), IDC_CHART), shown);
-        EXPECT_GT(CountPixels(image, chart, IsCurve), chart.width() / 2)
+        EXPECT_GT(CountPixels(image, chart, IsCurvePixel), chart.width() / 2)
             << "the density of fy is drawn";
         Control<QPushButton>(&shown, IDC_CANCEL)->click();
     });
@@ -123,7 +112,7 @@ TEST(CollectionScreenshots, DesktopHostOnTheBeamExample) {
     const QImage image = Shoot(window, "desktop-host-beam.png");
     const QRect chart =
         RectIn(*Control<CChart2D>(window.GetSheet()->GetPageCont(), IDC_CHART), window);
-    EXPECT_GT(CountPixels(image, chart, IsCurve), chart.width() / 2);
+    EXPECT_GT(CountPixels(image, chart, IsCurvePixel), chart.width() / 2);
 }
 
 } // namespace

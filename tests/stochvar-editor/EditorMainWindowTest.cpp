@@ -5,7 +5,7 @@
 
 #include "stochvar-editor/EditorMainWindow.h"
 
-#include "EditorTestSupport.h"
+#include "editor/EditorTestSupport.h"
 
 #include <stochvar/documents/DocumentFile.h>
 #include <stochvar/editor/DistPageCont.h>
@@ -117,7 +117,7 @@ QByteArray FileBytes(const QString& path) {
     return file.readAll();
 }
 
-class DesktopHostTest : public ::testing::Test {
+class EditorMainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
@@ -156,7 +156,7 @@ protected:
     CEditorMainWindow m_window;
 };
 
-TEST_F(DesktopHostTest, AParameterEditedInTheSheetIsSavedAndReadBack) {
+TEST_F(EditorMainWindowTest, AParameterEditedInTheSheetIsSavedAndReadBack) {
     ASSERT_TRUE(m_window.OpenDocument(m_path));
     EXPECT_EQ(m_window.GetFormat(), EDocumentFormat::json);
     EXPECT_FALSE(m_window.IsModified());
@@ -201,7 +201,7 @@ TEST_F(DesktopHostTest, AParameterEditedInTheSheetIsSavedAndReadBack) {
     EXPECT_EQ(pParameters->item(1)->text(), QStringLiteral("STDDEV  [0.900000]"));
 }
 
-TEST_F(DesktopHostTest, ABinaryDocumentStaysBinaryWhenSaved) {
+TEST_F(EditorMainWindowTest, ABinaryDocumentStaysBinaryWhenSaved) {
     ASSERT_TRUE(m_window.OpenDocument(m_path));
     const QString binaryPath = m_dir.filePath(QStringLiteral("beam.stv"));
     ASSERT_TRUE(m_window.SaveDocumentAs(binaryPath));
@@ -224,7 +224,7 @@ TEST_F(DesktopHostTest, ABinaryDocumentStaysBinaryWhenSaved) {
     EXPECT_EQ(Variables(*pReread)[2].inputValues, (std::vector<double>{9.0, 0.5}));
 }
 
-TEST_F(DesktopHostTest, UnsavedChangesAreNotDroppedWithoutAsking) {
+TEST_F(EditorMainWindowTest, UnsavedChangesAreNotDroppedWithoutAsking) {
     {
         const CNoModalGuard guard; // nothing changed: no question
         Trigger("actionNew");
@@ -265,7 +265,7 @@ TEST_F(DesktopHostTest, UnsavedChangesAreNotDroppedWithoutAsking) {
               (std::vector<double>{13.0, 0.7}));
 }
 
-TEST_F(DesktopHostTest, NothingIsWrittenWhileAVariableOrACorrelationIsNotInOrder) {
+TEST_F(EditorMainWindowTest, NothingIsWrittenWhileAVariableOrACorrelationIsNotInOrder) {
     ASSERT_TRUE(m_window.OpenDocument(m_path));
     const QByteArray original = FileBytes(m_path);
 
@@ -302,7 +302,7 @@ TEST_F(DesktopHostTest, NothingIsWrittenWhileAVariableOrACorrelationIsNotInOrder
     EXPECT_EQ(pReread->GetCorrelation(0).dCorrX, corr.dCorrX);
 }
 
-TEST_F(DesktopHostTest, ADocumentThatCannotBeReadIsRefusedWithTheReason) {
+TEST_F(EditorMainWindowTest, ADocumentThatCannotBeReadIsRefusedWithTheReason) {
     ASSERT_TRUE(m_window.OpenDocument(m_path));
     CCollectionDocument* pBefore = m_window.GetDocument();
     const QString badPath = m_dir.filePath(QStringLiteral("bad.json"));
@@ -334,7 +334,7 @@ TEST_F(DesktopHostTest, ADocumentThatCannotBeReadIsRefusedWithTheReason) {
     EXPECT_TRUE(shown.contains(QStringLiteral("missing.json: cannot open"))) << shown.toStdString();
 }
 
-TEST_F(DesktopHostTest, ANewDocumentUnderAPathIsWrittenThere) {
+TEST_F(EditorMainWindowTest, ANewDocumentUnderAPathIsWrittenThere) {
     const QString path = m_dir.filePath(QStringLiteral("new.json"));
     const CNoModalGuard guard;
     m_window.NewDocument(path);
@@ -352,7 +352,7 @@ std::vector<std::string> Names(const CCollectionDocument& doc) {
     return names;
 }
 
-TEST_F(DesktopHostTest, VariablesAreAddedAndRemovedWithTheirCorrelations) {
+TEST_F(EditorMainWindowTest, VariablesAreAddedAndRemovedWithTheirCorrelations) {
     const CNoModalGuard guard;
     m_window.NewDocument(m_dir.filePath(QStringLiteral("new.json")));
     Trigger("actionAddVariable");
