@@ -9,7 +9,7 @@
 
 #include <documents/DocumentError.h>
 
-#include <stochvar/simulation/ExOr.h>
+#include <stochvar/numerics/ExOr.h>
 
 #include <algorithm>
 #include <cerrno>

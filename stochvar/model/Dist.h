@@ -17,7 +17,7 @@
 #include <stochvar/framework/String.h>
 #include <stochvar/model/DistStatus.h>
 #include <stochvar/model/Keywords.h>
-#include <stochvar/simulation/ExOr.h>
+#include <stochvar/numerics/ExOr.h>
 
 #include <initializer_list>
 #include <vector>
