@@ -12,6 +12,7 @@
 #include <stochvar/model/DistStatus.h>
 #include <stochvar/model/Keywords.h>
 #include <stochvar/module/HostHooks.h>
+#include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/ExOr.h>
 #include <stochvar/numerics/MachineConstant.h>
 #include <stochvar/numerics/SpecialFunctions.h>

@@ -1,6 +1,7 @@
 #include <stochvar/families/Gumbel.h>
 
 #include <stochvar/families/FamilyRules.h>
+#include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/MachineConstant.h>
 
 #include <cmath>
@@ -12,8 +13,8 @@ STOCHVAR_IMPLEMENT_SERIAL(CGumbel, CDist, 0)
 namespace {
 
 constexpr int kParamCombiCount = 3;
-constexpr double kPi = 3.141592653589793;
-constexpr double kEulerGamma = 0.5772156649015329;
+using constants::kPi;
+using constants::kEulerGamma;
 constexpr int kClampIndex = 4; // MachineConstant index of the full relative spacing
 
 using family_rules::ECovDivisor;

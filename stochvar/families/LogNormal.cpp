@@ -1,6 +1,7 @@
 #include <stochvar/families/LogNormal.h>
 
 #include <stochvar/families/FamilyRules.h>
+#include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/MachineConstant.h>
 #include <stochvar/numerics/StdNormal.h>
 
@@ -12,7 +13,7 @@ STOCHVAR_IMPLEMENT_SERIAL(CLogNormal, CDist, 0)
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
+using constants::kTwoPi;
 constexpr int kParamCombiCount = 3;
 constexpr double kAxisMarginInStdDevs = 0.1;
 constexpr double kAxisSpreadInStdDevs = 5.0;

@@ -1,6 +1,7 @@
 #include <stochvar/families/Normal.h>
 
 #include <stochvar/families/FamilyRules.h>
+#include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/StdNormal.h>
 
 #include <cmath>
@@ -11,7 +12,7 @@ STOCHVAR_IMPLEMENT_SERIAL(CNormal, CDist, 0)
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
+using constants::kTwoPi;
 constexpr int kParamCombiCount = 2;
 
 } // namespace

@@ -1,6 +1,7 @@
 #include <stochvar/families/Rayleigh.h>
 
 #include <stochvar/families/FamilyRules.h>
+#include <stochvar/numerics/Constants.h>
 
 #include <cmath>
 
@@ -12,10 +13,10 @@ namespace {
 
 constexpr int kParamCombiCount = 4;
 
-// The three factors are roots, taken at run time, of these stored values.
-constexpr double kTwoOverPi = 0.6366197723675814;        // k1^2 = 2 / pi
-constexpr double kTwoMinusHalfPi = 0.42920367320510344;  // k2^2 = 2 - pi / 2
-constexpr double kHalfPi = 1.5707963267948966;           // k3^2 = pi / 2
+// The three factors are roots, taken at run time, of 2 / pi, 2 - pi / 2 and pi / 2.
+using constants::kTwoOverPi;
+using constants::kTwoMinusHalfPi;
+using constants::kHalfPi;
 
 // THETA per unit of (MEAN - LOWER_BOUND).
 double K1() { return std::sqrt(kTwoOverPi); }

@@ -1,5 +1,6 @@
 #include <stochvar/numerics/BetaFunctions.h>
 
+#include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/Elementary.h>
 #include <stochvar/numerics/GammaFunctions.h>
 #include <stochvar/numerics/MachineConstant.h>
@@ -11,7 +12,7 @@ namespace stochvar {
 
 namespace {
 
-constexpr double kLnSqrt2Pi = 0.9189385332046728;
+using constants::kLnSqrt2Pi;
 
 // BetaInv: relative misfit of I_x(a, b) that accepts the starting value, relative step that ends
 // the iteration, and the step limit.

@@ -2,6 +2,7 @@
 
 #include <stochvar/numerics/Chebyshev.h>
 #include <stochvar/numerics/ChebyshevTables.h>
+#include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/Elementary.h>
 #include <stochvar/numerics/MachineConstant.h>
 
@@ -12,9 +13,9 @@ namespace stochvar {
 
 namespace {
 
-constexpr double kLnSqrt2Pi = 0.9189385332046728;
-constexpr double kLnSqrtPiOver2 = 0.22579135264472744;
-constexpr double kPi = 3.141592653589793;
+using constants::kLnSqrt2Pi;
+using constants::kLnSqrtPiOver2;
+using constants::kPi;
 
 // The limits below follow from the machine constants alone, and neither InitDS (asked for a
 // positive accuracy) nor D9Gaml (which converges in four steps under these constants) reports

@@ -1,5 +1,6 @@
 #include <stochvar/numerics/StdNormal.h>
 
+#include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/MachineConstant.h>
 
 #include <cmath>
@@ -8,7 +9,7 @@ namespace stochvar {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
+using constants::kTwoPi;
 
 // Abramowitz and Stegun 26.2.17.
 constexpr double p = 0.2316419;
