@@ -9,8 +9,6 @@ namespace stochvar::family_rules {
 namespace {
 
 constexpr double kAxisSpreadInStdDevs = 5.0;
-constexpr int kSmallestNonzero = 1; // MachineConstant index of 1e-307
-constexpr int kHalfSpacing = 3;     // MachineConstant index of 8.8817841970012e-16
 
 } // namespace
 
@@ -46,7 +44,7 @@ void SetIntervalAxis(CDist& dist, double dMarginFraction) {
 
 bool StepCov(CDist& dist, CDistStatus& status, ECovDivisor divisor, ECovFallback fallback) {
     const double M = dist.GetParamValue(PARAM_MEAN);
-    if (MachineConstant(kHalfSpacing) < std::fabs(M)) {
+    if (MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING) < std::fabs(M)) {
         const double divisorValue = divisor == ECovDivisor::MeanMagnitude ? std::fabs(M) : M;
         dist.SetParamValue(PARAM_COV, dist.GetParamValue(PARAM_STDDEV) / divisorValue);
         return true;
@@ -71,7 +69,7 @@ bool RefuseMeanNotAboveLowerBound(const CDist& dist, CDistStatus& status) {
 }
 
 bool RefuseScaleNotPositive(double dScale, CDistStatus& status) {
-    if (dScale <= MachineConstant(kSmallestNonzero)) {
+    if (dScale <= MachineConstant(MACHINE_SMALLEST_POSITIVE)) {
         status.SetError(kMsgLambdaNotPositive);
         return true;
     }

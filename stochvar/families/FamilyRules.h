@@ -32,9 +32,10 @@ enum class ECovDivisor { SignedMean, MeanMagnitude };
 // value, silently or with the warning kMsgCovNotCalculated.
 enum class ECovFallback { KeepSilently, KeepAndWarn };
 
-// The COV step: if MachineConstant(3) < |M|, COV = S / M (or S / |M|), read from the MEAN and
-// STDDEV slots; otherwise COV keeps its value and, with KeepAndWarn, the status gets the warning.
-// A NaN mean counts as too close to zero. Returns true when COV was written.
+// The COV step: if MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING) < |M|, COV = S / M (or S /
+// |M|), read from the MEAN and STDDEV slots; otherwise COV keeps its value and, with KeepAndWarn,
+// the status gets the warning. A NaN mean counts as too close to zero. Returns true when COV was
+// written.
 bool StepCov(CDist& dist, CDistStatus& status, ECovDivisor divisor, ECovFallback fallback);
 
 // The combination check of the families whose conversion makes all the tests: the fixed kind's
@@ -45,8 +46,9 @@ CDistStatus AcceptAnyCombination(CDist& dist, int nParamCombi);
 // kMsgLowerBoundAboveMean. Returns true when refused; the slots are not touched.
 bool RefuseMeanNotAboveLowerBound(const CDist& dist, CDistStatus& status);
 
-// Refuses a scale at or below MachineConstant(1) with the error kMsgLambdaNotPositive (a NaN
-// scale is not refused). Returns true when refused; the slots are not touched.
+// Refuses a scale at or below the smallest positive machine constant with the error
+// kMsgLambdaNotPositive (a NaN scale is not refused). Returns true when refused; the slots are not
+// touched.
 bool RefuseScaleNotPositive(double dScale, CDistStatus& status);
 
 } // namespace stochvar::family_rules

@@ -13,9 +13,8 @@ STOCHVAR_IMPLEMENT_SERIAL(CGumbel, CDist, 0)
 namespace {
 
 constexpr int kParamCombiCount = 3;
-using constants::kPi;
 using constants::kEulerGamma;
-constexpr int kClampIndex = 4; // MachineConstant index of the full relative spacing
+using constants::kPi;
 
 using family_rules::ECovDivisor;
 using family_rules::ECovFallback;
@@ -102,7 +101,7 @@ double CGumbel::GetCumulative(double x) {
 }
 
 double CGumbel::GetInverse(double p) {
-    const double clamp = MachineConstant(kClampIndex);
+    const double clamp = MachineConstant(MACHINE_LARGEST_RELATIVE_SPACING);
     double q = p;
     if (p < clamp) {
         q = clamp;

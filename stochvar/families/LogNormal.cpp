@@ -60,7 +60,7 @@ CDistStatus CLogNormal::CheckCombination(int nParamCombi) {
             status.SetError("Mean value must be larger than lower bound.");
         }
     } else if (nParamCombi == 1) {
-        if (std::fabs(M) < MachineConstant(3)) {
+        if (std::fabs(M) < MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING)) {
             status.SetError("Mean value must be different from zero when CoV is given as input.");
         } else if (!(M > L)) {
             status.SetError("Mean value must be larger than lower bound.");

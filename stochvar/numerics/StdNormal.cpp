@@ -29,7 +29,7 @@ constexpr double d3 = 0.001308;
 
 double Cumulative(double x) {
     // Beyond T the upper tail underflows: T = -0.5 ln(4 * smallest) - 0.1, compared with |x|.
-    const double T = -0.5 * std::log(4.0 * MachineConstant(1)) - 0.1;
+    const double T = -0.5 * std::log(4.0 * MachineConstant(MACHINE_SMALLEST_POSITIVE)) - 0.1;
     const double a = std::fabs(x);
     double Q = 0.0;
     if (!(a >= T)) { // a NaN argument takes this branch and gives NaN
