@@ -23,9 +23,9 @@ constexpr const char* kMsgSNotPositive = "S must be positive.";
 constexpr double kAxisMargin = 0.05;
 
 // COV divides by the magnitude of the mean and warns when the mean is too close to zero.
-void StepCov(CDist& dist, CDistStatus& status) {
-    family_rules::StepCov(dist, status, family_rules::ECovDivisor::MeanMagnitude,
-                          family_rules::ECovFallback::KeepAndWarn);
+void SetCovFromMeanAndStdDev(CDist& dist, CDistStatus& status) {
+    family_rules::SetCovFromMeanAndStdDev(dist, status, family_rules::ECovDivisor::MeanMagnitude,
+                                          family_rules::ECovFallback::KeepAndWarn);
 }
 
 bool RefuseMeanOutsideBounds(const CDist& dist, CDistStatus& status) {
@@ -103,7 +103,7 @@ CDistStatus CBeta::CalcBasePar(int nParamCombi) {
             return status;
         }
         ExponentsFromMoments();
-        StepCov(*this, status);
+        SetCovFromMeanAndStdDev(*this, status);
         break;
     case 1:
         if (m_Params[PARAM_COV] <= 0.0) {
@@ -115,7 +115,7 @@ CDistStatus CBeta::CalcBasePar(int nParamCombi) {
         }
         m_Params[PARAM_STDDEV] = std::fabs(m_Params[PARAM_COV] * m_Params[PARAM_MEAN]);
         ExponentsFromMoments();
-        StepCov(*this, status);
+        SetCovFromMeanAndStdDev(*this, status);
         break;
     case 2:
         if (m_Params[PARAM_T] < m_Params[PARAM_R]) {
@@ -124,7 +124,7 @@ CDistStatus CBeta::CalcBasePar(int nParamCombi) {
         }
         MomentsFromExponents();
         m_Params[PARAM_S] = m_Params[PARAM_T] - m_Params[PARAM_R];
-        StepCov(*this, status);
+        SetCovFromMeanAndStdDev(*this, status);
         break;
     case 3:
         if (m_Params[PARAM_S] <= 0.0) {
@@ -133,7 +133,7 @@ CDistStatus CBeta::CalcBasePar(int nParamCombi) {
         }
         m_Params[PARAM_T] = m_Params[PARAM_R] + m_Params[PARAM_S];
         MomentsFromExponents();
-        StepCov(*this, status);
+        SetCovFromMeanAndStdDev(*this, status);
         break;
     default:
         break;

@@ -13,9 +13,9 @@ namespace {
 constexpr int kParamCombiCount = 4;
 
 // The COV of this family divides by the magnitude of the mean and warns when it cannot.
-void StepCov(CDist& dist, CDistStatus& status) {
-    family_rules::StepCov(dist, status, family_rules::ECovDivisor::MeanMagnitude,
-                          family_rules::ECovFallback::KeepAndWarn);
+void SetCovFromMeanAndStdDev(CDist& dist, CDistStatus& status) {
+    family_rules::SetCovFromMeanAndStdDev(dist, status, family_rules::ECovDivisor::MeanMagnitude,
+                                          family_rules::ECovFallback::KeepAndWarn);
 }
 
 } // namespace
@@ -59,7 +59,7 @@ CDistStatus CExponential::CalcBasePar(int nParamCombi) {
         const double lambda = 1.0 / (m_Params[PARAM_MEAN] - m_Params[PARAM_LOWER_BOUND]);
         m_Params[PARAM_LAMBDA] = lambda;
         m_Params[PARAM_STDDEV] = 1.0 / lambda;
-        StepCov(*this, status);
+        SetCovFromMeanAndStdDev(*this, status);
         break;
     }
     case 1: {
@@ -69,11 +69,11 @@ CDistStatus CExponential::CalcBasePar(int nParamCombi) {
         }
         m_Params[PARAM_MEAN] = 1.0 / lambda + m_Params[PARAM_LOWER_BOUND];
         m_Params[PARAM_STDDEV] = 1.0 / lambda;
-        StepCov(*this, status);
+        SetCovFromMeanAndStdDev(*this, status);
         break;
     }
     case 2:
-        StepCov(*this, status);
+        SetCovFromMeanAndStdDev(*this, status);
         m_Params[PARAM_LAMBDA] = 1.0 / m_Params[PARAM_STDDEV];
         m_Params[PARAM_LOWER_BOUND] = m_Params[PARAM_MEAN] - m_Params[PARAM_STDDEV];
         break;

@@ -42,7 +42,8 @@ void SetIntervalAxis(CDist& dist, double dMarginFraction) {
     }
 }
 
-bool StepCov(CDist& dist, CDistStatus& status, ECovDivisor divisor, ECovFallback fallback) {
+bool SetCovFromMeanAndStdDev(CDist& dist, CDistStatus& status, ECovDivisor divisor,
+                             ECovFallback fallback) {
     const double M = dist.GetParamValue(PARAM_MEAN);
     if (MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING) < std::fabs(M)) {
         const double divisorValue = divisor == ECovDivisor::MeanMagnitude ? std::fabs(M) : M;

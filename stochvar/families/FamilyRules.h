@@ -1,8 +1,8 @@
 #pragma once
 
-// Rules shared by several families, written once: automatic axis bounds, the COV step, the
-// combination check of the families that test everything in their conversion, and the checks
-// and texts that several conversions share.
+// Rules shared by several families, written once: automatic axis bounds, the COV from mean and
+// standard deviation, the combination check of the families that test everything in their
+// conversion, and the checks and texts that several conversions share.
 
 #include <stochvar/model/Dist.h>
 
@@ -24,19 +24,19 @@ void SetLowerBoundAxis(CDist& dist);
 // are [L - d, U + d]; otherwise (U <= L or NaN) the fixed kind's rule [M - 1, M + 1] applies.
 void SetIntervalAxis(CDist& dist, double dMarginFraction);
 
-// How the COV step divides the standard deviation: by the mean as it is (COV carries the sign of
-// the mean) or by its magnitude (COV is never negative).
+// How SetCovFromMeanAndStdDev divides the standard deviation: by the mean as it is (COV carries the
+// sign of the mean) or by its magnitude (COV is never negative).
 enum class ECovDivisor { SignedMean, MeanMagnitude };
 
-// What the COV step does when the mean is too close to zero for a ratio: COV keeps its previous
-// value, silently or with the warning kMsgCovNotCalculated.
+// What SetCovFromMeanAndStdDev does when the mean is too close to zero for a ratio: COV keeps its
+// previous value, silently or with the warning kMsgCovNotCalculated.
 enum class ECovFallback { KeepSilently, KeepAndWarn };
 
-// The COV step: if MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING) < |M|, COV = S / M (or S /
-// |M|), read from the MEAN and STDDEV slots; otherwise COV keeps its value and, with KeepAndWarn,
-// the status gets the warning. A NaN mean counts as too close to zero. Returns true when COV was
-// written.
-bool StepCov(CDist& dist, CDistStatus& status, ECovDivisor divisor, ECovFallback fallback);
+// COV = S / M (or S / |M|) from the MEAN and STDDEV slots, when |M| exceeds the smallest
+// relative spacing; otherwise COV keeps its value and, with KeepAndWarn, the status gets the
+// warning. A NaN mean counts as too close to zero. Returns true when COV was written.
+bool SetCovFromMeanAndStdDev(CDist& dist, CDistStatus& status, ECovDivisor divisor,
+                             ECovFallback fallback);
 
 // The combination check of the families whose conversion makes all the tests: the fixed kind's
 // check, which accepts every input type.

@@ -66,7 +66,8 @@ CDistStatus CGumbel::CalcBasePar(int nParamCombi) {
             status.SetError("Standard deviation must be positive.");
             return status;
         }
-        family_rules::StepCov(*this, status, ECovDivisor::SignedMean, ECovFallback::KeepAndWarn);
+        family_rules::SetCovFromMeanAndStdDev(*this, status, ECovDivisor::SignedMean,
+                                              ECovFallback::KeepAndWarn);
         CalcAlphaBeta();
         break;
     case 1:
@@ -81,7 +82,8 @@ CDistStatus CGumbel::CalcBasePar(int nParamCombi) {
         }
         m_Params[PARAM_MEAN] = kEulerGamma / alpha + m_Params[PARAM_BETA];
         m_Params[PARAM_STDDEV] = PiOverRootSixTimes(alpha);
-        family_rules::StepCov(*this, status, ECovDivisor::SignedMean, ECovFallback::KeepSilently);
+        family_rules::SetCovFromMeanAndStdDev(*this, status, ECovDivisor::SignedMean,
+                                              ECovFallback::KeepSilently);
         break;
     }
     default:

@@ -85,7 +85,8 @@ CDistStatus CLogNormal::CalcBasePar(int nParamCombi) {
     // A mean too close to zero leaves COV as it was, without a message.
     CDistStatus ignored;
     if (nParamCombi == 0) {
-        family_rules::StepCov(*this, ignored, ECovDivisor::SignedMean, ECovFallback::KeepSilently);
+        family_rules::SetCovFromMeanAndStdDev(*this, ignored, ECovDivisor::SignedMean,
+                                              ECovFallback::KeepSilently);
         CalcEpsilonKsi();
     } else if (nParamCombi == 1) {
         // Signed on purpose: only the square of STDDEV / (MEAN - L) enters the conversion.
@@ -97,7 +98,8 @@ CDistStatus CLogNormal::CalcBasePar(int nParamCombi) {
         const double M = std::exp(m_Params[PARAM_KSI] + 0.5 * (epsilon * epsilon)) + L;
         m_Params[PARAM_MEAN] = M;
         m_Params[PARAM_STDDEV] = (M - L) * std::sqrt(std::exp(epsilon * epsilon) - 1.0);
-        family_rules::StepCov(*this, ignored, ECovDivisor::SignedMean, ECovFallback::KeepSilently);
+        family_rules::SetCovFromMeanAndStdDev(*this, ignored, ECovDivisor::SignedMean,
+                                              ECovFallback::KeepSilently);
     }
     return CDistStatus();
 }

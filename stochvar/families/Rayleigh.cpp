@@ -26,9 +26,9 @@ double K2() { return std::sqrt(kTwoMinusHalfPi); }
 double K3() { return std::sqrt(kHalfPi); }
 
 // The COV of this family carries the sign of the mean and warns when it cannot be formed.
-void StepCov(CDist& dist, CDistStatus& status) {
-    family_rules::StepCov(dist, status, family_rules::ECovDivisor::SignedMean,
-                          family_rules::ECovFallback::KeepAndWarn);
+void SetCovFromMeanAndStdDev(CDist& dist, CDistStatus& status) {
+    family_rules::SetCovFromMeanAndStdDev(dist, status, family_rules::ECovDivisor::SignedMean,
+                                          family_rules::ECovFallback::KeepAndWarn);
 }
 
 } // namespace
@@ -72,7 +72,7 @@ CDistStatus CRayleigh::CalcBasePar(int nParamCombi) {
         const double theta = K1() * (m_Params[PARAM_MEAN] - m_Params[PARAM_LOWER_BOUND]);
         m_Params[PARAM_THETA] = theta;
         m_Params[PARAM_STDDEV] = K2() * theta;
-        StepCov(*this, status);
+        SetCovFromMeanAndStdDev(*this, status);
         break;
     }
     case 1: {
@@ -82,11 +82,11 @@ CDistStatus CRayleigh::CalcBasePar(int nParamCombi) {
         }
         m_Params[PARAM_MEAN] = K3() * theta + m_Params[PARAM_LOWER_BOUND];
         m_Params[PARAM_STDDEV] = K2() * theta;
-        StepCov(*this, status);
+        SetCovFromMeanAndStdDev(*this, status);
         break;
     }
     case 2: {
-        StepCov(*this, status);
+        SetCovFromMeanAndStdDev(*this, status);
         const double theta = m_Params[PARAM_STDDEV] / K2();
         m_Params[PARAM_THETA] = theta;
         m_Params[PARAM_LOWER_BOUND] = m_Params[PARAM_MEAN] - K3() * theta;
