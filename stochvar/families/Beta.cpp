@@ -42,19 +42,11 @@ bool RefuseMeanOutsideBounds(const CDist& dist, CDistStatus& status) {
 
 CBeta::CBeta(CDist** ppReference, CString strName, CDist* pSource)
     : CDist(ppReference, std::move(strName), pSource) {
-    m_nParamCombiCount = kParamCombiCount;
-    m_nType = DIST_BETA;
-    if (pSource == nullptr) {
-        m_nParamCombi = 0;
-        m_Params[PARAM_MEAN] = kDefaultMean;
-        m_Params[PARAM_STDDEV] = kDefaultStdDev;
-        m_Params[PARAM_LOWER_BOUND] = kDefaultLowerBound;
-        m_Params[PARAM_UPPER_BOUND] = kDefaultUpperBound;
-        CalcBasePar(0);
-        m_bAutoAxis = TRUE;
-    } else {
-        CopyContents(pSource);
-    }
+    InitFamily(kParamCombiCount, DIST_BETA, pSource,
+               {{PARAM_MEAN, kDefaultMean},
+                {PARAM_STDDEV, kDefaultStdDev},
+                {PARAM_LOWER_BOUND, kDefaultLowerBound},
+                {PARAM_UPPER_BOUND, kDefaultUpperBound}});
 }
 
 void CBeta::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) {

@@ -22,17 +22,8 @@ void SetCovFromMeanAndStdDev(CDist& dist, CDistStatus& status) {
 
 CExponential::CExponential(CDist** ppReference, CString strName, CDist* pSource)
     : CDist(ppReference, std::move(strName), pSource) {
-    m_nParamCombiCount = kParamCombiCount;
-    m_nType = DIST_EXPONENTIAL;
-    if (pSource == nullptr) {
-        m_nParamCombi = 0;
-        m_Params[PARAM_MEAN] = kDefaultMean;
-        m_Params[PARAM_LOWER_BOUND] = kDefaultLowerBound;
-        CalcBasePar(0);
-        m_bAutoAxis = TRUE;
-    } else {
-        CopyContents(pSource);
-    }
+    InitFamily(kParamCombiCount, DIST_EXPONENTIAL, pSource,
+               {{PARAM_MEAN, kDefaultMean}, {PARAM_LOWER_BOUND, kDefaultLowerBound}});
 }
 
 void CExponential::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) {

@@ -26,17 +26,8 @@ double PiOverRootSixTimes(double value) { return kPi / (std::sqrt(6.0) * value);
 
 CGumbel::CGumbel(CDist** ppReference, CString strName, CDist* pSource)
     : CDist(ppReference, std::move(strName), pSource) {
-    m_nParamCombiCount = kParamCombiCount;
-    m_nType = DIST_GUMBEL;
-    if (pSource == nullptr) {
-        m_nParamCombi = 0;
-        m_Params[PARAM_MEAN] = kDefaultMean;
-        m_Params[PARAM_STDDEV] = kDefaultStdDev;
-        CalcBasePar(0);
-        m_bAutoAxis = TRUE;
-    } else {
-        CopyContents(pSource);
-    }
+    InitFamily(kParamCombiCount, DIST_GUMBEL, pSource,
+               {{PARAM_MEAN, kDefaultMean}, {PARAM_STDDEV, kDefaultStdDev}});
 }
 
 void CGumbel::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) {

@@ -25,18 +25,10 @@ using family_rules::ECovFallback;
 
 CLogNormal::CLogNormal(CDist** ppReference, CString strName, CDist* pSource)
     : CDist(ppReference, std::move(strName), pSource) {
-    m_nParamCombiCount = kParamCombiCount;
-    m_nType = DIST_LOGNORMAL;
-    if (pSource == nullptr) {
-        m_nParamCombi = 0;
-        m_Params[PARAM_MEAN] = kDefaultMean;
-        m_Params[PARAM_STDDEV] = kDefaultStdDev;
-        m_Params[PARAM_LOWER_BOUND] = kDefaultLowerBound;
-        CalcBasePar(0);
-        m_bAutoAxis = TRUE;
-    } else {
-        CopyContents(pSource);
-    }
+    InitFamily(kParamCombiCount, DIST_LOGNORMAL, pSource,
+               {{PARAM_MEAN, kDefaultMean},
+                {PARAM_STDDEV, kDefaultStdDev},
+                {PARAM_LOWER_BOUND, kDefaultLowerBound}});
 }
 
 void CLogNormal::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) {

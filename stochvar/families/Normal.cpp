@@ -19,16 +19,8 @@ constexpr int kParamCombiCount = 2;
 
 CNormal::CNormal(CDist** ppReference, CString strName, CDist* pSource)
     : CDist(ppReference, std::move(strName), pSource) {
-    m_nParamCombiCount = kParamCombiCount;
-    m_nType = DIST_NORMAL;
-    if (pSource == nullptr) {
-        m_nParamCombi = 0;
-        m_Params[PARAM_MEAN] = kDefaultMean;
-        m_Params[PARAM_STDDEV] = kDefaultStdDev;
-        CalcBasePar(0);
-    } else {
-        CopyContents(pSource);
-    }
+    InitFamily(kParamCombiCount, DIST_NORMAL, pSource,
+               {{PARAM_MEAN, kDefaultMean}, {PARAM_STDDEV, kDefaultStdDev}});
 }
 
 void CNormal::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) {
