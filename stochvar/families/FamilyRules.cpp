@@ -10,6 +10,15 @@ namespace {
 
 constexpr double kAxisSpreadInStdDevs = 5.0;
 
+// P from S, then L = M - (M - L).
+void SetScaleAndLowerBoundFromStdDev(CDist& dist, const SLocationScaleForms& forms) {
+    const double S = dist.GetParamValue(PARAM_STDDEV);
+    const double P = forms.pfnScaleFromStdDev(S);
+    dist.SetParamValue(forms.nScaleParam, P);
+    dist.SetParamValue(PARAM_LOWER_BOUND,
+                       dist.GetParamValue(PARAM_MEAN) - forms.pfnMeanExcess(P, S));
+}
+
 } // namespace
 
 void SetMeanCentredAxis(CDist& dist) {
@@ -75,6 +84,51 @@ bool RefuseScaleNotPositive(double dScale, CDistStatus& status) {
         return true;
     }
     return false;
+}
+
+CDistStatus CalcLocationScalePar(CDist& dist, int nParamCombi, const SLocationScaleForms& forms) {
+    CDistStatus status;
+    const auto setCov = [&] {
+        SetCovFromMeanAndStdDev(dist, status, forms.covDivisor, ECovFallback::KeepAndWarn);
+    };
+    switch (nParamCombi) {
+    case 0: {
+        if (RefuseMeanNotAboveLowerBound(dist, status)) {
+            return status;
+        }
+        const double meanExcess =
+            dist.GetParamValue(PARAM_MEAN) - dist.GetParamValue(PARAM_LOWER_BOUND);
+        const double P = forms.pfnScaleFromMeanExcess(meanExcess);
+        dist.SetParamValue(forms.nScaleParam, P);
+        dist.SetParamValue(PARAM_STDDEV, forms.pfnStdDevFromScale(P));
+        setCov();
+        break;
+    }
+    case 1: {
+        const double P = dist.GetParamValue(forms.nScaleParam);
+        if (RefuseScaleNotPositive(P, status)) {
+            return status;
+        }
+        const double S = forms.pfnStdDevFromScale(P);
+        dist.SetParamValue(PARAM_MEAN,
+                           forms.pfnMeanExcess(P, S) + dist.GetParamValue(PARAM_LOWER_BOUND));
+        dist.SetParamValue(PARAM_STDDEV, S);
+        setCov();
+        break;
+    }
+    case 2:
+        setCov();
+        SetScaleAndLowerBoundFromStdDev(dist, forms);
+        break;
+    case 3:
+        dist.SetParamValue(PARAM_STDDEV, std::fabs(dist.GetParamValue(PARAM_MEAN) *
+                                                   dist.GetParamValue(PARAM_COV)));
+        SetScaleAndLowerBoundFromStdDev(dist, forms);
+        break;
+    default:
+        break;
+    }
+    return status;
 }
 
 } // namespace stochvar::family_rules

@@ -2,7 +2,8 @@
 
 // Rules shared by several families, written once: automatic axis bounds, the COV from mean and
 // standard deviation, the combination check of the families that test everything in their
-// conversion, and the checks and texts that several conversions share.
+// conversion, the conversion of the families made of a lower bound and one scale, and the checks
+// and texts that several conversions share.
 
 #include <stochvar/model/Dist.h>
 
@@ -50,5 +51,22 @@ bool RefuseMeanNotAboveLowerBound(const CDist& dist, CDistStatus& status);
 // kMsgLambdaNotPositive (a NaN scale is not refused). Returns true when refused; the slots are not
 // touched.
 bool RefuseScaleNotPositive(double dScale, CDistStatus& status);
+
+// A family made of a lower bound L and one parameter P that sets its spread (the exponential's
+// rate LAMBDA, the Rayleigh THETA): P alone fixes both M - L and S. Each family gives these
+// relations in its own floating-point form, so the shared conversion keeps each family's bits.
+struct SLocationScaleForms {
+    int nScaleParam;        // slot of P
+    ECovDivisor covDivisor; // COV is formed with this divisor, with a warning when it cannot be
+    double (*pfnScaleFromMeanExcess)(double dMeanExcess);   // P from M - L
+    double (*pfnStdDevFromScale)(double dScale);            // S from P
+    double (*pfnMeanExcess)(double dScale, double dStdDev); // M - L from P and its S
+    double (*pfnScaleFromStdDev)(double dStdDev);           // P from S
+};
+
+// CalcBasePar of such a family. Input types: 0 MEAN and LOWER_BOUND (refuses M <= L),
+// 1 P and LOWER_BOUND (refuses P at or below the smallest positive value), 2 MEAN and STDDEV,
+// 3 MEAN and COV (S = |M COV|); the others change nothing.
+CDistStatus CalcLocationScalePar(CDist& dist, int nParamCombi, const SLocationScaleForms& forms);
 
 } // namespace stochvar::family_rules

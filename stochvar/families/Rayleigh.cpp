@@ -25,11 +25,16 @@ double K2() { return std::sqrt(kTwoMinusHalfPi); }
 // (MEAN - LOWER_BOUND) per unit of THETA.
 double K3() { return std::sqrt(kHalfPi); }
 
-// The COV of this family carries the sign of the mean and warns when it cannot be formed.
-void SetCovFromMeanAndStdDev(CDist& dist, CDistStatus& status) {
-    family_rules::SetCovFromMeanAndStdDev(dist, status, family_rules::ECovDivisor::SignedMean,
-                                          family_rules::ECovFallback::KeepAndWarn);
-}
+// THETA is a scale: the mean lies K3 THETA above the lower bound, the standard deviation is
+// K2 THETA. COV carries the sign of the mean.
+constexpr family_rules::SLocationScaleForms kForms = {
+    .nScaleParam = PARAM_THETA,
+    .covDivisor = family_rules::ECovDivisor::SignedMean,
+    .pfnScaleFromMeanExcess = [](double dMeanExcess) { return K1() * dMeanExcess; },
+    .pfnStdDevFromScale = [](double dTheta) { return K2() * dTheta; },
+    .pfnMeanExcess = [](double dTheta, double /*dStdDev*/) { return K3() * dTheta; },
+    .pfnScaleFromStdDev = [](double dStdDev) { return dStdDev / K2(); },
+};
 
 } // namespace
 
@@ -54,46 +59,7 @@ CDistStatus CRayleigh::CheckCombination(int nParamCombi) {
 }
 
 CDistStatus CRayleigh::CalcBasePar(int nParamCombi) {
-    CDistStatus status;
-    switch (nParamCombi) {
-    case 0: {
-        if (family_rules::RefuseMeanNotAboveLowerBound(*this, status)) {
-            return status;
-        }
-        const double theta = K1() * (m_Params[PARAM_MEAN] - m_Params[PARAM_LOWER_BOUND]);
-        m_Params[PARAM_THETA] = theta;
-        m_Params[PARAM_STDDEV] = K2() * theta;
-        SetCovFromMeanAndStdDev(*this, status);
-        break;
-    }
-    case 1: {
-        const double theta = m_Params[PARAM_THETA];
-        if (family_rules::RefuseScaleNotPositive(theta, status)) {
-            return status;
-        }
-        m_Params[PARAM_MEAN] = K3() * theta + m_Params[PARAM_LOWER_BOUND];
-        m_Params[PARAM_STDDEV] = K2() * theta;
-        SetCovFromMeanAndStdDev(*this, status);
-        break;
-    }
-    case 2: {
-        SetCovFromMeanAndStdDev(*this, status);
-        const double theta = m_Params[PARAM_STDDEV] / K2();
-        m_Params[PARAM_THETA] = theta;
-        m_Params[PARAM_LOWER_BOUND] = m_Params[PARAM_MEAN] - K3() * theta;
-        break;
-    }
-    case 3: {
-        m_Params[PARAM_STDDEV] = std::fabs(m_Params[PARAM_MEAN] * m_Params[PARAM_COV]);
-        const double theta = m_Params[PARAM_STDDEV] / K2();
-        m_Params[PARAM_THETA] = theta;
-        m_Params[PARAM_LOWER_BOUND] = m_Params[PARAM_MEAN] - K3() * theta;
-        break;
-    }
-    default:
-        break;
-    }
-    return status;
+    return family_rules::CalcLocationScalePar(*this, nParamCombi, kForms);
 }
 
 double CRayleigh::GetDensity(double x) {
