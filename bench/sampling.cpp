@@ -13,8 +13,8 @@
 #include <stochvar/families/LogNormal.h>
 #include <stochvar/families/Normal.h>
 #include <stochvar/families/Uniform.h>
+#include <stochvar/numerics/ExOr.h>
 #include <stochvar/simulation/DistCollection.h>
-#include <stochvar/simulation/ExOr.h>
 
 #include <benchmark/benchmark.h>
 

@@ -12,10 +12,11 @@
 #include <stochvar/model/DistStatus.h>
 #include <stochvar/model/Keywords.h>
 #include <stochvar/module/HostHooks.h>
+#include <stochvar/numerics/Constants.h>
+#include <stochvar/numerics/ExOr.h>
 #include <stochvar/numerics/MachineConstant.h>
 #include <stochvar/numerics/SpecialFunctions.h>
 #include <stochvar/numerics/StdNormal.h>
-#include <stochvar/simulation/ExOr.h>
 #include <stochvar/families/Beta.h>
 #include <stochvar/families/Discrete.h>
 #include <stochvar/families/Exponential.h>

@@ -7,7 +7,7 @@
 #include <stochvar/documents/Moments.h>
 #include <stochvar/documents/SampleStatistics.h>
 
-#include <stochvar/simulation/ExOr.h>
+#include <stochvar/numerics/ExOr.h>
 
 #include <algorithm>
 #include <cerrno>

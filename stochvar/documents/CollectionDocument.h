@@ -9,7 +9,7 @@
 
 #include <stochvar/model/Dist.h>
 #include <stochvar/simulation/DistCollection.h>
-#include <stochvar/simulation/ExOr.h>
+#include <stochvar/numerics/ExOr.h>
 
 #include <deque>
 #include <memory>

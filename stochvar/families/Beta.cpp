@@ -23,9 +23,9 @@ constexpr const char* kMsgSNotPositive = "S must be positive.";
 constexpr double kAxisMargin = 0.05;
 
 // COV divides by the magnitude of the mean and warns when the mean is too close to zero.
-void StepCov(CDist& dist, CDistStatus& status) {
-    family_rules::StepCov(dist, status, family_rules::ECovDivisor::MeanMagnitude,
-                          family_rules::ECovFallback::KeepAndWarn);
+void SetCovFromMeanAndStdDev(CDist& dist, CDistStatus& status) {
+    family_rules::SetCovFromMeanAndStdDev(dist, status, family_rules::ECovDivisor::MeanMagnitude,
+                                          family_rules::ECovFallback::KeepAndWarn);
 }
 
 bool RefuseMeanOutsideBounds(const CDist& dist, CDistStatus& status) {
@@ -42,19 +42,11 @@ bool RefuseMeanOutsideBounds(const CDist& dist, CDistStatus& status) {
 
 CBeta::CBeta(CDist** ppReference, CString strName, CDist* pSource)
     : CDist(ppReference, std::move(strName), pSource) {
-    m_nParamCombiCount = kParamCombiCount;
-    m_nType = DIST_BETA;
-    if (pSource == nullptr) {
-        m_nParamCombi = 0;
-        m_Params[PARAM_MEAN] = kDefaultMean;
-        m_Params[PARAM_STDDEV] = kDefaultStdDev;
-        m_Params[PARAM_LOWER_BOUND] = kDefaultLowerBound;
-        m_Params[PARAM_UPPER_BOUND] = kDefaultUpperBound;
-        CalcBasePar(0);
-        m_bAutoAxis = TRUE;
-    } else {
-        CopyContents(pSource);
-    }
+    InitFamily(kParamCombiCount, DIST_BETA, pSource,
+               {{PARAM_MEAN, kDefaultMean},
+                {PARAM_STDDEV, kDefaultStdDev},
+                {PARAM_LOWER_BOUND, kDefaultLowerBound},
+                {PARAM_UPPER_BOUND, kDefaultUpperBound}});
 }
 
 void CBeta::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) {
@@ -103,7 +95,7 @@ CDistStatus CBeta::CalcBasePar(int nParamCombi) {
             return status;
         }
         ExponentsFromMoments();
-        StepCov(*this, status);
+        SetCovFromMeanAndStdDev(*this, status);
         break;
     case 1:
         if (m_Params[PARAM_COV] <= 0.0) {
@@ -115,7 +107,7 @@ CDistStatus CBeta::CalcBasePar(int nParamCombi) {
         }
         m_Params[PARAM_STDDEV] = std::fabs(m_Params[PARAM_COV] * m_Params[PARAM_MEAN]);
         ExponentsFromMoments();
-        StepCov(*this, status);
+        SetCovFromMeanAndStdDev(*this, status);
         break;
     case 2:
         if (m_Params[PARAM_T] < m_Params[PARAM_R]) {
@@ -124,7 +116,7 @@ CDistStatus CBeta::CalcBasePar(int nParamCombi) {
         }
         MomentsFromExponents();
         m_Params[PARAM_S] = m_Params[PARAM_T] - m_Params[PARAM_R];
-        StepCov(*this, status);
+        SetCovFromMeanAndStdDev(*this, status);
         break;
     case 3:
         if (m_Params[PARAM_S] <= 0.0) {
@@ -133,7 +125,7 @@ CDistStatus CBeta::CalcBasePar(int nParamCombi) {
         }
         m_Params[PARAM_T] = m_Params[PARAM_R] + m_Params[PARAM_S];
         MomentsFromExponents();
-        StepCov(*this, status);
+        SetCovFromMeanAndStdDev(*this, status);
         break;
     default:
         break;

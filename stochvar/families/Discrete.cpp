@@ -23,15 +23,9 @@ constexpr double kEdgeShift = 1e-10;
 
 CDiscrete::CDiscrete(CDist** ppReference, CString strName, CDist* pSource)
     : CDist(ppReference, std::move(strName), pSource) {
-    m_nParamCombiCount = kParamCombiCount;
-    m_nType = DIST_DISCRETE;
-    if (pSource == nullptr) {
-        m_nParamCombi = 0;
-    } else {
-        // Again now that the type is known, so that input type and cursor survive exactly when
-        // the source is discrete too.
-        CopyContents(pSource);
-    }
+    // The type is set before the source's contents are taken again, so that input type and
+    // cursor survive exactly when the source is discrete too.
+    InitFamily(kParamCombiCount, DIST_DISCRETE, pSource);
 }
 
 bool CDiscrete::IsCategory(int nPosition) const {

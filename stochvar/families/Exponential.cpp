@@ -12,27 +12,23 @@ namespace {
 
 constexpr int kParamCombiCount = 4;
 
-// The COV of this family divides by the magnitude of the mean and warns when it cannot.
-void StepCov(CDist& dist, CDistStatus& status) {
-    family_rules::StepCov(dist, status, family_rules::ECovDivisor::MeanMagnitude,
-                          family_rules::ECovFallback::KeepAndWarn);
-}
+// LAMBDA is a rate: the mean lies 1 / LAMBDA above the lower bound, and that distance is also
+// the standard deviation. COV divides by the magnitude of the mean.
+constexpr family_rules::SLocationScaleForms kForms = {
+    .nScaleParam = PARAM_LAMBDA,
+    .covDivisor = family_rules::ECovDivisor::MeanMagnitude,
+    .pfnScaleFromMeanExcess = [](double dMeanExcess) { return 1.0 / dMeanExcess; },
+    .pfnStdDevFromScale = [](double dLambda) { return 1.0 / dLambda; },
+    .pfnMeanExcess = [](double /*dLambda*/, double dStdDev) { return dStdDev; },
+    .pfnScaleFromStdDev = [](double dStdDev) { return 1.0 / dStdDev; },
+};
 
 } // namespace
 
 CExponential::CExponential(CDist** ppReference, CString strName, CDist* pSource)
     : CDist(ppReference, std::move(strName), pSource) {
-    m_nParamCombiCount = kParamCombiCount;
-    m_nType = DIST_EXPONENTIAL;
-    if (pSource == nullptr) {
-        m_nParamCombi = 0;
-        m_Params[PARAM_MEAN] = kDefaultMean;
-        m_Params[PARAM_LOWER_BOUND] = kDefaultLowerBound;
-        CalcBasePar(0);
-        m_bAutoAxis = TRUE;
-    } else {
-        CopyContents(pSource);
-    }
+    InitFamily(kParamCombiCount, DIST_EXPONENTIAL, pSource,
+               {{PARAM_MEAN, kDefaultMean}, {PARAM_LOWER_BOUND, kDefaultLowerBound}});
 }
 
 void CExponential::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) {
@@ -50,42 +46,7 @@ CDistStatus CExponential::CheckCombination(int nParamCombi) {
 }
 
 CDistStatus CExponential::CalcBasePar(int nParamCombi) {
-    CDistStatus status;
-    switch (nParamCombi) {
-    case 0: {
-        if (family_rules::RefuseMeanNotAboveLowerBound(*this, status)) {
-            return status;
-        }
-        const double lambda = 1.0 / (m_Params[PARAM_MEAN] - m_Params[PARAM_LOWER_BOUND]);
-        m_Params[PARAM_LAMBDA] = lambda;
-        m_Params[PARAM_STDDEV] = 1.0 / lambda;
-        StepCov(*this, status);
-        break;
-    }
-    case 1: {
-        const double lambda = m_Params[PARAM_LAMBDA];
-        if (family_rules::RefuseScaleNotPositive(lambda, status)) {
-            return status;
-        }
-        m_Params[PARAM_MEAN] = 1.0 / lambda + m_Params[PARAM_LOWER_BOUND];
-        m_Params[PARAM_STDDEV] = 1.0 / lambda;
-        StepCov(*this, status);
-        break;
-    }
-    case 2:
-        StepCov(*this, status);
-        m_Params[PARAM_LAMBDA] = 1.0 / m_Params[PARAM_STDDEV];
-        m_Params[PARAM_LOWER_BOUND] = m_Params[PARAM_MEAN] - m_Params[PARAM_STDDEV];
-        break;
-    case 3:
-        m_Params[PARAM_STDDEV] = std::fabs(m_Params[PARAM_MEAN] * m_Params[PARAM_COV]);
-        m_Params[PARAM_LAMBDA] = 1.0 / m_Params[PARAM_STDDEV];
-        m_Params[PARAM_LOWER_BOUND] = m_Params[PARAM_MEAN] - m_Params[PARAM_STDDEV];
-        break;
-    default:
-        break;
-    }
-    return status;
+    return family_rules::CalcLocationScalePar(*this, nParamCombi, kForms);
 }
 
 double CExponential::GetDensity(double x) {

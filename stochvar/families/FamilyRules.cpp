@@ -9,8 +9,15 @@ namespace stochvar::family_rules {
 namespace {
 
 constexpr double kAxisSpreadInStdDevs = 5.0;
-constexpr int kSmallestNonzero = 1; // MachineConstant index of 1e-307
-constexpr int kHalfSpacing = 3;     // MachineConstant index of 8.8817841970012e-16
+
+// P from S, then L = M - (M - L).
+void SetScaleAndLowerBoundFromStdDev(CDist& dist, const SLocationScaleForms& forms) {
+    const double S = dist.GetParamValue(PARAM_STDDEV);
+    const double P = forms.pfnScaleFromStdDev(S);
+    dist.SetParamValue(forms.nScaleParam, P);
+    dist.SetParamValue(PARAM_LOWER_BOUND,
+                       dist.GetParamValue(PARAM_MEAN) - forms.pfnMeanExcess(P, S));
+}
 
 } // namespace
 
@@ -44,9 +51,10 @@ void SetIntervalAxis(CDist& dist, double dMarginFraction) {
     }
 }
 
-bool StepCov(CDist& dist, CDistStatus& status, ECovDivisor divisor, ECovFallback fallback) {
+bool SetCovFromMeanAndStdDev(CDist& dist, CDistStatus& status, ECovDivisor divisor,
+                             ECovFallback fallback) {
     const double M = dist.GetParamValue(PARAM_MEAN);
-    if (MachineConstant(kHalfSpacing) < std::fabs(M)) {
+    if (MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING) < std::fabs(M)) {
         const double divisorValue = divisor == ECovDivisor::MeanMagnitude ? std::fabs(M) : M;
         dist.SetParamValue(PARAM_COV, dist.GetParamValue(PARAM_STDDEV) / divisorValue);
         return true;
@@ -71,11 +79,56 @@ bool RefuseMeanNotAboveLowerBound(const CDist& dist, CDistStatus& status) {
 }
 
 bool RefuseScaleNotPositive(double dScale, CDistStatus& status) {
-    if (dScale <= MachineConstant(kSmallestNonzero)) {
+    if (dScale <= MachineConstant(MACHINE_SMALLEST_POSITIVE)) {
         status.SetError(kMsgLambdaNotPositive);
         return true;
     }
     return false;
+}
+
+CDistStatus CalcLocationScalePar(CDist& dist, int nParamCombi, const SLocationScaleForms& forms) {
+    CDistStatus status;
+    const auto setCov = [&] {
+        SetCovFromMeanAndStdDev(dist, status, forms.covDivisor, ECovFallback::KeepAndWarn);
+    };
+    switch (nParamCombi) {
+    case 0: {
+        if (RefuseMeanNotAboveLowerBound(dist, status)) {
+            return status;
+        }
+        const double meanExcess =
+            dist.GetParamValue(PARAM_MEAN) - dist.GetParamValue(PARAM_LOWER_BOUND);
+        const double P = forms.pfnScaleFromMeanExcess(meanExcess);
+        dist.SetParamValue(forms.nScaleParam, P);
+        dist.SetParamValue(PARAM_STDDEV, forms.pfnStdDevFromScale(P));
+        setCov();
+        break;
+    }
+    case 1: {
+        const double P = dist.GetParamValue(forms.nScaleParam);
+        if (RefuseScaleNotPositive(P, status)) {
+            return status;
+        }
+        const double S = forms.pfnStdDevFromScale(P);
+        dist.SetParamValue(PARAM_MEAN,
+                           forms.pfnMeanExcess(P, S) + dist.GetParamValue(PARAM_LOWER_BOUND));
+        dist.SetParamValue(PARAM_STDDEV, S);
+        setCov();
+        break;
+    }
+    case 2:
+        setCov();
+        SetScaleAndLowerBoundFromStdDev(dist, forms);
+        break;
+    case 3:
+        dist.SetParamValue(PARAM_STDDEV, std::fabs(dist.GetParamValue(PARAM_MEAN) *
+                                                   dist.GetParamValue(PARAM_COV)));
+        SetScaleAndLowerBoundFromStdDev(dist, forms);
+        break;
+    default:
+        break;
+    }
+    return status;
 }
 
 } // namespace stochvar::family_rules

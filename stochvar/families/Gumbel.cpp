@@ -1,6 +1,7 @@
 #include <stochvar/families/Gumbel.h>
 
 #include <stochvar/families/FamilyRules.h>
+#include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/MachineConstant.h>
 
 #include <cmath>
@@ -12,9 +13,8 @@ STOCHVAR_IMPLEMENT_SERIAL(CGumbel, CDist, 0)
 namespace {
 
 constexpr int kParamCombiCount = 3;
-constexpr double kPi = 3.141592653589793;
-constexpr double kEulerGamma = 0.5772156649015329;
-constexpr int kClampIndex = 4; // MachineConstant index of the full relative spacing
+using constants::kEulerGamma;
+using constants::kPi;
 
 using family_rules::ECovDivisor;
 using family_rules::ECovFallback;
@@ -26,17 +26,8 @@ double PiOverRootSixTimes(double value) { return kPi / (std::sqrt(6.0) * value);
 
 CGumbel::CGumbel(CDist** ppReference, CString strName, CDist* pSource)
     : CDist(ppReference, std::move(strName), pSource) {
-    m_nParamCombiCount = kParamCombiCount;
-    m_nType = DIST_GUMBEL;
-    if (pSource == nullptr) {
-        m_nParamCombi = 0;
-        m_Params[PARAM_MEAN] = kDefaultMean;
-        m_Params[PARAM_STDDEV] = kDefaultStdDev;
-        CalcBasePar(0);
-        m_bAutoAxis = TRUE;
-    } else {
-        CopyContents(pSource);
-    }
+    InitFamily(kParamCombiCount, DIST_GUMBEL, pSource,
+               {{PARAM_MEAN, kDefaultMean}, {PARAM_STDDEV, kDefaultStdDev}});
 }
 
 void CGumbel::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) {
@@ -66,7 +57,8 @@ CDistStatus CGumbel::CalcBasePar(int nParamCombi) {
             status.SetError("Standard deviation must be positive.");
             return status;
         }
-        family_rules::StepCov(*this, status, ECovDivisor::SignedMean, ECovFallback::KeepAndWarn);
+        family_rules::SetCovFromMeanAndStdDev(*this, status, ECovDivisor::SignedMean,
+                                              ECovFallback::KeepAndWarn);
         CalcAlphaBeta();
         break;
     case 1:
@@ -81,7 +73,8 @@ CDistStatus CGumbel::CalcBasePar(int nParamCombi) {
         }
         m_Params[PARAM_MEAN] = kEulerGamma / alpha + m_Params[PARAM_BETA];
         m_Params[PARAM_STDDEV] = PiOverRootSixTimes(alpha);
-        family_rules::StepCov(*this, status, ECovDivisor::SignedMean, ECovFallback::KeepSilently);
+        family_rules::SetCovFromMeanAndStdDev(*this, status, ECovDivisor::SignedMean,
+                                              ECovFallback::KeepSilently);
         break;
     }
     default:
@@ -101,7 +94,7 @@ double CGumbel::GetCumulative(double x) {
 }
 
 double CGumbel::GetInverse(double p) {
-    const double clamp = MachineConstant(kClampIndex);
+    const double clamp = MachineConstant(MACHINE_LARGEST_RELATIVE_SPACING);
     double q = p;
     if (p < clamp) {
         q = clamp;

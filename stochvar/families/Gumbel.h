@@ -27,7 +27,7 @@ public:
 
     double GetDensity(double x) override;
     double GetCumulative(double x) override;
-    // Finite for every p: p is clamped to [c, 1 - c] with c = MachineConstant(4).
+    // Finite for every p: p is clamped to [c, 1 - c], c the largest relative spacing.
     double GetInverse(double p) override;
     void SetAutoAxis() override;
     CDist* CreateCopy() override;

@@ -1,6 +1,7 @@
 #include <stochvar/families/LogNormal.h>
 
 #include <stochvar/families/FamilyRules.h>
+#include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/MachineConstant.h>
 #include <stochvar/numerics/StdNormal.h>
 
@@ -12,7 +13,7 @@ STOCHVAR_IMPLEMENT_SERIAL(CLogNormal, CDist, 0)
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
+using constants::kTwoPi;
 constexpr int kParamCombiCount = 3;
 constexpr double kAxisMarginInStdDevs = 0.1;
 constexpr double kAxisSpreadInStdDevs = 5.0;
@@ -24,18 +25,10 @@ using family_rules::ECovFallback;
 
 CLogNormal::CLogNormal(CDist** ppReference, CString strName, CDist* pSource)
     : CDist(ppReference, std::move(strName), pSource) {
-    m_nParamCombiCount = kParamCombiCount;
-    m_nType = DIST_LOGNORMAL;
-    if (pSource == nullptr) {
-        m_nParamCombi = 0;
-        m_Params[PARAM_MEAN] = kDefaultMean;
-        m_Params[PARAM_STDDEV] = kDefaultStdDev;
-        m_Params[PARAM_LOWER_BOUND] = kDefaultLowerBound;
-        CalcBasePar(0);
-        m_bAutoAxis = TRUE;
-    } else {
-        CopyContents(pSource);
-    }
+    InitFamily(kParamCombiCount, DIST_LOGNORMAL, pSource,
+               {{PARAM_MEAN, kDefaultMean},
+                {PARAM_STDDEV, kDefaultStdDev},
+                {PARAM_LOWER_BOUND, kDefaultLowerBound}});
 }
 
 void CLogNormal::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) {
@@ -59,7 +52,7 @@ CDistStatus CLogNormal::CheckCombination(int nParamCombi) {
             status.SetError("Mean value must be larger than lower bound.");
         }
     } else if (nParamCombi == 1) {
-        if (std::fabs(M) < MachineConstant(3)) {
+        if (std::fabs(M) < MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING)) {
             status.SetError("Mean value must be different from zero when CoV is given as input.");
         } else if (!(M > L)) {
             status.SetError("Mean value must be larger than lower bound.");
@@ -84,7 +77,8 @@ CDistStatus CLogNormal::CalcBasePar(int nParamCombi) {
     // A mean too close to zero leaves COV as it was, without a message.
     CDistStatus ignored;
     if (nParamCombi == 0) {
-        family_rules::StepCov(*this, ignored, ECovDivisor::SignedMean, ECovFallback::KeepSilently);
+        family_rules::SetCovFromMeanAndStdDev(*this, ignored, ECovDivisor::SignedMean,
+                                              ECovFallback::KeepSilently);
         CalcEpsilonKsi();
     } else if (nParamCombi == 1) {
         // Signed on purpose: only the square of STDDEV / (MEAN - L) enters the conversion.
@@ -96,7 +90,8 @@ CDistStatus CLogNormal::CalcBasePar(int nParamCombi) {
         const double M = std::exp(m_Params[PARAM_KSI] + 0.5 * (epsilon * epsilon)) + L;
         m_Params[PARAM_MEAN] = M;
         m_Params[PARAM_STDDEV] = (M - L) * std::sqrt(std::exp(epsilon * epsilon) - 1.0);
-        family_rules::StepCov(*this, ignored, ECovDivisor::SignedMean, ECovFallback::KeepSilently);
+        family_rules::SetCovFromMeanAndStdDev(*this, ignored, ECovDivisor::SignedMean,
+                                              ECovFallback::KeepSilently);
     }
     return CDistStatus();
 }

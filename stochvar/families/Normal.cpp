@@ -1,6 +1,7 @@
 #include <stochvar/families/Normal.h>
 
 #include <stochvar/families/FamilyRules.h>
+#include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/StdNormal.h>
 
 #include <cmath>
@@ -11,23 +12,15 @@ STOCHVAR_IMPLEMENT_SERIAL(CNormal, CDist, 0)
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
+using constants::kTwoPi;
 constexpr int kParamCombiCount = 2;
 
 } // namespace
 
 CNormal::CNormal(CDist** ppReference, CString strName, CDist* pSource)
     : CDist(ppReference, std::move(strName), pSource) {
-    m_nParamCombiCount = kParamCombiCount;
-    m_nType = DIST_NORMAL;
-    if (pSource == nullptr) {
-        m_nParamCombi = 0;
-        m_Params[PARAM_MEAN] = kDefaultMean;
-        m_Params[PARAM_STDDEV] = kDefaultStdDev;
-        CalcBasePar(0);
-    } else {
-        CopyContents(pSource);
-    }
+    InitFamily(kParamCombiCount, DIST_NORMAL, pSource,
+               {{PARAM_MEAN, kDefaultMean}, {PARAM_STDDEV, kDefaultStdDev}});
 }
 
 void CNormal::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) {

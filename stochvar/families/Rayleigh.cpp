@@ -1,6 +1,7 @@
 #include <stochvar/families/Rayleigh.h>
 
 #include <stochvar/families/FamilyRules.h>
+#include <stochvar/numerics/Constants.h>
 
 #include <cmath>
 
@@ -12,10 +13,10 @@ namespace {
 
 constexpr int kParamCombiCount = 4;
 
-// The three factors are roots, taken at run time, of these stored values.
-constexpr double kTwoOverPi = 0.6366197723675814;        // k1^2 = 2 / pi
-constexpr double kTwoMinusHalfPi = 0.42920367320510344;  // k2^2 = 2 - pi / 2
-constexpr double kHalfPi = 1.5707963267948966;           // k3^2 = pi / 2
+// The three factors are roots, taken at run time, of 2 / pi, 2 - pi / 2 and pi / 2.
+using constants::kTwoOverPi;
+using constants::kTwoMinusHalfPi;
+using constants::kHalfPi;
 
 // THETA per unit of (MEAN - LOWER_BOUND).
 double K1() { return std::sqrt(kTwoOverPi); }
@@ -24,27 +25,23 @@ double K2() { return std::sqrt(kTwoMinusHalfPi); }
 // (MEAN - LOWER_BOUND) per unit of THETA.
 double K3() { return std::sqrt(kHalfPi); }
 
-// The COV of this family carries the sign of the mean and warns when it cannot be formed.
-void StepCov(CDist& dist, CDistStatus& status) {
-    family_rules::StepCov(dist, status, family_rules::ECovDivisor::SignedMean,
-                          family_rules::ECovFallback::KeepAndWarn);
-}
+// THETA is a scale: the mean lies K3 THETA above the lower bound, the standard deviation is
+// K2 THETA. COV carries the sign of the mean.
+constexpr family_rules::SLocationScaleForms kForms = {
+    .nScaleParam = PARAM_THETA,
+    .covDivisor = family_rules::ECovDivisor::SignedMean,
+    .pfnScaleFromMeanExcess = [](double dMeanExcess) { return K1() * dMeanExcess; },
+    .pfnStdDevFromScale = [](double dTheta) { return K2() * dTheta; },
+    .pfnMeanExcess = [](double dTheta, double /*dStdDev*/) { return K3() * dTheta; },
+    .pfnScaleFromStdDev = [](double dStdDev) { return dStdDev / K2(); },
+};
 
 } // namespace
 
 CRayleigh::CRayleigh(CDist** ppReference, CString strName, CDist* pSource)
     : CDist(ppReference, std::move(strName), pSource) {
-    m_nParamCombiCount = kParamCombiCount;
-    m_nType = DIST_RAYLEIGH;
-    if (pSource == nullptr) {
-        m_nParamCombi = 0;
-        m_Params[PARAM_MEAN] = kDefaultMean;
-        m_Params[PARAM_LOWER_BOUND] = kDefaultLowerBound;
-        CalcBasePar(0);
-        m_bAutoAxis = TRUE;
-    } else {
-        CopyContents(pSource);
-    }
+    InitFamily(kParamCombiCount, DIST_RAYLEIGH, pSource,
+               {{PARAM_MEAN, kDefaultMean}, {PARAM_LOWER_BOUND, kDefaultLowerBound}});
 }
 
 void CRayleigh::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) {
@@ -62,46 +59,7 @@ CDistStatus CRayleigh::CheckCombination(int nParamCombi) {
 }
 
 CDistStatus CRayleigh::CalcBasePar(int nParamCombi) {
-    CDistStatus status;
-    switch (nParamCombi) {
-    case 0: {
-        if (family_rules::RefuseMeanNotAboveLowerBound(*this, status)) {
-            return status;
-        }
-        const double theta = K1() * (m_Params[PARAM_MEAN] - m_Params[PARAM_LOWER_BOUND]);
-        m_Params[PARAM_THETA] = theta;
-        m_Params[PARAM_STDDEV] = K2() * theta;
-        StepCov(*this, status);
-        break;
-    }
-    case 1: {
-        const double theta = m_Params[PARAM_THETA];
-        if (family_rules::RefuseScaleNotPositive(theta, status)) {
-            return status;
-        }
-        m_Params[PARAM_MEAN] = K3() * theta + m_Params[PARAM_LOWER_BOUND];
-        m_Params[PARAM_STDDEV] = K2() * theta;
-        StepCov(*this, status);
-        break;
-    }
-    case 2: {
-        StepCov(*this, status);
-        const double theta = m_Params[PARAM_STDDEV] / K2();
-        m_Params[PARAM_THETA] = theta;
-        m_Params[PARAM_LOWER_BOUND] = m_Params[PARAM_MEAN] - K3() * theta;
-        break;
-    }
-    case 3: {
-        m_Params[PARAM_STDDEV] = std::fabs(m_Params[PARAM_MEAN] * m_Params[PARAM_COV]);
-        const double theta = m_Params[PARAM_STDDEV] / K2();
-        m_Params[PARAM_THETA] = theta;
-        m_Params[PARAM_LOWER_BOUND] = m_Params[PARAM_MEAN] - K3() * theta;
-        break;
-    }
-    default:
-        break;
-    }
-    return status;
+    return family_rules::CalcLocationScalePar(*this, nParamCombi, kForms);
 }
 
 double CRayleigh::GetDensity(double x) {

@@ -22,19 +22,13 @@ bool IsOutside(double value, double L, double U) {
 
 CTriangular::CTriangular(CDist** ppReference, CString strName, CDist* pSource)
     : CDist(ppReference, std::move(strName), pSource) {
-    m_nParamCombiCount = kParamCombiCount;
-    m_nType = DIST_TRIANGULAR;
+    InitFamily(kParamCombiCount, DIST_TRIANGULAR, pSource,
+               {{PARAM_LOWER_BOUND, kDefaultLowerBound},
+                {PARAM_UPPER_BOUND, kDefaultUpperBound},
+                {PARAM_MOST_LIKELY, kDefaultMostLikely}});
     if (pSource == nullptr) {
-        m_nParamCombi = 0;
-        m_Params[PARAM_LOWER_BOUND] = kDefaultLowerBound;
-        m_Params[PARAM_UPPER_BOUND] = kDefaultUpperBound;
-        m_Params[PARAM_MOST_LIKELY] = kDefaultMostLikely;
-        CalcBasePar(0);
         // Wider than the axis rule, which replaces these bounds when it next runs.
         family_rules::SetIntervalAxis(*this, kConstructorAxisMarginFraction);
-        m_bAutoAxis = TRUE;
-    } else {
-        CopyContents(pSource);
     }
 }
 

@@ -17,17 +17,8 @@ constexpr double kAxisMarginFraction = 0.1;
 
 CUniform::CUniform(CDist** ppReference, CString strName, CDist* pSource)
     : CDist(ppReference, std::move(strName), pSource) {
-    m_nParamCombiCount = kParamCombiCount;
-    m_nType = DIST_UNIFORM;
-    if (pSource == nullptr) {
-        m_nParamCombi = 0;
-        m_Params[PARAM_LOWER_BOUND] = kDefaultLowerBound;
-        m_Params[PARAM_UPPER_BOUND] = kDefaultUpperBound;
-        m_bAutoAxis = TRUE;
-        CalcBasePar(0);
-    } else {
-        CopyContents(pSource);
-    }
+    InitFamily(kParamCombiCount, DIST_UNIFORM, pSource,
+               {{PARAM_LOWER_BOUND, kDefaultLowerBound}, {PARAM_UPPER_BOUND, kDefaultUpperBound}});
 }
 
 void CUniform::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) {

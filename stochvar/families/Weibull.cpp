@@ -29,18 +29,10 @@ constexpr int kMaxIterations = 50;
 
 CWeibull::CWeibull(CDist** ppReference, CString strName, CDist* pSource)
     : CDist(ppReference, std::move(strName), pSource) {
-    m_nParamCombiCount = kParamCombiCount;
-    m_nType = DIST_WEIBULL;
-    if (pSource == nullptr) {
-        m_nParamCombi = 0;
-        m_Params[PARAM_MEAN] = kDefaultMean;
-        m_Params[PARAM_STDDEV] = kDefaultStdDev;
-        m_Params[PARAM_LOWER_BOUND] = kDefaultLowerBound;
-        CalcBasePar(0);
-        m_bAutoAxis = TRUE;
-    } else {
-        CopyContents(pSource);
-    }
+    InitFamily(kParamCombiCount, DIST_WEIBULL, pSource,
+               {{PARAM_MEAN, kDefaultMean},
+                {PARAM_STDDEV, kDefaultStdDev},
+                {PARAM_LOWER_BOUND, kDefaultLowerBound}});
 }
 
 void CWeibull::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pIds) {

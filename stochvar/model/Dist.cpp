@@ -68,6 +68,28 @@ void CDist::CopyContents(CDist* pSource) {
     m_Probabilities.Copy(pSource->m_Probabilities);
 }
 
+void CDist::InitFamily(int nParamCombiCount, int nType, CDist* pSource) {
+    m_nParamCombiCount = nParamCombiCount;
+    m_nType = nType;
+    if (pSource == nullptr) {
+        m_nParamCombi = 0;
+    } else {
+        CopyContents(pSource);
+    }
+}
+
+void CDist::InitFamily(int nParamCombiCount, int nType, CDist* pSource,
+                       std::initializer_list<SParamDefault> defaults) {
+    InitFamily(nParamCombiCount, nType, pSource);
+    if (pSource == nullptr) {
+        for (const SParamDefault& paramDefault : defaults) {
+            m_Params[paramDefault.nParam] = paramDefault.dValue;
+        }
+        CalcBasePar(0);
+        m_bAutoAxis = TRUE;
+    }
+}
+
 void CDist::ListParams(const InputTypeTable& inputTypes, int nParamCombi, CString& strLabel,
                        CUIntArray* pIds) const {
     pIds->RemoveAll();

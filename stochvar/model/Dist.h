@@ -17,7 +17,7 @@
 #include <stochvar/framework/String.h>
 #include <stochvar/model/DistStatus.h>
 #include <stochvar/model/Keywords.h>
-#include <stochvar/simulation/ExOr.h>
+#include <stochvar/numerics/ExOr.h>
 
 #include <initializer_list>
 #include <vector>
@@ -97,6 +97,7 @@ public:
     CStringArray* GetPossibleDistributions() { return &m_DistNames; }
     // A new variable of type nType built from this one (name, slot, flags, axis, parameters and
     // categories carried over); null for a type id outside 0 to 10. Owned by the caller.
+    // Defined with the families (families/DistFactory.cpp), since it names each of them.
     CDist* CreateNewDist(int nType);
 
     // The shared default generator, used by GetRandom when no generator is given.
@@ -125,6 +126,21 @@ protected:
     // variables of the same type, otherwise both become 0), axis settings, the 16 parameters
     // and the three category containers. Leaves type, input-type count and keyword tables.
     virtual void CopyContents(CDist* pSource);
+
+    // A parameter slot and the value a new variable of a family starts with.
+    struct SParamDefault {
+        int nParam;
+        double dValue;
+    };
+    // The start of a family constructor's body, after this class's constructor made the variable
+    // the fixed kind: the family's input-type count and type id; then a new variable starts at
+    // input type 0 and a copy takes the source's contents again, now that the type is known (so
+    // input type and cursor survive only from a source of the same type).
+    void InitFamily(int nParamCombiCount, int nType, CDist* pSource);
+    // As above; a new variable then takes the defaults, derives the other slots with
+    // CalcBasePar(0) and uses the automatic axis.
+    void InitFamily(int nParamCombiCount, int nType, CDist* pSource,
+                    std::initializer_list<SParamDefault> defaults);
 
     // The input types of a family: for each input type number, the parameter ids it asks for.
     using InputTypeTable = std::vector<std::vector<UINT>>;

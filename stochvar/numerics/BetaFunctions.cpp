@@ -1,5 +1,6 @@
 #include <stochvar/numerics/BetaFunctions.h>
 
+#include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/Elementary.h>
 #include <stochvar/numerics/GammaFunctions.h>
 #include <stochvar/numerics/MachineConstant.h>
@@ -11,7 +12,7 @@ namespace stochvar {
 
 namespace {
 
-constexpr double kLnSqrt2Pi = 0.9189385332046728;
+using constants::kLnSqrt2Pi;
 
 // BetaInv: relative misfit of I_x(a, b) that accepts the starting value, relative step that ends
 // the iteration, and the step limit.
@@ -34,7 +35,7 @@ double GammaOverflowLimit() {
 // BetaI when the first term of the power series alone is below the relative spacing:
 // I_y(p, q) = y^p / (p B(p, q)), or 0 when that underflows. Not clamped.
 double BetaISeriesFirstTerm(double y, double p, double q) {
-    const double sml = MachineConstant(1);
+    const double sml = MachineConstant(MACHINE_SMALLEST_POSITIVE);
     const double alnsml = std::log(sml);
     double result = 0.0;
     const double xb = p * std::log(dMax(y, sml)) - std::log(p) - dLBeta(p, q);
@@ -47,8 +48,8 @@ double BetaISeriesFirstTerm(double y, double p, double q) {
 // The infinite series of I_y(p, ps) with ps = frac(q) (1 when q is whole); ps = 1 needs only its
 // first term.
 double BetaIInfiniteSum(double y, double p, double q) {
-    const double alneps = std::log(MachineConstant(3));
-    const double alnsml = std::log(MachineConstant(1));
+    const double alneps = std::log(MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING));
+    const double alnsml = std::log(MachineConstant(MACHINE_SMALLEST_POSITIVE));
     double ps = q - std::trunc(q);
     if (ps == 0.0) {
         ps = 1.0;
@@ -75,8 +76,8 @@ double BetaIInfiniteSum(double y, double p, double q) {
 // with a count ib of factors sml taken out, so that large terms neither overflow nor, while
 // ib > 0, contribute.
 double BetaIFiniteSum(double y, double p, double q) {
-    const double eps = MachineConstant(3);
-    const double sml = MachineConstant(1);
+    const double eps = MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING);
+    const double sml = MachineConstant(MACHINE_SMALLEST_POSITIVE);
     const double alnsml = std::log(sml);
     const double xb = p * std::log(y) + q * std::log(1.0 - y) - dLBeta(p, q) - std::log(q);
     int ib = detail::TruncToInt(dMax(xb / alnsml, 0.0));
@@ -207,7 +208,7 @@ double dLBeta(double a, double b) {
 }
 
 double dBeta(double a, double b) {
-    const double alnsml = std::log(MachineConstant(1));
+    const double alnsml = std::log(MachineConstant(MACHINE_SMALLEST_POSITIVE));
     if (a <= 0.0 || b <= 0.0) {
         std::printf("dBeta: both arguments must be > 0\n");
     }
@@ -225,7 +226,7 @@ double dBeta(double a, double b) {
 }
 
 double BetaI(double x, double a, double b) {
-    const double eps = MachineConstant(3);
+    const double eps = MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING);
     if (x < 0.0 || x > 1.0) {
         std::printf("BetaI:  x is not in the range (0,1)\n");
     }

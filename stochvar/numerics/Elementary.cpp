@@ -16,14 +16,15 @@ namespace {
 // Terms of ALNRCS kept for a tenth of the relative spacing. The count depends on constants only
 // and InitDS reports nothing for a positive accuracy, so it is counted once.
 int LnRelTerms() {
-    static const int nlnrel = InitDS(ALNRCS, ALNRCS_COUNT, 0.1 * MachineConstant(3));
+    static const int nlnrel =
+        InitDS(ALNRCS, ALNRCS_COUNT, 0.1 * MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING));
     return nlnrel;
 }
 
 // Length of the Taylor series of (e^x - 1)/x that reaches the relative spacing for |x| <= 0.5.
 int ExpRelTerms() {
     static const int nterms = [] {
-        const double alneps = std::log(MachineConstant(3));
+        const double alneps = std::log(MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING));
         const double xn = 3.72 - 0.3 * alneps;
         const double xln = std::log((xn + 1.0) * 0.7352941176470588);
         return detail::TruncToInt(xn - (xn * xln + alneps) / (xln + 1.36) + 1.5);
@@ -61,7 +62,7 @@ double dLnRel(double x) {
 }
 
 double dExpRl(double x) {
-    const double xbnd = MachineConstant(3);
+    const double xbnd = MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING);
     if (std::fabs(x) > 0.5) {
         int nOldMode = 0;
         ENTSRC(nOldMode, 1);

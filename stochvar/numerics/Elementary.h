@@ -2,11 +2,14 @@
 
 // Small helpers of the special functions and two elementary functions that stay accurate near 0.
 
+#include <cmath>
+
 namespace stochvar {
 
-// abs(a) if b > 0, else -abs(a) (so -abs(a) also for b = 0).
+// abs(a) if b > 0, else -abs(a) (so -abs(a) also for b = 0). fabs clears the sign bit of a
+// negative zero too, which a comparison with 0 would not.
 inline double dSign(double a, double b) {
-    const double dAbs = a < 0.0 ? -a : a;
+    const double dAbs = std::fabs(a);
     return b > 0.0 ? dAbs : -dAbs;
 }
 

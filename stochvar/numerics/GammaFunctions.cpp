@@ -2,6 +2,7 @@
 
 #include <stochvar/numerics/Chebyshev.h>
 #include <stochvar/numerics/ChebyshevTables.h>
+#include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/Elementary.h>
 #include <stochvar/numerics/MachineConstant.h>
 
@@ -12,9 +13,9 @@ namespace stochvar {
 
 namespace {
 
-constexpr double kLnSqrt2Pi = 0.9189385332046728;
-constexpr double kLnSqrtPiOver2 = 0.22579135264472744;
-constexpr double kPi = 3.141592653589793;
+using constants::kLnSqrt2Pi;
+using constants::kLnSqrtPiOver2;
+using constants::kPi;
 
 // The limits below follow from the machine constants alone, and neither InitDS (asked for a
 // positive accuracy) nor D9Gaml (which converges in four steps under these constants) reports
@@ -28,9 +29,10 @@ struct SStirlingLimits {
 
 const SStirlingLimits& StirlingLimits() {
     static const SStirlingLimits limits = {
-        InitDS(ALGMCS, ALGMCS_COUNT, MachineConstant(3)),
-        1.0 / std::sqrt(MachineConstant(3)),
-        std::exp(dMin(std::log(MachineConstant(2) / 12.0), -std::log(12.0 * MachineConstant(1)))),
+        InitDS(ALGMCS, ALGMCS_COUNT, MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING)),
+        1.0 / std::sqrt(MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING)),
+        std::exp(dMin(std::log(MachineConstant(MACHINE_LARGEST) / 12.0),
+                      -std::log(12.0 * MachineConstant(MACHINE_SMALLEST_POSITIVE)))),
     };
     return limits;
 }
@@ -45,9 +47,10 @@ struct SGammaLimits {
 const SGammaLimits& GammaLimits() {
     static const SGammaLimits limits = [] {
         SGammaLimits l{};
-        l.ngam = InitDS(GAMCS, GAMCS_COUNT, 0.1 * MachineConstant(3));
+        l.ngam =
+            InitDS(GAMCS, GAMCS_COUNT, 0.1 * MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING));
         D9Gaml(l.xmin, l.xmax);
-        l.dxrel = std::sqrt(MachineConstant(4));
+        l.dxrel = std::sqrt(MachineConstant(MACHINE_LARGEST_RELATIVE_SPACING));
         return l;
     }();
     return limits;
@@ -119,7 +122,8 @@ void D9GamlFrom(double dSmallest, double dLargest, double& xmin, double& xmax) {
 } // namespace detail
 
 void D9Gaml(double& xmin, double& xmax) {
-    detail::D9GamlFrom(MachineConstant(1), MachineConstant(2), xmin, xmax);
+    detail::D9GamlFrom(MachineConstant(MACHINE_SMALLEST_POSITIVE), MachineConstant(MACHINE_LARGEST),
+                       xmin, xmax);
 }
 
 double dGamma(double x) {
@@ -183,8 +187,9 @@ double dGamma(double x) {
 
 double dLnGam(double x) {
     // The argument beyond which x ln x overflows, and the half-precision distance.
-    static const double xmax = MachineConstant(2) / std::log(MachineConstant(2));
-    static const double dxrel = std::sqrt(MachineConstant(4));
+    static const double xmax =
+        MachineConstant(MACHINE_LARGEST) / std::log(MachineConstant(MACHINE_LARGEST));
+    static const double dxrel = std::sqrt(MachineConstant(MACHINE_LARGEST_RELATIVE_SPACING));
 
     const double y = std::fabs(x);
     if (y <= 10.0) {

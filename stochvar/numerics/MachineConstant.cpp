@@ -4,13 +4,13 @@ namespace stochvar {
 
 double MachineConstant(int nIndex) {
     switch (nIndex) {
-    case 1:
+    case MACHINE_SMALLEST_POSITIVE:
         return 1e-307;
-    case 2:
+    case MACHINE_LARGEST:
         return 1e307;
-    case 3:
+    case MACHINE_SMALLEST_RELATIVE_SPACING:
         return 8.8817841970012e-16;
-    case 4:
+    case MACHINE_LARGEST_RELATIVE_SPACING:
         return 1.7763568394003e-15;
     default:
         return 0.0;

@@ -1,5 +1,6 @@
 #include <stochvar/numerics/StdNormal.h>
 
+#include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/MachineConstant.h>
 
 #include <cmath>
@@ -8,7 +9,7 @@ namespace stochvar {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
+using constants::kTwoPi;
 
 // Abramowitz and Stegun 26.2.17.
 constexpr double p = 0.2316419;
@@ -28,7 +29,7 @@ constexpr double d3 = 0.001308;
 
 double Cumulative(double x) {
     // Beyond T the upper tail underflows: T = -0.5 ln(4 * smallest) - 0.1, compared with |x|.
-    const double T = -0.5 * std::log(4.0 * MachineConstant(1)) - 0.1;
+    const double T = -0.5 * std::log(4.0 * MachineConstant(MACHINE_SMALLEST_POSITIVE)) - 0.1;
     const double a = std::fabs(x);
     double Q = 0.0;
     if (!(a >= T)) { // a NaN argument takes this branch and gives NaN

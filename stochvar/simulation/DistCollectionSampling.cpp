@@ -5,8 +5,8 @@
 
 #include <stochvar/model/Dist.h>
 #include <stochvar/model/DistStatus.h>
+#include <stochvar/numerics/ExOr.h>
 #include <stochvar/numerics/StdNormal.h>
-#include <stochvar/simulation/ExOr.h>
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,7 @@
 #include <stochvar/simulation/Nataf.h>
 
 #include <stochvar/model/Dist.h>
+#include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/StdNormal.h>
 #include <stochvar/simulation/GaussHermite.h>
 
@@ -12,7 +13,7 @@ namespace stochvar {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
+using constants::kTwoPi;
 
 // The quadrature of one variable: nodes u_j, weights W_j and the variable's values
 // x_j = F^-1(Phi(u_j)).

@@ -3,7 +3,7 @@
 #include <stochvar/families/Beta.h>
 #include <stochvar/families/Normal.h>
 #include <stochvar/framework/RuntimeClass.h>
-#include <stochvar/simulation/ExOr.h>
+#include <stochvar/numerics/ExOr.h>
 
 #include <gtest/gtest.h>
 

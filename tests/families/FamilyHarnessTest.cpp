@@ -1,7 +1,7 @@
 #include "FamilyHarness.h"
 
 #include <stochvar/framework/RuntimeClass.h>
-#include <stochvar/simulation/ExOr.h>
+#include <stochvar/numerics/ExOr.h>
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 namespace stochvar::testing {
 namespace {
 
-constexpr double kSmall = 8.8817841970012e-16; // MachineConstant(3)
-constexpr double kClamp = 1.7763568394003e-15; // MachineConstant(4)
+constexpr double kSmall = 8.8817841970012e-16; // MACHINE_SMALLEST_RELATIVE_SPACING
+constexpr double kClamp = 1.7763568394003e-15; // MACHINE_LARGEST_RELATIVE_SPACING
 constexpr double kPresetCov = 42.0;
 constexpr double kEuler = 0.5772156649015329; // Euler-Mascheroni constant
 

@@ -10,7 +10,7 @@
 namespace stochvar::testing {
 namespace {
 
-constexpr double kSmall = 8.8817841970012e-16; // MachineConstant(3)
+constexpr double kSmall = 8.8817841970012e-16; // MACHINE_SMALLEST_RELATIVE_SPACING
 
 constexpr const char* kStdMessage = "Std must be positive.";
 constexpr const char* kAboveBoundMessage = "Mean value must be larger than lower bound.";

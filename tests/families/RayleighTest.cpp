@@ -9,8 +9,8 @@
 namespace stochvar::testing {
 namespace {
 
-constexpr double kSmall = 8.8817841970012e-16; // MachineConstant(3)
-constexpr double kTiny = 1e-307;               // MachineConstant(1)
+constexpr double kSmall = 8.8817841970012e-16; // MACHINE_SMALLEST_RELATIVE_SPACING
+constexpr double kTiny = 1e-307;               // MACHINE_SMALLEST_POSITIVE
 constexpr double kPresetCov = 42.0;
 
 constexpr const char* kMeanMessage = "Lower bound is larger than mean.";

@@ -45,6 +45,22 @@ TEST(SignMaxMin, Table) {
     EXPECT_EQ(dSign(2.0, kNaN), -2.0);
 }
 
+TEST(Sign, ZeroTakesTheSignChosenByB) {
+    // +0 and -0 compare equal, so the sign bit of the result is checked on its own.
+    struct Case {
+        double a, b, sign;
+    };
+    const Case cases[] = {
+        {-0.0, 1.0, 0.0},  {0.0, 1.0, 0.0},   {-0.0, -1.0, -0.0},  {0.0, -1.0, -0.0},
+        {-0.0, 0.0, -0.0}, {0.0, -0.0, -0.0}, {-2.0, 1e-300, 2.0}, {2.0, -0.0, -2.0},
+    };
+    for (const Case& c : cases) {
+        const double result = dSign(c.a, c.b);
+        EXPECT_EQ(result, c.sign) << c.a << ", " << c.b;
+        EXPECT_EQ(std::signbit(result), std::signbit(c.sign)) << c.a << ", " << c.b;
+    }
+}
+
 TEST(TruncToInt, TowardZeroAndSaturating) {
     EXPECT_EQ(detail::TruncToInt(2.9), 2);
     EXPECT_EQ(detail::TruncToInt(-2.9), -2);

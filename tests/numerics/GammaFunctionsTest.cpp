@@ -146,7 +146,7 @@ TEST(D9Gaml, LimitsOfGamma) {
     EXPECT_EQ(xmin, 1.0 - xmax);
     // xmax sits 0.01 below the root of the Stirling formula for ln Gamma(x) = ln(1e307):
     // Gamma stays below the largest value there and passes it within 0.02 more.
-    const double lnLargest = std::log(MachineConstant(2));
+    const double lnLargest = std::log(MachineConstant(MACHINE_LARGEST));
     EXPECT_LT(std::lgamma(xmax), lnLargest);
     EXPECT_GT(std::lgamma(xmax + 0.02), lnLargest);
     // dGamma reports exactly beyond these limits.
@@ -210,7 +210,7 @@ TEST(D9lgmc, AgreesWithTheStirlingSeries) {
     }
     // From xbig = 1/sqrt(8.8817841970012e-16), just above 2^25 = 33554432, only the first term
     // is kept; the next one is 1/(30 x^2) < 3e-17 of it.
-    const double xbig = 1.0 / std::sqrt(MachineConstant(3));
+    const double xbig = 1.0 / std::sqrt(MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING));
     EXPECT_GT(xbig, 33554432.0);
     EXPECT_LT(xbig, 33554432.1);
     for (double x : {xbig, 2.0 * xbig, 1e9, 1e200}) {

@@ -102,11 +102,13 @@ TEST(MachineConstant, Table) {
     EXPECT_EQ(MachineConstant(2), 1e307);
     EXPECT_EQ(MachineConstant(3), 8.8817841970012e-16);
     EXPECT_EQ(MachineConstant(4), 1.7763568394003e-15);
-    EXPECT_LT(MachineConstant(3), std::ldexp(1.0, -50)); // just below 2^-50
+    // Just below 2^-50.
+    EXPECT_LT(MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING), std::ldexp(1.0, -50));
     EXPECT_EQ(MachineConstant(0), 0.0);
     EXPECT_EQ(MachineConstant(5), 0.0);
     // The cut-off of the cumulative function follows from the smallest value.
-    EXPECT_NEAR(-0.5 * std::log(4.0 * MachineConstant(1)) - 0.1, 352.65366459402605, 1e-12);
+    EXPECT_NEAR(-0.5 * std::log(4.0 * MachineConstant(MACHINE_SMALLEST_POSITIVE)) - 0.1,
+                352.65366459402605, 1e-12);
 }
 
 } // namespace

@@ -2,8 +2,8 @@
 // correlation entries made by SetCorr and refreshed by CheckCorr with their warning boxes.
 
 #include <stochvar/module/HostHooks.h>
+#include <stochvar/numerics/ExOr.h>
 #include <stochvar/simulation/DistCollection.h>
-#include <stochvar/simulation/ExOr.h>
 #include <stochvar/simulation/Nataf.h>
 
 #include "SimulationSupport.h"

@@ -1,7 +1,7 @@
 // GetSample allocates nothing: every buffer comes from InitSimulation.
 
+#include <stochvar/numerics/ExOr.h>
 #include <stochvar/simulation/DistCollection.h>
-#include <stochvar/simulation/ExOr.h>
 
 #include "CountingAllocator.h"
 #include "SimulationSupport.h"

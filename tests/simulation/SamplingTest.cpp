@@ -3,9 +3,9 @@
 // re-initialisation with larger needs, and deep copies of a collection in the middle of a run.
 
 #include <stochvar/families/Discrete.h>
+#include <stochvar/numerics/ExOr.h>
 #include <stochvar/numerics/StdNormal.h>
 #include <stochvar/simulation/DistCollection.h>
-#include <stochvar/simulation/ExOr.h>
 #include <stochvar/simulation/Nataf.h>
 
 #include "SimulationSupport.h"

@@ -1,4 +1,4 @@
-#include <stochvar/simulation/ExOr.h>
+#include <stochvar/numerics/ExOr.h>
 
 #include <gtest/gtest.h>
 
