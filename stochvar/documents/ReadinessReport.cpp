@@ -84,6 +84,15 @@ void CReadinessReport::CheckVariable(const CDist& dist, const std::string& strSu
         CheckCategories(dist, strSubject);
         return;
     }
+    // A beta variable's own findings name the cause (bounds, exponents) of a spread that is
+    // negative or not a number.
+    const std::size_t nBefore = m_findings.size();
+    if (dist.m_nType == DIST_BETA) {
+        CheckBeta(dist, strSubject);
+    }
+    if (m_findings.size() > nBefore) {
+        return;
+    }
     const double dMean = dist.GetParamValue(PARAM_MEAN);
     const double dStdDev = dist.GetParamValue(PARAM_STDDEV);
     if (std::isnan(dMean)) {
@@ -94,9 +103,6 @@ void CReadinessReport::CheckVariable(const CDist& dist, const std::string& strSu
     } else if (dStdDev < 0.0) {
         Add(kState, strSubject, std::string(kCannotSample) + "the standard deviation " +
                                     FormatShortest(dStdDev) + " is negative");
-    }
-    if (dist.m_nType == DIST_BETA) {
-        CheckBeta(dist, strSubject);
     }
 }
 
