@@ -14,6 +14,7 @@
 #include <cstring>
 #include <regex>
 #include <sstream>
+#include <sys/wait.h>
 
 namespace stochvar::test {
 namespace {
@@ -352,6 +353,24 @@ TEST(SampleCommand, SampleCountsInScientificNotation) {
         EXPECT_EQ(result.nExitCode, 0) << result.strErr;
         EXPECT_THAT(result.strOut, HasSubstr(pszSummary));
     }
+}
+
+TEST(SampleCommand, ARunLargerThanTheMemoryLeftIsRefusedBeforeItStarts) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer cannot run under an address-space limit";
+#endif
+    // 5e7 samples of 7 variables need a stratum table of 1.4 GB; the shell limits the program's
+    // address space to about 400 MB.
+    const CTempDir dir;
+    const std::string strCommand = "ulimit -v 400000; exec " STOCHVAR_CLI_PATH
+                                   " sample --lhs -n 5e7 >/dev/null 2>" + dir.File("err");
+    const int nStatus = std::system(strCommand.c_str());
+    EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 1) << nStatus;
+    EXPECT_THAT(ReadFile(dir.File("err")),
+                ::testing::MatchesRegex("stochvar: error: Latin hypercube sampling of 7 variables "
+                                        "with 50000000 samples needs 1.3 GiB of memory, but only "
+                                        "0.[0-9] GiB are available: use fewer samples or plain "
+                                        "sampling .*\n"));
 }
 
 TEST(SampleCommand, SummaryScalesWithTheDocument) {
