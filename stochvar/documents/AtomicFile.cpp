@@ -123,8 +123,10 @@ void CAtomicFile::OpenTemporary(const std::string& strTarget) {
         fd = CreateUniqueFile(strTarget, m_strTemporary);
         if (fd < 0) {
             const int nError = errno;
+            const std::string strDir = std::filesystem::path(m_strTemporary).parent_path().string();
             m_strTemporary.clear();
-            Fail(nError);
+            // The file itself may be writable while its directory is not.
+            Fail(nError, "no temporary file can be made in " + (strDir.empty() ? "." : strDir));
         }
         m_nSignalSlot = CSignalCleanup::Register(m_strTemporary.c_str());
     }
@@ -196,9 +198,10 @@ void CAtomicFile::Commit() {
     m_bDone = true;
 }
 
-void CAtomicFile::Fail(int nError) const {
+void CAtomicFile::Fail(int nError, const std::string& strWhere) const {
     const std::string strName = IsStandardOutput() ? "standard output" : m_strPath;
-    throw CDocumentError(strName + ": cannot write: " + SystemMessage(nError));
+    throw CDocumentError(strName + ": cannot write: " + (strWhere.empty() ? "" : strWhere + ": ") +
+                         SystemMessage(nError));
 }
 
 void CAtomicFile::Discard() {

@@ -40,7 +40,8 @@ public:
 private:
     void OpenTemporary(const std::string& strTarget);
     void OpenInPlace(const std::string& strTarget);
-    [[noreturn]] void Fail(int nError) const;
+    // Throws CDocumentError "path: cannot write: [where: ]reason".
+    [[noreturn]] void Fail(int nError, const std::string& strWhere = "") const;
     void Discard();
 
     std::string m_strPath;      // as the caller named it (messages)
