@@ -9,9 +9,11 @@ namespace stochvar::cli {
 
 namespace {
 
-const SOptionDefinition* FindLong(std::span<const SOptionDefinition> options, std::string_view name) {
-    const auto it = std::find_if(options.begin(), options.end(),
-                                 [name](const SOptionDefinition& option) { return option.name == name; });
+const SOptionDefinition* FindLong(std::span<const SOptionDefinition> options,
+                                  std::string_view name) {
+    const auto it =
+        std::find_if(options.begin(), options.end(),
+                     [name](const SOptionDefinition& option) { return option.name == name; });
     return it == options.end() ? nullptr : &*it;
 }
 
@@ -29,8 +31,7 @@ bool IsDigits(std::string_view text) {
 }
 
 // Digits only: no sign, no blanks, no leading "+", as from_chars reads them.
-template <class T>
-bool ParseDigits(std::string_view text, T& value) {
+template <class T> bool ParseDigits(std::string_view text, T& value) {
     if (!IsDigits(text)) {
         return false;
     }
@@ -195,12 +196,11 @@ SSeedChoice ParseSeedChoice(const std::string& strText, std::string_view spellin
         const bool bLast = k + 1 == choice.seeds.size();
         if (bLast != (nComma == std::string_view::npos) ||
             !ParseDigits(rest.substr(0, nComma), choice.seeds[k])) {
-            throw CUsageError(
-                std::string(spelling) + " takes one whole number from 0 to " +
-                std::to_string(std::numeric_limits<std::uint64_t>::max()) +
-                ", three written A,B,C (each from 0 to " +
-                std::to_string(std::numeric_limits<std::uint32_t>::max()) +
-                "), or random; not \"" + strText + "\"");
+            throw CUsageError(std::string(spelling) + " takes one whole number from 0 to " +
+                              std::to_string(std::numeric_limits<std::uint64_t>::max()) +
+                              ", three written A,B,C (each from 0 to " +
+                              std::to_string(std::numeric_limits<std::uint32_t>::max()) +
+                              "), or random; not \"" + strText + "\"");
         }
         rest = bLast ? std::string_view() : rest.substr(nComma + 1);
     }

@@ -36,7 +36,8 @@ CNpyWriter::CNpyWriter(std::FILE* pFile, long long nRows, int nColumns)
 }
 
 void CNpyWriter::WriteRows(const double* pValues, int nRows) {
-    const std::size_t nCount = static_cast<std::size_t>(nRows) * static_cast<std::size_t>(m_nColumns);
+    const std::size_t nCount =
+        static_cast<std::size_t>(nRows) * static_cast<std::size_t>(m_nColumns);
     m_nWritten += nRows;
     if constexpr (std::endian::native == std::endian::little) {
         m_bFailed |= std::fwrite(pValues, sizeof(double), nCount, m_pFile) != nCount;

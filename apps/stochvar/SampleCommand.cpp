@@ -68,8 +68,8 @@ constexpr const char* kSampleUsage =
     "  -h, --help           show this help\n";
 
 constexpr SOptionDefinition kSampleOptions[] = {
-    {"samples", 'n', true},   {"lhs", 0, false},    {"seed", 0, true},
-    {"out", 'o', true},       {"format", 0, true},  {"categories", 0, true},
+    {"samples", 'n', true}, {"lhs", 0, false},   {"seed", 0, true},
+    {"out", 'o', true},     {"format", 0, true}, {"categories", 0, true},
 };
 
 // Rows drawn between two hand-overs to the output, the statistics and the progress bar.
@@ -145,8 +145,8 @@ std::unique_ptr<CSampleWriter> MakeWriter(const SSampleRequest& request,
 void PrepareRun(CCollectionDocument& doc, const SSampleRequest& request, CExOr& generator) {
     const int n = doc.GetVariableCount();
     if (request.bLatinHypercube && request.nSamples > INT_MAX / n) {
-        throw CUsageError("too many samples for Latin hypercube sampling of " +
-                          std::to_string(n) + " variables");
+        throw CUsageError("too many samples for Latin hypercube sampling of " + std::to_string(n) +
+                          " variables");
     }
     RequireMemoryForRun(n, request.nSamples, request.bLatinHypercube);
     try {
@@ -198,9 +198,10 @@ int RunSample(const CParsedArguments& parsed) {
     CProgressBar progress(request.nSamples, CProgressBar::IsStderrTerminal());
     long long nDone = 0;
     while (nDone < request.nSamples) {
-        const int nRows = DrawBatch(doc.GetCollection(),
-                                    static_cast<int>(std::min<long long>(kBatchRows, request.nSamples - nDone)),
-                                    batch.data());
+        const int nRows =
+            DrawBatch(doc.GetCollection(),
+                      static_cast<int>(std::min<long long>(kBatchRows, request.nSamples - nDone)),
+                      batch.data());
         if (nRows == 0) {
             throw CDocumentError("the run ended after " + std::to_string(nDone) + " samples");
         }
@@ -217,9 +218,9 @@ int RunSample(const CParsedArguments& parsed) {
 
     if (pWriter && !pWriter->Finish()) {
         // Leaving discards what was written; an old file stays as it was.
-        throw CDocumentError((pOut->IsStandardOutput() ? std::string("standard output")
-                                                       : request.strOut) +
-                             ": cannot write: " + std::strerror(errno));
+        throw CDocumentError(
+            (pOut->IsStandardOutput() ? std::string("standard output") : request.strOut) +
+            ": cannot write: " + std::strerror(errno));
     }
     const bool bSummaryToStderr = pOut && pOut->IsStandardOutput();
     if (pOut) {

@@ -87,9 +87,9 @@ std::string CorrelationMatrix(const CCollectionDocument& doc, const CSampleStati
     for (int i = 0; i < n; ++i) {
         std::string strRow = Padded(names[static_cast<std::size_t>(i)], nNameWidth);
         for (int j = 0; j < i; ++j) {
-            strRow += Padded(Cell(stats.GetCorrelation(i, j),
-                                  target[static_cast<std::size_t>(i * n + j)]),
-                             nCellWidth);
+            strRow += Padded(
+                Cell(stats.GetCorrelation(i, j), target[static_cast<std::size_t>(i * n + j)]),
+                nCellWidth);
         }
         out += strRow + "1\n";
     }
@@ -139,8 +139,8 @@ std::string SampleSummary(const CCollectionDocument& doc, const CSampleStatistic
     nNameWidth += 2;
 
     std::string out = std::to_string(stats.GetCount()) +
-                      (stats.GetCount() == 1 ? " sample of " : " samples of ") +
-                      std::to_string(n) + (n == 1 ? " variable (" : " variables (") +
+                      (stats.GetCount() == 1 ? " sample of " : " samples of ") + std::to_string(n) +
+                      (n == 1 ? " variable (" : " variables (") +
                       (request.bLatinHypercube ? "Latin hypercube sampling" : "plain sampling") +
                       ", " + SeedText(request.seed) + ")\n";
     if (!request.strOut.empty() && request.strOut != "-") {

@@ -17,7 +17,9 @@ constexpr const char* kCannotSample = "cannot be sampled: ";
 // probability, which is not what a document with frequencies asks for.
 constexpr double kNegligibleFrequencySum = 1e-10;
 
-bool IsMomentInput(const CDist& dist) { return dist.m_nParamCombi <= 1; }
+bool IsMomentInput(const CDist& dist) {
+    return dist.m_nParamCombi <= 1;
+}
 
 } // namespace
 
@@ -42,8 +44,9 @@ bool CReadinessReport::Stops(SReadinessFinding::EKind kind, EDocumentUse use) {
 }
 
 bool CReadinessReport::IsReadyFor(EDocumentUse use) const {
-    return std::none_of(m_findings.begin(), m_findings.end(),
-                        [use](const SReadinessFinding& finding) { return Stops(finding.kind, use); });
+    return std::none_of(
+        m_findings.begin(), m_findings.end(),
+        [use](const SReadinessFinding& finding) { return Stops(finding.kind, use); });
 }
 
 void CReadinessReport::Require(EDocumentUse use, const std::string& strSource) const {
@@ -99,10 +102,12 @@ void CReadinessReport::CheckVariable(const CDist& dist, const std::string& strSu
         Add(kState, strSubject, std::string(kCannotSample) + "the mean is not a number");
     }
     if (std::isnan(dStdDev)) {
-        Add(kState, strSubject, std::string(kCannotSample) + "the standard deviation is not a number");
+        Add(kState, strSubject,
+            std::string(kCannotSample) + "the standard deviation is not a number");
     } else if (dStdDev < 0.0) {
-        Add(kState, strSubject, std::string(kCannotSample) + "the standard deviation " +
-                                    FormatShortest(dStdDev) + " is negative");
+        Add(kState, strSubject,
+            std::string(kCannotSample) + "the standard deviation " + FormatShortest(dStdDev) +
+                " is negative");
     }
 }
 
@@ -111,9 +116,9 @@ void CReadinessReport::CheckBeta(const CDist& dist, const std::string& strSubjec
     const double L = dist.GetParamValue(PARAM_LOWER_BOUND);
     const double U = dist.GetParamValue(PARAM_UPPER_BOUND);
     if (!(L < U)) {
-        Add(kState, strSubject, std::string(kCannotSample) + "the lower bound " +
-                                    FormatShortest(L) + " is not below the upper bound " +
-                                    FormatShortest(U));
+        Add(kState, strSubject,
+            std::string(kCannotSample) + "the lower bound " + FormatShortest(L) +
+                " is not below the upper bound " + FormatShortest(U));
         return;
     }
     const double R = dist.GetParamValue(PARAM_R);

@@ -45,9 +45,10 @@ TEST(ReadinessReport, FindsWhatCannotBeSampledOrWritten) {
         // T = (5 - 0)(10 - 5) / 2^2 - 1 = 5.25 and R = S = T / 2 = 2.625 before the change.
         {"beta exponent zero",
          [](CCollectionDocument& doc) { doc.GetVariable(1)->SetParamValue(PARAM_R, 0.0); },
-         EKind::unsampleable, "d: B: cannot be sampled: the exponents R = 0 and S = 2.625 are not "
-                              "both positive (with mean 5 on [0, 10] the standard deviation must "
-                              "stay below 5)"},
+         EKind::unsampleable,
+         "d: B: cannot be sampled: the exponents R = 0 and S = 2.625 are not "
+         "both positive (with mean 5 on [0, 10] the standard deviation must "
+         "stay below 5)"},
         {"beta bounds equal",
          [](CCollectionDocument& doc) { doc.GetVariable(1)->SetParamValue(PARAM_LOWER_BOUND, 10); },
          EKind::unsampleable,
