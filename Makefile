@@ -14,10 +14,10 @@ build-asan: setup
 	cmake --preset asan
 	cmake --build --preset asan
 
-# Samples the built-in example collection (a steel beam) by Latin hypercube sampling.
-# The build also builds examples/quickstart, the smallest host program.
-demo: build
-	./build/default/bin/stochvar sample -n 1000 --lhs
+# Samples the built-in example collection (a steel beam) by Latin hypercube sampling. Builds only
+# the command-line host, and prints the time of the setup and of the build.
+demo:
+	@bash scripts/demo.sh
 
 test-default: build
 	ctest --preset default

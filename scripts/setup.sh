@@ -16,7 +16,14 @@ PACKAGES=(
     nlohmann-json3-dev
     qt6-base-dev
     libgl-dev
+    # Qt6Gui looks for the XKB keyboard library when the editor is configured; with its headers
+    # there CMake finds it instead of reporting "Could NOT find XKB" for every Qt lookup.
+    libxkbcommon-dev
     fonts-dejavu-core
+    # The document schema is checked against the examples with Python's jsonschema.
+    python3
+    python3-jsonschema
+    python3-pytest
 )
 
 missing=()

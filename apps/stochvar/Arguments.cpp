@@ -3,14 +3,17 @@
 #include <algorithm>
 #include <charconv>
 #include <limits>
+#include <random>
 
 namespace stochvar::cli {
 
 namespace {
 
-const SOptionDefinition* FindLong(std::span<const SOptionDefinition> options, std::string_view name) {
-    const auto it = std::find_if(options.begin(), options.end(),
-                                 [name](const SOptionDefinition& option) { return option.name == name; });
+const SOptionDefinition* FindLong(std::span<const SOptionDefinition> options,
+                                  std::string_view name) {
+    const auto it =
+        std::find_if(options.begin(), options.end(),
+                     [name](const SOptionDefinition& option) { return option.name == name; });
     return it == options.end() ? nullptr : &*it;
 }
 
@@ -22,28 +25,84 @@ const SOptionDefinition* FindShort(std::span<const SOptionDefinition> options, c
     return it == options.end() ? nullptr : &*it;
 }
 
+bool IsDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+}
+
 // Digits only: no sign, no blanks, no leading "+", as from_chars reads them.
-template <class T>
-bool ParseDigits(std::string_view text, T& value) {
-    if (text.empty() || !std::all_of(text.begin(), text.end(),
-                                     [](char ch) { return ch >= '0' && ch <= '9'; })) {
+template <class T> bool ParseDigits(std::string_view text, T& value) {
+    if (!IsDigits(text)) {
         return false;
     }
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     return result.ec == std::errc() && result.ptr == text.data() + text.size();
 }
 
+// The whole number that "digits[.digits][e[+|-]digits]" stands for, worked out on the digits
+// themselves so that no rounding can make 1.0000000000000001e3 whole. False when the text has
+// another form, when its value is not whole, or when it exceeds what a long long holds.
+bool ParseWholeNumber(std::string_view text, long long& nValue) {
+    const std::size_t nExponentAt = text.find_first_of("eE");
+    const std::string_view mantissa = text.substr(0, nExponentAt);
+    long long nExponent = 0;
+    if (nExponentAt != std::string_view::npos) {
+        std::string_view exponent = text.substr(nExponentAt + 1);
+        const bool bNegative = exponent.starts_with('-');
+        if (bNegative || exponent.starts_with('+')) {
+            exponent.remove_prefix(1);
+        }
+        if (!IsDigits(exponent) || exponent.size() > 4) {
+            return false;
+        }
+        std::from_chars(exponent.data(), exponent.data() + exponent.size(), nExponent);
+        nExponent = bNegative ? -nExponent : nExponent;
+    }
+    const std::size_t nPoint = mantissa.find('.');
+    const std::string_view whole = mantissa.substr(0, nPoint);
+    const std::string_view fraction =
+        nPoint == std::string_view::npos ? std::string_view() : mantissa.substr(nPoint + 1);
+    if (!IsDigits(whole) || (nPoint != std::string_view::npos && !IsDigits(fraction))) {
+        return false;
+    }
+    std::string digits = std::string(whole) + std::string(fraction);
+    const long long nShift = nExponent - static_cast<long long>(fraction.size());
+    if (nShift < 0) {
+        const auto nDropped = static_cast<std::size_t>(-nShift);
+        if (nDropped > digits.size() ||
+            digits.find_first_not_of('0', digits.size() - nDropped) != std::string::npos) {
+            return false; // not whole (or zero, which no count accepts anyway)
+        }
+        digits.resize(digits.size() - nDropped);
+    } else {
+        digits.append(static_cast<std::size_t>(std::min(nShift, 20LL)), '0');
+    }
+    digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
+    if (digits.empty()) {
+        nValue = 0;
+        return true;
+    }
+    return digits.size() <= 18 && ParseDigits(digits, nValue);
+}
+
 } // namespace
 
 const std::string* CParsedArguments::Value(std::string_view name) const {
     const auto it = m_options.find(name);
-    return it == m_options.end() ? nullptr : &it->second;
+    return it == m_options.end() ? nullptr : &it->second.strValue;
 }
 
-void CParsedArguments::AddOption(std::string_view name, std::string strValue) {
-    if (!m_options.emplace(std::string(name), std::move(strValue)).second) {
-        throw CUsageError("option --" + std::string(name) + " given twice");
+std::string CParsedArguments::Spelling(std::string_view name) const {
+    const auto it = m_options.find(name);
+    return it == m_options.end() ? "--" + std::string(name) : it->second.strSpelling;
+}
+
+void CParsedArguments::AddOption(std::string_view name, std::string strSpelling,
+                                 std::string strValue) {
+    if (m_options.contains(name)) {
+        throw CUsageError("option " + strSpelling + " given twice");
     }
+    m_options.emplace(std::string(name), SGiven{std::move(strSpelling), std::move(strValue)});
 }
 
 CParsedArguments ParseArguments(std::span<const std::string> args,
@@ -61,6 +120,7 @@ CParsedArguments ParseArguments(std::span<const std::string> args,
             continue;
         }
         const SOptionDefinition* pOption = nullptr;
+        std::string strSpelling;
         std::string_view attached;
         bool bHasAttached = false;
         if (arg.starts_with("--")) {
@@ -71,18 +131,20 @@ CParsedArguments ParseArguments(std::span<const std::string> args,
                 bHasAttached = true;
                 name = name.substr(0, nEquals);
             }
+            strSpelling = "--" + std::string(name);
             pOption = FindLong(options, name);
             if (pOption == nullptr) {
-                throw CUsageError("unknown option --" + std::string(name));
+                throw CUsageError("unknown option " + strSpelling);
             }
         } else {
+            strSpelling = std::string(arg.substr(0, 2));
             pOption = FindShort(options, arg[1]);
             if (pOption == nullptr) {
-                throw CUsageError("unknown option " + std::string(arg.substr(0, 2)));
+                throw CUsageError("unknown option " + strSpelling);
             }
             if (arg.size() > 2) {
                 if (!pOption->bTakesValue) {
-                    throw CUsageError("option -" + std::string(1, arg[1]) + " takes no value");
+                    throw CUsageError("option " + strSpelling + " takes no value");
                 }
                 attached = arg.substr(2);
                 bHasAttached = true;
@@ -90,44 +152,59 @@ CParsedArguments ParseArguments(std::span<const std::string> args,
         }
         if (!pOption->bTakesValue) {
             if (bHasAttached) {
-                throw CUsageError("option --" + std::string(pOption->name) + " takes no value");
+                throw CUsageError("option " + strSpelling + " takes no value");
             }
-            parsed.AddOption(pOption->name, "");
+            parsed.AddOption(pOption->name, strSpelling, "");
         } else if (bHasAttached) {
-            parsed.AddOption(pOption->name, std::string(attached));
+            parsed.AddOption(pOption->name, strSpelling, std::string(attached));
         } else if (i + 1 < args.size()) {
-            parsed.AddOption(pOption->name, args[++i]);
+            parsed.AddOption(pOption->name, strSpelling, args[++i]);
         } else {
-            throw CUsageError("option --" + std::string(pOption->name) + " needs a value");
+            throw CUsageError("option " + strSpelling + " needs a value");
         }
     }
     return parsed;
 }
 
-int ParsePositiveCount(const std::string& strText, std::string_view option, int nMaximum) {
+int ParsePositiveCount(const std::string& strText, std::string_view spelling, int nMaximum) {
     long long nValue = 0;
-    if (!ParseDigits(strText, nValue) || nValue < 1 || nValue > nMaximum) {
-        throw CUsageError(std::string(option) + " needs a whole number from 1 to " +
-                          std::to_string(nMaximum) + ", not \"" + strText + "\"");
+    if (!ParseWholeNumber(strText, nValue) || nValue < 1 || nValue > nMaximum) {
+        throw CUsageError(std::string(spelling) + " needs a whole number from 1 to " +
+                          std::to_string(nMaximum) + " (such as 1000 or 1e6), not \"" + strText +
+                          "\"");
     }
     return static_cast<int>(nValue);
 }
 
-std::array<std::uint32_t, 3> ParseSeeds(const std::string& strText) {
-    std::array<std::uint32_t, 3> seeds{};
+SSeedChoice ParseSeedChoice(const std::string& strText, std::string_view spelling) {
+    SSeedChoice choice;
+    std::uint64_t nInteger = 0;
+    if (strText == "random") {
+        std::random_device entropy;
+        choice.nInteger = (std::uint64_t{entropy()} << 32) | entropy();
+        choice.bRandom = true;
+    } else if (ParseDigits(strText, nInteger)) {
+        choice.nInteger = nInteger;
+    }
+    if (choice.nInteger) {
+        choice.seeds = ExpandSeed(*choice.nInteger);
+        return choice;
+    }
     std::string_view rest = strText;
-    for (std::size_t k = 0; k < seeds.size(); ++k) {
+    for (std::size_t k = 0; k < choice.seeds.size(); ++k) {
         const std::size_t nComma = rest.find(',');
-        const bool bLast = k + 1 == seeds.size();
+        const bool bLast = k + 1 == choice.seeds.size();
         if (bLast != (nComma == std::string_view::npos) ||
-            !ParseDigits(rest.substr(0, nComma), seeds[k])) {
-            throw CUsageError("--seed needs three whole numbers from 0 to " +
+            !ParseDigits(rest.substr(0, nComma), choice.seeds[k])) {
+            throw CUsageError(std::string(spelling) + " takes one whole number from 0 to " +
+                              std::to_string(std::numeric_limits<std::uint64_t>::max()) +
+                              ", three written A,B,C (each from 0 to " +
                               std::to_string(std::numeric_limits<std::uint32_t>::max()) +
-                              " written A,B,C, not \"" + strText + "\"");
+                              "), or random; not \"" + strText + "\"");
         }
         rest = bLast ? std::string_view() : rest.substr(nComma + 1);
     }
-    return seeds;
+    return choice;
 }
 
 } // namespace stochvar::cli

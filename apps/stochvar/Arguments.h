@@ -2,11 +2,14 @@
 
 // Command-line arguments of the host's commands: long options (--out FILE, --out=FILE), short
 // options (-n 1000, -n1000), flags, and positional arguments; "--" ends the options. Anything
-// else is a usage error (CUsageError), which the host answers with exit code 2.
+// else is a usage error (CUsageError), which the host answers with exit code 2. Messages name an
+// option as the user wrote it (-n or --samples).
 
-#include <array>
+#include <stochvar/documents/SeedExpansion.h>
+
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -31,13 +34,19 @@ public:
     bool Has(std::string_view name) const { return m_options.contains(name); }
     // The value given to an option, or null when the option was not given.
     const std::string* Value(std::string_view name) const;
+    // The option as the user wrote it ("-n" or "--samples"); "--name" when it was not given.
+    std::string Spelling(std::string_view name) const;
     const std::vector<std::string>& Positionals() const { return m_positionals; }
 
-    void AddOption(std::string_view name, std::string strValue);
+    void AddOption(std::string_view name, std::string strSpelling, std::string strValue);
     void AddPositional(std::string strValue) { m_positionals.push_back(std::move(strValue)); }
 
 private:
-    std::map<std::string, std::string, std::less<>> m_options;
+    struct SGiven {
+        std::string strSpelling;
+        std::string strValue;
+    };
+    std::map<std::string, SGiven, std::less<>> m_options;
     std::vector<std::string> m_positionals;
 };
 
@@ -46,10 +55,18 @@ private:
 CParsedArguments ParseArguments(std::span<const std::string> args,
                                 std::span<const SOptionDefinition> options);
 
-// A whole number from 1 to nMaximum written in decimal digits only.
-int ParsePositiveCount(const std::string& strText, std::string_view option, int nMaximum);
+// A whole number from 1 to nMaximum, in decimal digits (1000000) or in scientific notation
+// whose value is whole (1e6, 2.5e3); 1.5 or 1e-3 are refused.
+int ParsePositiveCount(const std::string& strText, std::string_view spelling, int nMaximum);
 
-// Three unsigned 32-bit seeds written "A,B,C".
-std::array<std::uint32_t, 3> ParseSeeds(const std::string& strText);
+// The seeds of a run as --seed gives them: three seeds "A,B,C" as they are, one integer N
+// expanded (ExpandSeed), or "random": an integer drawn from the system's entropy source and
+// expanded the same way.
+struct SSeedChoice {
+    SeedTriple seeds;
+    std::optional<std::uint64_t> nInteger; // the one integer, given or drawn
+    bool bRandom = false;
+};
+SSeedChoice ParseSeedChoice(const std::string& strText, std::string_view spelling);
 
 } // namespace stochvar::cli

@@ -3,13 +3,18 @@
 #include <stochvar/documents/BuiltInExample.h>
 #include <stochvar/documents/DocumentFile.h>
 
+#include <stochvar/documents/DocumentError.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace stochvar::cli {
 
 namespace {
 
 constexpr SOptionDefinition kHelpOption{"help", 'h', false};
+constexpr const char* kStandardInputName = "standard input";
 
 } // namespace
 
@@ -24,14 +29,54 @@ int RunCommand(const SCommand& command, std::span<const std::string> args) {
     return command.pfnRun(parsed);
 }
 
+std::unique_ptr<CCollectionDocument> OpenDocument(const std::string& strPath) {
+    std::unique_ptr<CCollectionDocument> pDoc;
+    if (strPath == "-") {
+        std::string bytes;
+        char buffer[1 << 16];
+        std::size_t nRead = 0;
+        while ((nRead = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
+            bytes.append(buffer, nRead);
+        }
+        if (std::ferror(stdin) != 0) {
+            throw CDocumentError(std::string(kStandardInputName) + ": cannot read: " +
+                                 std::strerror(errno));
+        }
+        pDoc = ReadDocument(bytes, kStandardInputName);
+    } else {
+        pDoc = LoadDocument(strPath);
+    }
+    PrintWarnings(*pDoc);
+    return pDoc;
+}
+
 std::unique_ptr<CCollectionDocument> OpenCollection(const std::vector<std::string>& positionals) {
     if (positionals.size() > 1) {
         throw CUsageError("one document at most, not " + std::to_string(positionals.size()));
     }
-    std::unique_ptr<CCollectionDocument> pDoc =
-        positionals.empty() ? LoadBuiltInExample() : LoadDocument(positionals.front());
+    if (!positionals.empty()) {
+        return OpenDocument(positionals.front());
+    }
+    std::unique_ptr<CCollectionDocument> pDoc = LoadBuiltInExample();
     PrintWarnings(*pDoc);
     return pDoc;
+}
+
+std::string CollectionName(const std::vector<std::string>& positionals) {
+    if (positionals.empty()) {
+        return kBuiltInExampleName;
+    }
+    return positionals.front() == "-" ? kStandardInputName : positionals.front();
+}
+
+void WriteStandardOutput(const std::string& text) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+        std::fflush(stdout) != 0) {
+        const int nError = errno;
+        std::clearerr(stdout);
+        throw CDocumentError(std::string("standard output: cannot write: ") +
+                             std::strerror(nError));
+    }
 }
 
 void PrintWarnings(const CCollectionDocument& doc) {

@@ -37,9 +37,18 @@ struct SCommand {
 // usage text when they ask for help.
 int RunCommand(const SCommand& command, std::span<const std::string> args);
 
+// The document in the file, or on standard input for "-". The warnings raised while reading it
+// are printed to standard error.
+std::unique_ptr<CCollectionDocument> OpenDocument(const std::string& strPath);
 // The document named by the only positional argument, or the built-in example when there is
-// none. The warnings raised while reading it are printed to standard error.
+// none.
 std::unique_ptr<CCollectionDocument> OpenCollection(const std::vector<std::string>& positionals);
+// How messages name the document of the positional arguments.
+std::string CollectionName(const std::vector<std::string>& positionals);
+
+// Writes the text to standard output and flushes it; a failed write (a full disk, a closed
+// pipe) throws CDocumentError.
+void WriteStandardOutput(const std::string& text);
 
 // "stochvar: warning: ..." lines on standard error, one per warning of the document.
 void PrintWarnings(const CCollectionDocument& doc);

@@ -1,6 +1,7 @@
 #include "ConvertCommand.h"
 
 #include <stochvar/documents/DocumentFile.h>
+#include <stochvar/documents/ReadinessReport.h>
 
 #include <cstdio>
 
@@ -13,7 +14,14 @@ constexpr const char* kConvertUsage =
     "\n"
     "Reads IN (JSON or binary, recognised by its contents), checks it as 'show' does, and\n"
     "writes it to OUT: as JSON when OUT ends in .json, as binary otherwise, unless --to says.\n"
-    "Values that reading corrected (with a warning) are written corrected.\n"
+    "Values that reading corrected (with a warning) are written corrected. IN - reads standard\n"
+    "input, OUT - writes standard output.\n"
+    "\n"
+    "OUT appears complete or not at all: the document is written to a temporary file beside\n"
+    "it and renamed over it only when everything was written, keeping the old file's\n"
+    "permissions; an error or an interrupt leaves the old file as it was. A symbolic link is\n"
+    "followed (the file it points to is replaced), and a device or a named pipe is written in\n"
+    "place.\n"
     "\n"
     "Options:\n"
     "      --to FORMAT   json or binary, whatever OUT is called\n"
@@ -43,8 +51,8 @@ int RunConvert(const CParsedArguments& parsed) {
         throw CUsageError("convert needs an input and an output file");
     }
     const EDocumentFormat format = TargetFormat(parsed, files[1]);
-    const std::unique_ptr<CCollectionDocument> pDoc = LoadDocument(files[0]);
-    PrintWarnings(*pDoc);
+    const std::unique_ptr<CCollectionDocument> pDoc = OpenDocument(files[0]);
+    CReadinessReport(*pDoc).Require(EDocumentUse::save, CollectionName({files[0]}));
     SaveDocument(*pDoc, files[1], format);
     return kExitSuccess;
 }

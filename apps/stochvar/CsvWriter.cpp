@@ -2,6 +2,7 @@
 
 #include <stochvar/documents/NumberText.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace stochvar::cli {
@@ -28,29 +29,49 @@ std::string CsvField(std::string_view text) {
     return out + "\"";
 }
 
-CCsvWriter::CCsvWriter(std::FILE* pFile) : m_pFile(pFile), m_buffer(kBufferSize) {}
-
-void CCsvWriter::WriteHeader(const std::vector<std::string>& names) {
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i > 0) {
-            Append(",");
+CCsvWriter::CCsvWriter(std::FILE* pFile, std::vector<SCsvColumn> columns)
+    : m_pFile(pFile), m_columns(std::move(columns)), m_buffer(kBufferSize) {
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
+        Append(i > 0 ? "," : "");
+        Append(CsvField(m_columns[i].strName));
+        for (std::string& strCategory : m_columns[i].categories) {
+            strCategory = CsvField(strCategory);
+            m_nLongestCategory = std::max(m_nLongestCategory, strCategory.size());
         }
-        Append(CsvField(names[i]));
     }
     Append("\n");
 }
 
-void CCsvWriter::WriteRow(const double* pValues, int nCount) {
-    Reserve(static_cast<std::size_t>(nCount) * (kShortestDoubleChars + 1) + 1);
+void CCsvWriter::WriteRows(const double* pValues, int nRows) {
+    for (int r = 0; r < nRows; ++r) {
+        WriteRow(pValues + static_cast<std::size_t>(r) * m_columns.size());
+    }
+}
+
+void CCsvWriter::WriteRow(const double* pValues) {
+    const std::size_t nFieldChars = std::max<std::size_t>(kShortestDoubleChars, m_nLongestCategory);
+    Reserve(m_columns.size() * (nFieldChars + 1) + 1);
     char* pOut = m_buffer.data() + m_nUsed;
-    for (int i = 0; i < nCount; ++i) {
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
         if (i > 0) {
             *pOut++ = ',';
         }
-        pOut = AppendShortest(pOut, pValues[i]);
+        pOut = m_columns[i].categories.empty() ? AppendShortest(pOut, pValues[i])
+                                               : AppendCategory(pOut, m_columns[i], pValues[i]);
     }
     *pOut++ = '\n';
     m_nUsed = static_cast<std::size_t>(pOut - m_buffer.data());
+}
+
+char* CCsvWriter::AppendCategory(char* pOut, const SCsvColumn& column, double dValue) {
+    // A discrete variable's values are its category positions 0 .. n-1.
+    const auto k = static_cast<std::size_t>(dValue);
+    if (!(dValue >= 0.0) || k >= column.categories.size() || static_cast<double>(k) != dValue) {
+        return AppendShortest(pOut, dValue);
+    }
+    const std::string& strName = column.categories[k];
+    std::memcpy(pOut, strName.data(), strName.size());
+    return pOut + strName.size();
 }
 
 bool CCsvWriter::Finish() {

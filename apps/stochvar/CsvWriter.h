@@ -1,8 +1,11 @@
 #pragma once
 
 // CCsvWriter: samples as comma-separated values: a header of variable names, then one line per
-// sample with every number in its shortest round-trip form. Output is gathered in a large
-// buffer and handed to the stream in big blocks, so that millions of lines take seconds.
+// sample with every number in its shortest round-trip form, or, for a column given category
+// names, the name of the category. Output is gathered in a large buffer and handed to the stream
+// in big blocks, so that millions of lines take seconds.
+
+#include "SampleWriter.h"
 
 #include <cstdio>
 #include <string>
@@ -11,24 +14,32 @@
 
 namespace stochvar::cli {
 
-class CCsvWriter {
+struct SCsvColumn {
+    std::string strName;
+    // When not empty, value k of the column is written as categories[k].
+    std::vector<std::string> categories;
+};
+
+class CCsvWriter : public CSampleWriter {
 public:
-    // Writes to pFile, which stays the caller's.
-    explicit CCsvWriter(std::FILE* pFile);
+    // Writes the header to pFile, which stays the caller's.
+    CCsvWriter(std::FILE* pFile, std::vector<SCsvColumn> columns);
     CCsvWriter(const CCsvWriter&) = delete;
     CCsvWriter& operator=(const CCsvWriter&) = delete;
 
-    void WriteHeader(const std::vector<std::string>& names);
-    void WriteRow(const double* pValues, int nCount);
-    // Passes everything on and flushes the stream; false when anything failed to be written.
-    bool Finish();
+    void WriteRows(const double* pValues, int nRows) override;
+    bool Finish() override;
 
 private:
+    void WriteRow(const double* pValues);
+    char* AppendCategory(char* pOut, const SCsvColumn& column, double dValue);
     void Reserve(std::size_t nChars);
     void Append(std::string_view text);
     void Drain();
 
     std::FILE* m_pFile;
+    std::vector<SCsvColumn> m_columns;
+    std::size_t m_nLongestCategory = 0; // characters, quoted
     std::vector<char> m_buffer;
     std::size_t m_nUsed = 0;
     bool m_bFailed = false;

@@ -1,11 +1,16 @@
 #include "SampleCommand.h"
 
 #include "CsvWriter.h"
+#include "NpyWriter.h"
 #include "ProgressBar.h"
+#include "SampleRequest.h"
+#include "SampleSummary.h"
 
+#include <stochvar/documents/AtomicFile.h>
 #include <stochvar/documents/DocumentError.h>
-#include <stochvar/documents/Moments.h>
+#include <stochvar/documents/ReadinessReport.h>
 #include <stochvar/documents/SampleStatistics.h>
+#include <stochvar/documents/SamplingMemory.h>
 
 #include <stochvar/numerics/ExOr.h>
 
@@ -15,7 +20,9 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace stochvar::cli {
@@ -23,36 +30,64 @@ namespace stochvar::cli {
 namespace {
 
 constexpr const char* kSampleUsage =
-    "Usage: stochvar sample [FILE] -n N [--lhs] [--seed A,B,C] [--out FILE.csv]\n"
+    "Usage: stochvar sample [FILE] -n N [--lhs] [--seed SEED] [--out FILE]\n"
+    "                       [--format csv|npy] [--categories positions|names]\n"
     "\n"
     "Draws N joint samples of the collection's variables, correlated as the document says, and\n"
     "prints for each variable the target mean and standard deviation beside the sample ones,\n"
-    "and the sample correlation matrix beside the target (X-space). A discrete variable's\n"
-    "values are its category positions 0, 1, ... Without FILE the built-in example is sampled.\n"
+    "and the sample correlations beside the target (X-space): the whole matrix up to 12\n"
+    "variables, the pairs the document gives beyond that. A discrete variable's values are its\n"
+    "category positions 0, 1, ... Without FILE the built-in example is sampled; FILE - reads\n"
+    "standard input. A document with a variable that cannot be sampled (see 'stochvar show')\n"
+    "is refused.\n"
     "\n"
     "Options:\n"
-    "  -n, --samples N      number of samples (required)\n"
-    "      --lhs            Latin hypercube sampling (its cost grows with the square of N)\n"
-    "      --seed A,B,C     the three seeds of the generator, each from 0 to 4294967295\n"
-    "                       (default 699570728,398267609,1044576128)\n"
-    "  -o, --out FILE.csv   write the samples as CSV, with a header of variable names;\n"
-    "                       '-' writes them to standard output and the summary to standard error\n"
+    "  -n, --samples N      number of samples (required): 1000, 100000 or 1e5\n"
+    "      --lhs            Latin hypercube sampling\n"
+    "      --seed SEED      the generator's seeds (default 699570728,398267609,1044576128):\n"
+    "                         N       one whole number from 0 to 2^64-1 (recommended); the\n"
+    "                                 three seeds are the high 32 bits of the first three\n"
+    "                                 outputs of SplitMix64 started at N\n"
+    "                         A,B,C   the three seeds themselves, each from 0 to 4294967295\n"
+    "                                 (to replay a run from the seeds its summary printed)\n"
+    "                         random  a number drawn from the system's entropy; the summary\n"
+    "                                 prints it\n"
+    "                       One number is the safe choice: the generator starts from its three\n"
+    "                       seeds as they are, so nearby triples such as 1,2,4 and 2,3,4 give\n"
+    "                       nearly the same numbers for dozens of draws, while SplitMix64 turns\n"
+    "                       nearby numbers into unrelated triples.\n"
+    "  -o, --out FILE       write the samples to FILE, '-' for standard output (the summary\n"
+    "                       then goes to standard error). FILE appears complete or not at all:\n"
+    "                       it is written beside the target and renamed over it at the end,\n"
+    "                       keeping the old file's permissions; an error or an interrupt\n"
+    "                       leaves an old FILE as it was\n"
+    "      --format FORMAT  csv (default): a header of variable names, one line per sample;\n"
+    "                       npy: a NumPy array of float64, N rows in C order (numpy.load)\n"
+    "      --categories HOW positions (default) or names: write a discrete variable's values\n"
+    "                       as its category names (CSV only)\n"
     "  -h, --help           show this help\n";
 
 constexpr SOptionDefinition kSampleOptions[] = {
-    {"samples", 'n', true},
-    {"lhs", 0, false},
-    {"seed", 0, true},
-    {"out", 'o', true},
+    {"samples", 'n', true}, {"lhs", 0, false},   {"seed", 0, true},
+    {"out", 'o', true},     {"format", 0, true}, {"categories", 0, true},
 };
 
-struct SSampleRequest {
-    int nSamples = 0;
-    bool bLatinHypercube = false;
-    std::array<std::uint32_t, 3> seeds{CExOr::kDefaultSeed1, CExOr::kDefaultSeed2,
-                                       CExOr::kDefaultSeed3};
-    std::string strOut; // empty: no CSV
-};
+// Rows drawn between two hand-overs to the output, the statistics and the progress bar.
+constexpr int kBatchRows = 4096;
+
+// The value of an option that takes one of two words.
+bool ChooseSecond(const CParsedArguments& parsed, std::string_view name, const char* pszFirst,
+                  const char* pszSecond) {
+    const std::string* pValue = parsed.Value(name);
+    if (pValue == nullptr || *pValue == pszFirst) {
+        return false;
+    }
+    if (*pValue == pszSecond) {
+        return true;
+    }
+    throw CUsageError(parsed.Spelling(name) + " takes " + pszFirst + " or " + pszSecond +
+                      ", not \"" + *pValue + "\"");
+}
 
 SSampleRequest ReadRequest(const CParsedArguments& parsed) {
     SSampleRequest request;
@@ -60,132 +95,82 @@ SSampleRequest ReadRequest(const CParsedArguments& parsed) {
     if (pSamples == nullptr) {
         throw CUsageError("the number of samples is missing (-n N)");
     }
-    request.nSamples = ParsePositiveCount(*pSamples, "-n", INT_MAX);
+    request.nSamples = ParsePositiveCount(*pSamples, parsed.Spelling("samples"), INT_MAX);
     request.bLatinHypercube = parsed.Has("lhs");
     if (const std::string* pSeed = parsed.Value("seed")) {
-        request.seeds = ParseSeeds(*pSeed);
+        request.seed = ParseSeedChoice(*pSeed, parsed.Spelling("seed"));
     }
     if (const std::string* pOut = parsed.Value("out")) {
         if (pOut->empty()) {
-            throw CUsageError("--out needs a file name");
+            throw CUsageError(parsed.Spelling("out") + " needs a file name");
         }
         request.strOut = *pOut;
+    }
+    request.format =
+        ChooseSecond(parsed, "format", "csv", "npy") ? ESampleFormat::npy : ESampleFormat::csv;
+    request.bCategoryNames = ChooseSecond(parsed, "categories", "positions", "names");
+    if (parsed.Has("format") && request.strOut.empty()) {
+        throw CUsageError(parsed.Spelling("format") + " needs --out FILE (or --out - )");
+    }
+    if (request.bCategoryNames && request.format == ESampleFormat::npy) {
+        throw CUsageError("--categories names needs --format csv: an npy array holds numbers");
+    }
+    if (request.format == ESampleFormat::npy && request.strOut == "-" && isatty(STDOUT_FILENO)) {
+        throw CUsageError("--format npy writes binary data: redirect standard output or name "
+                          "a file");
     }
     return request;
 }
 
-// An open CSV destination: a file of our own or standard output.
-class COutputFile {
-public:
-    explicit COutputFile(const std::string& strPath) : m_strPath(strPath) {
-        if (strPath == "-") {
-            m_pFile = stdout;
-            return;
-        }
-        m_pFile = std::fopen(strPath.c_str(), "wb");
-        if (m_pFile == nullptr) {
-            throw CDocumentError(strPath + ": cannot write: " + std::strerror(errno));
-        }
-        m_bOwned = true;
-    }
-    ~COutputFile() {
-        if (m_bOwned) {
-            std::fclose(m_pFile);
-        }
-    }
-    COutputFile(const COutputFile&) = delete;
-    COutputFile& operator=(const COutputFile&) = delete;
-
-    std::FILE* Get() const { return m_pFile; }
-    bool IsStdout() const { return !m_bOwned; }
-    void Close() {
-        const bool bOk = !m_bOwned || std::fclose(m_pFile) == 0;
-        m_bOwned = false;
-        if (!bOk) {
-            throw CDocumentError(m_strPath + ": cannot write: " + std::strerror(errno));
-        }
-    }
-
-private:
-    std::string m_strPath;
-    std::FILE* m_pFile = nullptr;
-    bool m_bOwned = false;
-};
-
-std::string Fixed(const char* pszFormat, double dValue) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, pszFormat, dValue);
-    return buffer;
-}
-
-// The X-space correlations that the document asks for, as an n x n matrix (unit diagonal).
-std::vector<double> TargetCorrelations(const CCollectionDocument& doc) {
-    const auto n = static_cast<std::size_t>(doc.GetVariableCount());
-    std::vector<double> target(n * n, 0.0);
-    for (std::size_t i = 0; i < n; ++i) {
-        target[i * n + i] = 1.0;
-    }
-    for (int k = 0; k < doc.GetCorrelationCount(); ++k) {
-        const SCorr& corr = doc.GetCorrelation(k);
-        if (doc.GetVariable(corr.nIndex1) != nullptr && doc.GetVariable(corr.nIndex2) != nullptr) {
-            const auto a = static_cast<std::size_t>(corr.nIndex1);
-            const auto b = static_cast<std::size_t>(corr.nIndex2);
-            target[a * n + b] = target[b * n + a] = corr.dCorrX;
-        }
-    }
-    return target;
-}
-
-std::string Summary(const CCollectionDocument& doc, const CSampleStatistics& stats,
-                    const SSampleRequest& request) {
+std::unique_ptr<CSampleWriter> MakeWriter(const SSampleRequest& request,
+                                          const CCollectionDocument& doc, std::FILE* pFile) {
     const int n = doc.GetVariableCount();
-    std::vector<std::string> names;
-    std::size_t nNameWidth = 8;
+    if (request.format == ESampleFormat::npy) {
+        return std::make_unique<CNpyWriter>(pFile, request.nSamples, n);
+    }
+    std::vector<SCsvColumn> columns;
     for (int i = 0; i < n; ++i) {
-        names.push_back(VariableSubject(*doc.GetVariable(i), i));
-        nNameWidth = std::max(nNameWidth, names.back().size());
-    }
-    nNameWidth += 2;
-
-    std::string out = std::to_string(stats.GetCount()) +
-                      (stats.GetCount() == 1 ? " sample of " : " samples of ") +
-                      std::to_string(n) + (n == 1 ? " variable (" : " variables (") +
-                      (request.bLatinHypercube ? "Latin hypercube sampling" : "plain sampling") +
-                      ", seed " + std::to_string(request.seeds[0]) + "," +
-                      std::to_string(request.seeds[1]) + "," + std::to_string(request.seeds[2]) +
-                      ")\n";
-    if (!request.strOut.empty() && request.strOut != "-") {
-        out += "written to " + request.strOut + "\n";
-    }
-    out += "\n" + Padded("variable", nNameWidth) + Padded("target mean", 15) +
-           Padded("sample mean", 15) + Padded("target sd", 15) + "sample sd\n";
-    for (int i = 0; i < n; ++i) {
-        const SMoments target = TargetMoments(*doc.GetVariable(i));
-        out += Padded(names[static_cast<std::size_t>(i)], nNameWidth) +
-               Padded(Fixed("%.6g", target.dMean), 15) +
-               Padded(Fixed("%.6g", stats.GetMean(i)), 15) +
-               Padded(Fixed("%.6g", target.dStdDev), 15) + Fixed("%.6g", stats.GetStdDev(i)) +
-               "\n";
-    }
-
-    // Lower triangle; each cell reads "sample (target)".
-    const std::vector<double> target = TargetCorrelations(doc);
-    constexpr std::size_t kCellWidth = 18;
-    out += "\ncorrelation: sample (target, X-space)\n" + Padded("", nNameWidth);
-    for (int j = 0; j + 1 < n; ++j) {
-        out += Padded(names[static_cast<std::size_t>(j)], kCellWidth);
-    }
-    out += names.back() + "\n";
-    for (int i = 0; i < n; ++i) {
-        std::string strRow = Padded(names[static_cast<std::size_t>(i)], nNameWidth);
-        for (int j = 0; j < i; ++j) {
-            strRow += Padded(Fixed("%.4f", stats.GetCorrelation(i, j)) + " (" +
-                                 Fixed("%.4f", target[static_cast<std::size_t>(i * n + j)]) + ")",
-                             kCellWidth);
+        const CDist& dist = *doc.GetVariable(i);
+        SCsvColumn& column = columns.emplace_back();
+        column.strName = dist.m_strVarName.str();
+        if (request.bCategoryNames && dist.m_nType == DIST_DISCRETE) {
+            for (const CString& strCategory : dist.m_CategoryNames) {
+                column.categories.push_back(strCategory.str());
+            }
         }
-        out += strRow + "1\n";
     }
-    return out;
+    return std::make_unique<CCsvWriter>(pFile, std::move(columns));
+}
+
+void PrepareRun(CCollectionDocument& doc, const SSampleRequest& request, CExOr& generator) {
+    const int n = doc.GetVariableCount();
+    if (request.bLatinHypercube && request.nSamples > INT_MAX / n) {
+        throw CUsageError("too many samples for Latin hypercube sampling of " + std::to_string(n) +
+                          " variables");
+    }
+    RequireMemoryForRun(n, request.nSamples, request.bLatinHypercube);
+    try {
+        doc.GetCollection().InitSimulation(request.nSamples, request.bLatinHypercube ? TRUE : FALSE,
+                                           &generator, nullptr);
+    } catch (const std::bad_alloc&) {
+        throw CDocumentError("not enough memory for the run: use fewer samples" +
+                             std::string(request.bLatinHypercube ? " or plain sampling" : ""));
+    }
+    if (!doc.GetCollection().m_bInitialized) {
+        throw CDocumentError("the simulation could not be prepared");
+    }
+}
+
+// Draws up to nRows joint samples into pValues, row-major, and returns how many it drew.
+int DrawBatch(CDistCollection& collection, int nRows, double* pValues) {
+    const int n = collection.GetCount();
+    int nDrawn = 0;
+    int nSample = 0;
+    while (nDrawn < nRows &&
+           collection.GetSample(nSample, pValues + static_cast<std::size_t>(nDrawn) * n)) {
+        ++nDrawn;
+    }
+    return nDrawn;
 }
 
 int RunSample(const CParsedArguments& parsed) {
@@ -196,55 +181,58 @@ int RunSample(const CParsedArguments& parsed) {
     if (n == 0) {
         throw CDocumentError("the collection holds no variables: nothing to sample");
     }
-    if (request.bLatinHypercube && request.nSamples > INT_MAX / n) {
-        throw CUsageError("too many samples for Latin hypercube sampling of " +
-                          std::to_string(n) + " variables");
-    }
+    CReadinessReport(doc).Require(EDocumentUse::sample, CollectionName(parsed.Positionals()));
 
-    CExOr generator(request.seeds[0], request.seeds[1], request.seeds[2]);
-    CDistCollection& collection = doc.GetCollection();
-    collection.InitSimulation(request.nSamples, request.bLatinHypercube ? TRUE : FALSE,
-                              &generator, nullptr);
-    if (!collection.m_bInitialized) {
-        throw CDocumentError("the simulation could not be prepared");
-    }
+    CExOr generator(request.seed.seeds[0], request.seed.seeds[1], request.seed.seeds[2]);
+    PrepareRun(doc, request, generator);
 
-    std::unique_ptr<COutputFile> pOut;
-    std::unique_ptr<CCsvWriter> pCsv;
+    std::unique_ptr<CAtomicFile> pOut;
+    std::unique_ptr<CSampleWriter> pWriter;
     if (!request.strOut.empty()) {
-        pOut = std::make_unique<COutputFile>(request.strOut);
-        pCsv = std::make_unique<CCsvWriter>(pOut->Get());
-        std::vector<std::string> names;
-        for (int i = 0; i < n; ++i) {
-            names.push_back(doc.GetVariable(i)->m_strVarName.str());
-        }
-        pCsv->WriteHeader(names);
+        pOut = std::make_unique<CAtomicFile>(request.strOut);
+        pWriter = MakeWriter(request, doc, pOut->Get());
     }
 
     CSampleStatistics stats(n);
-    std::vector<double> values(static_cast<std::size_t>(n));
+    std::vector<double> batch(static_cast<std::size_t>(kBatchRows) * static_cast<std::size_t>(n));
     CProgressBar progress(request.nSamples, CProgressBar::IsStderrTerminal());
-    int nSample = 0;
-    while (collection.GetSample(nSample, values.data())) {
-        stats.Add(values.data());
-        if (pCsv) {
-            pCsv->WriteRow(values.data(), n);
+    long long nDone = 0;
+    while (nDone < request.nSamples) {
+        const int nRows =
+            DrawBatch(doc.GetCollection(),
+                      static_cast<int>(std::min<long long>(kBatchRows, request.nSamples - nDone)),
+                      batch.data());
+        if (nRows == 0) {
+            throw CDocumentError("the run ended after " + std::to_string(nDone) + " samples");
         }
-        progress.Update(nSample);
+        for (int r = 0; r < nRows; ++r) {
+            stats.Add(batch.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(n));
+        }
+        if (pWriter) {
+            pWriter->WriteRows(batch.data(), nRows);
+        }
+        nDone += nRows;
+        progress.Update(nDone);
     }
     progress.Finish();
 
-    if (pCsv && !pCsv->Finish()) {
-        throw CDocumentError(request.strOut + ": cannot write: " + std::strerror(errno));
+    if (pWriter && !pWriter->Finish()) {
+        // Leaving discards what was written; an old file stays as it was.
+        throw CDocumentError(
+            (pOut->IsStandardOutput() ? std::string("standard output") : request.strOut) +
+            ": cannot write: " + std::strerror(errno));
     }
-    const bool bSummaryToStderr = pOut && pOut->IsStdout();
+    const bool bSummaryToStderr = pOut && pOut->IsStandardOutput();
     if (pOut) {
-        pOut->Close();
+        pOut->Commit();
     }
-    const std::string strSummary = Summary(doc, stats, request);
-    std::FILE* pSummary = bSummaryToStderr ? stderr : stdout;
-    std::fputs(strSummary.c_str(), pSummary);
-    return std::fflush(pSummary) == 0 ? kExitSuccess : kExitRefused;
+    const std::string strSummary = SampleSummary(doc, stats, request);
+    if (bSummaryToStderr) {
+        std::fputs(strSummary.c_str(), stderr);
+    } else {
+        WriteStandardOutput(strSummary);
+    }
+    return kExitSuccess;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <stochvar/documents/Moments.h>
 #include <stochvar/documents/NumberText.h>
+#include <stochvar/documents/ReadinessReport.h>
 
 #include <stochvar/families/Discrete.h>
 #include <stochvar/simulation/Nataf.h>
@@ -21,7 +22,8 @@ constexpr const char* kShowUsage =
     "Reads a collection document (JSON or binary), checks every value as the editor does, and\n"
     "lists each variable (family, input type, every parameter it uses, mean and standard\n"
     "deviation) and each correlation in both spaces with the range that its pair admits in\n"
-    "X-space. Without FILE the built-in example is shown.\n"
+    "X-space. Without FILE the built-in example is shown; FILE - reads standard input.\n"
+    "A variable that cannot be sampled is listed with a warning that says why.\n"
     "\n"
     "Options:\n"
     "  -h, --help   show this help\n";
@@ -121,14 +123,22 @@ void ListCorrelation(std::string& out, const CCollectionDocument& doc, int k) {
            "]\n";
 }
 
+// A listed document may still be unfit for sampling; say so before it is sampled.
+void WarnAboutReadiness(const CCollectionDocument& doc, const std::string& strName) {
+    const CReadinessReport report(doc);
+    for (const SReadinessFinding& finding : report.GetFindings()) {
+        std::fprintf(stderr, "stochvar: warning: %s: %s: %s\n", strName.c_str(),
+                     finding.strSubject.c_str(), finding.strReason.c_str());
+    }
+}
+
 int RunShow(const CParsedArguments& parsed) {
     const std::unique_ptr<CCollectionDocument> pDoc = OpenCollection(parsed.Positionals());
     const CCollectionDocument& doc = *pDoc;
+    const std::string strName = CollectionName(parsed.Positionals());
+    WarnAboutReadiness(doc, strName);
 
-    std::string out = "Collection " +
-                      (parsed.Positionals().empty() ? std::string("(built-in example)")
-                                                    : parsed.Positionals().front()) +
-                      "\n";
+    std::string out = "Collection " + strName + "\n";
     if (!doc.m_strDescription.empty()) {
         out += doc.m_strDescription + "\n";
     }
@@ -144,8 +154,8 @@ int RunShow(const CParsedArguments& parsed) {
             ListCorrelation(out, doc, k);
         }
     }
-    std::fputs(out.c_str(), stdout);
-    return std::fflush(stdout) == 0 ? kExitSuccess : kExitRefused;
+    WriteStandardOutput(out);
+    return kExitSuccess;
 }
 
 } // namespace

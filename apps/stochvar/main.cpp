@@ -5,9 +5,9 @@
 #include "SampleCommand.h"
 #include "ShowCommand.h"
 
-#include <stochvar/documents/DocumentError.h>
-
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -76,20 +76,26 @@ int Run(const std::vector<std::string>& args) {
     return UsageError("unknown command \"" + strCommand + "\"", nullptr);
 }
 
+int Refused(const char* pszMessage) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "stochvar: error: %s\n", pszMessage);
+    return kExitRefused;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     InstallCliHooks();
     const std::vector<std::string> args(argv + 1, argv + argc);
+    int nExit = kExitSuccess;
     try {
-        return Run(args);
-    } catch (const CDocumentError& error) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "stochvar: error: %s\n", error.what());
-        return kExitRefused;
+        nExit = Run(args);
     } catch (const std::exception& error) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "stochvar: error: %s\n", error.what());
-        return kExitRefused;
+        return Refused(error.what());
     }
+    // Whatever a command printed must have reached standard output (a full disk, a closed pipe).
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        return Refused((std::string("standard output: cannot write: ") + std::strerror(errno)).c_str());
+    }
+    return nExit;
 }

@@ -2,6 +2,7 @@
 
 #include <stochvar/documents/DocumentError.h>
 #include <stochvar/documents/NumberText.h>
+#include <stochvar/documents/ReadinessReport.h>
 
 #include <stochvar/families/Discrete.h>
 
@@ -137,14 +138,6 @@ void CDocumentBuilder::EnterCategories(
 }
 
 CDist* CDocumentBuilder::AddVariable(std::unique_ptr<CDist> pDist, const std::string& strSubject) {
-    if (!IsValidUtf8(pDist->m_strVarName.str())) {
-        Refuse(strSubject, "the name is not valid UTF-8 text");
-    }
-    for (const CString& strCategory : pDist->m_CategoryNames) {
-        if (!IsValidUtf8(strCategory.str())) {
-            Refuse(strSubject, "a category name is not valid UTF-8 text");
-        }
-    }
     if (m_pDocument->FindVariable(pDist->m_strVarName.str()) >= 0) {
         Refuse(strSubject, "another variable has the same name");
     }
@@ -189,6 +182,7 @@ void CDocumentBuilder::AddCorrelation(int nIndex1, int nIndex2, double dValue, B
 
 std::unique_ptr<CCollectionDocument> CDocumentBuilder::Finish() {
     CCollectionDocument& doc = *m_pDocument;
+    CReadinessReport(doc).Require(EDocumentUse::open, m_strSource);
     if (doc.GetCorrelationCount() > 0) {
         // Preparing a run factors the correlation matrix; a matrix that is not positive
         // definite is reported as an error box, which refuses the document.

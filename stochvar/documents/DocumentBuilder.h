@@ -52,15 +52,16 @@ public:
                          const std::vector<std::pair<std::string, double>>& categories,
                          const std::string& strSubject);
 
-    // Checks the variable as a whole (a name no other variable has, text that is valid UTF-8,
-    // axis bounds), computes its axis when it is automatic, and appends it to the document.
+    // Checks the variable as a whole (a name no other variable has, axis bounds), computes its
+    // axis when it is automatic, and appends it to the document.
     CDist* AddVariable(std::unique_ptr<CDist> pDist, const std::string& strSubject);
 
     // Adds a correlation between the variables at the two positions with SetCorr. The value is
     // given in X-space when bXSpace is nonzero, else in U-space.
     void AddCorrelation(int nIndex1, int nIndex2, double dValue, BOOL bXSpace);
 
-    // Checks that the correlations form a positive definite matrix and hands the document over.
+    // Refuses text that is not UTF-8 (see CReadinessReport), checks that the correlations form a
+    // positive definite matrix and hands the document over.
     std::unique_ptr<CCollectionDocument> Finish();
 
 private:

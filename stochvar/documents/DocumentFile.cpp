@@ -1,5 +1,6 @@
 #include <stochvar/documents/DocumentFile.h>
 
+#include <stochvar/documents/AtomicFile.h>
 #include <stochvar/documents/BinaryDocument.h>
 #include <stochvar/documents/DocumentError.h>
 #include <stochvar/documents/JsonDocument.h>
@@ -7,7 +8,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -70,6 +70,10 @@ std::unique_ptr<CCollectionDocument> ReadDocument(std::string_view bytes,
 }
 
 std::unique_ptr<CCollectionDocument> LoadDocument(const std::string& strPath) {
+    std::error_code error;
+    if (std::filesystem::is_directory(strPath, error)) {
+        throw CDocumentError(strPath + ": cannot open: it is a directory, not a document");
+    }
     std::ifstream in(strPath, std::ios::binary);
     if (!in) {
         throw CDocumentError(strPath + ": cannot open: " + SystemMessage(errno));
@@ -88,26 +92,9 @@ std::string WriteDocument(const CCollectionDocument& doc, EDocumentFormat format
 void SaveDocument(const CCollectionDocument& doc, const std::string& strPath,
                   EDocumentFormat format) {
     const std::string bytes = WriteDocument(doc, format);
-    const std::string strTemporary = strPath + ".part";
-    {
-        std::ofstream out(strTemporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            throw CDocumentError(strPath + ": cannot write: " + SystemMessage(errno));
-        }
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            const int nError = errno;
-            std::remove(strTemporary.c_str());
-            throw CDocumentError(strPath + ": cannot write: " + SystemMessage(nError));
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(strTemporary, strPath, error);
-    if (error) {
-        std::remove(strTemporary.c_str());
-        throw CDocumentError(strPath + ": cannot write: " + error.message());
-    }
+    CAtomicFile file(strPath);
+    file.Write(bytes);
+    file.Commit();
 }
 
 } // namespace stochvar

@@ -26,12 +26,13 @@ std::optional<EDocumentFormat> FormatFromContents(std::string_view bytes);
 // by content, and by strSource's extension when the content does not tell.
 std::unique_ptr<CCollectionDocument> ReadDocument(std::string_view bytes,
                                                   const std::string& strSource);
-// Reads the file; refuses it with CDocumentError (also when it cannot be read).
+// Reads the file; refuses it with CDocumentError (also when it cannot be read, or is a
+// directory).
 std::unique_ptr<CCollectionDocument> LoadDocument(const std::string& strPath);
 
 std::string WriteDocument(const CCollectionDocument& doc, EDocumentFormat format);
-// Writes the document to the file through a temporary file beside it, so that a failed save
-// never leaves a half-written document behind. Throws CDocumentError.
+// Writes the document to the file as a whole or not at all (CAtomicFile): a failed or interrupted
+// save leaves the old file as it was. Throws CDocumentError.
 void SaveDocument(const CCollectionDocument& doc, const std::string& strPath,
                   EDocumentFormat format);
 

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 #include <span>
 #include <utility>
@@ -203,13 +204,15 @@ private:
             }
             strKnown += (n == 0 ? "" : ", ") + std::to_string(n) + " " + strLabel.str();
         }
-        if (input.is_number_integer()) {
-            const auto nNumber = input.get<long long>();
-            if (nNumber >= 0 && nNumber < nCount) {
-                return static_cast<int>(nNumber);
+        if (input.is_number()) {
+            // JSON does not tell 1 from 1.0, and many writers give every number a fraction; a
+            // number names an input type when its value is whole.
+            const double dNumber = input.get<double>();
+            if (dNumber >= 0.0 && dNumber < nCount && dNumber == std::floor(dNumber)) {
+                return static_cast<int>(dNumber);
             }
         } else if (!input.is_string()) {
-            Refuse(strSubject, "\"input\" must be an input type label or number");
+            Refuse(strSubject, "\"input\" must be an input type label (text) or number");
         }
         Refuse(strSubject, "unknown input type " + input.dump() + " (known: " + strKnown + ")");
     }

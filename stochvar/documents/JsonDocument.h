@@ -11,7 +11,7 @@
 //    "correlations": [{"between": ["R", "S"], "value": 0.3, "space": "X"}]}
 //
 // A variable names its family by keyword ("type"), its input type by label or by number
-// ("input", default 0) and gives exactly the values of that input type by parameter keyword.
+// ("input", default 0; 1 and 1.0 are the same number) and gives exactly the values of that input type by parameter keyword.
 // A DISCRETE variable gives categories instead. Optional per variable: "axis" ({"auto": true}, or
 // {"min": a, "max": b} with "auto" false or left out) and "canChange" (default true). A
 // correlation names two variables, its value and the space it is given in: "X" between the

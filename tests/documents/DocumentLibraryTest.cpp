@@ -112,10 +112,10 @@ TEST(MessageCapture, StatusMessagesAreRecordedByKindAndNotShown) {
 }
 
 TEST(JsonDocument, AcceptedSpellingsAreWrittenInOneCanonicalForm) {
-    // Input type by number or left out (input type 0), an axis given as automatic, integers
-    // for doubles: all read to the same variables and written in the canonical form.
+    // Input type by number (1.0 is 1) or left out (input type 0), an axis given as automatic,
+    // integers for doubles: all read to the same variables and written in the canonical form.
     const std::string loose = R"({"variables": [
-        {"name": "A", "type": "NORMAL", "input": 1, "values": {"COV": 0.1, "MEAN": 250}},
+        {"name": "A", "type": "NORMAL", "input": 1.0, "values": {"COV": 0.1, "MEAN": 250}},
         {"name": "B", "type": "UNIFORM", "values": {"UPPER_BOUND": 2, "LOWER_BOUND": -1},
          "axis": {"auto": true}, "canChange": true}],
       "correlations": [{"space": "U", "value": -0.25, "between": ["B", "A"]}]})";

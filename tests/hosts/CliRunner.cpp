@@ -23,17 +23,16 @@ std::string ReadFile(const std::string& strPath) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-SRunResult RunCli(const std::vector<std::string>& args) {
-    const CTempDir capture;
-    const std::string strOutPath = capture.File("stdout");
-    const std::string strErrPath = capture.File("stderr");
+namespace {
 
+pid_t Spawn(const std::vector<std::string>& args, const std::string& strStdin,
+            const std::string& strStdout, const std::string& strStderr) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, strOutPath.c_str(),
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, strStdin.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, strStdout.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, strErrPath.c_str(),
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, strStderr.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
 
     std::vector<std::string> argvStrings{STOCHVAR_CLI_PATH};
@@ -50,13 +49,33 @@ SRunResult RunCli(const std::vector<std::string>& args) {
     if (nSpawn != 0) {
         throw std::runtime_error("cannot start " STOCHVAR_CLI_PATH);
     }
+    return pid;
+}
+
+} // namespace
+
+pid_t StartCli(const std::vector<std::string>& args) {
+    return Spawn(args, "/dev/null", "/dev/null", "/dev/null");
+}
+
+int WaitForExit(pid_t pid) {
     int nStatus = 0;
     if (waitpid(pid, &nStatus, 0) != pid) {
         throw std::runtime_error("lost the child process");
     }
+    return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
+}
+
+SRunResult RunCli(const std::vector<std::string>& args, const SRedirect& redirect) {
+    const CTempDir capture;
+    const std::string strOutPath =
+        redirect.strStdout.empty() ? capture.File("stdout") : redirect.strStdout;
+    const std::string strErrPath = capture.File("stderr");
     SRunResult result;
-    result.nExitCode = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
-    result.strOut = ReadFile(strOutPath);
+    result.nExitCode = WaitForExit(Spawn(args, redirect.strStdin, strOutPath, strErrPath));
+    if (redirect.strStdout.empty()) {
+        result.strOut = ReadFile(strOutPath);
+    }
     result.strErr = ReadFile(strErrPath);
     // In the sanitizer build a finding may end the program with an exit code that a test
     // expects for a refused document; the report itself must fail the test.

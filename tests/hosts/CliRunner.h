@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace stochvar::test {
@@ -15,8 +16,20 @@ struct SRunResult {
     std::string strErr;
 };
 
-// Runs the built stochvar executable with the arguments; its standard input is empty.
-SRunResult RunCli(const std::vector<std::string>& args);
+// Where the program's standard streams go instead of the defaults: standard input from
+// /dev/null, standard output and standard error captured.
+struct SRedirect {
+    std::string strStdin = "/dev/null";
+    std::string strStdout; // empty: captured in SRunResult::strOut
+};
+
+// Runs the built stochvar executable with the arguments and waits for it.
+SRunResult RunCli(const std::vector<std::string>& args, const SRedirect& redirect = {});
+
+// Starts the program with its standard streams on /dev/null and returns at once.
+pid_t StartCli(const std::vector<std::string>& args);
+// Waits for a started program; its exit code, or 128 + the signal that ended it.
+int WaitForExit(pid_t pid);
 
 // A fresh directory under the system's temporary directory, removed with everything in it
 // when the object goes.

@@ -142,7 +142,18 @@ TEST(ConvertCommand, FormatFollowsTheOutputNameUnlessToSaysOtherwise) {
 
 TEST(ConvertCommand, SamplingTheBinaryFormGivesTheSameNumbers) {
     const CTempDir dir;
-    const std::string strJson = dir.Write("e.json", kEverything);
+    // A discrete variable without categories is kept by both forms but cannot be sampled.
+    ASSERT_EQ(RunCli({"convert", dir.Write("e0.json", kEverything), dir.File("e0.svc")}).nExitCode,
+              0);
+    const SRunResult refused = RunCli({"sample", dir.File("e0.svc"), "-n", "5"});
+    EXPECT_EQ(refused.nExitCode, 1);
+    EXPECT_THAT(refused.strErr, HasSubstr("e0.svc: empty: cannot be sampled: it has no categories"));
+
+    std::string strSampleable = kEverything;
+    const std::string strNoCategories = R"("categories": [])";
+    strSampleable.replace(strSampleable.find(strNoCategories), strNoCategories.size(),
+                          R"("categories": [{"name": "only", "frequency": 1}])");
+    const std::string strJson = dir.Write("e.json", strSampleable);
     ASSERT_EQ(RunCli({"convert", strJson, dir.File("e.svc")}).nExitCode, 0);
     for (const char* pszMethod : {"", "--lhs"}) {
         std::vector<std::string> fromJson{"sample", strJson, "-n", "500", "--seed", "9,8,7",

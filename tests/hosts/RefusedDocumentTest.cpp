@@ -64,6 +64,12 @@ std::vector<SRefusedCase> RefusedCases() {
         {"input type number out of range",
          OneVariable(R"("type": "NORMAL", "input": 2, "values": {"MEAN": 3})"),
          "R: unknown input type 2"},
+        {"input type number that is not whole",
+         OneVariable(R"("type": "NORMAL", "input": 1.5, "values": {"MEAN": 3})"),
+         "R: unknown input type 1.5 (known: 0 /MEAN/STDDEV, 1 /MEAN/COV)"},
+        {"input type neither text nor number",
+         OneVariable(R"("type": "NORMAL", "input": true, "values": {"MEAN": 3})"),
+         "R: \"input\" must be an input type label (text) or number"},
         {"negative frequency",
          OneVariable(R"("type": "DISCRETE", "categories": [{"name": "a", "frequency": -1}])"),
          "R: Frequency must be >= 0"},
@@ -157,6 +163,49 @@ TEST(RefusedDocument, SamplingARefusedDocumentWritesNoSamples) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("s.csv")));
 }
 
+TEST(RefusedDocument, VariablesThatCannotBeSampledAreListedButNotSampled) {
+    // Each passes the library's own checks. show lists it with a warning and convert writes it
+    // (the file opens again); sample refuses it with file, variable and reason.
+    const SRefusedCase cases[] = {
+        {"beta spread too large for its bounds",
+         OneVariable(R"("type": "BETA", "values": {"MEAN": 5, "STDDEV": 6, "LOWER_BOUND": 0,
+                                                    "UPPER_BOUND": 10})"),
+         "R: cannot be sampled: the exponents R = -0.1527777777777778 and S = "
+         "-0.1527777777777778 are not both positive (with mean 5 on [0, 10] the standard "
+         "deviation must stay below 5)"},
+        {"beta exponent not positive",
+         OneVariable(R"("type": "BETA", "input": "/R/S/LOWER_BOUND/UPPER_BOUND",
+                        "values": {"R": -1, "S": 2, "LOWER_BOUND": 0, "UPPER_BOUND": 1})"),
+         "R: cannot be sampled: the exponents R = -1 and S = 2 are not both positive"},
+        {"beta bounds not ordered",
+         OneVariable(R"("type": "BETA", "input": "/R/S/LOWER_BOUND/UPPER_BOUND",
+                        "values": {"R": 2, "S": 2, "LOWER_BOUND": 3, "UPPER_BOUND": 1})"),
+         "R: cannot be sampled: the lower bound 3 is not below the upper bound 1"},
+        {"discrete without categories",
+         OneVariable(R"("type": "DISCRETE", "categories": [])"),
+         "R: cannot be sampled: it has no categories"},
+        {"discrete with total frequency 0",
+         OneVariable(R"("type": "DISCRETE", "categories": [{"name": "a", "frequency": 0},
+                                                          {"name": "b", "frequency": 0}])"),
+         "R: cannot be sampled: the frequencies of its categories add up to 0"},
+    };
+    const CTempDir dir;
+    for (const SRefusedCase& refused : cases) {
+        SCOPED_TRACE(refused.pszWhat);
+        const std::string strPath = dir.Write("odd.json", refused.text);
+        const SRunResult shown = RunCli({"show", strPath});
+        EXPECT_EQ(shown.nExitCode, 0);
+        EXPECT_EQ(shown.strErr, "stochvar: warning: " + strPath + ": " + refused.strReason + "\n");
+        EXPECT_EQ(RunCli({"convert", strPath, dir.File("odd.svc")}).nExitCode, 0);
+        for (const std::string& strDoc : {strPath, dir.File("odd.svc")}) {
+            const SRunResult sampled = RunCli({"sample", strDoc, "-n", "5", "--out", dir.File("s.csv")});
+            EXPECT_EQ(sampled.nExitCode, 1);
+            EXPECT_EQ(sampled.strErr, "stochvar: error: " + strDoc + ": " + refused.strReason + "\n");
+        }
+        EXPECT_FALSE(std::filesystem::exists(dir.File("s.csv")));
+    }
+}
+
 TEST(RefusedDocument, MissingAndUnrecognisableFilesAreRefused) {
     const CTempDir dir;
     const SRunResult missing = RunCli({"show", dir.File("absent.json")});
@@ -169,6 +218,11 @@ TEST(RefusedDocument, MissingAndUnrecognisableFilesAreRefused) {
     EXPECT_THAT(other.strErr,
                 HasSubstr("notes.txt: document: not a collection document (neither JSON nor the "
                           "binary format)"));
+
+    const SRunResult folder = RunCli({"show", dir.Path().string()});
+    EXPECT_EQ(folder.nExitCode, 1);
+    EXPECT_EQ(folder.strErr, "stochvar: error: " + dir.Path().string() +
+                                 ": cannot open: it is a directory, not a document\n");
 }
 
 TEST(DocumentWarning, ACorrectedCorrelationIsReportedAndKept) {

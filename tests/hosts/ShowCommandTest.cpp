@@ -48,7 +48,7 @@ TEST(ShowCommand, ListsTheBuiltInExample) {
     ASSERT_EQ(result.nExitCode, 0) << result.strErr;
     EXPECT_EQ(result.strErr, "");
     const std::string& out = result.strOut;
-    EXPECT_THAT(out, HasSubstr("Collection (built-in example)\n"));
+    EXPECT_THAT(out, HasSubstr("Collection built-in example (beam.json)\n"));
     EXPECT_THAT(out, HasSubstr("7 variables, 2 correlations\n"));
     // Every family of the example with its input type; the values given are marked.
     for (const char* pszLine :

@@ -1,0 +1,55 @@
+#pragma once
+
+// CAtomicFile: an output file that appears complete or not at all.
+//
+// A regular file (or a name that does not exist yet) is written to a temporary file in the same
+// directory as the real target, symbolic links followed, so that the link stays a link and the
+// final rename never crosses file systems. Commit flushes it to the disk, gives it the mode (and,
+// where allowed, the owner) of the file it replaces, and renames it over the target. Until then
+// the old file is untouched; a failure, an exception or a terminating signal (see CSignalCleanup)
+// removes the temporary file and leaves the old one as it was.
+//
+// Anything else is written in place, as a shell redirection would: "-" is standard output, and a
+// device or a FIFO is opened and written as it is (renaming over it would replace the device
+// node or the pipe by a regular file). A directory is refused.
+
+#include <cstdio>
+#include <string>
+
+namespace stochvar {
+
+class CAtomicFile {
+public:
+    // Opens the destination; throws CDocumentError ("path: cannot write: reason").
+    explicit CAtomicFile(std::string strPath);
+    // Discards everything written unless Commit succeeded.
+    ~CAtomicFile();
+    CAtomicFile(const CAtomicFile&) = delete;
+    CAtomicFile& operator=(const CAtomicFile&) = delete;
+
+    std::FILE* Get() const { return m_pFile; }
+    const std::string& GetPath() const { return m_strPath; }
+    bool IsStandardOutput() const { return m_strPath == "-"; }
+
+    // Writes the bytes; throws CDocumentError when they cannot be written.
+    void Write(const std::string& bytes);
+    // Makes what was written the file's contents; throws CDocumentError when anything failed to
+    // be written, and the old file then stays as it was.
+    void Commit();
+
+private:
+    void OpenTemporary(const std::string& strTarget);
+    void OpenInPlace(const std::string& strTarget);
+    // Throws CDocumentError "path: cannot write: [where: ]reason".
+    [[noreturn]] void Fail(int nError, const std::string& strWhere = "") const;
+    void Discard();
+
+    std::string m_strPath;      // as the caller named it (messages)
+    std::string m_strTarget;    // the file that is replaced, links followed
+    std::string m_strTemporary; // empty when writing in place
+    std::FILE* m_pFile = nullptr;
+    int m_nSignalSlot = -1;
+    bool m_bDone = false;
+};
+
+} // namespace stochvar

@@ -1,0 +1,167 @@
+#include <stochvar/documents/ReadinessReport.h>
+
+#include <stochvar/documents/DocumentBuilder.h>
+#include <stochvar/documents/DocumentError.h>
+#include <stochvar/documents/NumberText.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace stochvar {
+
+namespace {
+
+constexpr const char* kCannotSample = "cannot be sampled: ";
+
+// Below this sum the discrete family ignores the frequencies and gives every category the same
+// probability, which is not what a document with frequencies asks for.
+constexpr double kNegligibleFrequencySum = 1e-10;
+
+bool IsMomentInput(const CDist& dist) {
+    return dist.m_nParamCombi <= 1;
+}
+
+} // namespace
+
+CReadinessReport::CReadinessReport(const CCollectionDocument& doc) {
+    CheckText(doc);
+    for (int i = 0; i < doc.GetVariableCount(); ++i) {
+        const CDist* pDist = doc.GetVariable(i);
+        if (pDist != nullptr) {
+            CheckVariable(*pDist, VariableSubject(*pDist, i));
+        }
+    }
+}
+
+bool CReadinessReport::Stops(SReadinessFinding::EKind kind, EDocumentUse use) {
+    switch (kind) {
+    case SReadinessFinding::EKind::invalidText:
+        return true;
+    case SReadinessFinding::EKind::unsampleable:
+        return use == EDocumentUse::sample;
+    }
+    return true;
+}
+
+bool CReadinessReport::IsReadyFor(EDocumentUse use) const {
+    return std::none_of(
+        m_findings.begin(), m_findings.end(),
+        [use](const SReadinessFinding& finding) { return Stops(finding.kind, use); });
+}
+
+void CReadinessReport::Require(EDocumentUse use, const std::string& strSource) const {
+    for (const SReadinessFinding& finding : m_findings) {
+        if (Stops(finding.kind, use)) {
+            throw CDocumentError(strSource, finding.strSubject, finding.strReason);
+        }
+    }
+}
+
+void CReadinessReport::CheckText(const CCollectionDocument& doc) {
+    constexpr auto kText = SReadinessFinding::EKind::invalidText;
+    if (!IsValidUtf8(doc.m_strDescription)) {
+        Add(kText, "document", "the description is not valid UTF-8 text");
+    }
+    for (int i = 0; i < doc.GetVariableCount(); ++i) {
+        const CDist* pDist = doc.GetVariable(i);
+        if (pDist == nullptr) {
+            continue;
+        }
+        const std::string strSubject = VariableSubject(*pDist, i);
+        if (!IsValidUtf8(pDist->m_strVarName.str())) {
+            Add(kText, strSubject, "the name is not valid UTF-8 text");
+        }
+        if (std::any_of(pDist->m_CategoryNames.begin(), pDist->m_CategoryNames.end(),
+                        [](const CString& strName) { return !IsValidUtf8(strName.str()); })) {
+            Add(kText, strSubject, "a category name is not valid UTF-8 text");
+        }
+    }
+}
+
+void CReadinessReport::CheckVariable(const CDist& dist, const std::string& strSubject) {
+    constexpr auto kState = SReadinessFinding::EKind::unsampleable;
+    if (dist.m_nType == DIST_FIXED) {
+        return;
+    }
+    if (dist.m_nType == DIST_DISCRETE) {
+        CheckCategories(dist, strSubject);
+        return;
+    }
+    // A beta variable's own findings name the cause (bounds, exponents) of a spread that is
+    // negative or not a number.
+    const std::size_t nBefore = m_findings.size();
+    if (dist.m_nType == DIST_BETA) {
+        CheckBeta(dist, strSubject);
+    }
+    if (m_findings.size() > nBefore) {
+        return;
+    }
+    const double dMean = dist.GetParamValue(PARAM_MEAN);
+    const double dStdDev = dist.GetParamValue(PARAM_STDDEV);
+    if (std::isnan(dMean)) {
+        Add(kState, strSubject, std::string(kCannotSample) + "the mean is not a number");
+    }
+    if (std::isnan(dStdDev)) {
+        Add(kState, strSubject,
+            std::string(kCannotSample) + "the standard deviation is not a number");
+    } else if (dStdDev < 0.0) {
+        Add(kState, strSubject,
+            std::string(kCannotSample) + "the standard deviation " + FormatShortest(dStdDev) +
+                " is negative");
+    }
+}
+
+void CReadinessReport::CheckBeta(const CDist& dist, const std::string& strSubject) {
+    constexpr auto kState = SReadinessFinding::EKind::unsampleable;
+    const double L = dist.GetParamValue(PARAM_LOWER_BOUND);
+    const double U = dist.GetParamValue(PARAM_UPPER_BOUND);
+    if (!(L < U)) {
+        Add(kState, strSubject,
+            std::string(kCannotSample) + "the lower bound " + FormatShortest(L) +
+                " is not below the upper bound " + FormatShortest(U));
+        return;
+    }
+    const double R = dist.GetParamValue(PARAM_R);
+    const double S = dist.GetParamValue(PARAM_S);
+    if (R > 0.0 && S > 0.0) {
+        return;
+    }
+    std::string strReason = std::string(kCannotSample) + "the exponents R = " + FormatShortest(R) +
+                            " and S = " + FormatShortest(S) + " are not both positive";
+    if (IsMomentInput(dist)) {
+        // The variance of a beta variable is (MEAN - L)(U - MEAN) / (R + S + 1), so positive
+        // exponents need the mean inside the bounds and the spread below this limit.
+        const double m = dist.GetParamValue(PARAM_MEAN);
+        if (!(L < m && m < U)) {
+            strReason += " (the mean must lie between the bounds)";
+        } else {
+            strReason += " (with mean " + FormatShortest(m) + " on [" + FormatShortest(L) + ", " +
+                         FormatShortest(U) + "] the standard deviation must stay below " +
+                         FormatShortest(std::sqrt((m - L) * (U - m))) + ")";
+        }
+    }
+    Add(kState, strSubject, std::move(strReason));
+}
+
+void CReadinessReport::CheckCategories(const CDist& dist, const std::string& strSubject) {
+    constexpr auto kState = SReadinessFinding::EKind::unsampleable;
+    if (dist.m_Frequencies.IsEmpty()) {
+        Add(kState, strSubject, std::string(kCannotSample) + "it has no categories");
+        return;
+    }
+    double dSum = 0.0;
+    for (const double dFrequency : dist.m_Frequencies) {
+        dSum += dFrequency;
+    }
+    if (!(dSum >= kNegligibleFrequencySum)) {
+        Add(kState, strSubject,
+            std::string(kCannotSample) + "the frequencies of its categories add up to 0");
+    }
+}
+
+void CReadinessReport::Add(SReadinessFinding::EKind kind, const std::string& strSubject,
+                           std::string strReason) {
+    m_findings.push_back({kind, strSubject, std::move(strReason)});
+}
+
+} // namespace stochvar
