@@ -155,10 +155,6 @@ double NatafInvert(const double* c, double dCorrX, int* pnSteps, int* pnError) {
     for (int step = 1;; ++step) {
         *pnSteps = step;
         const double delta = (dCorrX - NatafValue(c, r)) / NatafSlope(c, r);
-        if (!std::isfinite(delta)) {
-            *pnError = 1;
-            break;
-        }
         r = r + delta;
         if (step == kNatafMaxSteps) {
             *pnError = 1;
