@@ -4,6 +4,7 @@
 
 #include <stochvar/stochvar.h>
 
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
@@ -19,12 +20,12 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // Values that no parameter should hold.
 constexpr double kDegenerateValues[] = {0.0, -0.0, -1.0, 1e-300, 1e300, kInf, -kInf, kNaN};
 // Arguments of the density and the cumulative function that are tied to no parameter.
-constexpr double kSpecialArguments[] = {-kInf, -1e308, -1.0, -0.0, 0.0, 1e-300, 1.0, 1e308, kInf,
-                                        kNaN};
+constexpr double kSpecialArguments[] = {-kInf,  -1e308, -1.0,  -0.0, 0.0,
+                                        1e-300, 1.0,    1e308, kInf, kNaN};
 // Probabilities for the inverse, including those outside [0, 1].
-constexpr double kProbabilities[] = {-0.5,  -0.0, 0.0,   1e-300, 1e-12, 0.001,        0.025,
-                                     0.1,   0.25, 0.5,   0.75,   0.9,   0.975,        0.999,
-                                     0.999999, 1.0 - 1e-12, 1.0, 1.5,   kNaN};
+constexpr double kProbabilities[] = {-0.5,     -0.0,        0.0, 1e-300, 1e-12, 0.001, 0.025,
+                                     0.1,      0.25,        0.5, 0.75,   0.9,   0.975, 0.999,
+                                     0.999999, 1.0 - 1e-12, 1.0, 1.5,    kNaN};
 // Points across the axis: as many as the editor's chart draws, and a few for degenerate cases.
 constexpr int kChartPoints = 50;
 constexpr int kFewPoints = 5;
@@ -110,7 +111,7 @@ void AddDensityAndCumulative(CBitFingerprint& fp, CDist& dist, double x) {
 }
 
 // The axis rule, then density and cumulative function at the special arguments and at nPoints
-// across the axis (as a chart draws them), and the inverse at every probability.
+// evenly across the axis, and the inverse at every probability.
 void AddEvaluations(CBitFingerprint& fp, CDist& dist, int nPoints) {
     dist.SetAutoAxis();
     fp.Add(dist.m_dAxisMin);
@@ -171,8 +172,8 @@ void AddSweep(CBitFingerprint& fp, CDist& dist, int nParamCombi, const std::vect
         SetSlots(dist, start);
         for (int i = 0; i < ids.GetSize(); ++i) {
             const int nParam = static_cast<int>(ids[i]);
-            dist.SetParamValue(nParam, start[static_cast<std::size_t>(nParam)] *
-                                           (0.5 + exor.GetRandom()));
+            dist.SetParamValue(nParam,
+                               start[static_cast<std::size_t>(nParam)] * (0.5 + exor.GetRandom()));
         }
         AddStatus(fp, dist.CalcBasePar(nParamCombi));
         AddSlots(fp, dist);
@@ -225,8 +226,8 @@ void AddFamilies(CBitFingerprint& fp) {
 
 void AddGammaFunctions(CBitFingerprint& fp, CExOr& exor) {
     fp.SetContext("dGamma dLnGam");
-    const double degenerate[] = {0.0,   -0.0,  -1.0, -2.5, -170.5, 1e-300, 1e-10, 171.6,
-                                 172.0, 1e300, kInf, -kInf, kNaN};
+    const double degenerate[] = {0.0,   -0.0,  -1.0,  -2.5, -170.5, 1e-300, 1e-10,
+                                 171.6, 172.0, 1e300, kInf, -kInf,  kNaN};
     std::vector<double> arguments(std::begin(degenerate), std::end(degenerate));
     for (double x = -20.13; x < 40.0; x += 0.37) {
         arguments.push_back(x);
@@ -381,8 +382,8 @@ void AddSampling(CBitFingerprint& fp) {
                               {3, 4, 0.2, FALSE}, {4, 5, 0.6, TRUE},  {5, 6, -0.25, TRUE},
                               {6, 7, 0.3, TRUE},  {7, 8, 0.1, FALSE}, {0, 9, 0.35, TRUE}};
     for (const SEntry& entry : entries) {
-        collection.SetCorr(collection.GetDist(entry.n1), collection.GetDist(entry.n2),
-                           entry.dCorr, entry.bXSpace);
+        collection.SetCorr(collection.GetDist(entry.n1), collection.GetDist(entry.n2), entry.dCorr,
+                           entry.bXSpace);
     }
     fp.SetContext("sampling entries");
     AddEntries(fp, collection);

@@ -27,7 +27,9 @@ CCapturedStdout::CCapturedStdout() {
     }
 }
 
-CCapturedStdout::~CCapturedStdout() { Release(); }
+CCapturedStdout::~CCapturedStdout() {
+    Release();
+}
 
 std::string CCapturedStdout::Release() {
     if (m_pOriginal == nullptr) {
