@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace stochvar::fingerprint {
@@ -326,8 +327,44 @@ void AddEntries(CBitFingerprint& fp, CDistCollection& collection) {
     }
 }
 
-void AddNataf(CBitFingerprint& fp) {
+// The series g and its slope at random U-space correlations, and inversions of random X-space
+// ones, for pairs of skewed variables (whose series have terms of every order, unlike those of
+// symmetric ones): every power r^k enters the results at thousands of arguments.
+void AddNatafSeries(CBitFingerprint& fp, const std::vector<std::unique_ptr<CDist>>& variables,
+                    CExOr& exor) {
+    constexpr int kSeriesPoints = 16384;
+    constexpr int kInversions = 256;
+    const auto ofType = [&variables](int nType) { return variables[nType - 1].get(); };
+    const std::pair<int, int> skewedPairs[] = {{DIST_EXPONENTIAL, DIST_EXPONENTIAL},
+                                               {DIST_GUMBEL, DIST_LOGNORMAL},
+                                               {DIST_RAYLEIGH, DIST_WEIBULL}};
+    for (const auto& [nType1, nType2] : skewedPairs) {
+        fp.SetContext("Nataf series of " + std::string(kDistKeywords[nType1]) + " and " +
+                      kDistKeywords[nType2]);
+        double a[kHermiteCount];
+        double b[kHermiteCount];
+        double c[kNatafOrder + 1];
+        HermiteCoefficients(ofType(nType1), kHermiteCount, a);
+        HermiteCoefficients(ofType(nType2), kHermiteCount, b);
+        NatafSeriesCoefficients(a, b, c);
+        for (int i = 0; i < kSeriesPoints; ++i) {
+            const double r = 2.0 * exor.GetRandom() - 1.0;
+            fp.Add(NatafValue(c, r));
+            fp.Add(NatafSlope(c, r));
+        }
+        for (int i = 0; i < kInversions; ++i) {
+            int nSteps = 0;
+            int nError = 0;
+            fp.Add(NatafInvert(c, NatafValue(c, 2.0 * exor.GetRandom() - 1.0), &nSteps, &nError));
+            fp.Add(nSteps);
+            fp.Add(nError);
+        }
+    }
+}
+
+void AddNataf(CBitFingerprint& fp, CExOr& exor) {
     const std::vector<std::unique_ptr<CDist>> variables = OneOfEachFamily();
+    AddNatafSeries(fp, variables, exor);
     fp.SetContext("HermiteCoefficients");
     for (const auto& dist : variables) {
         double coefficients[kHermiteCount];
@@ -420,7 +457,7 @@ void RunBattery(CBitFingerprint& fp) {
     AddGammaFunctions(fp, exor);
     AddBetaFunctions(fp, exor);
     AddStandardNormal(fp, exor);
-    AddNataf(fp);
+    AddNataf(fp, exor);
     AddSampling(fp);
 }
 

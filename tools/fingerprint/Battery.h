@@ -11,8 +11,9 @@
 //   family with a few category lists.
 // - The special functions and the standard normal functions on grids, at degenerate arguments
 //   and at random ones.
-// - The Nataf mapping: Hermite coefficients of each family, and the admissible range and X- and
-//   U-space entries for every pair of them.
+// - The Nataf mapping: the series and its inversion at random correlations for skewed pairs,
+//   Hermite coefficients of each family, and the admissible range and X- and U-space entries for
+//   every pair of families.
 // - Correlated sampling: a Latin hypercube run and a plain Monte Carlo run.
 //
 // Message boxes shown on the way enter the stream with their texts. The sweeps are long enough
