@@ -42,12 +42,17 @@ void SetLowerBoundAxis(CDist& dist) {
 void SetIntervalAxis(CDist& dist, double dMarginFraction) {
     const double L = dist.GetParamValue(PARAM_LOWER_BOUND);
     const double U = dist.GetParamValue(PARAM_UPPER_BOUND);
-    if (L < U) {
+    if (!(L < U)) {
+        dist.CDist::SetAutoAxis();
+    } else if (dMarginFraction == 0.0) {
+        // The bounds themselves, not L - 0 and U + 0: the margin (U - L) * 0 is NaN over an
+        // infinite span, and -0 + 0 would turn an upper bound of -0 into +0.
+        dist.m_dAxisMin = L;
+        dist.m_dAxisMax = U;
+    } else {
         const double d = (U - L) * dMarginFraction;
         dist.m_dAxisMin = L - d;
         dist.m_dAxisMax = U + d;
-    } else {
-        dist.CDist::SetAutoAxis();
     }
 }
 

@@ -21,8 +21,10 @@ void SetMeanCentredAxis(CDist& dist);
 // Chart axis starting at the lower bound: [L, M + 5 S] when S > 0; otherwise the bounds stay.
 void SetLowerBoundAxis(CDist& dist);
 
-// Chart axis over a finite support: when L < U, with d = (U - L) * dMarginFraction, the bounds
-// are [L - d, U + d]; otherwise (U <= L or NaN) the fixed kind's rule [M - 1, M + 1] applies.
+// Chart axis over a support [L, U]: when L < U, with d = (U - L) * dMarginFraction, the bounds
+// are [L - d, U + d], and with a zero fraction exactly [L, U] (also over an infinite span, and
+// with the sign of a zero bound kept); otherwise (U <= L or NaN) the fixed kind's rule
+// [M - 1, M + 1] applies.
 void SetIntervalAxis(CDist& dist, double dMarginFraction);
 
 // How SetCovFromMeanAndStdDev divides the standard deviation: by the mean as it is (COV carries the

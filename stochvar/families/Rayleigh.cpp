@@ -70,7 +70,9 @@ double CRayleigh::GetDensity(double x) {
     const double theta = m_Params[PARAM_THETA];
     const double d = x - L;
     const double z = d / theta;
-    return std::exp(-0.5 * (z * z)) * (d / std::pow(theta, 2));
+    // Squares are products throughout: a library pow may round them otherwise, and an optimiser
+    // turns pow(theta, 2) into the product in some builds only.
+    return std::exp(-0.5 * (z * z)) * (d / (theta * theta));
 }
 
 double CRayleigh::GetCumulative(double x) {
@@ -84,7 +86,7 @@ double CRayleigh::GetCumulative(double x) {
 
 double CRayleigh::GetInverse(double p) {
     const double theta = m_Params[PARAM_THETA];
-    return m_Params[PARAM_LOWER_BOUND] + std::sqrt(std::pow(theta, 2) * std::log(1.0 - p) * -2.0);
+    return m_Params[PARAM_LOWER_BOUND] + std::sqrt(theta * theta * std::log(1.0 - p) * -2.0);
 }
 
 void CRayleigh::SetAutoAxis() { family_rules::SetLowerBoundAxis(*this); }

@@ -51,7 +51,8 @@ CDistStatus CWeibull::CheckCombination(int nParamCombi) {
 
 double CWeibull::CoefficientOfVariation(double b) {
     const double g1 = dGamma(1.0 / b + 1.0);
-    const double g1Squared = std::pow(g1, 2);
+    // A product, as pow(g1, 2) is one in some builds only and may round otherwise in the rest.
+    const double g1Squared = g1 * g1;
     return std::sqrt((dGamma(2.0 / b + 1.0) - g1Squared) / g1Squared);
 }
 

@@ -71,7 +71,13 @@ bool IsIndependentPair(const double* c) {
     return true;
 }
 
-double IntegerPower(double r, int k) { return std::pow(r, static_cast<double>(k)); }
+// r^k from the C library's pow for every k, in every build. The exponent is read through a
+// volatile so that no optimiser sees it: one that unrolls the series would turn the small powers
+// into products, and r * r differs from pow(r, 2) in the last bit for about one r in a thousand.
+double IntegerPower(double r, int k) {
+    const volatile double exponent = k;
+    return std::pow(r, exponent);
+}
 
 } // namespace
 
@@ -149,10 +155,6 @@ double NatafInvert(const double* c, double dCorrX, int* pnSteps, int* pnError) {
     for (int step = 1;; ++step) {
         *pnSteps = step;
         const double delta = (dCorrX - NatafValue(c, r)) / NatafSlope(c, r);
-        if (!std::isfinite(delta)) {
-            *pnError = 1;
-            break;
-        }
         r = r + delta;
         if (step == kNatafMaxSteps) {
             *pnError = 1;

@@ -33,10 +33,16 @@ inline constexpr double kNatafTolerance = 1e-8;
 // describe the variable, its mean and standard deviation are taken from the same 20 quadrature
 // values instead: for the fixed and discrete kinds (whose conversions maintain neither slot)
 // and for any variable whose stored standard deviation is not a positive finite number or whose
-// stored mean is not finite. A variable without spread (all 20 quadrature values equal: a fixed
-// value, a discrete variable with one category, a family with a zero or NaN standard deviation
-// whose inverse collapses to one value) has all coefficients 0, so no NaN ever leaves here for
-// such a variable.
+// stored mean is not finite.
+//
+// Decision: a variable without spread, whose 20 quadrature values are all equal, has all
+// coefficients 0, so that its pairs map to 0 (see NatafInvert) instead of NaN. This covers a
+// fixed value, a discrete variable with one category, a family with a zero or NaN standard
+// deviation whose inverse collapses to one value, and a positive spread too small to show in
+// doubles: a normal variable with mean 1e10 and standard deviation 1e-10 returns 1e10 at every
+// node, as the spacing of doubles near 1e10 is about 2e-6. Standardising such values with the
+// stored standard deviation gives z = 0 everywhere, a series g = 0 whose Newton inversion
+// divides 0 by 0.
 void HermiteCoefficients(CDist* pDist, int nCount, double* pCoeffs);
 
 // Series coefficients c[0..10] of a pair from the Hermite coefficients a and b of its two
@@ -54,14 +60,13 @@ double LimitCorr(double dCorr);
 // Solves g(r) = dCorrX for r by Newton's method starting at r = dCorrX, and returns the limited
 // root. *pnSteps receives the number of Newton steps taken and *pnError 1 when the iteration
 // ended at step 50 (with the diagnostic line "No convergence in nataf after 50 itterations" on
-// the standard output), else 0.
+// the standard output), else 0. A step that is not a finite number (a NaN dCorrX, a vanishing
+// slope) is taken like any other: the iterate becomes NaN, never meets the tolerance, and the
+// iteration runs its 50 steps, prints the line and returns NaN.
 //
-// Two cases outside the Newton iteration proper:
-// - A pair in which one variable has no spread has g = 0 for every r: its variables are
-//   independent whatever the U-space value, so the result is 0 (no steps); *pnError is 1 when
-//   dCorrX is not 0, as no U-space value reproduces it.
-// - Should a step not be a finite number (a vanishing slope far outside [-1, 1]), the iteration
-//   stops at the last iterate with *pnError 1.
+// Decision: a pair in which one variable has no spread (see HermiteCoefficients) has g = 0 for
+// every r: its variables are independent whatever the U-space value, so the result is 0 without
+// any step; *pnError is 1 when dCorrX is not 0, as no U-space value reproduces it.
 double NatafInvert(const double* c, double dCorrX, int* pnSteps, int* pnError);
 
 // The mapping for the pair (pDist1, pDist2). bXSpace zero: reads *pdCorrU and writes the

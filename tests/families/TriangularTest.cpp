@@ -225,16 +225,26 @@ TEST(Triangular, InverseAtTheApexAndOutsideTheUnitInterval) {
     EXPECT_NEAR(dist->GetInverse(0.76), 3.0 - std::sqrt(0.24 * 6.0), 1e-15);
 }
 
-TEST(Triangular, AxisFallsBackToTheMeanWhenTheBoundsAreNotOrdered) {
-    auto dist = Make(2.0, 2.0, 2.0);
-    dist->SetParamValue(PARAM_MEAN, 2.5);
-    dist->SetAutoAxis();
-    EXPECT_EQ(dist->m_dAxisMin, 1.5);
-    EXPECT_EQ(dist->m_dAxisMax, 3.5);
-    auto ordered = Make(-3.25, 0.0, 1.75);
-    ordered->SetAutoAxis();
-    EXPECT_EQ(ordered->m_dAxisMin, -3.25);
-    EXPECT_EQ(ordered->m_dAxisMax, 1.75);
+// Ordered bounds are the axis exactly, even over an infinite span and with the sign of a zero
+// bound; unordered ones fall back to the mean (here 2.5) plus and minus 1.
+TEST(Triangular, AxisIsTheSupportItself) {
+    struct SCase {
+        double L, C, U, expectedMin, expectedMax;
+    };
+    const SCase cases[] = {
+        {-3.25, 0.0, 1.75, -3.25, 1.75},     {0.0, 0.5, kInf, 0.0, kInf},
+        {-1e308, 0.0, 1e308, -1e308, 1e308}, {-1.0, -0.5, -0.0, -1.0, -0.0},
+        {-kInf, 0.0, kInf, -kInf, kInf},     {2.0, 2.0, 2.0, 1.5, 3.5},
+        {kNaN, 0.0, 1.0, 1.5, 3.5},
+    };
+    for (const SCase& c : cases) {
+        auto dist = Make(c.L, c.C, c.U);
+        dist->SetParamValue(PARAM_MEAN, 2.5);
+        dist->SetAutoAxis();
+        EXPECT_EQ(dist->m_dAxisMin, c.expectedMin) << c.L << " " << c.U;
+        EXPECT_EQ(dist->m_dAxisMax, c.expectedMax) << c.L << " " << c.U;
+        EXPECT_EQ(std::signbit(dist->m_dAxisMax), std::signbit(c.expectedMax)) << c.L << " " << c.U;
+    }
 }
 
 TEST(Triangular, SourceConstructorConvertsNothing) {

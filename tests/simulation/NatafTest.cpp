@@ -1,8 +1,10 @@
 #include <stochvar/families/Discrete.h>
 #include <stochvar/model/Dist.h>
+#include <stochvar/simulation/DistCollection.h>
 #include <stochvar/simulation/Nataf.h>
 
 #include "SimulationSupport.h"
+#include "support/RecordingHooks.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +21,8 @@ namespace {
 constexpr double kPi = 3.141592653589793;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr const char* kNoConvergence = "No convergence in nataf after 50 itterations\n";
 
 // Epsilon (standard deviation of the logarithm) of the lognormal variables used below.
 double LogEpsilon(double mean, double stdDev) {
@@ -269,10 +273,48 @@ TEST(NatafInvert, ReportsNonConvergenceAfterFiftySteps) {
     ::testing::internal::CaptureStdout();
     const double dU = NatafInvert(c, -0.5, &nSteps, &nError);
     const std::string printed = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(printed, "No convergence in nataf after 50 itterations\n");
+    EXPECT_EQ(printed, kNoConvergence);
     EXPECT_EQ(nSteps, kNatafMaxSteps);
     EXPECT_EQ(nError, 1);
     EXPECT_LE(std::fabs(dU), kCorrLimit);
+}
+
+// A step that is not a number is taken like any other: the iterate stays NaN, so the iteration
+// runs its 50 steps, reports them and returns NaN.
+TEST(NatafInvert, NonFiniteStepRunsFiftyStepsAndReports) {
+    struct SCase {
+        const char* name;
+        int nPower; // g(r) = r^nPower
+        double dCorrX;
+    };
+    const SCase cases[] = {
+        {"NaN target", 1, kNaN}, {"zero slope at the start", 3, 0.0}, {"infinite target", 1, kInf}};
+    for (const SCase& c : cases) {
+        double series[kNatafOrder + 1] = {};
+        series[c.nPower] = 1.0;
+        int nSteps = 0, nError = 0;
+        ::testing::internal::CaptureStdout();
+        const double dU = NatafInvert(series, c.dCorrX, &nSteps, &nError);
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), kNoConvergence) << c.name;
+        EXPECT_EQ(nSteps, kNatafMaxSteps) << c.name;
+        EXPECT_EQ(nError, 1) << c.name;
+        EXPECT_TRUE(std::isnan(dU)) << c.name;
+    }
+}
+
+TEST(NatafInvert, NaNCorrelationOfTwoNormalsIsKeptAndReported) {
+    CNormal a(nullptr, "A", nullptr);
+    CNormal b(nullptr, "B", nullptr);
+    CDistCollection collection;
+    collection.AddDist(&a);
+    collection.AddDist(&b);
+    CRecordingHooks hooks;
+    ::testing::internal::CaptureStdout();
+    collection.SetCorr(&a, &b, kNaN, TRUE);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), kNoConvergence);
+    EXPECT_TRUE(hooks.messages().empty()); // NaN lies neither below nor above the range
+    ASSERT_EQ(collection.GetCorrArray()->GetSize(), 1);
+    EXPECT_TRUE(std::isnan(collection.GetCorrArray()->GetAt(0)->dCorrU));
 }
 
 TEST(NatafInvert, ConvergedInversionPrintsNothing) {
@@ -362,6 +404,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SDegenerateCase{"Fixed", FixedValue, false},
                       SDegenerateCase{"NormalZeroStdDev", [] { return NormalWithStdDev(0.0); }, false},
                       SDegenerateCase{"NormalNaNStdDev", [] { return NormalWithStdDev(kNaN); }, false},
+                      SDegenerateCase{"NormalSpreadBelowTheSpacingOfItsMean",
+                                      [] { return MakeNormal("N", 1e10, 1e-10); }, false},
                       SDegenerateCase{"ExponentialNaNStdDevSlot",
                                       [] { return ExponentialWithStdDevSlot(kNaN); }, true},
                       SDegenerateCase{"ExponentialZeroStdDevSlot",
