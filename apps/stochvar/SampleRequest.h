@@ -4,7 +4,7 @@
 
 #include "Arguments.h"
 
-#include <stochvar/simulation/ExOr.h>
+#include <stochvar/numerics/ExOr.h>
 
 #include <string>
 
