@@ -106,7 +106,9 @@ std::vector<SCorr> CCollectionDocument::CopyCorrelations() const {
 
 void CCollectionDocument::ReconcileCorrelations(
     const std::vector<SCorr>& before, const std::function<bool(double, double)>& bSameValue) {
-    const auto given = [](const SCorr& corr) { return corr.bXSpace != 0 ? corr.dCorrX : corr.dCorrU; };
+    const auto given = [](const SCorr& corr) {
+        return corr.bXSpace != 0 ? corr.dCorrX : corr.dCorrU;
+    };
     const auto pairOf = [](const SCorr& corr) {
         return std::pair<int, int>(std::minmax(corr.nIndex1, corr.nIndex2));
     };
@@ -132,8 +134,8 @@ void CCollectionDocument::ReconcileCorrelations(
         SCorr values = bSame ? earlier : *pNow;
         // The variables in the order the earlier entry named them (see GetCorrelationPair),
         // pointed to afresh.
-        const bool bSwapped =
-            IndexOf(earlier.pDist1) == earlier.nIndex2 && IndexOf(earlier.pDist2) == earlier.nIndex1;
+        const bool bSwapped = IndexOf(earlier.pDist1) == earlier.nIndex2 &&
+                              IndexOf(earlier.pDist2) == earlier.nIndex1;
         values.nIndex1 = earlier.nIndex1;
         values.nIndex2 = earlier.nIndex2;
         values.pDist1 = GetVariable(bSwapped ? earlier.nIndex2 : earlier.nIndex1);

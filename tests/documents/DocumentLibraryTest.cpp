@@ -259,8 +259,12 @@ void RebuildEveryPair(CCollectionDocument& doc, const std::vector<SCell>& edits)
     }
     corrs.RemoveAll();
     for (const SCell& cell : cells) {
-        auto* pCorr = new SCorr{cell.pair.first, cell.pair.second, doc.GetVariable(cell.pair.first),
-                                doc.GetVariable(cell.pair.second), cell.dValue, cell.dValue,
+        auto* pCorr = new SCorr{cell.pair.first,
+                                cell.pair.second,
+                                doc.GetVariable(cell.pair.first),
+                                doc.GetVariable(cell.pair.second),
+                                cell.dValue,
+                                cell.dValue,
                                 cell.bXSpace};
         corrs.Add(pCorr);
     }
@@ -274,7 +278,8 @@ TEST(CollectionDocument, AnEditorsRebuiltListKeepsOnlyTheGivenPairs) {
         {"name": "d", "type": "NORMAL", "values": {"MEAN": 0, "STDDEV": 1}}],
         "correlations": [{"between": ["c", "a"], "value": 0.12345678901234566, "space": "X"},
                          {"between": ["b", "d"], "value": 0.3, "space": "U"}]})";
-    const std::string strGiven = R"({"between": ["c", "a"], "value": 0.12345678901234566, "space": "X"},
+    const std::string strGiven =
+        R"({"between": ["c", "a"], "value": 0.12345678901234566, "space": "X"},
     {"between": ["b", "d"], "value": 0.3, "space": "U"})";
     struct SCase {
         const char* pszWhat;
@@ -283,9 +288,7 @@ TEST(CollectionDocument, AnEditorsRebuiltListKeepsOnlyTheGivenPairs) {
     };
     const SCase cases[] = {
         {"nothing changed", {}, strGiven},
-        {"a new pair is added after the given ones",
-         {{{0, 1}, 0.4, TRUE}},
-         strGiven + R"(,
+        {"a new pair is added after the given ones", {{{0, 1}, 0.4, TRUE}}, strGiven + R"(,
     {"between": ["a", "b"], "value": 0.4, "space": "X"})"},
         {"a changed pair keeps its place and its order",
          {{{0, 2}, 0.2, TRUE}},
@@ -306,9 +309,8 @@ TEST(CollectionDocument, AnEditorsRebuiltListKeepsOnlyTheGivenPairs) {
         const std::vector<SCorr> before = pDoc->CopyCorrelations();
         RebuildEveryPair(*pDoc, reconciled.edits);
         ASSERT_EQ(pDoc->GetCorrelationCount(), 6);
-        pDoc->ReconcileCorrelations(before, [](double dBefore, double dAfter) {
-            return Shown(dBefore) == dAfter;
-        });
+        pDoc->ReconcileCorrelations(
+            before, [](double dBefore, double dAfter) { return Shown(dBefore) == dAfter; });
         EXPECT_THAT(WriteJsonDocument(*pDoc),
                     HasSubstr("\"correlations\": [\n    " + reconciled.strCorrelations + "\n  ]"));
     }
