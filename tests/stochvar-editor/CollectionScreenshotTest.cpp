@@ -106,13 +106,18 @@ TEST(CollectionScreenshots, CorrelationDialogOnTheBeamExample) {
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
 }
 
-TEST(CollectionScreenshots, DesktopHostOnTheBeamExample) {
-    CEditorHooks hooks;
-    CEditorMainWindow window;
+// The desktop host on the beam example, at the size of the pictures.
+void ShowTheBeamExample(CEditorMainWindow& window) {
     ASSERT_TRUE(window.OpenDocument(QString::fromLatin1(kBeamPath)));
     window.resize(1040, 560);
     window.show();
     QCoreApplication::processEvents();
+}
+
+TEST(CollectionScreenshots, DesktopHostOnTheBeamExample) {
+    CEditorHooks hooks;
+    CEditorMainWindow window;
+    ShowTheBeamExample(window);
     const QImage image = Shoot(window, "desktop-host-beam.png");
     const QRect chart =
         RectIn(*Control<CChart2D>(window.GetSheet()->GetPageCont(), IDC_CHART), window);
@@ -124,9 +129,7 @@ TEST(CollectionScreenshots, DISABLED_EditingInTheDesktopHost) {
     // mean 12 was entered with Return, the standard deviation is next and not typed yet.
     CEditorHooks hooks;
     CEditorMainWindow window;
-    ASSERT_TRUE(window.OpenDocument(QString::fromLatin1(kBeamPath)));
-    window.resize(1040, 560);
-    window.show();
+    ShowTheBeamExample(window);
     ASSERT_TRUE(window.GetSheet()->SelectVariable(2));
     auto* pValue = Control<QLineEdit>(window.GetSheet()->GetPageCont(), IDC_VALUE);
     TypeAndReturn(pValue, QStringLiteral("12"));

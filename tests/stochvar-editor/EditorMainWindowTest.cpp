@@ -124,6 +124,20 @@ QByteArray FileBytes(const QString& path) {
     return file.readAll();
 }
 
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+}
+
+// Records the text of a message box and closes it with OK.
+std::function<void(QMessageBox&)> Acknowledge(QString& shown) {
+    return [&shown](QMessageBox& box) {
+        shown = box.text();
+        box.button(QMessageBox::Ok)->click();
+    };
+}
+
 class EditorMainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -434,18 +448,12 @@ TEST_F(EditorMainWindowTest, ADocumentThatCannotBeReadIsRefusedWithTheReason) {
     ASSERT_TRUE(m_window.OpenDocument(m_path));
     CCollectionDocument* pBefore = m_window.GetDocument();
     const QString badPath = m_dir.filePath(QStringLiteral("bad.json"));
-    QFile bad(badPath);
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write(R"({"variables": [{"name": "R", "type": "NORMAL", "input": "/MEAN/STDDEV",
+    WriteFile(badPath, R"({"variables": [{"name": "R", "type": "NORMAL", "input": "/MEAN/STDDEV",
                  "values": {"MEAN": 1, "STDDEV": -2}}]})");
-    bad.close();
 
     QString shown;
     {
-        CModalScript<QMessageBox> script([&shown](QMessageBox& box) {
-            shown = box.text();
-            box.button(QMessageBox::Ok)->click();
-        });
+        const CModalScript<QMessageBox> script(Acknowledge(shown));
         EXPECT_FALSE(m_window.OpenDocument(badPath));
     }
     EXPECT_TRUE(shown.startsWith(badPath + QStringLiteral(": R: "))) << shown.toStdString();
@@ -453,10 +461,7 @@ TEST_F(EditorMainWindowTest, ADocumentThatCannotBeReadIsRefusedWithTheReason) {
     EXPECT_EQ(m_window.GetPath(), m_path);
 
     {
-        CModalScript<QMessageBox> script([&shown](QMessageBox& box) {
-            shown = box.text();
-            box.button(QMessageBox::Ok)->click();
-        });
+        const CModalScript<QMessageBox> script(Acknowledge(shown));
         EXPECT_FALSE(m_window.OpenDocument(m_dir.filePath(QStringLiteral("missing.json"))));
     }
     EXPECT_TRUE(shown.contains(QStringLiteral("missing.json: cannot open"))) << shown.toStdString();
@@ -542,17 +547,11 @@ TEST_F(EditorMainWindowTest, ADocumentThatCannotBeSampledOpensWithAWarning) {
     text.replace(R"({"between": ["fy", "W"], "value": 0.3, "space": "U"})",
                  R"({"between": ["fy", "W"], "value": 0.3, "space": "U"},
     {"between": ["Q", "theta"], "value": 0.99, "space": "U"})");
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-    file.close();
+    WriteFile(path, text);
 
     QString shown;
     {
-        CModalScript<QMessageBox> script([&shown](QMessageBox& box) {
-            shown = box.text();
-            box.button(QMessageBox::Ok)->click();
-        });
+        const CModalScript<QMessageBox> script(Acknowledge(shown));
         ASSERT_TRUE(m_window.OpenDocument(path));
     }
     EXPECT_EQ(shown, path + QStringLiteral(": correlations: cannot be sampled: the correlation "
