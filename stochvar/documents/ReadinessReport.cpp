@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <unordered_set>
 
 namespace stochvar {
 
@@ -92,6 +94,7 @@ void CReadinessReport::CheckText(const CCollectionDocument& doc) {
 }
 
 void CReadinessReport::CheckNames(const CCollectionDocument& doc) {
+    std::unordered_set<std::string> names;
     for (int i = 0; i < doc.GetVariableCount(); ++i) {
         const CDist* pDist = doc.GetVariable(i);
         if (pDist == nullptr) {
@@ -102,7 +105,7 @@ void CReadinessReport::CheckNames(const CCollectionDocument& doc) {
             Add(SReadinessFinding::EKind::unnamed, i, strSubject, "the variable has no name");
         }
         // Reading takes the first variable of a name and refuses any later one.
-        if (doc.FindVariable(pDist->m_strVarName.str()) < i) {
+        if (!names.insert(pDist->m_strVarName.str()).second) {
             Add(SReadinessFinding::EKind::duplicateName, i, strSubject,
                 "another variable has the same name");
         }
