@@ -295,9 +295,12 @@ bool CEditorMainWindow::AskAboutProblems(const CSaveCheck& check) {
     QPushButton* pGoTo = nullptr;
     if (goTo != problems.end()) {
         const CDist& dist = *m_pDocument->GetVariable(goTo->nVariable);
-        pGoTo = box.addButton(
-            QStringLiteral("Go to %1").arg(ToQt(VariableSubject(dist, goTo->nVariable))),
-            QMessageBox::ActionRole);
+        QString target = ToQt(VariableSubject(dist, goTo->nVariable));
+        // A name that an earlier variable has does not say which of them is meant.
+        if (m_pDocument->FindVariable(dist.m_strVarName.str()) != goTo->nVariable) {
+            target += QStringLiteral(" (variable %1)").arg(goTo->nVariable + 1);
+        }
+        pGoTo = box.addButton(QStringLiteral("Go to %1").arg(target), QMessageBox::ActionRole);
         pGoTo->setObjectName(QStringLiteral("goTo"));
     }
     QPushButton* pSaveAnyway = nullptr;
