@@ -1,8 +1,12 @@
 #include "stochvar-editor/EditorMainWindow.h"
 
+#include "stochvar-editor/HostPropertySheet.h"
+#include "stochvar-editor/SaveCheck.h"
+#include "stochvar-editor/SaveTarget.h"
+
 #include <stochvar/documents/DocumentError.h>
 #include <stochvar/documents/JsonDocument.h>
-#include <stochvar/editor/DistPropertySheet.h>
+#include <stochvar/documents/ReadinessReport.h>
 #include <stochvar/editor/TextConversion.h>
 #include <stochvar/families/Normal.h>
 #include <stochvar/model/Dist.h>
@@ -16,7 +20,11 @@
 #include <QKeySequence>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -25,11 +33,12 @@ namespace stochvar {
 
 namespace {
 
-const QString kDocumentFilter =
-    QStringLiteral("Collection documents (*.json *.stv);;JSON documents (*.json);;All files (*)");
-const QString kSaveFilter =
-    QStringLiteral("JSON documents (*.json);;Binary documents (*.stv);;All files (*)");
 constexpr int kStatusTimeout = 5000; // ms
+// The size the window would like, and what it leaves of the screen for the frame and panels.
+constexpr QSize kPreferredSize(1040, 560);
+constexpr QSize kFrameAllowance(16, 48);
+// Problems listed in the save question; the rest are counted.
+constexpr std::size_t kMaxListedProblems = 8;
 
 QAction* AddAction(QMenu* pMenu, const QString& text, const char* pszName,
                    QKeySequence::StandardKey key) {
@@ -43,13 +52,33 @@ std::string ToPathString(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
+QString ToQt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QString ListOfProblems(const std::vector<SSaveProblem>& problems) {
+    QStringList lines;
+    for (std::size_t i = 0; i < problems.size() && i < kMaxListedProblems; ++i) {
+        lines.append(QStringLiteral("\u2022 ") + ToQt(problems[i].strText));
+    }
+    if (problems.size() > kMaxListedProblems) {
+        lines.append(QStringLiteral("and %1 more").arg(problems.size() - kMaxListedProblems));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 CEditorMainWindow::CEditorMainWindow(QWidget* pParent)
-    : QMainWindow(pParent), m_pSheetHost(new QWidget(this)) {
+    : QMainWindow(pParent), m_pScrollArea(new QScrollArea(this)),
+      m_pSheetHost(new QWidget(m_pScrollArea)), m_pTitleUpdate(new QTimer(this)) {
     auto* pHostLayout = new QVBoxLayout(m_pSheetHost);
     pHostLayout->setContentsMargins(0, 0, 0, 0);
-    setCentralWidget(m_pSheetHost);
+    // The sheet grows with the window; below its minimum size the area scrolls.
+    m_pScrollArea->setWidgetResizable(true);
+    m_pScrollArea->setFrameShape(QFrame::NoFrame);
+    m_pScrollArea->setWidget(m_pSheetHost);
+    setCentralWidget(m_pScrollArea);
 
     QMenu* pFile = menuBar()->addMenu(QStringLiteral("&File"));
     connect(AddAction(pFile, QStringLiteral("&New"), "actionNew", QKeySequence::New),
@@ -68,17 +97,39 @@ CEditorMainWindow::CEditorMainWindow(QWidget* pParent)
     connect(AddAction(pVariable, QStringLiteral("&Add Variable"), "actionAddVariable",
                       QKeySequence::UnknownKey),
             &QAction::triggered, this, &CEditorMainWindow::AddVariable);
-    connect(AddAction(pVariable, QStringLiteral("&Remove Variable"), "actionRemoveVariable",
+    connect(AddAction(pVariable, QStringLiteral("&Remove Variable..."), "actionRemoveVariable",
                       QKeySequence::UnknownKey),
-            &QAction::triggered, this, &CEditorMainWindow::RemoveVariable);
+            &QAction::triggered, this, &CEditorMainWindow::OnRemoveVariable);
+
+    m_pTitleUpdate->setSingleShot(true);
+    m_pTitleUpdate->setInterval(0);
+    connect(m_pTitleUpdate, &QTimer::timeout, this, &CEditorMainWindow::UpdateTitle);
+    qApp->installEventFilter(this);
 
     statusBar();
     NewDocument();
-    resize(1040, 560);
+    FitToScreen();
 }
 
 CEditorMainWindow::~CEditorMainWindow() {
+    qApp->removeEventFilter(this);
     // The sheet goes before the variables it shows.
+    DeleteSheet();
+}
+
+CDistPropertySheet* CEditorMainWindow::GetSheet() const {
+    return m_pSheet;
+}
+
+void CEditorMainWindow::FitToScreen() {
+    QSize size = kPreferredSize.expandedTo(m_pSheetHost->minimumSizeHint());
+    if (const QScreen* pScreen = screen()) {
+        size = size.boundedTo(pScreen->availableGeometry().size() - kFrameAllowance);
+    }
+    resize(size);
+}
+
+void CEditorMainWindow::DeleteSheet() {
     delete m_pSheet;
     m_pSheet = nullptr;
 }
@@ -86,8 +137,7 @@ CEditorMainWindow::~CEditorMainWindow() {
 void CEditorMainWindow::SetDocument(std::unique_ptr<CCollectionDocument> pDocument,
                                     const QString& path, EDocumentFormat format) {
     // The sheet goes before the variables it shows.
-    delete m_pSheet;
-    m_pSheet = nullptr;
+    DeleteSheet();
     m_pDocument = std::move(pDocument);
     m_path = path;
     m_format = format;
@@ -98,10 +148,12 @@ void CEditorMainWindow::SetDocument(std::unique_ptr<CCollectionDocument> pDocume
 }
 
 void CEditorMainWindow::RebuildSheet(int nIndex) {
-    delete m_pSheet;
-    m_pSheet = new CDistPropertySheet(&m_pDocument->GetCollection());
+    DeleteSheet();
+    m_pSheet = new CHostPropertySheet(*m_pDocument);
     m_pSheet->Create(m_pSheetHost, &m_pDocument->GetCollection());
     m_pSheetHost->layout()->addWidget(m_pSheet);
+    connect(m_pSheet, &CHostPropertySheet::correlationsEdited, this,
+            &CEditorMainWindow::UpdateTitle);
     if (nIndex > 0) {
         m_pSheet->SelectVariable(nIndex);
     }
@@ -117,6 +169,7 @@ void CEditorMainWindow::AddVariable() {
     }
     m_pDocument->AddVariable(std::make_unique<CNormal>(nullptr, ToCString(name), nullptr));
     RebuildSheet(m_pDocument->GetVariableCount() - 1);
+    UpdateTitle();
 }
 
 void CEditorMainWindow::RemoveVariable() {
@@ -125,10 +178,35 @@ void CEditorMainWindow::RemoveVariable() {
         return;
     }
     // The sheet lets go of the variable before it is deleted.
-    delete m_pSheet;
-    m_pSheet = nullptr;
+    DeleteSheet();
     m_pDocument->RemoveVariable(nIndex);
     RebuildSheet(std::min(nIndex, m_pDocument->GetVariableCount() - 1));
+    UpdateTitle();
+}
+
+void CEditorMainWindow::OnRemoveVariable() {
+    const CDist* pDist = m_pSheet->GetCurrentDist();
+    if (pDist == nullptr) {
+        return;
+    }
+    const int nIndex = m_pSheet->GetCurrentIndex();
+    int nCorrelations = 0;
+    for (int k = 0; k < m_pDocument->GetCorrelationCount(); ++k) {
+        const SCorr& corr = m_pDocument->GetCorrelation(k);
+        nCorrelations += corr.nIndex1 == nIndex || corr.nIndex2 == nIndex ? 1 : 0;
+    }
+    QString text =
+        QStringLiteral("Remove the variable %1").arg(ToQt(VariableSubject(*pDist, nIndex)));
+    if (nCorrelations > 0) {
+        text += nCorrelations == 1 ? QStringLiteral(" and its correlation")
+                                   : QStringLiteral(" and its %1 correlations").arg(nCorrelations);
+    }
+    text += QLatin1Char('?');
+    if (QMessageBox::question(this, QStringLiteral("Remove Variable"), text,
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) == QMessageBox::Yes) {
+        RemoveVariable();
+    }
 }
 
 void CEditorMainWindow::NewDocument(const QString& path) {
@@ -150,18 +228,22 @@ bool CEditorMainWindow::OpenDocument(const QString& path) {
     try {
         pDocument = ReadDocument(view, strPath);
     } catch (const CDocumentError& error) {
-        ShowError(QStringLiteral("Open"), QString::fromStdString(error.what()));
+        ShowError(QStringLiteral("Open"), ToQt(error.what()));
         return false;
     }
     const EDocumentFormat format = FormatFromContents(view).value_or(FormatFromFileName(strPath));
-    const std::vector<std::string> warnings = pDocument->m_warnings;
+    // What reading corrected, then what stands in the way of sampling it.
+    QStringList warnings;
+    for (const std::string& strWarning : pDocument->m_warnings) {
+        warnings.append(ToQt(strWarning));
+    }
+    const CReadinessReport report(*pDocument);
+    for (const SReadinessFinding& finding : report.GetFindings()) {
+        warnings.append(ToQt(strPath + ": " + finding.strSubject + ": " + finding.strReason));
+    }
     SetDocument(std::move(pDocument), path, format);
-    if (!warnings.empty()) {
-        QStringList lines;
-        for (const std::string& strWarning : warnings) {
-            lines.append(QString::fromStdString(strWarning));
-        }
-        QMessageBox::warning(this, QStringLiteral("Open"), lines.join(QLatin1Char('\n')));
+    if (!warnings.isEmpty()) {
+        QMessageBox::warning(this, QStringLiteral("Open"), warnings.join(QLatin1Char('\n')));
     }
     statusBar()->showMessage(QStringLiteral("Opened %1").arg(QFileInfo(path).fileName()),
                              kStatusTimeout);
@@ -175,44 +257,76 @@ bool CEditorMainWindow::SaveDocument() {
     return WriteTo(m_path, m_format);
 }
 
+bool CEditorMainWindow::SaveDocumentAs(const QString& path, EDocumentFormat format) {
+    return WriteTo(path, format);
+}
+
 bool CEditorMainWindow::SaveDocumentAs(const QString& path) {
-    return WriteTo(path, FormatFromFileName(ToPathString(path)));
+    return SaveDocumentAs(path, FormatFromFileName(ToPathString(path)));
 }
 
 bool CEditorMainWindow::ReadyToWrite() {
-    if (m_pSheet->OnOK() == 0) {
-        statusBar()->showMessage(
-            QStringLiteral("Not saved: correlations were corrected; check them and save again."),
-            kStatusTimeout);
-        return false;
-    }
-    // A variable that fails its own check would make the document unreadable.
-    const CDistCollection& collection = m_pDocument->GetCollection();
-    for (int i = 0; i < collection.GetCount(); ++i) {
-        CDist* pDist = collection.GetDist(i);
-        if (pDist == nullptr) {
-            continue;
+    const std::vector<SCorr> before = m_pDocument->CopyCorrelations();
+    // Re-points the reference slots and checks every correlation; the library reports each
+    // correction itself, and the check below names it again with the others.
+    m_pSheet->OnOK();
+    const CSaveCheck check(*m_pDocument, before);
+    UpdateTitle();
+    return check.IsClean() || AskAboutProblems(check);
+}
+
+bool CEditorMainWindow::AskAboutProblems(const CSaveCheck& check) {
+    const std::vector<SSaveProblem>& problems = check.GetProblems();
+    QMessageBox box(
+        QMessageBox::Warning, QStringLiteral("Save"),
+        problems.size() == 1
+            ? QStringLiteral("Not saved yet: the collection has a problem.")
+            : QStringLiteral("Not saved yet: the collection has %1 problems.").arg(problems.size()),
+        QMessageBox::NoButton, this);
+    box.setInformativeText(
+        ListOfProblems(problems) + QStringLiteral("\n\n") +
+        (check.WillOpen() ? QStringLiteral("Saved as it is, the file opens again.")
+                          : QStringLiteral("Saved as it is, the file could not be opened again: "
+                                           "fix it first.")));
+
+    const auto goTo = std::find_if(problems.begin(), problems.end(), [this](const SSaveProblem& p) {
+        return m_pDocument->GetVariable(p.nVariable) != nullptr;
+    });
+    QPushButton* pGoTo = nullptr;
+    if (goTo != problems.end()) {
+        const CDist& dist = *m_pDocument->GetVariable(goTo->nVariable);
+        QString target = ToQt(VariableSubject(dist, goTo->nVariable));
+        // A name that an earlier variable has does not say which of them is meant.
+        if (m_pDocument->FindVariable(dist.m_strVarName.str()) != goTo->nVariable) {
+            target += QStringLiteral(" (variable %1)").arg(goTo->nVariable + 1);
         }
-        CDistStatus status = pDist->CheckCombination(pDist->m_nParamCombi);
-        if (!status.IsOk()) {
-            ShowError(QStringLiteral("Save"),
-                      QStringLiteral("Not saved: %1: %2")
-                          .arg(QString::fromStdString(VariableSubject(*pDist, i)),
-                               QString::fromUtf8(status.m_strMessage.GetString())));
-            return false;
-        }
+        pGoTo = box.addButton(QStringLiteral("Go to %1").arg(target), QMessageBox::ActionRole);
+        pGoTo->setObjectName(QStringLiteral("goTo"));
     }
-    return true;
+    QPushButton* pSaveAnyway = nullptr;
+    if (check.WillOpen()) {
+        pSaveAnyway = box.addButton(QStringLiteral("Save Anyway"), QMessageBox::AcceptRole);
+        pSaveAnyway->setObjectName(QStringLiteral("saveAnyway"));
+    }
+    QPushButton* pCancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(pGoTo != nullptr ? pGoTo : pCancel);
+    box.exec();
+
+    if (pGoTo != nullptr && box.clickedButton() == pGoTo) {
+        m_pSheet->SelectVariable(goTo->nVariable);
+    }
+    return pSaveAnyway != nullptr && box.clickedButton() == pSaveAnyway;
 }
 
 bool CEditorMainWindow::WriteTo(const QString& path, EDocumentFormat format) {
     if (!ReadyToWrite()) {
+        statusBar()->showMessage(QStringLiteral("Not saved"), kStatusTimeout);
         return false;
     }
     try {
         stochvar::SaveDocument(*m_pDocument, ToPathString(path), format);
     } catch (const CDocumentError& error) {
-        ShowError(QStringLiteral("Save"), QString::fromStdString(error.what()));
+        ShowError(QStringLiteral("Save"), ToQt(error.what()));
         return false;
     }
     m_path = path;
@@ -267,7 +381,7 @@ void CEditorMainWindow::OnOpen() {
         return;
     }
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open collection"),
-                                                      QFileInfo(m_path).path(), kDocumentFilter);
+                                                      QFileInfo(m_path).path(), OpenFilters());
     if (!path.isEmpty()) {
         OpenDocument(path);
     }
@@ -282,9 +396,23 @@ void CEditorMainWindow::OnSaveAs() {
 }
 
 bool CEditorMainWindow::SaveAsWithDialog() {
-    const QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Save collection"), m_path, kSaveFilter);
-    return !path.isEmpty() && SaveDocumentAs(path);
+    QString filter = FilterFor(m_format);
+    const QString chosen = QFileDialog::getSaveFileName(this, QStringLiteral("Save collection"),
+                                                        m_path, SaveFilters(), &filter);
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    const SSaveTarget target = ResolveSaveTarget(chosen, filter, m_format);
+    // The dialog asked about replacing the name it was given, not the one with the extension.
+    if (target.bExtensionAdded && QFileInfo::exists(target.path) &&
+        QMessageBox::question(this, QStringLiteral("Save collection"),
+                              QStringLiteral("%1 already exists. Do you want to replace it?")
+                                  .arg(QFileInfo(target.path).fileName()),
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) != QMessageBox::Yes) {
+        return false;
+    }
+    return SaveDocumentAs(target.path, target.format);
 }
 
 void CEditorMainWindow::closeEvent(QCloseEvent* pEvent) {
@@ -295,10 +423,18 @@ void CEditorMainWindow::closeEvent(QCloseEvent* pEvent) {
     }
 }
 
+bool CEditorMainWindow::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pEvent->type() == QEvent::KeyPress || pEvent->type() == QEvent::MouseButtonRelease) {
+        m_pTitleUpdate->start();
+    }
+    return QMainWindow::eventFilter(pWatched, pEvent);
+}
+
 void CEditorMainWindow::UpdateTitle() {
     const QString name =
         m_path.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(m_path).fileName();
-    setWindowTitle(QStringLiteral("%1 - %2").arg(name, QApplication::applicationDisplayName()));
+    setWindowTitle(QStringLiteral("%1[*] - %2").arg(name, QApplication::applicationDisplayName()));
+    setWindowModified(IsModified());
 }
 
 void CEditorMainWindow::ShowError(const QString& title, const QString& text) {

@@ -1,20 +1,28 @@
 #pragma once
 
 // CEditorMainWindow: the desktop host. It holds one collection document, shows it in the
-// property sheet embedded as the window's central widget, and opens and saves documents through
-// the document code that the command-line host uses, in either form (JSON or binary).
+// property sheet embedded as the window's central widget (in a scroll area, so that the window
+// fits any screen at any scale), and opens and saves documents through the document code that
+// the command-line host uses, in either form (JSON or binary).
 //
-// The document keeps the form it was read in; Save As picks the form by the file name (".json"
-// is JSON, anything else binary). Saving first confirms the sheet (every reference slot
-// re-pointed, every correlation checked): when a correlation had to be corrected, or when a
-// variable fails its combination check (such a document could not be read again), nothing is
-// written and the user is told why.
+// The document keeps the form it was read in. Save As takes the form from the name's extension
+// (".json" JSON, ".svc" binary); a name without one gets the extension of the chosen filter.
 //
-// The Variable menu adds a normal variable or removes the one shown (with its correlations).
+// Every save (Save, Save As, the save offered before closing) first confirms the sheet (every
+// reference slot re-pointed, every correlation checked and, where needed, corrected), then runs
+// the checks that reading and sampling run (CSaveCheck). Any problem is shown with the variable or
+// pair it concerns and an offer to go there; nothing is written unless the user chooses Save
+// Anyway, which is offered only when the file would open again.
+//
+// A document is opened also when it cannot be sampled (correlations that do not form a positive
+// definite matrix, for one): a warning says why, so that it can be repaired here.
+//
+// The Variable menu adds a normal variable or removes the one shown (with its correlations,
+// after a confirmation).
 //
 // Unsaved changes are found by comparing the document's JSON text with the text it had when it
-// was opened or last saved. Before a document is replaced or the window closes, the user is asked
-// whether to save them.
+// was opened or last saved; the title shows them ("[*]"). Before a document is replaced or the
+// window closes, the user is asked whether to save them.
 
 #include <stochvar/documents/CollectionDocument.h>
 #include <stochvar/documents/DocumentFile.h>
@@ -25,11 +33,14 @@
 #include <memory>
 #include <string>
 
-class QAction;
+class QScrollArea;
+class QTimer;
 
 namespace stochvar {
 
 class CDistPropertySheet;
+class CHostPropertySheet;
+class CSaveCheck;
 
 class CEditorMainWindow : public QMainWindow {
     Q_OBJECT
@@ -42,7 +53,8 @@ public:
     CEditorMainWindow& operator=(const CEditorMainWindow&) = delete;
 
     // The document operations without file dialogs and without the question about unsaved
-    // changes (the menu commands add both).
+    // changes (the menu commands add both). Saving still checks the document and asks about
+    // what it finds.
     // Reads the file in place of the current document; false, with a message box saying why,
     // when it cannot be read (the current document stays).
     bool OpenDocument(const QString& path);
@@ -50,12 +62,14 @@ public:
     void NewDocument(const QString& path = QString());
     // Saves to the current path in the document's form; false when nothing was written.
     bool SaveDocument();
-    // Saves under the path, in the form its name calls for; the path becomes the current one.
+    // Saves under the path in the given form, or in the form its name calls for; the path
+    // becomes the current one.
+    bool SaveDocumentAs(const QString& path, EDocumentFormat format);
     bool SaveDocumentAs(const QString& path);
 
     // Appends a normal variable with a name not yet taken ("X1", "X2", ...) and shows it.
     void AddVariable();
-    // Removes the variable shown, with its correlations.
+    // Removes the variable shown, with its correlations, without asking.
     void RemoveVariable();
 
     // Whether the document differs from the file it was read from or last written to.
@@ -65,18 +79,22 @@ public:
     bool ConfirmDiscard();
 
     CCollectionDocument* GetDocument() const { return m_pDocument.get(); }
-    CDistPropertySheet* GetSheet() const { return m_pSheet; }
+    CDistPropertySheet* GetSheet() const;
     const QString& GetPath() const { return m_path; }
     EDocumentFormat GetFormat() const { return m_format; }
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
+    // Key presses and mouse releases anywhere may have changed the document: the title is
+    // brought up to date once they have been handled.
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     void OnNew();
     void OnOpen();
     void OnSave();
     void OnSaveAs();
+    void OnRemoveVariable();
     // Asks for a file name and saves under it; false when cancelled or not written.
     bool SaveAsWithDialog();
 
@@ -84,18 +102,25 @@ private:
                      EDocumentFormat format);
     // A new sheet on the document (its backup taken afresh), showing variable nIndex.
     void RebuildSheet(int nIndex);
-    // Confirms the sheet and checks the variables; false, after telling the user, when the
-    // document should not be written as it is.
+    void DeleteSheet();
+    // Confirms the sheet and checks the document; true when it may be written: nothing was
+    // found, or the user chose to save anyway.
     bool ReadyToWrite();
+    // Shows the problems; true for Save Anyway. Go to shows the variable of the first problem.
+    bool AskAboutProblems(const CSaveCheck& check);
     bool WriteTo(const QString& path, EDocumentFormat format);
     // The document as JSON text; empty when it cannot be written.
     std::string Snapshot() const;
     void UpdateTitle();
+    // The window's first size: what the sheet would like, within the screen's available area.
+    void FitToScreen();
     void ShowError(const QString& title, const QString& text);
 
     std::unique_ptr<CCollectionDocument> m_pDocument;
-    CDistPropertySheet* m_pSheet = nullptr;
+    CHostPropertySheet* m_pSheet = nullptr;
+    QScrollArea* m_pScrollArea;
     QWidget* m_pSheetHost;
+    QTimer* m_pTitleUpdate;
     QString m_path;
     EDocumentFormat m_format = EDocumentFormat::json;
     std::string m_strSavedSnapshot;

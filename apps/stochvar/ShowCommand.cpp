@@ -23,7 +23,8 @@ constexpr const char* kShowUsage =
     "lists each variable (family, input type, every parameter it uses, mean and standard\n"
     "deviation) and each correlation in both spaces with the range that its pair admits in\n"
     "X-space. Without FILE the built-in example is shown; FILE - reads standard input.\n"
-    "A variable that cannot be sampled is listed with a warning that says why.\n"
+    "A variable that cannot be sampled, or correlations that do not form a positive definite\n"
+    "matrix, are listed with a warning that says why.\n"
     "\n"
     "Options:\n"
     "  -h, --help   show this help\n";

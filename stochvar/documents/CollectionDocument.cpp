@@ -3,6 +3,7 @@
 #include <stochvar/documents/DocumentError.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace stochvar {
 
@@ -93,6 +94,70 @@ std::pair<int, int> CCollectionDocument::GetCorrelationPairToWrite(int nIndex) c
                              " refers to no variable of the collection");
     }
     return {nFirst, nSecond};
+}
+
+std::vector<SCorr> CCollectionDocument::CopyCorrelations() const {
+    std::vector<SCorr> copies;
+    for (const SCorr* pCorr : m_collection.m_Corrs) {
+        copies.push_back(*pCorr);
+    }
+    return copies;
+}
+
+void CCollectionDocument::ReconcileCorrelations(
+    const std::vector<SCorr>& before, const std::function<bool(double, double)>& bSameValue) {
+    const auto given = [](const SCorr& corr) {
+        return corr.bXSpace != 0 ? corr.dCorrX : corr.dCorrU;
+    };
+    const auto pairOf = [](const SCorr& corr) {
+        return std::pair<int, int>(std::minmax(corr.nIndex1, corr.nIndex2));
+    };
+    CArray<SCorr*, SCorr*>& corrs = m_collection.m_Corrs;
+    std::vector<SCorr*> rebuilt(corrs.begin(), corrs.end());
+    const auto takeRebuilt = [&rebuilt, &pairOf](std::pair<int, int> pair) -> SCorr* {
+        for (SCorr*& pCorr : rebuilt) {
+            if (pCorr != nullptr && pairOf(*pCorr) == pair) {
+                return std::exchange(pCorr, nullptr);
+            }
+        }
+        return nullptr;
+    };
+
+    std::vector<SCorr*> kept;
+    for (const SCorr& earlier : before) {
+        SCorr* pNow = takeRebuilt(pairOf(earlier));
+        if (pNow == nullptr) {
+            continue; // the editor dropped the pair
+        }
+        const bool bSame =
+            pNow->bXSpace == earlier.bXSpace && bSameValue(given(earlier), given(*pNow));
+        SCorr values = bSame ? earlier : *pNow;
+        // The variables in the order the earlier entry named them (see GetCorrelationPair),
+        // pointed to afresh.
+        const bool bSwapped = IndexOf(earlier.pDist1) == earlier.nIndex2 &&
+                              IndexOf(earlier.pDist2) == earlier.nIndex1;
+        values.nIndex1 = earlier.nIndex1;
+        values.nIndex2 = earlier.nIndex2;
+        values.pDist1 = GetVariable(bSwapped ? earlier.nIndex2 : earlier.nIndex1);
+        values.pDist2 = GetVariable(bSwapped ? earlier.nIndex1 : earlier.nIndex2);
+        *pNow = values;
+        kept.push_back(pNow);
+    }
+    for (SCorr*& pCorr : rebuilt) {
+        if (pCorr == nullptr) {
+            continue;
+        }
+        if (given(*pCorr) != 0.0) {
+            kept.push_back(pCorr);
+        } else {
+            delete pCorr;
+        }
+        pCorr = nullptr;
+    }
+    corrs.RemoveAll();
+    for (SCorr* pCorr : kept) {
+        corrs.Add(pCorr);
+    }
 }
 
 std::string VariableSubject(const CDist& dist, int nIndex) {

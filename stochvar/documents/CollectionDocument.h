@@ -12,6 +12,7 @@
 #include <stochvar/numerics/ExOr.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -52,6 +53,17 @@ public:
     // The same positions for a writer: a correlation that refers to no variable cannot be
     // written, so it refuses the document (CDocumentError).
     std::pair<int, int> GetCorrelationPairToWrite(int nIndex) const;
+
+    // Copies of the correlation entries, for ReconcileCorrelations.
+    std::vector<SCorr> CopyCorrelations() const;
+    // After an editor rebuilt the correlation list with an entry for every pair of variables,
+    // keeps what the document gives and nothing more: the pairs that had an entry before, in
+    // their order and with their variables in the order they were named, then the new pairs
+    // whose coefficient is not 0, in the editor's order. An entry that the editor left as it was
+    // (the same space, and a coefficient that bSameValue(before, after) accepts, since an editor
+    // may show numbers rounded) is restored exactly; a changed one takes the editor's values.
+    void ReconcileCorrelations(const std::vector<SCorr>& before,
+                               const std::function<bool(double, double)>& bSameValue);
 
     // Free text kept with the document.
     std::string m_strDescription;

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace stochvar {
 
@@ -181,14 +180,9 @@ void CDocumentBuilder::AddCorrelation(int nIndex1, int nIndex2, double dValue, B
 }
 
 std::unique_ptr<CCollectionDocument> CDocumentBuilder::Finish() {
-    CCollectionDocument& doc = *m_pDocument;
-    CReadinessReport(doc).Require(EDocumentUse::open, m_strSource);
-    if (doc.GetCorrelationCount() > 0) {
-        // Preparing a run factors the correlation matrix; a matrix that is not positive
-        // definite is reported as an error box, which refuses the document.
-        doc.GetCollection().InitSimulation(1, FALSE, &doc.m_generator, nullptr);
-        TakeMessages("correlations");
-    }
+    // Correlations that do not form a positive definite matrix are kept: the document opens, so
+    // that an editor can repair it, and the readiness report tells sampling to refuse it.
+    CReadinessReport(*m_pDocument).Require(EDocumentUse::open, m_strSource);
     TakeMessages("document");
     return std::move(m_pDocument);
 }
@@ -197,13 +191,6 @@ void CDocumentBuilder::TakeMessages(const std::string& strSubject) {
     for (SHostMessage& message : m_capture.TakeMessages()) {
         std::string strText = TrimmedRight(std::move(message.text));
         if (message.kind == SHostMessage::EKind::error) {
-            int nRow = -1;
-            if (std::sscanf(strText.c_str(), "Negative definit correlation matrix starting at row %d",
-                            &nRow) == 1 &&
-                m_pDocument->GetVariable(nRow) != nullptr) {
-                strText += " (variable " + VariableSubject(*m_pDocument->GetVariable(nRow), nRow) +
-                           ")";
-            }
             Refuse(strSubject, strText);
         }
         Warn(strSubject, strText);

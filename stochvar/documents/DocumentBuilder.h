@@ -3,10 +3,11 @@
 // CDocumentBuilder: reads a collection into a new document the way the editor would enter it,
 // whatever the document's format. Every value goes through the library's own checks and
 // conversion (CheckParamValue, CheckCombination, CalcBasePar; AddCategory for categories;
-// SetCorr for correlations), and the correlations are checked as a whole by preparing a
-// simulation run. The first error refuses the whole document (CDocumentError naming the file,
-// the variable or correlation, and the library's message); warnings are recorded in the
-// document and the values the library corrected are kept.
+// SetCorr for correlations). The first error refuses the whole document (CDocumentError naming
+// the file, the variable or correlation, and the library's message); warnings are recorded in
+// the document and the values the library corrected are kept. What the document's uses need
+// beyond that (CReadinessReport) refuses it only when it stops opening: correlations that do not
+// form a positive definite matrix, for one, are read, and sampling refuses them.
 //
 // While a builder lives, the library's message boxes are captured, never shown.
 
@@ -60,8 +61,8 @@ public:
     // given in X-space when bXSpace is nonzero, else in U-space.
     void AddCorrelation(int nIndex1, int nIndex2, double dValue, BOOL bXSpace);
 
-    // Refuses text that is not UTF-8 (see CReadinessReport), checks that the correlations form a
-    // positive definite matrix and hands the document over.
+    // Refuses what CReadinessReport finds to stop opening (text that is not UTF-8) and hands the
+    // document over.
     std::unique_ptr<CCollectionDocument> Finish();
 
 private:

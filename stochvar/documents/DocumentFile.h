@@ -5,7 +5,7 @@
 // Reading recognises the format by content: the binary signature, otherwise JSON (a document
 // whose first character is "{", or any file named *.json). Saving picks the format the caller
 // asks for; FormatFromFileName gives the usual choice by name (".json" is JSON, anything else
-// binary).
+// binary, usually ".svc").
 
 #include <stochvar/documents/CollectionDocument.h>
 
@@ -17,6 +17,10 @@
 namespace stochvar {
 
 enum class EDocumentFormat { json, binary };
+
+// The usual file name extensions of the two forms.
+inline constexpr std::string_view kJsonExtension = ".json";
+inline constexpr std::string_view kBinaryExtension = ".svc";
 
 EDocumentFormat FormatFromFileName(std::string_view strPath);
 // The format of a document's bytes, or nothing when they are neither.

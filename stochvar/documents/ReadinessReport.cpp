@@ -2,10 +2,13 @@
 
 #include <stochvar/documents/DocumentBuilder.h>
 #include <stochvar/documents/DocumentError.h>
+#include <stochvar/documents/IndefiniteRow.h>
 #include <stochvar/documents/NumberText.h>
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <unordered_set>
 
 namespace stochvar {
 
@@ -25,19 +28,31 @@ bool IsMomentInput(const CDist& dist) {
 
 CReadinessReport::CReadinessReport(const CCollectionDocument& doc) {
     CheckText(doc);
+    CheckNames(doc);
     for (int i = 0; i < doc.GetVariableCount(); ++i) {
-        const CDist* pDist = doc.GetVariable(i);
-        if (pDist != nullptr) {
-            CheckVariable(*pDist, VariableSubject(*pDist, i));
+        if (CDist* pDist = doc.GetVariable(i)) {
+            const SVariable variable{*pDist, i, VariableSubject(*pDist, i)};
+            const std::size_t nBefore = m_findings.size();
+            CheckCombination(variable);
+            // Values that fail their own check say nothing reliable about sampling.
+            if (m_findings.size() == nBefore) {
+                CheckVariable(variable);
+            }
         }
     }
+    CheckCorrelations(doc);
 }
 
 bool CReadinessReport::Stops(SReadinessFinding::EKind kind, EDocumentUse use) {
     switch (kind) {
     case SReadinessFinding::EKind::invalidText:
+    case SReadinessFinding::EKind::duplicateName:
+    case SReadinessFinding::EKind::inconsistent:
         return true;
+    case SReadinessFinding::EKind::unnamed:
+        return false;
     case SReadinessFinding::EKind::unsampleable:
+    case SReadinessFinding::EKind::indefinite:
         return use == EDocumentUse::sample;
     }
     return true;
@@ -60,7 +75,7 @@ void CReadinessReport::Require(EDocumentUse use, const std::string& strSource) c
 void CReadinessReport::CheckText(const CCollectionDocument& doc) {
     constexpr auto kText = SReadinessFinding::EKind::invalidText;
     if (!IsValidUtf8(doc.m_strDescription)) {
-        Add(kText, "document", "the description is not valid UTF-8 text");
+        Add(kText, -1, "document", "the description is not valid UTF-8 text");
     }
     for (int i = 0; i < doc.GetVariableCount(); ++i) {
         const CDist* pDist = doc.GetVariable(i);
@@ -69,29 +84,56 @@ void CReadinessReport::CheckText(const CCollectionDocument& doc) {
         }
         const std::string strSubject = VariableSubject(*pDist, i);
         if (!IsValidUtf8(pDist->m_strVarName.str())) {
-            Add(kText, strSubject, "the name is not valid UTF-8 text");
+            Add(kText, i, strSubject, "the name is not valid UTF-8 text");
         }
         if (std::any_of(pDist->m_CategoryNames.begin(), pDist->m_CategoryNames.end(),
                         [](const CString& strName) { return !IsValidUtf8(strName.str()); })) {
-            Add(kText, strSubject, "a category name is not valid UTF-8 text");
+            Add(kText, i, strSubject, "a category name is not valid UTF-8 text");
         }
     }
 }
 
-void CReadinessReport::CheckVariable(const CDist& dist, const std::string& strSubject) {
+void CReadinessReport::CheckNames(const CCollectionDocument& doc) {
+    std::unordered_set<std::string> names;
+    for (int i = 0; i < doc.GetVariableCount(); ++i) {
+        const CDist* pDist = doc.GetVariable(i);
+        if (pDist == nullptr) {
+            continue;
+        }
+        const std::string strSubject = VariableSubject(*pDist, i);
+        if (pDist->m_strVarName.IsEmpty()) {
+            Add(SReadinessFinding::EKind::unnamed, i, strSubject, "the variable has no name");
+        }
+        // Reading takes the first variable of a name and refuses any later one.
+        if (!names.insert(pDist->m_strVarName.str()).second) {
+            Add(SReadinessFinding::EKind::duplicateName, i, strSubject,
+                "another variable has the same name");
+        }
+    }
+}
+
+void CReadinessReport::CheckCombination(const SVariable& variable) {
+    CDistStatus status = variable.dist.CheckCombination(variable.dist.m_nParamCombi);
+    if (!status.IsOk()) {
+        Add(SReadinessFinding::EKind::inconsistent, variable, status.m_strMessage.str());
+    }
+}
+
+void CReadinessReport::CheckVariable(const SVariable& variable) {
     constexpr auto kState = SReadinessFinding::EKind::unsampleable;
+    const CDist& dist = variable.dist;
     if (dist.m_nType == DIST_FIXED) {
         return;
     }
     if (dist.m_nType == DIST_DISCRETE) {
-        CheckCategories(dist, strSubject);
+        CheckCategories(variable);
         return;
     }
     // A beta variable's own findings name the cause (bounds, exponents) of a spread that is
     // negative or not a number.
     const std::size_t nBefore = m_findings.size();
     if (dist.m_nType == DIST_BETA) {
-        CheckBeta(dist, strSubject);
+        CheckBeta(variable);
     }
     if (m_findings.size() > nBefore) {
         return;
@@ -99,24 +141,25 @@ void CReadinessReport::CheckVariable(const CDist& dist, const std::string& strSu
     const double dMean = dist.GetParamValue(PARAM_MEAN);
     const double dStdDev = dist.GetParamValue(PARAM_STDDEV);
     if (std::isnan(dMean)) {
-        Add(kState, strSubject, std::string(kCannotSample) + "the mean is not a number");
+        Add(kState, variable, std::string(kCannotSample) + "the mean is not a number");
     }
     if (std::isnan(dStdDev)) {
-        Add(kState, strSubject,
+        Add(kState, variable,
             std::string(kCannotSample) + "the standard deviation is not a number");
     } else if (dStdDev < 0.0) {
-        Add(kState, strSubject,
+        Add(kState, variable,
             std::string(kCannotSample) + "the standard deviation " + FormatShortest(dStdDev) +
                 " is negative");
     }
 }
 
-void CReadinessReport::CheckBeta(const CDist& dist, const std::string& strSubject) {
+void CReadinessReport::CheckBeta(const SVariable& variable) {
     constexpr auto kState = SReadinessFinding::EKind::unsampleable;
+    const CDist& dist = variable.dist;
     const double L = dist.GetParamValue(PARAM_LOWER_BOUND);
     const double U = dist.GetParamValue(PARAM_UPPER_BOUND);
     if (!(L < U)) {
-        Add(kState, strSubject,
+        Add(kState, variable,
             std::string(kCannotSample) + "the lower bound " + FormatShortest(L) +
                 " is not below the upper bound " + FormatShortest(U));
         return;
@@ -140,13 +183,14 @@ void CReadinessReport::CheckBeta(const CDist& dist, const std::string& strSubjec
                          FormatShortest(std::sqrt((m - L) * (U - m))) + ")";
         }
     }
-    Add(kState, strSubject, std::move(strReason));
+    Add(kState, variable, std::move(strReason));
 }
 
-void CReadinessReport::CheckCategories(const CDist& dist, const std::string& strSubject) {
+void CReadinessReport::CheckCategories(const SVariable& variable) {
     constexpr auto kState = SReadinessFinding::EKind::unsampleable;
+    const CDist& dist = variable.dist;
     if (dist.m_Frequencies.IsEmpty()) {
-        Add(kState, strSubject, std::string(kCannotSample) + "it has no categories");
+        Add(kState, variable, std::string(kCannotSample) + "it has no categories");
         return;
     }
     double dSum = 0.0;
@@ -154,14 +198,46 @@ void CReadinessReport::CheckCategories(const CDist& dist, const std::string& str
         dSum += dFrequency;
     }
     if (!(dSum >= kNegligibleFrequencySum)) {
-        Add(kState, strSubject,
+        Add(kState, variable,
             std::string(kCannotSample) + "the frequencies of its categories add up to 0");
     }
 }
 
-void CReadinessReport::Add(SReadinessFinding::EKind kind, const std::string& strSubject,
+void CReadinessReport::CheckCorrelations(const CCollectionDocument& doc) {
+    const int nRow = FindIndefiniteRow(doc.GetCollection());
+    const CDist* pDist = doc.GetVariable(nRow);
+    if (pDist == nullptr) {
+        return;
+    }
+    // The row's variable and the earlier ones it is correlated with: the factorisation has used
+    // nothing else by the time it fails.
+    std::vector<std::string> partners;
+    for (int k = 0; k < doc.GetCorrelationCount(); ++k) {
+        const SCorr& corr = doc.GetCorrelation(k);
+        const int nOther = corr.nIndex1 == nRow ? corr.nIndex2 : corr.nIndex1;
+        if ((corr.nIndex1 == nRow || corr.nIndex2 == nRow) && nOther >= 0 && nOther < nRow &&
+            corr.dCorrU != 0.0 && doc.GetVariable(nOther) != nullptr) {
+            partners.push_back(VariableSubject(*doc.GetVariable(nOther), nOther));
+        }
+    }
+    std::string strPartners;
+    for (std::size_t i = 0; i < partners.size(); ++i) {
+        strPartners += (i == 0 ? "" : i + 1 == partners.size() ? " and " : ", ") + partners[i];
+    }
+    Add(SReadinessFinding::EKind::indefinite, nRow, "correlations",
+        std::string(kCannotSample) + "the correlation matrix is not positive definite at row " +
+            std::to_string(nRow + 1) + ", variable " + VariableSubject(*pDist, nRow) +
+            (strPartners.empty() ? "" : " (correlated with " + strPartners + ")"));
+}
+
+void CReadinessReport::Add(SReadinessFinding::EKind kind, const SVariable& variable,
                            std::string strReason) {
-    m_findings.push_back({kind, strSubject, std::move(strReason)});
+    Add(kind, variable.nIndex, variable.strSubject, std::move(strReason));
+}
+
+void CReadinessReport::Add(SReadinessFinding::EKind kind, int nVariable,
+                           const std::string& strSubject, std::string strReason) {
+    m_findings.push_back({kind, strSubject, std::move(strReason), nVariable});
 }
 
 } // namespace stochvar

@@ -5,14 +5,23 @@
 //
 // The library checks what its contract asks of each input value; some states that pass those
 // checks still cannot be sampled (a beta variable whose mean and standard deviation do not fit
-// its bounds converts to negative exponents, a discrete variable may have no categories). The
-// report lists each such finding with its subject and reason, and which uses it stops:
+// its bounds converts to negative exponents, a discrete variable may have no categories, the
+// correlations may not form a positive definite matrix). An editor may also leave a document in
+// a state that reading would refuse (two variables of one name, values that fail their input
+// type's check). The report lists each such finding with its subject and reason, and which uses
+// it stops:
 //
 //   finding                                              open   save   sample
 //   text (name, category, description) not valid UTF-8    x      x      x
+//   a name that another variable has                      x      x      x
+//   values that fail their input type's check             x      x      x
+//   a variable without a name
 //   variable state that cannot be sampled                                x
+//   correlation matrix not positive definite                             x
 //
-// so that a host can list a document that it refuses to sample, and say why.
+// so that a host can list a document that it refuses to sample, and say why, and check a
+// document before it writes it: a file written despite a finding that stops opening could not
+// be read again.
 
 #include <stochvar/documents/CollectionDocument.h>
 
@@ -25,12 +34,17 @@ enum class EDocumentUse { open, save, sample };
 
 struct SReadinessFinding {
     enum class EKind {
-        invalidText,  // text that is not UTF-8: no JSON document can hold it
-        unsampleable, // a variable whose state the sampler cannot draw from
+        invalidText,   // text that is not UTF-8: no JSON document can hold it
+        duplicateName, // correlations and reading address variables by their names
+        inconsistent,  // values that the family refuses as a set
+        unnamed,       // legal, but messages and correlations can only name it by position
+        unsampleable,  // a variable whose state the sampler cannot draw from
+        indefinite,    // correlations that no joint normal distribution has
     };
     EKind kind;
-    std::string strSubject; // the variable, or "document"
+    std::string strSubject; // the variable, "correlations" or "document"
     std::string strReason;
+    int nVariable = -1; // the position of the variable concerned, -1 for the whole document
 };
 
 class CReadinessReport {
@@ -45,11 +59,23 @@ public:
     void Require(EDocumentUse use, const std::string& strSource) const;
 
 private:
+    // The variable a check is about: its position and how messages name it.
+    struct SVariable {
+        CDist& dist; // the family's checks are not const, though they change nothing
+        int nIndex;
+        std::string strSubject;
+    };
+
     void CheckText(const CCollectionDocument& doc);
-    void CheckVariable(const CDist& dist, const std::string& strSubject);
-    void CheckBeta(const CDist& dist, const std::string& strSubject);
-    void CheckCategories(const CDist& dist, const std::string& strSubject);
-    void Add(SReadinessFinding::EKind kind, const std::string& strSubject, std::string strReason);
+    void CheckNames(const CCollectionDocument& doc);
+    void CheckCombination(const SVariable& variable);
+    void CheckVariable(const SVariable& variable);
+    void CheckBeta(const SVariable& variable);
+    void CheckCategories(const SVariable& variable);
+    void CheckCorrelations(const CCollectionDocument& doc);
+    void Add(SReadinessFinding::EKind kind, const SVariable& variable, std::string strReason);
+    void Add(SReadinessFinding::EKind kind, int nVariable, const std::string& strSubject,
+             std::string strReason);
 
     std::vector<SReadinessFinding> m_findings;
 };

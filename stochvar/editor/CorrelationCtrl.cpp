@@ -132,6 +132,10 @@ void CCorrelationCtrl::Initialize() {
     resizeColumnsToContents();
 }
 
+double CCorrelationCtrl::ShownValue(double dValue) {
+    return ReadNumber(NumberText(dValue));
+}
+
 QString CCorrelationCtrl::GetValue(int nRow, int nCol) const {
     const QTableWidgetItem* pItem = item(nRow - 1, nCol - 1);
     return pItem != nullptr ? pItem->text() : QString();

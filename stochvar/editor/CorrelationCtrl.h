@@ -61,6 +61,10 @@ public:
     BOOL OnOK();
     void OnCancel() {}
 
+    // The coefficient that OnOK reads from a cell into which the grid wrote dValue: cells hold
+    // text, with 13 significant digits.
+    static double ShownValue(double dValue);
+
     // The text of cell (nRow, nCol) in grid coordinates, and writing it.
     QString GetValue(int nRow, int nCol) const;
     void SetValue(int nRow, int nCol, const QString& text);

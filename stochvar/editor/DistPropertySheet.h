@@ -99,7 +99,9 @@ protected:
     void OnChangeVariableSelection();
     void OnDropdownVariable();
     void OnCloseupVariable();
-    void OnCorrelation();
+    // Runs the correlation dialog on the collection's lists; a host may wrap it (to see what
+    // the dialog changed).
+    virtual void OnCorrelation();
 
     void keyPressEvent(QKeyEvent* pEvent) override;
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;

@@ -7,6 +7,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QScreen>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -20,6 +21,9 @@ constexpr int kMaxInitialWidth = 900;
 constexpr int kMaxInitialHeight = 600;
 constexpr int kMinInitialWidth = 420;
 constexpr int kMinInitialHeight = 240;
+// The part of the screen's available area that the dialog may take at most, leaving room for
+// its frame.
+constexpr double kMaxScreenShare = 0.9;
 
 } // namespace
 
@@ -60,8 +64,13 @@ BOOL CDlgCorrelationMatrix::OnInitDialog() {
                             m_pGrid->verticalHeader()->length() + 2 * m_pGrid->frameWidth() +
                             m_pGrid->horizontalScrollBar()->sizeHint().height();
     const QSize extra = sizeHint() - m_pGrid->sizeHint();
-    resize(std::clamp(nGridWidth + extra.width(), kMinInitialWidth, kMaxInitialWidth),
-           std::clamp(nGridHeight + extra.height(), kMinInitialHeight, kMaxInitialHeight));
+    QSize size(std::clamp(nGridWidth + extra.width(), kMinInitialWidth, kMaxInitialWidth),
+               std::clamp(nGridHeight + extra.height(), kMinInitialHeight, kMaxInitialHeight));
+    // A small or strongly scaled screen may not even have room for the limits above.
+    if (const QScreen* pScreen = screen()) {
+        size = size.boundedTo(pScreen->availableGeometry().size() * kMaxScreenShare);
+    }
+    resize(size);
     return TRUE;
 }
 

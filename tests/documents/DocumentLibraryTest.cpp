@@ -18,6 +18,7 @@
 #include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -215,6 +216,104 @@ TEST(CollectionDocument, CorrelationsKeepTheOrderInWhichTheyNameTheirVariables) 
     // The entry itself keeps the smaller index first, as the collection's convention says.
     EXPECT_EQ(pReversed->GetCorrelation(0).nIndex1, 0);
     EXPECT_EQ(pReversed->GetCorrelation(0).nIndex2, 1);
+}
+
+// An editor's grid rebuilds the list with one entry per pair, smaller index first, from the
+// numbers it shows (rounded to 13 significant digits); edits change some cells before that.
+struct SCell {
+    std::pair<int, int> pair;
+    double dValue;
+    BOOL bXSpace;
+};
+
+double Shown(double dValue) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.13g", dValue);
+    return std::strtod(buffer, nullptr);
+}
+
+void RebuildEveryPair(CCollectionDocument& doc, const std::vector<SCell>& edits) {
+    const int n = doc.GetVariableCount();
+    std::vector<SCell> cells;
+    for (int r = 0; r < n; ++r) {
+        for (int c = r + 1; c < n; ++c) {
+            cells.push_back({{r, c}, 0.0, TRUE});
+        }
+    }
+    for (const SCorr& corr : doc.CopyCorrelations()) {
+        for (SCell& cell : cells) {
+            if (cell.pair == std::pair<int, int>(std::minmax(corr.nIndex1, corr.nIndex2))) {
+                cell = {cell.pair, Shown(corr.bXSpace != 0 ? corr.dCorrX : corr.dCorrU),
+                        corr.bXSpace};
+            }
+        }
+    }
+    for (const SCell& edit : edits) {
+        for (SCell& cell : cells) {
+            cell = cell.pair == edit.pair ? edit : cell;
+        }
+    }
+    CArray<SCorr*, SCorr*>& corrs = doc.GetCollection().m_Corrs;
+    for (SCorr* pCorr : corrs) {
+        delete pCorr;
+    }
+    corrs.RemoveAll();
+    for (const SCell& cell : cells) {
+        auto* pCorr = new SCorr{cell.pair.first,
+                                cell.pair.second,
+                                doc.GetVariable(cell.pair.first),
+                                doc.GetVariable(cell.pair.second),
+                                cell.dValue,
+                                cell.dValue,
+                                cell.bXSpace};
+        corrs.Add(pCorr);
+    }
+}
+
+TEST(CollectionDocument, AnEditorsRebuiltListKeepsOnlyTheGivenPairs) {
+    const char* const kDoc = R"({"variables": [
+        {"name": "a", "type": "NORMAL", "values": {"MEAN": 0, "STDDEV": 1}},
+        {"name": "b", "type": "NORMAL", "values": {"MEAN": 0, "STDDEV": 1}},
+        {"name": "c", "type": "NORMAL", "values": {"MEAN": 0, "STDDEV": 1}},
+        {"name": "d", "type": "NORMAL", "values": {"MEAN": 0, "STDDEV": 1}}],
+        "correlations": [{"between": ["c", "a"], "value": 0.12345678901234566, "space": "X"},
+                         {"between": ["b", "d"], "value": 0.3, "space": "U"}]})";
+    const std::string strGiven =
+        R"({"between": ["c", "a"], "value": 0.12345678901234566, "space": "X"},
+    {"between": ["b", "d"], "value": 0.3, "space": "U"})";
+    struct SCase {
+        const char* pszWhat;
+        std::vector<SCell> edits;
+        std::string strCorrelations; // as the writer lists them
+    };
+    const SCase cases[] = {
+        {"nothing changed", {}, strGiven},
+        {"a new pair is added after the given ones", {{{0, 1}, 0.4, TRUE}}, strGiven + R"(,
+    {"between": ["a", "b"], "value": 0.4, "space": "X"})"},
+        {"a changed pair keeps its place and its order",
+         {{{0, 2}, 0.2, TRUE}},
+         R"({"between": ["c", "a"], "value": 0.2, "space": "X"},
+    {"between": ["b", "d"], "value": 0.3, "space": "U"})"},
+        {"a given pair set to 0 stays given",
+         {{{1, 3}, 0.0, FALSE}},
+         R"({"between": ["c", "a"], "value": 0.12345678901234566, "space": "X"},
+    {"between": ["b", "d"], "value": 0, "space": "U"})"},
+        {"a pair moved to the other space is changed",
+         {{{1, 3}, 0.3, TRUE}},
+         R"({"between": ["c", "a"], "value": 0.12345678901234566, "space": "X"},
+    {"between": ["b", "d"], "value": 0.3, "space": "X"})"},
+    };
+    for (const SCase& reconciled : cases) {
+        SCOPED_TRACE(reconciled.pszWhat);
+        const auto pDoc = ReadJsonDocument(kDoc, "d.json");
+        const std::vector<SCorr> before = pDoc->CopyCorrelations();
+        RebuildEveryPair(*pDoc, reconciled.edits);
+        ASSERT_EQ(pDoc->GetCorrelationCount(), 6);
+        pDoc->ReconcileCorrelations(
+            before, [](double dBefore, double dAfter) { return Shown(dBefore) == dAfter; });
+        EXPECT_THAT(WriteJsonDocument(*pDoc),
+                    HasSubstr("\"correlations\": [\n    " + reconciled.strCorrelations + "\n  ]"));
+    }
 }
 
 } // namespace

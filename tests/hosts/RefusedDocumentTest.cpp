@@ -110,15 +110,6 @@ std::vector<SRefusedCase> RefusedCases() {
         {"unknown space",
          OneVariable(kNormalR, R"({"between": ["R", "S"], "value": 0.5, "space": "Z"})"),
          "correlation R / S: \"space\" must be \"X\" or \"U\""},
-        {"correlation matrix not positive definite",
-         R"({"variables": [
-               {"name": "A", "type": "NORMAL", "values": {"MEAN": 0, "STDDEV": 1}},
-               {"name": "B", "type": "NORMAL", "values": {"MEAN": 0, "STDDEV": 1}},
-               {"name": "C", "type": "NORMAL", "values": {"MEAN": 0, "STDDEV": 1}}],
-             "correlations": [{"between": ["A", "B"], "value": 0.9, "space": "U"},
-                              {"between": ["A", "C"], "value": 0.9, "space": "U"},
-                              {"between": ["B", "C"], "value": -0.9, "space": "U"}]})",
-         "correlations: Negative definit correlation matrix starting at row 2 (variable C)"},
         {"not JSON at all", "{\"variables\": [", "document: not valid JSON: "},
         {"number beyond the doubles",
          OneVariable(R"("type": "NORMAL", "values": {"MEAN": 1e400, "STDDEV": 1})"),
@@ -165,7 +156,8 @@ TEST(RefusedDocument, SamplingARefusedDocumentWritesNoSamples) {
 
 TEST(RefusedDocument, VariablesThatCannotBeSampledAreListedButNotSampled) {
     // Each passes the library's own checks. show lists it with a warning and convert writes it
-    // (the file opens again); sample refuses it with file, variable and reason.
+    // (the file opens again, so that an editor can repair it); sample refuses it with file,
+    // variable or correlations, and reason.
     const SRefusedCase cases[] = {
         {"beta spread too large for its bounds",
          OneVariable(R"("type": "BETA", "values": {"MEAN": 5, "STDDEV": 6, "LOWER_BOUND": 0,
@@ -188,6 +180,16 @@ TEST(RefusedDocument, VariablesThatCannotBeSampledAreListedButNotSampled) {
          OneVariable(R"("type": "DISCRETE", "categories": [{"name": "a", "frequency": 0},
                                                           {"name": "b", "frequency": 0}])"),
          "R: cannot be sampled: the frequencies of its categories add up to 0"},
+        {"correlation matrix not positive definite",
+         R"({"variables": [
+               {"name": "A", "type": "NORMAL", "values": {"MEAN": 0, "STDDEV": 1}},
+               {"name": "B", "type": "NORMAL", "values": {"MEAN": 0, "STDDEV": 1}},
+               {"name": "C", "type": "NORMAL", "values": {"MEAN": 0, "STDDEV": 1}}],
+             "correlations": [{"between": ["A", "B"], "value": 0.9, "space": "U"},
+                              {"between": ["A", "C"], "value": 0.9, "space": "U"},
+                              {"between": ["B", "C"], "value": -0.9, "space": "U"}]})",
+         "correlations: cannot be sampled: the correlation matrix is not positive definite at "
+         "row 3, variable C (correlated with A and B)"},
     };
     const CTempDir dir;
     for (const SRefusedCase& refused : cases) {

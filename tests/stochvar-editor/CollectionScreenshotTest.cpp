@@ -2,7 +2,9 @@
 // build tree (tests/editor/screenshots) for a look by eye: the whole property sheet, the
 // correlation dialog and the desktop host's window. The checks make sure each picture shows what
 // it is meant to: a curve in the chart, red text in the U-space cells and black in the X-space
-// ones.
+// ones. The picture of editing in progress is made for the documentation only, on request:
+//   stochvar_tests_stochvar-editor --gtest_also_run_disabled_tests --gtest_filter='*Editing*'
+
 
 #include "stochvar-editor/EditorMainWindow.h"
 
@@ -15,6 +17,7 @@
 #include <stochvar/editor/DlgCorrelationMatrix.h>
 
 #include <QImage>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -29,6 +32,7 @@ using editortest::CModalScript;
 using editortest::Control;
 using editortest::IsCurvePixel;
 using editortest::Shoot;
+using editortest::TypeAndReturn;
 
 const char* const kBeamPath = STOCHVAR_EXAMPLES_DIR "/beam.json";
 
@@ -102,17 +106,37 @@ TEST(CollectionScreenshots, CorrelationDialogOnTheBeamExample) {
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
 }
 
-TEST(CollectionScreenshots, DesktopHostOnTheBeamExample) {
-    CEditorHooks hooks;
-    CEditorMainWindow window;
+// The desktop host on the beam example, at the size of the pictures.
+void ShowTheBeamExample(CEditorMainWindow& window) {
     ASSERT_TRUE(window.OpenDocument(QString::fromLatin1(kBeamPath)));
     window.resize(1040, 560);
     window.show();
     QCoreApplication::processEvents();
+}
+
+TEST(CollectionScreenshots, DesktopHostOnTheBeamExample) {
+    CEditorHooks hooks;
+    CEditorMainWindow window;
+    ShowTheBeamExample(window);
     const QImage image = Shoot(window, "desktop-host-beam.png");
     const QRect chart =
         RectIn(*Control<CChart2D>(window.GetSheet()->GetPageCont(), IDC_CHART), window);
     EXPECT_GT(CountPixels(image, chart, IsCurvePixel), chart.width() / 2);
+}
+
+TEST(CollectionScreenshots, DISABLED_EditingInTheDesktopHost) {
+    // G of the beam example (normal by /MEAN/STDDEV) halfway through a new pair of values: the
+    // mean 12 was entered with Return, the standard deviation is next and not typed yet.
+    CEditorHooks hooks;
+    CEditorMainWindow window;
+    ShowTheBeamExample(window);
+    ASSERT_TRUE(window.GetSheet()->SelectVariable(2));
+    auto* pValue = Control<QLineEdit>(window.GetSheet()->GetPageCont(), IDC_VALUE);
+    TypeAndReturn(pValue, QStringLiteral("12"));
+    ASSERT_EQ(window.GetDocument()->GetVariable(2)->m_nCurParam, 1);
+    pValue->setFocus();
+    QCoreApplication::processEvents();
+    Shoot(window, "desktop-host-editing.png");
 }
 
 } // namespace
