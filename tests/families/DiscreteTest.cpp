@@ -110,6 +110,7 @@ TEST(Discrete, EditingKeepsTheContainersParallelAndNormalised) {
         }
     }
     EXPECT_EQ(hooks.messages(), Names(4, "ERROR:\nFrequency must be >= 0"));
+    EXPECT_EQ(MakeDiscrete({1.0})->GetCategoryIndex("C0"), -1); // names match exactly
     // Setting a frequency gives the category's new probability, or 0 outside the categories.
     EXPECT_DOUBLE_EQ(MakeDiscrete({1.0, 2.0, 3.0, 4.0})->SetCategoryFrequency(3, 14.0), 0.7);
     EXPECT_EQ(MakeDiscrete({1.0})->SetCategoryFrequency(1, 9.0), 0.0);

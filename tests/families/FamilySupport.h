@@ -111,10 +111,12 @@ struct SVariableRow {
     double slotTolerance = 1e-14; // relative, absolute below 1
 };
 
-// Values entered on a fresh variable with the axis preset to [-7, 7], and the automatic axis.
+// Values entered on a fresh variable with the axis preset to [-7, 7], and the automatic axis;
+// or, with bNew, the axis of a new variable before the rule runs.
 struct SAxisRow {
     SlotValues values;
     double axisMin, axisMax;
+    bool bNew = false;
 };
 
 struct SFamilyRows {

@@ -58,11 +58,6 @@ SlotValues EpsilonKsi(double M, double S, double L) {
     const double epsilon2 = std::log(1.0 + (S / (M - L)) * (S / (M - L)));
     return {{EPS, std::sqrt(epsilon2)}, {KSI, std::log(M - L) - 0.5 * epsilon2}};
 }
-// The quantile of the lognormal variable with moments M, S and bound L at the normal quantile z.
-double LogNormalAt(double z, double M, double S, double L) {
-    const SlotValues epsilonKsi = EpsilonKsi(M, S, L);
-    return L + std::exp(epsilonKsi[1].second + z * epsilonKsi[0].second);
-}
 
 // Largest-value Gumbel: S = pi / (alpha sqrt 6), M = beta + gamma / alpha, and
 // F^-1(p) = beta - ln(-ln p) / alpha.
@@ -129,6 +124,8 @@ std::vector<SFamilyRows> MakeRows() {
     const double rayleighS = 7.2 / kRayleighMean * kRayleighSd;
     const double rayleighMeanPerSd = kRayleighMean / kRayleighSd; // (M - L) / S
     const double z5 = (std::log(5.0) - 2.0) / 0.4;
+    const double epsilon = EpsilonKsi(3.2, 0.75, 0.1)[0].second; // of the lognormal defaults
+    const double ksi = EpsilonKsi(3.2, 0.75, 0.1)[1].second;
     const double kClamp = 1.7763568394003e-15; // 2^-49 to 14 digits, as the library states it
     const auto gumbelAt = [](double p) { return 3.0 - std::log(-std::log(p)) / 0.5; };
     const char* const kAdmissible = "Mean value must be between 1.000000 and 2.000000";
@@ -169,8 +166,7 @@ std::vector<SFamilyRows> MakeRows() {
          {{-1, {}, Join({{MEAN, 3.2}, {SD, 0.75}, {LB, 0.1}, {COV, 0.234375}},
                         EpsilonKsi(3.2, 0.75, 0.1)),
            kQuadrature, "", {{0.1, 0.0, 0.0}, {Below(0.1), 0.0, 0.0}},
-           {{0.0, LogNormalAt(-1e3, 3.2, 0.75, 0.1)}, {-1.0, LogNormalAt(-1e3, 3.2, 0.75, 0.1)},
-            {1.0, LogNormalAt(1e3, 3.2, 0.75, 0.1)}}},
+           {{0.0, 0.1}, {-1.0, 0.1}, {1.0, 0.1 + std::exp(ksi + 1e3 * epsilon)}}},
           {0, {{MEAN, -1.0}, {SD, 1.5}, {LB, -3.0}},
            Join({{COV, -1.5}}, EpsilonKsi(-1.0, 1.5, -3.0))},
           {1, {{MEAN, 6.0}, {COV, 0.2}, {LB, 1.0}}, Join({{SD, 1.2}}, EpsilonKsi(6.0, 1.2, 1.0))},
@@ -300,7 +296,8 @@ std::vector<SFamilyRows> MakeRows() {
           // Inadmissible parameters give zero everywhere.
           {-1, Triangle(0.0, -1.0, 2.0), {}, kNone, "", {{0.5, 0.0, 0.0}, {1.5, 0.0, 0.0}}},
           {-1, Triangle(0.0, 2.5, 2.0), {}, kNone, "", {{0.5, 0.0, 0.0}, {1.5, 0.0, 0.0}}}},
-         {{{}, 0.7, 4.7}}},
+         // A new variable's axis reaches 20 % of the width beyond the support until the rule runs.
+         {{{}, 0.7, 4.7}, {{}, 0.7 - 0.8, 4.7 + 0.8, true}}},
 
         {"Beta", Create<CBeta>,
          {"/MEAN/STDDEV/LOWER_BOUND/UPPER_BOUND", "/MEAN/COV/LOWER_BOUND/UPPER_BOUND",
