@@ -1,7 +1,8 @@
 #pragma once
 
-// Small helpers for the per-family tests: fresh variables, entering values, slot snapshots and
-// status expectations.
+// Helpers of the family tests (entering values, slot snapshots, status expectations) and the
+// row types of the family table: one row set per continuous family (FamilyTable.cpp), driven by
+// the generic tests of FamilyTableTest.cpp.
 
 #include <stochvar/model/Dist.h>
 
@@ -11,7 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <memory>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,15 +21,11 @@ namespace stochvar::testing {
 
 inline constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 inline constexpr double kInf = std::numeric_limits<double>::infinity();
+// The smallest relative spacing of doubles, 2^-50 to 14 digits as the library states it.
+inline constexpr double kSmall = 8.8817841970012e-16;
 
 using SlotValues = std::vector<std::pair<int, double>>;
 using Slots = std::array<double, PARAM_COUNT>;
-
-// A new variable as a host makes it: full constructor without a source.
-template <class TFamily>
-std::unique_ptr<TFamily> MakeFresh() {
-    return std::make_unique<TFamily>(nullptr, "X", nullptr);
-}
 
 inline void Enter(CDist& dist, const SlotValues& values) {
     for (const auto& [nParam, dValue] : values) {
@@ -46,47 +43,96 @@ inline Slots Snapshot(const CDist& dist) {
 
 // Bit-for-bit equality of all sixteen slots (NaN equals NaN here).
 inline void ExpectSlotsUnchanged(const Slots& before, const CDist& dist) {
-    for (int nParam = 0; nParam < PARAM_COUNT; ++nParam) {
-        const double was = before[static_cast<std::size_t>(nParam)];
-        const double now = dist.GetParamValue(nParam);
-        EXPECT_EQ(std::memcmp(&was, &now, sizeof(double)), 0)
-            << "slot " << kParamKeywords[nParam] << " was " << was << ", is " << now;
+    const Slots now = Snapshot(dist);
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        EXPECT_EQ(std::memcmp(&before[i], &now[i], sizeof(double)), 0)
+            << "slot " << kParamKeywords[i] << " was " << before[i] << ", is " << now[i];
     }
 }
 
-// An expected outcome of a check or conversion: clean, an error or a warning with its text.
-struct SExpectedStatus {
-    bool bError = false;
-    bool bWarning = false;
-    const char* pszMessage = "";
-};
-
-inline constexpr SExpectedStatus kClean{};
-inline SExpectedStatus Error(const char* pszMessage) { return {true, false, pszMessage}; }
-inline SExpectedStatus Warning(const char* pszMessage) { return {false, true, pszMessage}; }
-
-inline void ExpectStatus(CDistStatus status, const SExpectedStatus& expected) {
-    EXPECT_EQ(status.m_bError != 0, expected.bError) << status.m_strMessage.GetString();
-    EXPECT_EQ(status.m_bWarning != 0, expected.bWarning) << status.m_strMessage.GetString();
-    EXPECT_STREQ(status.m_strMessage.GetString(), expected.pszMessage);
-    EXPECT_EQ(status.IsOk() != 0, !expected.bError);
+// An error (pszError), else a warning (pszWarning), else a clean status.
+inline void ExpectStatus(CDistStatus status, const char* pszError, const char* pszWarning = "") {
+    EXPECT_STREQ(status.m_strMessage.GetString(), *pszError ? pszError : pszWarning);
+    EXPECT_EQ(status.m_bError != 0, *pszError != '\0');
+    EXPECT_EQ(status.m_bWarning != 0, *pszWarning != '\0');
+    EXPECT_EQ(status.IsOk() != 0, *pszError == '\0');
 }
 
-inline std::string Label(CDist& dist, int nParamCombi) {
-    CString label;
-    CUIntArray ids;
-    dist.GetParamsList(nParamCombi, label, &ids);
-    return label.GetString();
-}
-
-inline std::vector<UINT> Ids(CDist& dist, int nParamCombi) {
-    CString label;
-    CUIntArray ids;
-    dist.GetParamsList(nParamCombi, label, &ids);
-    return std::vector<UINT>(ids.begin(), ids.end());
+// Within tolerance times max(1, |expected|); infinities and NaN exactly.
+inline void ExpectClose(double actual, double expected, double tolerance) {
+    if (std::isnan(expected) || std::isinf(expected)) {
+        EXPECT_TRUE(std::isnan(expected) ? std::isnan(actual) : actual == expected) << actual;
+    } else {
+        EXPECT_NEAR(actual, expected, tolerance * std::max(1.0, std::fabs(expected)));
+    }
 }
 
 inline double Above(double x) { return std::nextafter(x, kInf); }
 inline double Below(double x) { return std::nextafter(x, -kInf); }
+
+// How closely a family's cumulative function agrees with the other functions.
+struct STolerance {
+    double roundTrip; // |GetCumulative(GetInverse(p)) - p|; quantile rows: relative above 1
+    double cdf;       // |GetCumulative(x) - its integral or closed form|, absolute
+};
+
+// A check (CheckCombination) or conversion (CalcBasePar) of values entered on a fresh variable
+// and its error ("": clean). Checks and refusals leave every slot as it was.
+struct SStatusRow {
+    bool bConversion;
+    int nParamCombi;
+    SlotValues values;
+    const char* pszError;
+};
+
+struct SPoint {
+    double x, density, cumulative; // NaN: not checked
+};
+struct SQuantile {
+    double p, x;
+};
+
+// The identities a variable goes through: none, GetCumulative(GetInverse(p)) = p, or also those
+// of its density (integral, moments, the cumulative function as its integral).
+enum EIdentities { kNone, kInverse, kQuadrature };
+
+// Values entered on a fresh variable and converted with nParamCombi (-1: not converted), the
+// slots expected afterwards, points of the variable's functions, and the conversion's warning or
+// its error where a refusal still writes slots.
+struct SVariableRow {
+    int nParamCombi;
+    SlotValues values;
+    SlotValues slots;
+    EIdentities identities = kQuadrature;
+    const char* pszWarning = "";
+    std::vector<SPoint> points = {};
+    std::vector<SQuantile> quantiles = {};
+    const char* pszError = "";
+    double slotTolerance = 1e-14; // relative, absolute below 1
+};
+
+// Values entered on a fresh variable with the axis preset to [-7, 7], and the automatic axis;
+// or, with bNew, the axis of a new variable before the rule runs.
+struct SAxisRow {
+    SlotValues values;
+    double axisMin, axisMax;
+    bool bNew = false;
+};
+
+struct SFamilyRows {
+    std::string name;
+    CDist* (*create)();
+    std::vector<const char*> labels; // per input type
+    STolerance tolerance;
+    std::vector<int> breakSlots; // slots holding points where the density jumps or has a kink
+    std::vector<SStatusRow> statuses;
+    std::vector<SVariableRow> variables; // the first: the fresh variable's defaults
+    std::vector<SAxisRow> axes;
+};
+
+const std::vector<SFamilyRows>& FamilyTable();
+
+inline void PrintTo(const SFamilyRows& rows, std::ostream* os) { *os << rows.name; }
+
 
 } // namespace stochvar::testing

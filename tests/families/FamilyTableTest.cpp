@@ -1,0 +1,256 @@
+// The generic tests every continuous family passes through, driven by the rows of
+// FamilyTable.cpp, with identities that hold whatever the family: GetCumulative(GetInverse(p)) = p,
+// a density integrating to 1 with the slot moments and to GetCumulative, seeded draws.
+
+#include "FamilySupport.h"
+
+#include <stochvar/numerics/ExOr.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace stochvar::testing {
+namespace {
+
+std::unique_ptr<CDist> Make(const SFamilyRows& family, const SVariableRow& row,
+                            CDistStatus* pStatus = nullptr) {
+    std::unique_ptr<CDist> dist(family.create());
+    Enter(*dist, row.values);
+    CDistStatus status = row.nParamCombi >= 0 ? dist->CalcBasePar(row.nParamCombi) : CDistStatus();
+    if (pStatus != nullptr) {
+        *pStatus = status;
+    }
+    return dist;
+}
+
+class FamilyRowsTest : public ::testing::TestWithParam<SFamilyRows> {
+protected:
+    std::unique_ptr<CDist> Fresh() const { return std::unique_ptr<CDist>(GetParam().create()); }
+    int Count() const { return static_cast<int>(GetParam().labels.size()); }
+};
+
+TEST_P(FamilyRowsTest, FreshVariableAndInputTypes) {
+    auto dist = Fresh();
+    EXPECT_EQ(dist->GetParamCombiCount(), Count());
+    EXPECT_TRUE(dist->m_bAutoAxis);
+    for (int n = -1; n <= Count(); ++n) { // beyond the input types the label is empty
+        CString label("stale");
+        CUIntArray ids;
+        dist->GetParamsList(n, label, &ids);
+        EXPECT_STREQ(label.GetString(), n >= 0 && n < Count() ? GetParam().labels[n] : "");
+    }
+}
+
+TEST_P(FamilyRowsTest, ChecksAndRefusals) {
+    for (const SStatusRow& row : GetParam().statuses) {
+        SCOPED_TRACE(::testing::Message() << (row.bConversion ? "conversion" : "check")
+                                          << " of input type " << row.nParamCombi);
+        auto dist = Fresh();
+        Enter(*dist, row.values);
+        const Slots before = Snapshot(*dist);
+        ExpectStatus(row.bConversion ? dist->CalcBasePar(row.nParamCombi)
+                                     : dist->CheckCombination(row.nParamCombi),
+                     row.pszError);
+        if (!row.bConversion || *row.pszError != '\0') {
+            ExpectSlotsUnchanged(before, *dist);
+        }
+    }
+}
+
+TEST_P(FamilyRowsTest, UnknownInputTypeChangesNothing) {
+    for (int n : {-1, Count()}) {
+        auto dist = Fresh();
+        const Slots before = Snapshot(*dist);
+        ExpectStatus(dist->CalcBasePar(n), "");
+        ExpectSlotsUnchanged(before, *dist);
+        for (int nParam = 0; nParam < PARAM_COUNT; ++nParam) {
+            dist->SetParamValue(nParam, -1.0); // what the known input types' checks refuse
+        }
+        ExpectStatus(dist->CheckCombination(n), "");
+    }
+}
+
+TEST_P(FamilyRowsTest, ConversionsAndEvaluations) {
+    const STolerance& tolerance = GetParam().tolerance;
+    for (std::size_t i = 0; i < GetParam().variables.size(); ++i) {
+        const SVariableRow& row = GetParam().variables[i];
+        SCOPED_TRACE(::testing::Message() << "variable " << i);
+        CDistStatus status;
+        auto dist = Make(GetParam(), row, &status);
+        if (row.nParamCombi >= 0) {
+            ExpectStatus(status, row.pszError, row.pszWarning);
+        }
+        for (const auto& [nParam, dValue] : row.slots) {
+            SCOPED_TRACE(kParamKeywords[nParam]);
+            ExpectClose(dist->GetParamValue(nParam), dValue, row.slotTolerance);
+        }
+        for (const SPoint& point : row.points) {
+            SCOPED_TRACE(::testing::Message() << "x = " << point.x);
+            if (!std::isnan(point.density)) {
+                ExpectClose(dist->GetDensity(point.x), point.density, 1e-13); // closed forms
+            }
+            if (!std::isnan(point.cumulative)) {
+                ExpectClose(dist->GetCumulative(point.x), point.cumulative, tolerance.cdf);
+            }
+        }
+        for (const SQuantile& quantile : row.quantiles) {
+            SCOPED_TRACE(::testing::Message() << "p = " << quantile.p);
+            ExpectClose(dist->GetInverse(quantile.p), quantile.x, tolerance.roundTrip);
+        }
+    }
+}
+
+TEST_P(FamilyRowsTest, AxisRule) {
+    for (const SAxisRow& row : GetParam().axes) {
+        auto dist = Fresh();
+        Enter(*dist, row.values);
+        if (!row.bNew) {
+            dist->m_dAxisMin = -7.0;
+            dist->m_dAxisMax = 7.0;
+            dist->SetAutoAxis();
+        }
+        ExpectClose(dist->m_dAxisMin, row.axisMin, 1e-15);
+        ExpectClose(dist->m_dAxisMax, row.axisMax, 1e-15);
+    }
+}
+
+TEST_P(FamilyRowsTest, CopyIsTheSameVariable) {
+    CDist* slot = nullptr;
+    auto source = Fresh();
+    source->m_ppReference = &slot;
+    source->m_nParamCombi = Count() - 1;
+    source->m_nCurParam = 1;
+    source->SetParamValue(PARAM_KSI, 0.75); // unused slots travel too
+    std::unique_ptr<CDist> copy(source->CreateCopy());
+    EXPECT_EQ(copy->GetRuntimeClass(), source->GetRuntimeClass());
+    EXPECT_EQ(copy->m_ppReference, &slot);
+    EXPECT_EQ(copy->m_nParamCombi, Count() - 1);
+    EXPECT_EQ(copy->m_nCurParam, 1);
+    ExpectSlotsUnchanged(Snapshot(*source), *copy);
+}
+
+TEST_P(FamilyRowsTest, SeededSampleOfTheDefaultsHasTheSlotMoments) {
+    auto dist = Make(GetParam(), GetParam().variables.front());
+    constexpr int kDraws = 20000;
+    CExOr generator(20240611u, 4049u, 777u);
+    double sum = 0.0;
+    double squares = 0.0;
+    for (int i = 0; i < kDraws; ++i) {
+        const double x = dist->GetRandom(&generator);
+        sum += x;
+        squares += x * x;
+    }
+    // Four standard errors: S / sqrt(n) for the mean, and S sqrt((kurtosis - 1) / (4 n)) for the
+    // standard deviation, bounded with the exponential's kurtosis 9, the largest of the defaults.
+    const double S = dist->GetParamValue(PARAM_STDDEV);
+    const double mean = sum / kDraws;
+    EXPECT_NEAR(mean, dist->GetParamValue(PARAM_MEAN), 4.0 * S / std::sqrt(kDraws));
+    EXPECT_NEAR(std::sqrt(squares / kDraws - mean * mean), S, 4.0 * S * std::sqrt(2.0 / kDraws));
+}
+
+TEST_P(FamilyRowsTest, CumulativeOfInverseGivesBackP) {
+    for (std::size_t i = 0; i < GetParam().variables.size(); ++i) {
+        if (GetParam().variables[i].identities < kInverse) {
+            continue;
+        }
+        SCOPED_TRACE(::testing::Message() << "variable " << i);
+        auto dist = Make(GetParam(), GetParam().variables[i]);
+        double previous = -kInf;
+        for (int k = 0; k <= 1000; ++k) {
+            const double p = std::clamp(k * 0.001, 1e-5, 1.0 - 1e-5);
+            const double x = dist->GetInverse(p);
+            ASSERT_TRUE(std::isfinite(x)) << "p = " << p;
+            // Rounding x to a double moves F by about f(x) times an ulp of x.
+            const double rounding = dist->GetDensity(x) * std::fabs(x) * 2.3e-16;
+            EXPECT_NEAR(dist->GetCumulative(x), p, GetParam().tolerance.roundTrip + rounding)
+                << "p = " << p << ", x = " << x;
+            EXPECT_GE(x, previous) << "the inverse decreases at p = " << p;
+            previous = x;
+        }
+    }
+}
+
+// Integrals of g(x) f(x) in t with x = M + S sinh(t): near the mean the step in x is S times the
+// step in t, in the tails it grows exponentially, so light and heavy tails are both covered out
+// to |t| = 12, about 80,000 standard deviations. Pieces end at the density's kinks and jumps.
+struct SDensityIntegral {
+    SDensityIntegral(CDist& variable, const std::vector<int>& breakSlots)
+        : dist(variable), M(variable.GetParamValue(PARAM_MEAN)),
+          S(variable.GetParamValue(PARAM_STDDEV)) {
+        ends = {M - S * std::sinh(12.0), M + S * std::sinh(12.0)};
+        for (int nSlot : breakSlots) {
+            const double point = variable.GetParamValue(nSlot);
+            if (ends[0] < point && point < ends[1]) {
+                ends.push_back(point);
+            }
+        }
+        std::sort(ends.begin(), ends.end());
+    }
+
+    // Up to x, by the five-point Gauss-Legendre rule (nodes and weights in closed form) on steps
+    // of 0.01 in t, which never evaluates the ends of a piece.
+    template <class TWeight>
+    double UpTo(double x, TWeight g) const {
+        static const double u = std::sqrt(5.0 - 2.0 * std::sqrt(10.0 / 7.0)) / 3.0;
+        static const double v = std::sqrt(5.0 + 2.0 * std::sqrt(10.0 / 7.0)) / 3.0;
+        static const double wu = (322.0 + 13.0 * std::sqrt(70.0)) / 900.0;
+        static const double wv = (322.0 - 13.0 * std::sqrt(70.0)) / 900.0;
+        const double nodes[] = {-v, -u, 0.0, u, v};
+        const double weights[] = {wv, wu, 128.0 / 225.0, wu, wv};
+        double sum = 0.0;
+        for (std::size_t piece = 0; piece + 1 < ends.size() && ends[piece] < x; ++piece) {
+            const double ta = std::asinh((ends[piece] - M) / S);
+            const double tb = std::asinh((std::min(ends[piece + 1], x) - M) / S);
+            const int steps = std::max(4, static_cast<int>(std::ceil((tb - ta) / 0.01)));
+            const double width = (tb - ta) / steps;
+            for (int i = 0; i < steps; ++i) {
+                for (int k = 0; k < 5; ++k) {
+                    const double t = ta + (i + 0.5 + 0.5 * nodes[k]) * width;
+                    const double y = M + S * std::sinh(t);
+                    sum += weights[k] * 0.5 * width * S * std::cosh(t) * g(y) * dist.GetDensity(y);
+                }
+            }
+        }
+        return sum;
+    }
+
+    CDist& dist;
+    const double M;
+    const double S;
+    std::vector<double> ends; // of the pieces
+};
+
+TEST_P(FamilyRowsTest, DensityIntegratesToOneWithTheSlotMomentsAndToTheCumulative) {
+    const auto one = [](double) { return 1.0; };
+    for (std::size_t i = 0; i < GetParam().variables.size(); ++i) {
+        if (GetParam().variables[i].identities < kQuadrature) {
+            continue;
+        }
+        SCOPED_TRACE(::testing::Message() << "variable " << i);
+        auto dist = Make(GetParam(), GetParam().variables[i]);
+        const SDensityIntegral integral(*dist, GetParam().breakSlots);
+        const double M = integral.M;
+        const double S = integral.S;
+        ASSERT_GT(S, 0.0);
+        EXPECT_NEAR(integral.UpTo(kInf, one), 1.0, 1e-9);
+        // Centred on the slot mean to keep the second moment free of cancellation.
+        const double shift = integral.UpTo(kInf, [M](double x) { return x - M; });
+        const double variance =
+            integral.UpTo(kInf, [&](double x) { return (x - M - shift) * (x - M - shift); });
+        EXPECT_NEAR(shift, 0.0, 1e-9 * S);
+        EXPECT_NEAR(std::sqrt(variance), S, 1e-8 * S);
+        // At M + k S, placed without the family's inverse.
+        for (double k = -3.0; k <= 3.0; k += 0.5) {
+            EXPECT_NEAR(dist->GetCumulative(M + k * S), integral.UpTo(M + k * S, one),
+                        GetParam().tolerance.cdf) << k;
+        }
+    }
+}
+
+std::string FamilyName(const ::testing::TestParamInfo<SFamilyRows>& info) {
+    return info.param.name;
+}
+INSTANTIATE_TEST_SUITE_P(Families, FamilyRowsTest, ::testing::ValuesIn(FamilyTable()), FamilyName);
+
+} // namespace
+} // namespace stochvar::testing
