@@ -28,6 +28,10 @@ public:
     // Advances both streams by one step; the result lies in [0, 1 - 2^-32].
     double GetRandom();
 
+    // Advances the generator as k calls of GetRandom would, in O(log k) steps: the draws that
+    // follow are the same. Lets a run be split among workers, each starting at its own draw.
+    void Discard(unsigned long long k);
+
 private:
     std::uint32_t m_nSeed1; // older term of the additive stream
     std::uint32_t m_nSeed2; // newer term of the additive stream
