@@ -1,7 +1,7 @@
 // The stratum walk of Latin hypercube sampling against the walk written out literally: a sorted
 // row, one addition of 1 / N per used stratum passed, and an insertion.
 
-#include <stochvar/simulation/ExOr.h>
+#include <stochvar/numerics/ExOr.h>
 #include <stochvar/simulation/StratumWalk.h>
 
 #include <gtest/gtest.h>
