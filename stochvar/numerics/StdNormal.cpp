@@ -27,9 +27,16 @@ constexpr double d1 = 1.432788;
 constexpr double d2 = 0.189269;
 constexpr double d3 = 0.001308;
 
+// Beyond T the upper tail underflows: T = -0.5 ln(4 * smallest) - 0.1, compared with |x|.
+// It depends on a machine constant only, so it is computed once, by the same operations.
+double CutOff() {
+    static const double T =
+        -0.5 * std::log(4.0 * MachineConstant(MACHINE_SMALLEST_POSITIVE)) - 0.1;
+    return T;
+}
+
 double Cumulative(double x) {
-    // Beyond T the upper tail underflows: T = -0.5 ln(4 * smallest) - 0.1, compared with |x|.
-    const double T = -0.5 * std::log(4.0 * MachineConstant(MACHINE_SMALLEST_POSITIVE)) - 0.1;
+    const double T = CutOff();
     const double a = std::fabs(x);
     double Q = 0.0;
     if (!(a >= T)) { // a NaN argument takes this branch and gives NaN

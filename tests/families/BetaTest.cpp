@@ -1,13 +1,17 @@
 #include "FamilySupport.h"
+#include "numerics/CapturedOutput.h"
 
 #include <stochvar/families/Beta.h>
 #include <stochvar/families/Normal.h>
 #include <stochvar/framework/RuntimeClass.h>
+#include <stochvar/numerics/BetaFunctions.h>
 #include <stochvar/numerics/ExOr.h>
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <numbers>
@@ -353,6 +357,42 @@ TEST(Beta, InverseLeansOnTheNearerBound) {
         const double x = dist->GetInverse(1.0 - q);
         EXPECT_NEAR(1.0 - x, std::sqrt(q), 1e-9 * std::sqrt(q)) << "q = " << q;
     }
+}
+
+// The inverse keeps the constants of R and S between calls. Reference: BetaInv computing them
+// on every call, as before. Same bits and the same printed lines, also right after a host writes
+// a slot directly, and for shapes whose constants make the special functions report.
+TEST(Beta, InverseWithKeptConstantsEqualsComputingThemEveryTime) {
+    const std::pair<double, double> shapes[] = {{0.7635, 2.4814}, {0.3, 7.0}, {40.0, 25.0},
+                                                {12.0, 0.5},      {2.0, 2.0}, {1.0, 1.0},
+                                                {150.0, 90.5},    {5.0, 1e306}};
+    auto dist = FromExponents(1.0, 1.0, 0.3, 2.0);
+    int nReports = 0; // the last shapes must report, or the lines would go unchecked
+    for (const auto& [R, S] : shapes) {
+        dist->SetParamValue(PARAM_R, R); // written directly, as hosts do
+        dist->SetParamValue(PARAM_S, S);
+        for (double p : {0.0, 1e-300, 1e-12, 0.001, 0.1, 0.3, 0.5, 0.5000001, 0.77, 0.999, 1.0}) {
+            double expected = 0.0;
+            const std::string expectedLines = stochvar::test::CapturedOutputOf([&] {
+                double y = 0.0;
+                int nStatus = 0;
+                if (p <= 0.5) {
+                    BetaInv(p, R, S, y, nStatus);
+                    expected = 0.3 + 1.7 * y;
+                } else {
+                    BetaInv(1.0 - p, S, R, y, nStatus);
+                    expected = 2.0 - 1.7 * y;
+                }
+            });
+            nReports += expectedLines.empty() ? 0 : 1;
+            double actual = 0.0;
+            EXPECT_EQ(stochvar::test::CapturedOutputOf([&] { actual = dist->GetInverse(p); }),
+                      expectedLines);
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(actual), std::bit_cast<std::uint64_t>(expected))
+                << "R = " << R << ", S = " << S << ", p = " << p;
+        }
+    }
+    EXPECT_GT(nReports, 0);
 }
 
 TEST(Beta, AxisRuleFollowsTheInterval) {
