@@ -76,7 +76,16 @@ void CStratumWalk::Reset(int nSamples) {
     m_Bits.assign(nWords, 0);
     m_WordTree.assign(nWords + 1, 0);
     m_Repeats.clear();
+    m_Repeats.reserve(kReservedRepeats);
     FillBinadeSteps();
+}
+
+void CStratumWalk::Restore(int nSamples, const int* pSortedRow, int nUsed) {
+    Reset(nSamples);
+    for (int k = 0; k < nUsed; ++k) {
+        Record(pSortedRow[k]);
+    }
+    m_nUsed = nUsed;
 }
 
 void CStratumWalk::FillBinadeSteps() {

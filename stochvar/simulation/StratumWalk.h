@@ -24,6 +24,7 @@
 //
 // Memory: about N / 8 bytes of bits and N / 16 bytes of counts; no row of N ints.
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -32,8 +33,16 @@ namespace stochvar {
 
 class CStratumWalk {
 public:
-    // Starts a run of nSamples strata, none used.
+    // Starts a run of nSamples strata, none used. Allocates; Place then allocates only when
+    // more than kReservedRepeats strata of the run come out repeated (rounding alone repeats a
+    // stratum, where N * v lies within a few ulps of a whole number).
     void Reset(int nSamples);
+    // Starts a run of nSamples strata and takes the nUsed strata of pSortedRow (ascending,
+    // repeats included) as used: the state after those draws, to continue a run walked
+    // elsewhere.
+    void Restore(int nSamples, const int* pSortedRow, int nUsed);
+
+    static constexpr std::size_t kReservedRepeats = 64;
 
     // Moves the uniform number u into an unused stratum, records the stratum and returns the
     // value there (the v of the walk).
