@@ -6,6 +6,10 @@
 // W3  Latin hypercube, 10 independent standard normals, N = 1e4, 1e5 and 1e6, own stratum table.
 //
 // One iteration is one whole run; InitSimulation is outside the timing.
+// BM_W1_GetSamples: W1 in batches of 10,000 samples through GetSamples on 1 and 2 threads
+// (wall-clock rates: compare the two).
+// BM_W3_GetSample also reports peakBytes/table: the most heap in use during InitSimulation and
+// the run (stratum walks and table included), over the bytes of the stratum table itself.
 // BM_BetaInverse: one CBeta::GetInverse per iteration, p cycling over a fixed grid.
 
 #include <stochvar/families/Beta.h>
@@ -19,8 +23,42 @@
 
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <vector>
+
+// Heap in use, for the memory counter: every allocation of the program passes here. Not inlined:
+// GCC would take the malloc/free pair inside new/delete for a mismatch.
+namespace {
+std::atomic<long long> g_nBytesInUse{0};
+std::atomic<long long> g_nPeakBytes{0};
+} // namespace
+
+__attribute__((noinline)) void* operator new(std::size_t size) {
+    void* p = std::malloc(size != 0 ? size : 1);
+    if (p == nullptr) {
+        throw std::bad_alloc();
+    }
+    const long long nNow = g_nBytesInUse += static_cast<long long>(malloc_usable_size(p));
+    long long nPeak = g_nPeakBytes.load();
+    while (nNow > nPeak && !g_nPeakBytes.compare_exchange_weak(nPeak, nNow)) {
+    }
+    return p;
+}
+
+__attribute__((noinline)) void operator delete(void* p) noexcept {
+    if (p != nullptr) {
+        g_nBytesInUse -= static_cast<long long>(malloc_usable_size(p));
+        std::free(p);
+    }
+}
+
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 
 using namespace stochvar;
 
@@ -89,17 +127,56 @@ void RunThroughGetSample(benchmark::State& state, Build build, BOOL bLatinHyperc
     CExOr generator;
     std::vector<double> values(static_cast<std::size_t>(w.Count()));
     int nSample = 0;
+    long long nPeakBytes = 0;
     for (auto _ : state) {
         state.PauseTiming();
+        const long long nBytesBefore = g_nBytesInUse.load();
+        g_nPeakBytes = nBytesBefore;
         w.collection.InitSimulation(N, bLatinHypercube, &generator, nullptr);
         state.ResumeTiming();
         while (w.collection.GetSample(nSample, values.data())) {
             benchmark::DoNotOptimize(values.data());
         }
         benchmark::ClobberMemory();
+        nPeakBytes = std::max(nPeakBytes, g_nPeakBytes.load() - nBytesBefore);
+        state.PauseTiming();
+        w.collection.ResetContents(); // the next run allocates its buffers again
+        for (const DistPtr& dist : w.dists) {
+            w.collection.AddDist(dist.get());
+        }
+        if (!bLatinHypercube) {
+            w.CorrelateEveryPair(0.3);
+        }
+        state.ResumeTiming();
+    }
+    ReportValues(state, N, w.Count());
+    if (bLatinHypercube) {
+        const double tableBytes = static_cast<double>(N) * w.Count() * sizeof(int);
+        state.counters["peakBytes/table"] = static_cast<double>(nPeakBytes) / tableBytes;
+    }
+}
+
+// W1 in batches through GetSamples; wall-clock rates.
+void BM_W1_GetSamples(benchmark::State& state) {
+    const int N = 1000000;
+    const int nBatch = 10000;
+    const int nThreads = static_cast<int>(state.range(0));
+    SWorkload w;
+    W1(w);
+    CExOr generator;
+    std::vector<double> values(static_cast<std::size_t>(nBatch * w.Count()));
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.collection.InitSimulation(N, FALSE, &generator, nullptr);
+        state.ResumeTiming();
+        while (w.collection.GetSamples(nBatch, values.data(), nThreads) > 0) {
+            benchmark::DoNotOptimize(values.data());
+        }
+        benchmark::ClobberMemory();
     }
     ReportValues(state, N, w.Count());
 }
+BENCHMARK(BM_W1_GetSamples)->ArgName("threads")->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_W1_GetSample(benchmark::State& state) { RunThroughGetSample(state, W1, FALSE); }
 void BM_W2_GetSample(benchmark::State& state) { RunThroughGetSample(state, W2, FALSE); }
@@ -109,7 +186,7 @@ void BM_W3_GetSample(benchmark::State& state) {
 
 BENCHMARK(BM_W1_GetSample)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_W2_GetSample)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_W3_GetSample)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_W3_GetSample)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_BetaInverse(benchmark::State& state) {
     CBeta beta(nullptr, "B", nullptr);

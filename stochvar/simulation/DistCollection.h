@@ -172,6 +172,8 @@ private:
     // The uniform number of variable nDist for the current sample, moved into an unused stratum
     // under Latin hypercube sampling.
     double DrawUniform(int nDist);
+    // The walk on the caller's table: along its row, then an insertion into it.
+    double WalkCallerStrata(int nDist, double v);
     // The number of samples a call asking for nCount may draw now: 0 when none.
     int DrawableCount(int nCount) const;
     bool UsesStratumWalks() const { return m_bLatinHypercube && !m_bExternalStrata; }

@@ -213,13 +213,17 @@ const int* CDistCollection::GetStrata() {
 }
 
 double CDistCollection::DrawUniform(int nDist) {
-    double v = m_pExOr->GetRandom();
+    const double u = m_pExOr->GetRandom();
     if (!m_bLatinHypercube) {
-        return v;
+        return u;
     }
     if (UsesStratumWalks()) {
-        return m_Walks[Count(nDist)].Place(v);
+        return m_Walks[Count(nDist)].Place(u);
     }
+    return WalkCallerStrata(nDist, u);
+}
+
+double CDistCollection::WalkCallerStrata(int nDist, double v) {
     const int N = m_nSamples;
     const int m = m_nSample;
     // Squeeze v into the room the N - m unused strata would fill if pushed together, then let
@@ -258,7 +262,7 @@ void CDistCollection::FinishSample(const double* z, double* pOut) const {
         pOut[i] = y;
     }
     for (int i = 0; i < n; ++i) {
-        pOut[i] = m_Dists[i]->GetInverse(StdNormal(STDNORMAL_CDF, pOut[i]));
+        pOut[i] = m_Dists[i]->GetInverse(StdNormalCdf(pOut[i]));
     }
 }
 
@@ -269,7 +273,7 @@ BOOL CDistCollection::GetSample(int& nSample, double* pValues) {
     const int n = m_nRunDists;
     double* z = m_pNormal;
     for (int i = 0; i < n; ++i) {
-        z[i] = StdNormal(STDNORMAL_INVERSE, DrawUniform(i));
+        z[i] = StdNormalInverse(DrawUniform(i));
     }
     ++m_nSample;
     FinishSample(z, pValues);
@@ -303,7 +307,7 @@ int CDistCollection::GetSamples(int nCount, double* pValues, int nThreads) {
             for (int s = nFirst; s < nFirst + nRows; ++s) {
                 double* row = Row(s);
                 for (int i = 0; i < n; ++i) {
-                    row[i] = StdNormal(STDNORMAL_INVERSE, row[i]);
+                    row[i] = StdNormalInverse(row[i]);
                 }
                 FinishSample(row, row);
             }
@@ -316,7 +320,7 @@ int CDistCollection::GetSamples(int nCount, double* pValues, int nThreads) {
             for (int s = nFirst; s < nFirst + nRows; ++s) {
                 double* row = Row(s);
                 for (int i = 0; i < n; ++i) {
-                    row[i] = StdNormal(STDNORMAL_INVERSE, generator.GetRandom());
+                    row[i] = StdNormalInverse(generator.GetRandom());
                 }
                 FinishSample(row, row);
             }
