@@ -6,6 +6,7 @@
 // W3  Latin hypercube, 10 independent standard normals, N = 1e4, 1e5 and 1e6, own stratum table.
 //
 // One iteration is one whole run; InitSimulation is outside the timing.
+// BM_W3_WalkOnly: the stratum walk of W3 without the transforms (SkipSamples).
 // BM_W1_GetSamples: W1 in batches of 10,000 samples through GetSamples on 1 and 2 threads
 // (wall-clock rates: compare the two).
 // BM_W3_GetSample also reports peakBytes/table: the most heap in use during InitSimulation and
@@ -187,6 +188,23 @@ void BM_W3_GetSample(benchmark::State& state) {
 BENCHMARK(BM_W1_GetSample)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_W2_GetSample)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_W3_GetSample)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// The stratum walk of W3 alone: SkipSamples draws and places every uniform number of the run but
+// does none of the transforms.
+void BM_W3_WalkOnly(benchmark::State& state) {
+    const int N = static_cast<int>(state.range(0));
+    SWorkload w;
+    TenStandardNormals(w);
+    CExOr generator;
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.collection.InitSimulation(N, TRUE, &generator, nullptr);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(w.collection.SkipSamples(N));
+    }
+    ReportValues(state, N, w.Count());
+}
+BENCHMARK(BM_W3_WalkOnly)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_BetaInverse(benchmark::State& state) {
     CBeta beta(nullptr, "B", nullptr);
