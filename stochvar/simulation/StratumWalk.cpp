@@ -180,14 +180,14 @@ double CStratumWalk::AddSteps(double v, long long k) const {
         const bool bAllFit = static_cast<double>(nSteps) * static_cast<double>(step.nUlps) <
                              static_cast<double>(nRoom) * kSafelyBelow;
         const std::uint64_t n = bAllFit ? nSteps : std::min(nRoom / step.nUlps, nSteps);
-        if (n == 0) {
-            v = v + d;
-            --k;
-            continue;
-        }
         a += n * step.nUlps;
         v = std::bit_cast<double>((bits & ~kSignificandMask) | (a & kSignificandMask));
         k -= static_cast<long long>(n);
+        if (n < nSteps) {
+            // The next addition leaves the binade.
+            v = v + d;
+            --k;
+        }
     }
     return v;
 }
@@ -250,14 +250,16 @@ int CStratumWalk::SelectUsed(long long nOnes) const {
 }
 
 int CStratumWalk::SelectFree(long long nZeros) const {
-    // The same descent on free strata, without branches: the path is different for every draw.
+    // The same descent on free strata, without branches: the path is different for every draw,
+    // so a branch would be mispredicted at half the levels. The masks keep the compiler from
+    // making one.
     int w = 0;
     for (int step = static_cast<int>(m_Bits.size()) / 2; step > 0; step >>= 1) {
         const long long nFreeInNode =
             static_cast<long long>(step) * kWordBits - m_WordTree[Index(w + step)];
-        const bool bRight = nFreeInNode < nZeros;
-        w += bRight ? step : 0;
-        nZeros -= bRight ? nFreeInNode : 0;
+        const long long nRight = -static_cast<long long>(nFreeInNode < nZeros); // all ones or 0
+        w += step & static_cast<int>(nRight);
+        nZeros -= nFreeInNode & nRight;
     }
     return w * kWordBits + SelectBit(~m_Bits[Index(w)], nZeros);
 }
@@ -309,6 +311,14 @@ void CStratumWalk::Record(int s) {
 }
 
 void CStratumWalk::WriteSortedStrata(int* pRow) const {
+    if (m_Repeats.empty()) {
+        for (std::size_t w = 0; w < m_Bits.size(); ++w) {
+            for (Word bits = m_Bits[w]; bits != 0; bits &= bits - 1) {
+                *pRow++ = static_cast<int>(w) * kWordBits + std::countr_zero(bits);
+            }
+        }
+        return;
+    }
     for (std::size_t w = 0; w < m_Bits.size(); ++w) {
         for (Word bits = m_Bits[w]; bits != 0; bits &= bits - 1) {
             const int s = static_cast<int>(w) * kWordBits + std::countr_zero(bits);
