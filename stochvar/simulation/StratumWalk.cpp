@@ -70,11 +70,11 @@ void CStratumWalk::Reset(int nSamples) {
     m_nUsed = 0;
     m_dStep = 1.0 / static_cast<double>(nSamples);
     // N * v can round up to N at the top of a run, so strata up to N and beyond stay
-    // addressable.
-    // A power of two of words lets the tree descents run without bounds checks.
-    const auto nWords = std::bit_ceil(static_cast<unsigned>(std::max(nSamples, 0) / kWordBits + 2));
-    m_Bits.assign(nWords, 0);
-    m_WordTree.assign(nWords + 1, 0);
+    // addressable; the tree wants whole nodes of words.
+    constexpr int kFanOut = CFreeStrataTree::kFanOut;
+    const int nWords = (std::max(nSamples, 0) / kWordBits + 2 + kFanOut - 1) / kFanOut * kFanOut;
+    m_Bits.assign(Index(nWords), 0);
+    m_FreeStrata.Reset(nWords);
     m_Repeats.clear();
     m_Repeats.reserve(kReservedRepeats);
     FillBinadeSteps();
@@ -237,39 +237,17 @@ int CStratumWalk::NextUsed(int s) const {
 }
 
 int CStratumWalk::SelectUsed(long long nOnes) const {
-    // Fenwick descent to the word that holds the nOnes-th used stratum.
-    int w = 0;
-    for (int step = static_cast<int>(m_Bits.size()) / 2; step > 0; step >>= 1) {
-        const int nInNode = m_WordTree[Index(w + step)];
-        if (nInNode < nOnes) {
-            w += step;
-            nOnes -= nInNode;
-        }
-    }
+    const int w = m_FreeStrata.FindWordOfUsed(nOnes);
     return w * kWordBits + SelectBit(m_Bits[Index(w)], nOnes);
 }
 
 int CStratumWalk::SelectFree(long long nZeros) const {
-    // The same descent on free strata, without branches: the path is different for every draw,
-    // so a branch would be mispredicted at half the levels. The masks keep the compiler from
-    // making one.
-    int w = 0;
-    for (int step = static_cast<int>(m_Bits.size()) / 2; step > 0; step >>= 1) {
-        const long long nFreeInNode =
-            static_cast<long long>(step) * kWordBits - m_WordTree[Index(w + step)];
-        const long long nRight = -static_cast<long long>(nFreeInNode < nZeros); // all ones or 0
-        w += step & static_cast<int>(nRight);
-        nZeros -= nFreeInNode & nRight;
-    }
+    const int w = m_FreeStrata.FindWordOfFree(nZeros);
     return w * kWordBits + SelectBit(~m_Bits[Index(w)], nZeros);
 }
 
 int CStratumWalk::UsedBeforeWord(int w) const {
-    int n = 0;
-    for (int i = w; i > 0; i -= i & -i) {
-        n += m_WordTree[Index(i)];
-    }
-    return n;
+    return static_cast<int>(static_cast<long long>(w) * kWordBits - m_FreeStrata.FreeBefore(w));
 }
 
 int CStratumWalk::UsedUpTo(int s) const {
@@ -305,9 +283,7 @@ void CStratumWalk::Record(int s) {
     }
     const int w = s / kWordBits;
     m_Bits[Index(w)] |= Word{1} << (s % kWordBits);
-    for (int i = w + 1; i <= static_cast<int>(m_Bits.size()); i += i & -i) {
-        ++m_WordTree[Index(i)];
-    }
+    m_FreeStrata.MarkUsed(w);
 }
 
 void CStratumWalk::WriteSortedStrata(int* pRow) const {

@@ -11,8 +11,9 @@
 //
 // Walking the row costs O(m) per draw. This class gives the same v and the same strata, bit for
 // bit, in O(log N) per draw:
-// - the used strata are a bitset with a Fenwick tree of per-word counts, so "the first k with
-//   row[k] - k >= R" is a search for the R-th free stratum;
+// - the used strata are a bitset with a 16-way tree of free-stratum counts over its words
+//   (CFreeStrataTree), so "the first k with row[k] - k >= R" is a search for the R-th free
+//   stratum;
 // - v after k additions of 1 / N is computed in closed form: inside one binade every addition
 //   moves v by the same whole number of ulps (ties to even are handled), so whole runs of
 //   additions are taken at once;
@@ -22,7 +23,9 @@
 // A stratum that rounding places on an already used one is kept as a repeat, as the row would
 // hold it twice.
 //
-// Memory: about N / 8 bytes of bits and N / 16 bytes of counts; no row of N ints.
+// Memory: about N / 8 bytes of bits and N / 15 bytes of counts; no row of N ints.
+
+#include <stochvar/simulation/FreeStrataTree.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -93,7 +96,7 @@ private:
     int m_nUsed = 0;
     double m_dStep = 0.0; // 1 / N, rounded
     std::vector<Word> m_Bits;
-    std::vector<int> m_WordTree; // Fenwick tree (1-based) of the used strata per word
+    CFreeStrataTree m_FreeStrata; // free strata per word, summed up a 16-way tree
     std::vector<std::pair<int, int>> m_Repeats; // (stratum, extra uses), ascending
     int m_nFirstBinade = 0;                     // exponent field of m_BinadeSteps[0]
     std::vector<SBinadeStep> m_BinadeSteps;
