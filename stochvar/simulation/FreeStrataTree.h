@@ -5,12 +5,14 @@
 // in the children up to and including each one (a node is one 64-byte cache line). Finding the
 // word of the r-th free stratum reads one node per level, about log16 of the words, where a
 // binary tree would chase four times as many dependent loads; marking a stratum used updates
-// one node per level. The hot operations are inline: the walk calls them for every draw.
+// one node per level. The hot operations are inline: the walk calls them for every draw. They
+// use SSE2 where the compiler offers it (all x86-64), else plain loops with the same results
+// (also chosen by defining STOCHVAR_NO_SIMD, which tests use to check the plain loops).
 
 #include <cstdint>
 #include <vector>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(STOCHVAR_NO_SIMD)
 #include <emmintrin.h>
 #endif
 
@@ -60,7 +62,7 @@ private:
     // How many of the 16 counts lie below r (at most 15: r never exceeds the node's total):
     // the child that holds the r-th stratum.
     static unsigned CountBelow(const std::uint32_t* counts, std::uint32_t r) {
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(STOCHVAR_NO_SIMD)
         // Unsigned comparison through the signed one, both sides offset by 2^31.
         const __m128i bias = _mm_set1_epi32(static_cast<int>(0x80000000U));
         const __m128i limit = _mm_xor_si128(_mm_set1_epi32(static_cast<int>(r)), bias);
@@ -84,7 +86,7 @@ private:
 
     // Lowers the counts of children k .. 15 by one.
     static void LowerFrom(std::uint32_t* counts, unsigned k) {
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(STOCHVAR_NO_SIMD)
         const __m128i before = _mm_set1_epi32(static_cast<int>(k) - 1);
         const auto Lower = [&](int i) {
             auto* p = reinterpret_cast<__m128i*>(counts + i);
