@@ -59,6 +59,9 @@ int SelectBit(std::uint64_t w, long long r) {
     return nShift + kSelectInByte[Index(static_cast<int>(byte))][Index(static_cast<int>(r - nBefore - 1))];
 }
 
+// An unsigned integer below 2^63 as a double.
+double AsDouble(std::uint64_t n) { return static_cast<double>(static_cast<std::int64_t>(n)); }
+
 std::uint64_t LowBits(int nBits) {
     return nBits >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << nBits) - 1;
 }
@@ -177,8 +180,10 @@ double CStratumWalk::AddSteps(double v, long long k) const {
         // division.
         const std::uint64_t nRoom = kImplicitBit * 2 - 1 - a;
         const auto nSteps = static_cast<std::uint64_t>(k);
-        const bool bAllFit = static_cast<double>(nSteps) * static_cast<double>(step.nUlps) <
-                             static_cast<double>(nRoom) * kSafelyBelow;
+        // All three are below 2^53: converted through signed integers (one instruction) they
+        // are exact all the same.
+        const bool bAllFit = AsDouble(nSteps) * AsDouble(step.nUlps) <
+                             AsDouble(nRoom) * kSafelyBelow;
         const std::uint64_t n = bAllFit ? nSteps : std::min(nRoom / step.nUlps, nSteps);
         a += n * step.nUlps;
         v = std::bit_cast<double>((bits & ~kSignificandMask) | (a & kSignificandMask));
