@@ -169,9 +169,9 @@ private:
     void BuildCorrMatrix();
     // Factors the matrix in place; returns the row at which a pivot fails, or -1.
     int FactorCorrMatrix();
-    // The uniform number of variable nDist for the current sample, moved into an unused stratum
-    // under Latin hypercube sampling.
-    double DrawUniform(int nDist);
+    // The uniform numbers of the next sample, one per variable, each moved into an unused
+    // stratum under Latin hypercube sampling; counts the sample as drawn.
+    void DrawUniforms(double* v);
     // The walk on the caller's table: along its row, then an insertion into it.
     double WalkCallerStrata(int nDist, double v);
     // The number of samples a call asking for nCount may draw now: 0 when none.

@@ -212,15 +212,28 @@ const int* CDistCollection::GetStrata() {
     return m_pStrata;
 }
 
-double CDistCollection::DrawUniform(int nDist) {
-    const double u = m_pExOr->GetRandom();
+void CDistCollection::DrawUniforms(double* v) {
+    const int n = m_nRunDists;
     if (!m_bLatinHypercube) {
-        return u;
+        for (int i = 0; i < n; ++i) {
+            v[i] = m_pExOr->GetRandom();
+        }
+    } else if (UsesStratumWalks()) {
+        // All draws first: the walks of a large run wait on memory, and knowing where every
+        // variable's walk will end lets the memory be asked for before the first walk starts.
+        for (int i = 0; i < n; ++i) {
+            v[i] = m_pExOr->GetRandom();
+            m_Walks[Count(i)].Prefetch(v[i]);
+        }
+        for (int i = 0; i < n; ++i) {
+            v[i] = m_Walks[Count(i)].Place(v[i]);
+        }
+    } else {
+        for (int i = 0; i < n; ++i) {
+            v[i] = WalkCallerStrata(i, m_pExOr->GetRandom());
+        }
     }
-    if (UsesStratumWalks()) {
-        return m_Walks[Count(nDist)].Place(u);
-    }
-    return WalkCallerStrata(nDist, u);
+    ++m_nSample;
 }
 
 double CDistCollection::WalkCallerStrata(int nDist, double v) {
@@ -272,10 +285,10 @@ BOOL CDistCollection::GetSample(int& nSample, double* pValues) {
     }
     const int n = m_nRunDists;
     double* z = m_pNormal;
+    DrawUniforms(z);
     for (int i = 0; i < n; ++i) {
-        z[i] = StdNormalInverse(DrawUniform(i));
+        z[i] = StdNormalInverse(z[i]);
     }
-    ++m_nSample;
     FinishSample(z, pValues);
     if (m_nSample == m_nSamples) {
         WriteOwnStrata();
@@ -298,10 +311,7 @@ int CDistCollection::GetSamples(int nCount, double* pValues, int nThreads) {
         // The walk depends on every stratum drawn before: it stays on this thread and leaves
         // the uniform numbers in the rows.
         for (int s = 0; s < nDraw; ++s) {
-            for (int i = 0; i < n; ++i) {
-                Row(s)[i] = DrawUniform(i);
-            }
-            ++m_nSample;
+            DrawUniforms(Row(s));
         }
         RunInChunks(nDraw, nThreads, [&](int nFirst, int nRows) {
             for (int s = nFirst; s < nFirst + nRows; ++s) {
@@ -342,10 +352,7 @@ int CDistCollection::SkipSamples(int nCount) {
     const int n = m_nRunDists;
     if (m_bLatinHypercube) {
         for (int s = 0; s < nSkip; ++s) {
-            for (int i = 0; i < n; ++i) {
-                DrawUniform(i);
-            }
-            ++m_nSample;
+            DrawUniforms(m_pNormal); // as scratch
         }
     } else {
         m_pExOr->Discard(static_cast<unsigned long long>(nSkip) * Count(n));

@@ -42,6 +42,14 @@ public:
     int FindWordOfUsed(long long& r) const;
     // Free strata in the words before word w.
     long long FreeBefore(int w) const;
+    // Asks for the lowest node above word w (the upper levels are few and stay cached).
+    void Prefetch(int w) const {
+#if defined(__GNUC__)
+        __builtin_prefetch(&m_Nodes[static_cast<unsigned>(w) / kFanOut]);
+#else
+        (void)w;
+#endif
+    }
     // One stratum of word w becomes used.
     void MarkUsed(int w) {
         unsigned n = static_cast<unsigned>(w);

@@ -114,6 +114,27 @@ void CStratumWalk::FillBinadeSteps() {
     }
 }
 
+void CStratumWalk::PrefetchAround(double u) const {
+#if defined(__GNUC__)
+    // Used strata are spread evenly, so the stratum of u lies within a few hundred of u * N for
+    // a run of a million: the bit words and tree nodes around there.
+    const double dEstimate = u * static_cast<double>(m_nSamples);
+    if (!(dEstimate >= 0.0) || m_Bits.empty()) {
+        return;
+    }
+    constexpr long long kMargin = 512; // strata: a cache line of bit words
+    const long long nLastWord = static_cast<long long>(m_Bits.size()) - 1;
+    const auto nCentre = static_cast<long long>(dEstimate);
+    for (long long s : {nCentre - kMargin, nCentre, nCentre + kMargin}) {
+        const int w = static_cast<int>(std::clamp(s / kWordBits, 0LL, nLastWord));
+        __builtin_prefetch(&m_Bits[Index(w)]);
+        m_FreeStrata.Prefetch(w);
+    }
+#else
+    (void)u;
+#endif
+}
+
 double CStratumWalk::Place(double u) {
     const int N = m_nSamples;
     const int m = m_nUsed;

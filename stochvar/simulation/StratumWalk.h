@@ -50,6 +50,14 @@ public:
     // Moves the uniform number u into an unused stratum, records the stratum and returns the
     // value there (the v of the walk).
     double Place(double u);
+    // Asks for the memory that Place(u) will read: the stratum lands near u * N. Changes nothing.
+    // Smaller runs keep their strata in the caches by themselves.
+    void Prefetch(double u) const {
+        if (m_nSamples >= kPrefetchFromSamples) {
+            PrefetchAround(u);
+        }
+    }
+    static constexpr int kPrefetchFromSamples = 1 << 18;
 
     int GetUsedCount() const { return m_nUsed; }
     // Writes the used strata in ascending order, repeats included: GetUsedCount() ints.
@@ -65,6 +73,7 @@ private:
         bool bTie = false; // the addition ends exactly half-way between two doubles
     };
 
+    void PrefetchAround(double u) const;
     void FillBinadeSteps();
     // v after k additions of m_dStep, each rounded.
     double AddSteps(double v, long long k) const;
