@@ -5,6 +5,13 @@
 //     between every pair, plain, N = 1e6.
 // W3  Latin hypercube, 10 independent standard normals, N = 1e4, 1e5 and 1e6, own stratum table.
 //
+// Targets on the 2-core machine (single thread unless stated): W1 through GetSample >= 20 M
+// values/s; GetSamples on 2 threads >= 1.7 x its rate on 1; W3 >= 10 M values/s at N = 1e5 and
+// >= 5 M at N = 1e6; the beta inverse >= 1.5 x the rate of computing its shape constants on
+// every call; peak heap of a W3 run of 1e6 within about twice its stratum table.
+// Wall-clock rates on a machine shared with other jobs vary by tens of percent from run to run:
+// compare builds by running them alternately.
+//
 // One iteration is one whole run; InitSimulation is outside the timing.
 // BM_W3_WalkOnly: the stratum walk of W3 without the transforms (SkipSamples).
 // BM_W1_GetSamples: W1 in batches of 10,000 samples through GetSamples on 1 and 2 threads
