@@ -158,18 +158,27 @@ double CBeta::GetCumulative(double x) {
     return BetaI((x - L) / (U - L), m_Params[PARAM_R], m_Params[PARAM_S]);
 }
 
+void CBeta::PrepareInverse() {
+    const double R = m_Params[PARAM_R];
+    const double S = m_Params[PARAM_S];
+    if (!m_InverseConstants.IsFor(R, S)) {
+        MakeBetaShapeConstants(R, S, m_InverseConstants);
+    }
+}
+
 double CBeta::GetInverse(double p) {
+    PrepareInverse();
     const double L = m_Params[PARAM_LOWER_BOUND];
     const double U = m_Params[PARAM_UPPER_BOUND];
     const double d = U - L;
     double y = 0.0;
     int nStatus = 0;
     if (p <= 0.5) {
-        BetaInv(p, m_Params[PARAM_R], m_Params[PARAM_S], y, nStatus);
+        BetaInv(p, m_Params[PARAM_R], m_Params[PARAM_S], y, nStatus, &m_InverseConstants);
         return L + d * y;
     }
     // The upper half from the upper bound, so that its resolution is that of 1 - p.
-    BetaInv(1.0 - p, m_Params[PARAM_S], m_Params[PARAM_R], y, nStatus);
+    BetaInv(1.0 - p, m_Params[PARAM_S], m_Params[PARAM_R], y, nStatus, &m_InverseConstants);
     return U - d * y;
 }
 

@@ -9,6 +9,7 @@
 // Density, cumulative function and inverse rest on dBeta, BetaI and BetaInv.
 
 #include <stochvar/model/Dist.h>
+#include <stochvar/numerics/BetaFunctions.h>
 
 namespace stochvar {
 
@@ -35,7 +36,10 @@ public:
     // Lower half from the lower bound, upper half from the upper bound; L for p <= 0, U for
     // p >= 1. The status of the inverse incomplete beta function is not looked at: when the beta
     // function underflows (exponents in the hundreds) the offset from the bound is 0.
+    // The constants of R and S (log beta function and logarithms) are kept between calls and
+    // made again when either slot changes; results are those of computing them every time.
     double GetInverse(double p) override;
+    void PrepareInverse() override;
     void SetAutoAxis() override;
     CDist* CreateCopy() override;
 
@@ -49,6 +53,10 @@ private:
     void ExponentsFromMoments();
     // MEAN and STDDEV from R, T and the bounds (input types 2 and 3).
     void MomentsFromExponents();
+
+    // Constants of the inverse for the shapes (R, S) they were made for; hosts write the slots
+    // directly, so every use checks them against the slots.
+    SBetaShapeConstants m_InverseConstants;
 };
 
 } // namespace stochvar

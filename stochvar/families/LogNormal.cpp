@@ -113,13 +113,13 @@ double CLogNormal::GetCumulative(double x) {
         return 0.0;
     }
     const double z = (std::log(x - L) - m_Params[PARAM_KSI]) / m_Params[PARAM_EPSILON];
-    return StdNormal(STDNORMAL_CDF, z);
+    return StdNormalCdf(z);
 }
 
 double CLogNormal::GetInverse(double p) {
     // Outside 0 < p < 1 the standard normal inverse saturates at -1000 or +1000, which gives the
     // lower bound (up to a vanishing term) or a huge, possibly infinite, value.
-    const double z = StdNormal(STDNORMAL_INVERSE, p);
+    const double z = StdNormalInverse(p);
     return std::exp(z * m_Params[PARAM_EPSILON] + m_Params[PARAM_KSI]) +
            m_Params[PARAM_LOWER_BOUND];
 }

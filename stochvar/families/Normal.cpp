@@ -74,7 +74,7 @@ double CNormal::GetCumulative(double x) {
     if (!(sigma > 0.0)) {
         return 0.0;
     }
-    return StdNormal(STDNORMAL_CDF, (x - m_Params[PARAM_MEAN]) / sigma);
+    return StdNormalCdf((x - m_Params[PARAM_MEAN]) / sigma);
 }
 
 double CNormal::GetInverse(double p) {
@@ -82,7 +82,7 @@ double CNormal::GetInverse(double p) {
     if (!(sigma > 0.0)) {
         return 0.0;
     }
-    return StdNormal(STDNORMAL_INVERSE, p) * sigma + m_Params[PARAM_MEAN];
+    return StdNormalInverse(p) * sigma + m_Params[PARAM_MEAN];
 }
 
 void CNormal::SetAutoAxis() { family_rules::SetMeanCentredAxis(*this); }

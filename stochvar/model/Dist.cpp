@@ -136,6 +136,8 @@ double CDist::GetCumulative(double x) { return x <= m_Params[PARAM_MEAN] ? 0.0 :
 
 double CDist::GetInverse(double /*p*/) { return m_Params[PARAM_MEAN]; }
 
+void CDist::PrepareInverse() {}
+
 double CDist::GetRandom(CExOr* pExOr) {
     CExOr& generator = pExOr != nullptr ? *pExOr : m_ExOr;
     return GetInverse(generator.GetRandom());

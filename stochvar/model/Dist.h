@@ -72,7 +72,13 @@ public:
     virtual double GetDensity(double x);
     virtual double GetCumulative(double x);
     virtual double GetInverse(double p);
-    // One value by inversion of a uniform number from pExOr, or from m_ExOr when null.
+    // Brings up to date what the variable keeps between calls of GetInverse (constants of its
+    // parameters). GetInverse does so itself when a parameter slot has changed, so callers on
+    // one thread need nothing else. GetInverse may run on several threads at once after this
+    // call, made on one thread, as long as no slot changes meanwhile.
+    virtual void PrepareInverse();
+    // One value by inversion of a uniform number from pExOr, or from m_ExOr when null. Without
+    // pExOr it draws from the shared m_ExOr and belongs to one thread at a time.
     virtual double GetRandom(CExOr* pExOr = nullptr);
     // Recomputes the chart axis bounds from the parameters.
     virtual void SetAutoAxis();
@@ -100,7 +106,8 @@ public:
     // Defined with the families (families/DistFactory.cpp), since it names each of them.
     CDist* CreateNewDist(int nType);
 
-    // The shared default generator, used by GetRandom when no generator is given.
+    // The shared default generator, used by GetRandom when no generator is given. Unprotected:
+    // one thread at a time.
     static CExOr m_ExOr;
 
     // Data members, in the documented order.

@@ -7,6 +7,11 @@
 // Defaults: a message box writes its text to standard error and returns IDOK; Beep and
 // MessageBeep do nothing; ChangeDistribution hands the variable back unchanged; the discrete
 // and collection editors report that the dialog was not closed with OK.
+//
+// Threads: the table is read without locks; install hooks before the library is used from
+// several threads. Hooks run on the thread that called into the library: the worker threads of
+// CDistCollection::GetSamples only evaluate functions that report through diagnostic lines,
+// never through hooks.
 
 #include <stochvar/framework/String.h>
 #include <stochvar/framework/Types.h>

@@ -1,19 +1,20 @@
 #include <stochvar/numerics/Chebyshev.h>
 
+#include <stochvar/numerics/DiagnosticCapture.h>
+
 #include <cmath>
-#include <cstdio>
 
 namespace stochvar {
 
 double dcsevl(double x, const double* cs, int n) {
     if (n < 1) {
-        std::printf("dcsevl:  number of terms le 0\n");
+        PrintDiagnostic("dcsevl:  number of terms le 0\n");
     }
     if (n > 1000) {
-        std::printf("dcsevl:  number of terms gt 1000\n");
+        PrintDiagnostic("dcsevl:  number of terms gt 1000\n");
     }
     if (x < -1.1 || x > 1.1) {
-        std::printf("dcsevl:  x outside (-1,+1)\n");
+        PrintDiagnostic("dcsevl:  x outside (-1,+1)\n");
     }
     double b0 = 0.0;
     double b1 = 0.0;
@@ -35,7 +36,7 @@ int InitDS(const double* os, int nos, double eta) {
         i = i - 1;
     }
     if (i == nos - 1) {
-        std::printf("InitDS:  eta may be too small\n");
+        PrintDiagnostic("InitDS:  eta may be too small\n");
         return nos - 1;
     }
     // i + 1 is the last term that was added to the tail; one more counts from the first term.

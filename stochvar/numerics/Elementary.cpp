@@ -2,12 +2,12 @@
 
 #include <stochvar/numerics/Chebyshev.h>
 #include <stochvar/numerics/ChebyshevTables.h>
+#include <stochvar/numerics/DiagnosticCapture.h>
 #include <stochvar/numerics/ErrorState.h>
 #include <stochvar/numerics/MachineConstant.h>
 
 #include <climits>
 #include <cmath>
-#include <cstdio>
 
 namespace stochvar {
 
@@ -53,7 +53,7 @@ int TruncToInt(double x) {
 
 double dLnRel(double x) {
     if (x <= -1.0) {
-        std::printf("dLnRel:  x is <= -1\n");
+        PrintDiagnostic("dLnRel:  x is <= -1\n");
     }
     if (std::fabs(x) <= 0.375) {
         return x * (1.0 - x * dcsevl(x * 2.6666666666666665, ALNRCS, LnRelTerms()));

@@ -1,12 +1,12 @@
 #include <stochvar/numerics/ErrorState.h>
 
-#include <cstdio>
+#include <stochvar/numerics/DiagnosticCapture.h>
 
 namespace stochvar {
 
 namespace {
 
-int g_nErrState[3] = {0, 0, 0};
+thread_local SErrorState t_ErrState;
 
 } // namespace
 
@@ -14,20 +14,24 @@ int ErrState(int nSlot, int nValue, bool bStore) {
     if (nSlot < 0 || nSlot > 2) {
         return 0;
     }
-    const int nOld = g_nErrState[nSlot];
+    const int nOld = t_ErrState.nSlots[nSlot];
     if (bStore) {
-        g_nErrState[nSlot] = nValue;
+        t_ErrState.nSlots[nSlot] = nValue;
     }
     return nOld;
 }
 
+SErrorState GetErrorState() { return t_ErrState; }
+
+void SetErrorState(const SErrorState& state) { t_ErrState = state; }
+
 void ENTSRC(int& nOldMode, int nNewMode) {
     if (nNewMode != 0 && nNewMode != 1 && nNewMode != 2) {
-        std::printf("ENTSRC:  Illegal value of IrNew\n");
+        PrintDiagnostic("ENTSRC:  Illegal value of IrNew\n");
     }
     nOldMode = ErrState(ERRSTATE_RECOVERY_MODE, nNewMode, nNewMode != 0);
     if (ErrState(ERRSTATE_ERROR_NUMBER, 0, false) != 0) {
-        std::printf("ENTSRC - Called while in an error state\n");
+        PrintDiagnostic("ENTSRC - Called while in an error state\n");
     }
 }
 

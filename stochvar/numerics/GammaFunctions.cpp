@@ -3,11 +3,11 @@
 #include <stochvar/numerics/Chebyshev.h>
 #include <stochvar/numerics/ChebyshevTables.h>
 #include <stochvar/numerics/Constants.h>
+#include <stochvar/numerics/DiagnosticCapture.h>
 #include <stochvar/numerics/Elementary.h>
 #include <stochvar/numerics/MachineConstant.h>
 
 #include <cmath>
-#include <cstdio>
 
 namespace stochvar {
 
@@ -67,10 +67,10 @@ double RelativeOffsetFromNegativeInteger(double x) {
 double d9lgmc(double x) {
     const SStirlingLimits& limits = StirlingLimits();
     if (x < 10.0) {
-        std::printf("d9lgmc  x must be  >=  10\n");
+        PrintDiagnostic("d9lgmc  x must be  >=  10\n");
     }
     if (x >= limits.xmax) {
-        std::printf("d9lgmc:  x so big d9lgmc underflows\n");
+        PrintDiagnostic("d9lgmc:  x so big d9lgmc underflows\n");
         return 0.0;
     }
     if (x >= limits.xbig) {
@@ -97,7 +97,7 @@ void D9GamlFrom(double dSmallest, double dLargest, double& xmin, double& xmax) {
         }
     }
     if (nStep >= 11) {
-        std::printf("D9Gaml: Unable to find xmin\n");
+        PrintDiagnostic("D9Gaml: Unable to find xmin\n");
     }
     xlo = 0.01 - xlo;
 
@@ -149,13 +149,13 @@ double dGamma(double x) {
         }
         n = -n;
         if (x == 0.0) {
-            std::printf("dGamma: x is 0\n");
+            PrintDiagnostic("dGamma: x is 0\n");
         }
         if (x < 0.0 && x + n - 2 == 0.0) {
-            std::printf("dGamma: x is a negative int\n");
+            PrintDiagnostic("dGamma: x is a negative int\n");
         }
         if (x < -0.5 && std::fabs(RelativeOffsetFromNegativeInteger(x)) < limits.dxrel) {
-            std::printf("dGamma: Answer < half precision because x too near negative int\n");
+            PrintDiagnostic("dGamma: Answer < half precision because x too near negative int\n");
         }
         for (int i = 0; i < n; ++i) {
             g = g / (x + i);
@@ -164,10 +164,10 @@ double dGamma(double x) {
     }
 
     if (x > limits.xmax) {
-        std::printf("dGamma:  x so big gamma overflows\n");
+        PrintDiagnostic("dGamma:  x so big gamma overflows\n");
     }
     if (x <= limits.xmin) {
-        std::printf("dGamma:  x so small gamma underflows\n");
+        PrintDiagnostic("dGamma:  x so small gamma underflows\n");
         return 0.0;
     }
     const double g = std::exp((y - 0.5) * std::log(y) - y + kLnSqrt2Pi + d9lgmc(y));
@@ -176,11 +176,11 @@ double dGamma(double x) {
     }
     // Reflection: Gamma(x) = -pi / (y sin(pi y) Gamma(y)) with y = -x.
     if (std::fabs(RelativeOffsetFromNegativeInteger(x)) < limits.dxrel) {
-        std::printf("dGamma: Answer < half precision, x too near negative int\n");
+        PrintDiagnostic("dGamma: Answer < half precision, x too near negative int\n");
     }
     const double s = std::sin(kPi * y);
     if (s == 0.0) {
-        std::printf("dGamma: x is a negative int\n");
+        PrintDiagnostic("dGamma: x is a negative int\n");
     }
     return -kPi / (y * s * g);
 }
@@ -196,18 +196,18 @@ double dLnGam(double x) {
         return std::log(std::fabs(dGamma(x)));
     }
     if (y > xmax) {
-        std::printf("dLnGam:  abs(x) so big dLnGam overflows\n");
+        PrintDiagnostic("dLnGam:  abs(x) so big dLnGam overflows\n");
     }
     if (x > 0.0) {
         return kLnSqrt2Pi + (x - 0.5) * std::log(x) - x + d9lgmc(y);
     }
     const double s = std::fabs(std::sin(kPi * y));
     if (s == 0.0) {
-        std::printf("dLnGam:  x is a negative int\n");
+        PrintDiagnostic("dLnGam:  x is a negative int\n");
     }
     const double r = kLnSqrtPiOver2 + (x - 0.5) * std::log(y) - x - std::log(s) - d9lgmc(y);
     if (std::fabs((x - std::trunc(x - 0.5)) * r / x) < dxrel) {
-        std::printf("dLnGam:  answer lt half precision because x too near negative int\n");
+        PrintDiagnostic("dLnGam:  answer lt half precision because x too near negative int\n");
     }
     return r;
 }

@@ -1,5 +1,10 @@
 #pragma once
 
+#include <stochvar/numerics/Constants.h>
+#include <stochvar/numerics/MachineConstant.h>
+
+#include <cmath>
+
 namespace stochvar {
 
 // Selectors of StdNormal.
@@ -16,5 +21,65 @@ inline constexpr double STDNORMAL_PLUS_INFINITY = 1000.0;
 // 4.5e-4), -1000.0 for p <= 0 or NaN and 1000.0 for p >= 1.
 // Any other selector gives 0.0.
 double StdNormal(int nSelector, double dArg);
+
+// The two functions of StdNormal one by one, inline for the sampling loops; same results.
+double StdNormalCdf(double x);
+double StdNormalInverse(double P);
+
+namespace detail {
+
+// Beyond this |x| the upper tail of Phi underflows: -0.5 ln(4 * smallest) - 0.1. It depends on a
+// machine constant only, so it is computed once, by the same operations.
+inline double StdNormalCutOff() {
+    static const double T =
+        -0.5 * std::log(4.0 * MachineConstant(MACHINE_SMALLEST_POSITIVE)) - 0.1;
+    return T;
+}
+
+// Abramowitz and Stegun 26.2.17.
+inline constexpr double kCdfP = 0.2316419;
+inline constexpr double kCdfB1 = 0.31938153;
+inline constexpr double kCdfB2 = -0.356563782;
+inline constexpr double kCdfB3 = 1.781477937;
+inline constexpr double kCdfB4 = -1.821255978;
+inline constexpr double kCdfB5 = 1.330274429;
+
+// Abramowitz and Stegun 26.2.23.
+inline constexpr double kInvC0 = 2.515517;
+inline constexpr double kInvC1 = 0.802853;
+inline constexpr double kInvC2 = 0.010328;
+inline constexpr double kInvD1 = 1.432788;
+inline constexpr double kInvD2 = 0.189269;
+inline constexpr double kInvD3 = 0.001308;
+
+} // namespace detail
+
+inline double StdNormalCdf(double x) {
+    using namespace detail;
+    const double T = StdNormalCutOff();
+    const double a = std::fabs(x);
+    double Q = 0.0;
+    if (!(a >= T)) { // a NaN argument takes this branch and gives NaN
+        const double t = 1.0 / (1.0 + kCdfP * a);
+        const double phi = std::exp(-0.5 * x * x) / std::sqrt(constants::kTwoPi);
+        Q = phi * t * (kCdfB1 + t * (kCdfB2 + t * (kCdfB3 + t * (kCdfB4 + t * kCdfB5))));
+    }
+    return x <= 0.0 ? Q : 1.0 - Q;
+}
+
+inline double StdNormalInverse(double P) {
+    using namespace detail;
+    if (!(P > 0.0)) {
+        return STDNORMAL_MINUS_INFINITY;
+    }
+    if (P >= 1.0) {
+        return STDNORMAL_PLUS_INFINITY;
+    }
+    const double q = P <= 0.5 ? P : 1.0 - P;
+    const double t = std::sqrt(-2.0 * std::log(q));
+    const double r =
+        (kInvC0 + t * (kInvC1 + t * kInvC2)) / (1.0 + t * (kInvD1 + t * (kInvD2 + t * kInvD3)));
+    return P <= 0.5 ? r - t : t - r;
+}
 
 } // namespace stochvar

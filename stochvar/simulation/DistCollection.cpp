@@ -16,6 +16,7 @@ CDistCollection::CDistCollection(CDistCollection* pSource) {
     for (const SCorr* pCorr : pSource->m_Corrs) {
         m_Corrs.Add(new SCorr(*pCorr));
     }
+    pSource->WriteOwnStrata();
     CopyRunState(*pSource);
 }
 

@@ -11,10 +11,21 @@
 // Sampling follows the Nataf model: independent standard normal values (plain or Latin
 // hypercube) are correlated with the Cholesky factor of the U-space correlation matrix, mapped
 // through Phi and then through each variable's inverse cumulative function.
+//
+// Threads: a collection, its variables and its generator belong to one thread at a time.
+// GetSamples may hand parts of a batch to worker threads of its own and joins them before it
+// returns; the workers evaluate Phi, Phi^-1, the factor and the variables' GetInverse (after
+// PrepareInverse on the calling thread), each with a generator copy of its own, and capture the
+// special functions' diagnostic lines, which the calling thread prints in sample order. Host
+// hooks (message boxes, the editor), CDist::GetRandom without a generator (the shared
+// CDist::m_ExOr), SetCorr, CheckCorr and the Nataf mapping run on the calling thread only.
 
 #include <stochvar/framework/Array.h>
 #include <stochvar/framework/Types.h>
 #include <stochvar/simulation/Corr.h>
+#include <stochvar/simulation/StratumWalk.h>
+
+#include <vector>
 
 namespace stochvar {
 
@@ -30,7 +41,7 @@ public:
     // and copies of the simulation buffers, which the copy owns. A caller's stratum table is
     // copied only while the source's Latin hypercube run still reads it (the caller may have
     // released it after the run); a copy made in the middle of a run continues it exactly as the
-    // source would.
+    // source would. The source's own stratum table is brought up to date first (GetStrata).
     explicit CDistCollection(CDistCollection* pSource);
     // Deletes the entries and the buffers the collection owns; no variable.
     ~CDistCollection();
@@ -84,6 +95,15 @@ public:
     // stratum table of the caller (at least nSamples ints per variable, taken on trust, never
     // cleared nor freed); without it the collection uses a zero-filled table of its own.
     //
+    // Stratum tables. Row i (nSamples ints) belongs to variable i; after m samples its first m
+    // ints are the strata that variable has used, in ascending order.
+    // - A caller's table holds these contents after every sample, as the caller may read it at
+    //   any time: each draw walks the row and inserts into it, O(N) per draw.
+    // - With the collection's own table each variable keeps its used strata in a CStratumWalk,
+    //   O(log N) per draw with the same numbers, and the table is written from them lazily:
+    //   when the run is exhausted, when the collection is copied, and by GetStrata. Read it
+    //   through GetStrata (or after the run); m_pStrata itself lags behind during a run.
+    //
     // The U-space matrix has a unit diagonal and, for each entry in list order, the entry's
     // dCorrU between its two variables (a later entry for a pair overrides an earlier one). It is
     // factored as L L^T, row by row (column-oriented Cholesky), whenever the list is not empty.
@@ -106,8 +126,32 @@ public:
     // order. Returns FALSE, writing nothing, when the collection is not initialised, when the
     // run is exhausted, or when the collection now holds fewer variables than the run was
     // prepared for, or when the run was given no generator. Variables added after InitSimulation
-    // take no part until the next one. Allocates nothing.
+    // take no part until the next one. Allocates nothing (a stratum walk that meets more than
+    // CStratumWalk::kReservedRepeats repeated strata in one run would grow its list once).
     BOOL GetSample(int& nSample, double* pValues);
+
+    // Draws the next min(nCount, samples left) joint samples into pValues, row-major (n values
+    // per sample, in collection order), and returns how many it drew; 0 where GetSample would
+    // return FALSE. The values, the stratum tables and the generator state afterwards are those
+    // of as many GetSample calls, bit for bit, for every thread count. nThreads workers share
+    // the batch (nThreads <= 0: one per core); plain Monte Carlo gives each a generator copy
+    // jumped to its first draw and leaves the caller's generator jumped past the batch. Under
+    // Latin hypercube sampling the stratum walk runs on the calling thread and the workers do
+    // the rest (Phi^-1, the factor, Phi and the inverses). With more than one worker the call
+    // starts threads and allocates.
+    int GetSamples(int nCount, double* pValues, int nThreads = 1);
+
+    // Moves the run on by min(nCount, samples left) samples without producing them and returns
+    // how many; 0 where GetSample would return FALSE. The samples that follow are those that a
+    // run drawing everything would give there, so a run can be drawn in slices by several
+    // processes. Plain Monte Carlo jumps the generator (O(log) in the number of draws); Latin
+    // hypercube sampling still walks the strata of the skipped samples, with their draws, but
+    // does none of the transforms (O(log N) per draw with the own table).
+    int SkipSamples(int nCount);
+
+    // The stratum table of the run, brought up to date: after m samples the first m ints of
+    // row i are the strata variable i has used, ascending. Null when the run has none.
+    const int* GetStrata();
 
 protected:
     // Index of the first slot holding exactly this pointer; -1 when none does, always for null.
@@ -125,9 +169,21 @@ private:
     void BuildCorrMatrix();
     // Factors the matrix in place; returns the row at which a pivot fails, or -1.
     int FactorCorrMatrix();
-    // The uniform number of variable nDist for the current sample, moved into an unused stratum
-    // under Latin hypercube sampling.
-    double DrawUniform(int nDist);
+    // The uniform numbers of the next sample, one per variable, each moved into an unused
+    // stratum under Latin hypercube sampling; counts the sample as drawn.
+    void DrawUniforms(double* v);
+    // The walk on the caller's table: along its row, then an insertion into it.
+    double WalkCallerStrata(int nDist, double v);
+    // The number of samples a call asking for nCount may draw now: 0 when none.
+    int DrawableCount(int nCount) const;
+    bool UsesStratumWalks() const { return m_bLatinHypercube && !m_bExternalStrata; }
+    // Starts the walks of a run, or continues them from the own table after m samples.
+    void StartStratumWalks();
+    // Writes the own table from the stratum walks when it lags behind the run.
+    void WriteOwnStrata();
+    // Turns the independent standard normal values z of one sample into its values: the factor,
+    // Phi and each variable's inverse. pOut may be z itself.
+    void FinishSample(const double* z, double* pOut) const;
 
 public:
     // Data members: the variables and entries, then the run state.
@@ -148,6 +204,8 @@ private:
     int m_nMatrixCapacity = 0;    // variables the matrix and the normal vector are sized for
     int* m_pOwnStrata = nullptr;  // the collection's own stratum table
     int m_nOwnStrataCapacity = 0; // ints it holds
+    int m_nOwnStrataSample = 0;   // the sample count the own table was last written for
+    std::vector<CStratumWalk> m_Walks; // one per variable, with the own table
 };
 
 } // namespace stochvar

@@ -1,5 +1,6 @@
 // Correlated sampling of a CDistCollection: run preparation (buffers, U-space matrix and its
-// Cholesky factor) and the drawing of joint samples.
+// Cholesky factor), the drawing of joint samples one at a time or in batches over threads, and
+// slices of a run.
 
 #include <stochvar/simulation/DistCollection.h>
 
@@ -7,6 +8,7 @@
 #include <stochvar/model/DistStatus.h>
 #include <stochvar/numerics/ExOr.h>
 #include <stochvar/numerics/StdNormal.h>
+#include <stochvar/simulation/ParallelChunks.h>
 
 #include <algorithm>
 #include <cmath>
@@ -34,7 +36,9 @@ void CDistCollection::FreeBuffers() {
     m_bExternalStrata = FALSE;
     m_nMatrixCapacity = 0;
     m_nOwnStrataCapacity = 0;
+    m_nOwnStrataSample = 0;
     m_nRunDists = 0;
+    std::vector<CStratumWalk>().swap(m_Walks);
 }
 
 void CDistCollection::CopyRunState(const CDistCollection& source) {
@@ -65,6 +69,11 @@ void CDistCollection::CopyRunState(const CDistCollection& source) {
     }
     m_pStrata = m_pOwnStrata;
     m_bExternalStrata = FALSE;
+    // The table now holds the strata of the samples drawn so far; the walks go on from there.
+    m_nOwnStrataSample = m_nSample;
+    if (m_bInitialized && m_bLatinHypercube && m_nSample < m_nSamples && m_pOwnStrata != nullptr) {
+        StartStratumWalks();
+    }
 }
 
 void CDistCollection::CopyStrata(const int* pSource, int nInts) {
@@ -174,13 +183,60 @@ void CDistCollection::InitSimulation(int nSamples, BOOL bLatinHypercube, CExOr* 
     }
     m_bInitialized = TRUE;
     m_nSample = 0;
+    m_nOwnStrataSample = 0;
+    if (UsesStratumWalks()) {
+        StartStratumWalks();
+    }
 }
 
-double CDistCollection::DrawUniform(int nDist) {
-    double v = m_pExOr->GetRandom();
-    if (!m_bLatinHypercube) {
-        return v;
+void CDistCollection::StartStratumWalks() {
+    const int N = m_nSamples;
+    m_Walks.resize(Count(m_nRunDists));
+    for (int i = 0; i < m_nRunDists; ++i) {
+        m_Walks[Count(i)].Restore(N, m_pOwnStrata + Count(i, N), m_nSample);
     }
+}
+
+void CDistCollection::WriteOwnStrata() {
+    if (!m_bInitialized || !UsesStratumWalks() || m_nOwnStrataSample == m_nSample) {
+        return;
+    }
+    for (int i = 0; i < m_nRunDists; ++i) {
+        m_Walks[Count(i)].WriteSortedStrata(m_pOwnStrata + Count(i, m_nSamples));
+    }
+    m_nOwnStrataSample = m_nSample;
+}
+
+const int* CDistCollection::GetStrata() {
+    WriteOwnStrata();
+    return m_pStrata;
+}
+
+void CDistCollection::DrawUniforms(double* v) {
+    const int n = m_nRunDists;
+    if (!m_bLatinHypercube) {
+        for (int i = 0; i < n; ++i) {
+            v[i] = m_pExOr->GetRandom();
+        }
+    } else if (UsesStratumWalks()) {
+        // All draws first: the walks of a large run wait on memory, and knowing where every
+        // variable's walk will end lets the memory be asked for before the first walk starts.
+        for (int i = 0; i < n; ++i) {
+            v[i] = m_pExOr->GetRandom();
+            m_Walks[Count(i)].Prefetch(v[i]);
+        }
+        for (int i = 0; i < n; ++i) {
+            v[i] = m_Walks[Count(i)].Place(v[i]);
+        }
+    } else {
+        for (int i = 0; i < n; ++i) {
+            v[i] = WalkCallerStrata(i, m_pExOr->GetRandom());
+        }
+    }
+    ++m_nSample;
+}
+
+double CDistCollection::WalkCallerStrata(int nDist, double v) {
     const int N = m_nSamples;
     const int m = m_nSample;
     // Squeeze v into the room the N - m unused strata would fill if pushed together, then let
@@ -199,28 +255,113 @@ double CDistCollection::DrawUniform(int nDist) {
     return v;
 }
 
-BOOL CDistCollection::GetSample(int& nSample, double* pValues) {
+int CDistCollection::DrawableCount(int nCount) const {
     if (!m_bInitialized || m_pExOr == nullptr || m_nSample >= m_nSamples ||
-        GetCount() < m_nRunDists) {
-        return FALSE;
+        GetCount() < m_nRunDists || nCount <= 0) {
+        return 0;
     }
-    const int n = m_nRunDists;
-    double* z = m_pNormal;
-    for (int i = 0; i < n; ++i) {
-        z[i] = StdNormal(STDNORMAL_INVERSE, DrawUniform(i));
-    }
-    ++m_nSample;
+    return std::min(nCount, m_nSamples - m_nSample);
+}
 
+void CDistCollection::FinishSample(const double* z, double* pOut) const {
+    const int n = m_nRunDists;
     const double* L = m_pCorrMatrix;
-    for (int i = 0; i < n; ++i) {
+    // y_i needs z_0 .. z_i only, so going from the last row of the factor up lets y overwrite z.
+    for (int i = n - 1; i >= 0; --i) {
         double y = 0.0;
         for (int k = 0; k <= i; ++k) {
             y += L[i * n + k] * z[k];
         }
-        pValues[i] = m_Dists[i]->GetInverse(StdNormal(STDNORMAL_CDF, y));
+        pOut[i] = y;
+    }
+    for (int i = 0; i < n; ++i) {
+        pOut[i] = m_Dists[i]->GetInverse(StdNormalCdf(pOut[i]));
+    }
+}
+
+BOOL CDistCollection::GetSample(int& nSample, double* pValues) {
+    if (DrawableCount(1) == 0) {
+        return FALSE;
+    }
+    const int n = m_nRunDists;
+    double* z = m_pNormal;
+    DrawUniforms(z);
+    for (int i = 0; i < n; ++i) {
+        z[i] = StdNormalInverse(z[i]);
+    }
+    FinishSample(z, pValues);
+    if (m_nSample == m_nSamples) {
+        WriteOwnStrata();
     }
     nSample = m_nSample;
     return TRUE;
+}
+
+int CDistCollection::GetSamples(int nCount, double* pValues, int nThreads) {
+    const int nDraw = DrawableCount(nCount);
+    if (nDraw == 0) {
+        return 0;
+    }
+    const int n = m_nRunDists;
+    for (int i = 0; i < n; ++i) {
+        m_Dists[i]->PrepareInverse(); // the workers then only read the variables
+    }
+    const auto Row = [&](int s) { return pValues + Count(s, n); };
+    if (m_bLatinHypercube) {
+        // The walk depends on every stratum drawn before: it stays on this thread and leaves
+        // the uniform numbers in the rows.
+        for (int s = 0; s < nDraw; ++s) {
+            DrawUniforms(Row(s));
+        }
+        RunInChunks(nDraw, nThreads, [&](int nFirst, int nRows) {
+            for (int s = nFirst; s < nFirst + nRows; ++s) {
+                double* row = Row(s);
+                for (int i = 0; i < n; ++i) {
+                    row[i] = StdNormalInverse(row[i]);
+                }
+                FinishSample(row, row);
+            }
+        });
+    } else {
+        const CExOr start = *m_pExOr;
+        RunInChunks(nDraw, nThreads, [&](int nFirst, int nRows) {
+            CExOr generator = start;
+            generator.Discard(static_cast<unsigned long long>(nFirst) * Count(n));
+            for (int s = nFirst; s < nFirst + nRows; ++s) {
+                double* row = Row(s);
+                for (int i = 0; i < n; ++i) {
+                    row[i] = StdNormalInverse(generator.GetRandom());
+                }
+                FinishSample(row, row);
+            }
+        });
+        m_pExOr->Discard(static_cast<unsigned long long>(nDraw) * Count(n));
+        m_nSample += nDraw;
+    }
+    if (m_nSample == m_nSamples) {
+        WriteOwnStrata();
+    }
+    return nDraw;
+}
+
+int CDistCollection::SkipSamples(int nCount) {
+    const int nSkip = DrawableCount(nCount);
+    if (nSkip == 0) {
+        return 0;
+    }
+    const int n = m_nRunDists;
+    if (m_bLatinHypercube) {
+        for (int s = 0; s < nSkip; ++s) {
+            DrawUniforms(m_pNormal); // as scratch
+        }
+    } else {
+        m_pExOr->Discard(static_cast<unsigned long long>(nSkip) * Count(n));
+        m_nSample += nSkip;
+    }
+    if (m_nSample == m_nSamples) {
+        WriteOwnStrata();
+    }
+    return nSkip;
 }
 
 } // namespace stochvar

@@ -10,9 +10,9 @@
 namespace stochvar::test {
 
 template <class Callable> std::string CapturedOutputOf(Callable&& callable) {
-    testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStdout();
     std::forward<Callable>(callable)();
-    return testing::internal::GetCapturedStdout();
+    return ::testing::internal::GetCapturedStdout();
 }
 
 } // namespace stochvar::test

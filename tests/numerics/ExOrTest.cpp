@@ -66,12 +66,60 @@ TEST_P(ExOrSeeds, MatchesReferenceRecurrenceForManySteps) {
     }
 }
 
+// The next draws after a jump of k equal those after k single steps.
+void ExpectJumpEqualsSteps(CExOr generator, unsigned long long k) {
+    CExOr jumped = generator;
+    jumped.Discard(k);
+    for (unsigned long long i = 0; i < k; ++i) {
+        generator.GetRandom();
+    }
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_EQ(jumped.GetRandom(), generator.GetRandom()) << "k = " << k;
+    }
+}
+
+TEST_P(ExOrSeeds, DiscardEqualsSteppingFromEveryStartingPoint) {
+    const SeedCase& c = GetParam();
+    CExOr generator(c.s1, c.s2, c.s3);
+    CExOr rng(c.s3, c.s2, c.s1);
+    for (int start = 0; start < 3; ++start, generator.GetRandom()) {
+        for (unsigned long long k = 0; k <= 80; ++k) {
+            ExpectJumpEqualsSteps(generator, k);
+        }
+        for (const unsigned long long k : {1000ULL, 65536ULL, 1ULL << 20,
+                                           static_cast<unsigned long long>(rng.GetRandom() * 4e6)}) {
+            ExpectJumpEqualsSteps(generator, k);
+        }
+    }
+    // Jumps compose: k1 then k2 is k1 + k2, up to lengths no run reaches.
+    for (int i = 0; i < 20; ++i) {
+        const auto k1 = static_cast<unsigned long long>(rng.GetRandom() * 0x1p60);
+        const auto k2 = static_cast<unsigned long long>(rng.GetRandom() * 0x1p40);
+        CExOr twice = generator;
+        CExOr once = generator;
+        twice.Discard(k1);
+        twice.Discard(k2);
+        once.Discard(k1 + k2);
+        ASSERT_EQ(twice.GetRandom(), once.GetRandom()) << k1 << " + " << k2;
+    }
+}
+
+#ifndef STOCHVAR_SANITIZED_BUILD
+TEST(ExOr, DiscardEqualsSteppingOverABillionDraws) {
+    ExpectJumpEqualsSteps(CExOr(), 1000000007ULL);
+}
+#endif
+
 INSTANTIATE_TEST_SUITE_P(
     EdgeSeeds, ExOrSeeds,
     ::testing::Values(SeedCase{"zeros", 0u, 0u, 0u},
                       SeedCase{"both_max", 4294967295u, 4294967295u, 7u},
                       SeedCase{"one_correction", 4294967295u, 1u, 0u},
                       SeedCase{"unreduced", 4294967197u, 0u, 123u},
+                      SeedCase{"modulus_twice", 4294967197u, 4294967197u, 5u},
+                      SeedCase{"zero_then_modulus", 0u, 4294967197u, 5u},
+                      SeedCase{"small_residues", 2u, 1u, 9u},
+                      SeedCase{"sum_wraps_to_small", 10u, 4294967192u, 9u},
                       SeedCase{"defaults", CExOr::kDefaultSeed1, CExOr::kDefaultSeed2,
                                CExOr::kDefaultSeed3}),
     [](const auto& paramInfo) { return std::string(paramInfo.param.name); });

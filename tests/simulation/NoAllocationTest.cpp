@@ -1,4 +1,5 @@
-// GetSample allocates nothing: every buffer comes from InitSimulation.
+// GetSample, and GetSamples on one thread, allocate nothing: every buffer comes from
+// InitSimulation.
 
 #include <stochvar/numerics/ExOr.h>
 #include <stochvar/simulation/DistCollection.h>
@@ -20,6 +21,7 @@ struct SAllocationCase {
     int nDists;
     BOOL bLatinHypercube;
     bool callerTable;
+    bool batches; // GetSamples on one thread, 7 samples a call
 };
 
 class GetSampleAllocations : public ::testing::TestWithParam<SAllocationCase> {};
@@ -42,7 +44,7 @@ TEST_P(GetSampleAllocations, NoneDuringTheRun) {
         collection.SetCorr(dists[0].get(), dists[static_cast<std::size_t>(i)].get(), 0.3, FALSE);
     }
     std::vector<int> table(static_cast<std::size_t>(N * c.nDists));
-    std::vector<double> values(static_cast<std::size_t>(c.nDists));
+    std::vector<double> values(static_cast<std::size_t>(7 * c.nDists));
     CExOr generator;
     collection.InitSimulation(N, c.bLatinHypercube, &generator,
                               c.callerTable ? table.data() : nullptr);
@@ -55,16 +57,22 @@ TEST_P(GetSampleAllocations, NoneDuringTheRun) {
     const long atStart = AllocationCount();
     int nSample = 0;
     int nDrawn = 0;
-    while (collection.GetSample(nSample, values.data())) ++nDrawn;
+    if (c.batches) {
+        for (int nBatch; (nBatch = collection.GetSamples(7, values.data(), 1)) > 0;) nDrawn += nBatch;
+    } else {
+        while (collection.GetSample(nSample, values.data())) ++nDrawn;
+    }
     EXPECT_EQ(AllocationCount(), atStart);
     EXPECT_EQ(nDrawn, N);
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, GetSampleAllocations,
-                         ::testing::Values(SAllocationCase{"Plain", 12, FALSE, false},
-                                           SAllocationCase{"LatinOwnTable", 12, TRUE, false},
-                                           SAllocationCase{"LatinCallerTable", 12, TRUE, true},
-                                           SAllocationCase{"Single", 1, FALSE, false}),
+                         ::testing::Values(SAllocationCase{"Plain", 12, FALSE, false, false},
+                                           SAllocationCase{"LatinOwnTable", 12, TRUE, false, false},
+                                           SAllocationCase{"LatinCallerTable", 12, TRUE, true, false},
+                                           SAllocationCase{"Single", 1, FALSE, false, false},
+                                           SAllocationCase{"PlainBatches", 12, FALSE, false, true},
+                                           SAllocationCase{"LatinBatches", 12, TRUE, false, true}),
                          CaseName);
 
 } // namespace

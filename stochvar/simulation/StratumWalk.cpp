@@ -1,0 +1,334 @@
+#include <stochvar/simulation/StratumWalk.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+
+namespace stochvar {
+
+namespace {
+
+constexpr std::size_t Index(int n) { return static_cast<std::size_t>(n); }
+
+// Below this many additions the walk adds one by one: a closed-form jump costs more.
+constexpr long long kStepwiseAdditions = 4;
+constexpr int kSignificandBits = 52;
+// A product of two doubles converted from integers errs by far less than this factor.
+constexpr double kSafelyBelow = 1.0 - 0x1p-40;
+constexpr std::uint64_t kImplicitBit = std::uint64_t{1} << kSignificandBits;
+constexpr std::uint64_t kSignificandMask = kImplicitBit - 1;
+// Exponent field of the binade [1, 2): a walk can end a rounding above 1.
+constexpr int kBinadeOfOne = 1023;
+
+// Set bits of w, without relying on a population-count instruction.
+int CountBits(std::uint64_t w) {
+    w = w - ((w >> 1) & 0x5555555555555555ULL);
+    w = (w & 0x3333333333333333ULL) + ((w >> 2) & 0x3333333333333333ULL);
+    w = (w + (w >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    return static_cast<int>((w * 0x0101010101010101ULL) >> 56);
+}
+
+// kSelectInByte[b][r]: position of the (r + 1)-th set bit of the byte b (8 where there is none).
+constexpr auto kSelectInByte = [] {
+    std::array<std::array<std::uint8_t, 8>, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+        table[Index(b)].fill(8);
+        int r = 0;
+        for (int bit = 0; bit < 8; ++bit) {
+            if ((b >> bit) & 1) {
+                table[Index(b)][Index(r++)] = static_cast<std::uint8_t>(bit);
+            }
+        }
+    }
+    return table;
+}();
+
+// Position (0-based) of the r-th set bit (1-based) of w; w has at least r set bits.
+int SelectBit(std::uint64_t w, long long r) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+    // Running set-bit counts in every byte, then the first byte whose count reaches r.
+    std::uint64_t c = w - ((w >> 1) & 0x5555555555555555ULL);
+    c = (c & 0x3333333333333333ULL) + ((c >> 2) & 0x3333333333333333ULL);
+    c = ((c + (c >> 4)) & 0x0F0F0F0F0F0F0F0FULL) * kOnes;
+    const std::uint64_t reached = ((c | kHighs) - kOnes * static_cast<std::uint64_t>(r)) & kHighs;
+    const int nShift = std::countr_zero(reached) - 7;
+    const long long nBefore = static_cast<long long>((c << 8) >> nShift & 0xFFU);
+    const std::uint64_t byte = (w >> nShift) & 0xFFU;
+    return nShift + kSelectInByte[Index(static_cast<int>(byte))][Index(static_cast<int>(r - nBefore - 1))];
+}
+
+// An unsigned integer below 2^63 as a double.
+double AsDouble(std::uint64_t n) { return static_cast<double>(static_cast<std::int64_t>(n)); }
+
+std::uint64_t LowBits(int nBits) {
+    return nBits >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << nBits) - 1;
+}
+
+} // namespace
+
+void CStratumWalk::Reset(int nSamples) {
+    m_nSamples = nSamples;
+    m_nUsed = 0;
+    m_dStep = 1.0 / static_cast<double>(nSamples);
+    // N * v can round up to N at the top of a run, so strata up to N and beyond stay
+    // addressable; the tree wants whole nodes of words.
+    constexpr int kFanOut = CFreeStrataTree::kFanOut;
+    const int nWords = (std::max(nSamples, 0) / kWordBits + 2 + kFanOut - 1) / kFanOut * kFanOut;
+    m_Bits.assign(Index(nWords), 0);
+    m_FreeStrata.Reset(nWords);
+    m_Repeats.clear();
+    m_Repeats.reserve(kReservedRepeats);
+    FillBinadeSteps();
+}
+
+void CStratumWalk::Restore(int nSamples, const int* pSortedRow, int nUsed) {
+    Reset(nSamples);
+    for (int k = 0; k < nUsed; ++k) {
+        Record(pSortedRow[k]);
+    }
+    m_nUsed = nUsed;
+}
+
+void CStratumWalk::FillBinadeSteps() {
+    // In the binade with exponent field E, ulp = 2^(E - 1075) and an addition of d is
+    // D = d / ulp ulps. It rounds to q = floor(D) or floor(D) + 1 ulps, whichever is nearer; a
+    // tie (D ending in one half) rounds to the even result, so once a is even the step is the
+    // even one of the two. Binades from just above d's own up to [1, 2) are tabled.
+    const std::uint64_t dBits = std::bit_cast<std::uint64_t>(m_dStep);
+    m_nFirstBinade = static_cast<int>(dBits >> kSignificandBits) + 1;
+    m_BinadeSteps.clear();
+    for (int E = m_nFirstBinade; E <= kBinadeOfOne; ++E) {
+        const double D = std::ldexp(m_dStep, 1075 - E);
+        const double whole = std::floor(D);
+        const std::uint64_t q0 = static_cast<std::uint64_t>(whole);
+        SBinadeStep step;
+        step.bTie = D - whole == 0.5;
+        if (step.bTie) {
+            step.nUlps = q0 % 2 == 0 ? q0 : q0 + 1;
+        } else {
+            step.nUlps = D - whole < 0.5 ? q0 : q0 + 1;
+        }
+        m_BinadeSteps.push_back(step);
+    }
+}
+
+void CStratumWalk::PrefetchAround(double u) const {
+#if defined(__GNUC__)
+    // Used strata are spread evenly, so the stratum of u lies within a few hundred of u * N for
+    // a run of a million: the bit words and tree nodes around there.
+    const double dEstimate = u * static_cast<double>(m_nSamples);
+    if (!(dEstimate >= 0.0) || m_Bits.empty()) {
+        return;
+    }
+    constexpr long long kMargin = 512; // strata: a cache line of bit words
+    const long long nLastWord = static_cast<long long>(m_Bits.size()) - 1;
+    const auto nCentre = static_cast<long long>(dEstimate);
+    for (long long s : {nCentre - kMargin, nCentre, nCentre + kMargin}) {
+        const int w = static_cast<int>(std::clamp(s / kWordBits, 0LL, nLastWord));
+        __builtin_prefetch(&m_Bits[Index(w)]);
+        m_FreeStrata.Prefetch(w);
+    }
+#else
+    (void)u;
+#endif
+}
+
+double CStratumWalk::Place(double u) {
+    const int N = m_nSamples;
+    const int m = m_nUsed;
+    const double dN = static_cast<double>(N);
+    double v = u * (static_cast<double>(N - m) / dN);
+    if (m > 0) {
+        // With r = row[k] - k the walk goes on while r < N * v_k - k, and N * v_k - k stays
+        // within delta of x = N * v_0 for every k <= m (rounding of the additions, of 1 / N and
+        // of the products; delta is four times that bound). So every used stratum with
+        // r < R = ceil(x - delta) is passed for certain: the walk reaches the first one with
+        // r >= R without a comparison.
+        const double x = dN * v;
+        const double delta = 0x1p-51 * (dN + 2.0) * (static_cast<double>(m) + 2.0);
+        const double y = x - delta;
+        long long R = 0; // ceil(y) where y > 0; below, no stratum is passed for certain
+        long long k = 0;
+        if (y > 0.0) {
+            R = static_cast<long long>(y);
+            R += static_cast<double>(R) < y ? 1 : 0;
+            k = FindFree(R) - R + 1;
+        }
+        v = AddSteps(v, k);
+        // Where x lies within delta of a whole number, the strata from there on are compared
+        // one by one with the true rounded values; elsewhere the next one stops the walk.
+        if (k < m && !(y > 0.0 && static_cast<double>(R) >= x + delta)) {
+            int nCopies = 0;
+            int s = ElementAt(k, nCopies);
+            while (k < m && static_cast<double>(s) < dN * v) {
+                v = v + m_dStep;
+                ++k;
+                if (--nCopies == 0 && k < m) {
+                    s = NextUsed(s);
+                    nCopies = 1 + Repeats(s);
+                }
+            }
+        }
+    }
+    Record(static_cast<int>(dN * v));
+    ++m_nUsed;
+    return v;
+}
+
+double CStratumWalk::AddSteps(double v, long long k) const {
+    const double d = m_dStep;
+    while (k > 0) {
+        // v = a ulps with a in [2^52, 2^53): the exponent field picks the binade's step.
+        const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+        const int nBinade = static_cast<int>(bits >> kSignificandBits) - m_nFirstBinade;
+        if (k < kStepwiseAdditions || nBinade < 0 ||
+            nBinade >= static_cast<int>(m_BinadeSteps.size())) {
+            v = v + d;
+            --k;
+            continue;
+        }
+        const SBinadeStep& step = m_BinadeSteps[Index(nBinade)];
+        std::uint64_t a = (bits & kSignificandMask) | kImplicitBit;
+        if (step.bTie && a % 2 != 0) {
+            v = v + d; // the tie rounds to even once; from then on the step is steady
+            --k;
+            continue;
+        }
+        // Additions that stay in the binade; the one that leaves it is made as it is. Mostly
+        // all k fit, which a product in doubles shows well away from the edge without a
+        // division.
+        const std::uint64_t nRoom = kImplicitBit * 2 - 1 - a;
+        const auto nSteps = static_cast<std::uint64_t>(k);
+        // All three are below 2^53: converted through signed integers (one instruction) they
+        // are exact all the same.
+        const bool bAllFit = AsDouble(nSteps) * AsDouble(step.nUlps) <
+                             AsDouble(nRoom) * kSafelyBelow;
+        const std::uint64_t n = bAllFit ? nSteps : std::min(nRoom / step.nUlps, nSteps);
+        a += n * step.nUlps;
+        v = std::bit_cast<double>((bits & ~kSignificandMask) | (a & kSignificandMask));
+        k -= static_cast<long long>(n);
+        if (n < nSteps) {
+            // The next addition leaves the binade.
+            v = v + d;
+            --k;
+        }
+    }
+    return v;
+}
+
+int CStratumWalk::FindFree(long long nFree) const {
+    // Without repeats this is the nFree-th free stratum. Repeats lower the count of the strata
+    // above them, so the search moves up until the repeats below the result are all counted.
+    long long nRepeatsBelow = 0;
+    for (;;) {
+        const int s = SelectFree(nFree + nRepeatsBelow);
+        const long long nRepeats = RepeatsUpTo(s);
+        if (nRepeats == nRepeatsBelow) {
+            return s;
+        }
+        nRepeatsBelow = nRepeats;
+    }
+}
+
+int CStratumWalk::ElementAt(long long k, int& nCopies) const {
+    // Walk the repeats in order; index k lies either among the single strata before the next
+    // repeated one, or among that stratum's copies.
+    long long nExtraBefore = 0;
+    for (const auto& [q, nExtra] : m_Repeats) {
+        const long long nUpToQ = UsedUpTo(q) + nExtraBefore + nExtra; // elements at or below q
+        if (k < nUpToQ) {
+            const int s = SelectUsed(k - nExtraBefore + 1);
+            if (s < q) {
+                nCopies = 1;
+                return s;
+            }
+            nCopies = static_cast<int>(nUpToQ - k);
+            return q;
+        }
+        nExtraBefore += nExtra;
+    }
+    nCopies = 1;
+    return SelectUsed(k - nExtraBefore + 1);
+}
+
+int CStratumWalk::NextUsed(int s) const {
+    const int nNext = s + 1;
+    const Word above = m_Bits[Index(nNext / kWordBits)] & ~LowBits(nNext % kWordBits);
+    if (above != 0) {
+        return nNext / kWordBits * kWordBits + std::countr_zero(above);
+    }
+    return SelectUsed(UsedUpTo(s) + 1);
+}
+
+int CStratumWalk::SelectUsed(long long nOnes) const {
+    const int w = m_FreeStrata.FindWordOfUsed(nOnes);
+    return w * kWordBits + SelectBit(m_Bits[Index(w)], nOnes);
+}
+
+int CStratumWalk::SelectFree(long long nZeros) const {
+    const int w = m_FreeStrata.FindWordOfFree(nZeros);
+    return w * kWordBits + SelectBit(~m_Bits[Index(w)], nZeros);
+}
+
+int CStratumWalk::UsedBeforeWord(int w) const {
+    return static_cast<int>(static_cast<long long>(w) * kWordBits - m_FreeStrata.FreeBefore(w));
+}
+
+int CStratumWalk::UsedUpTo(int s) const {
+    const int w = s / kWordBits;
+    return UsedBeforeWord(w) + CountBits(m_Bits[Index(w)] & LowBits(s % kWordBits + 1));
+}
+
+int CStratumWalk::Repeats(int s) const {
+    const auto it = std::lower_bound(m_Repeats.begin(), m_Repeats.end(), std::pair{s, 0});
+    return it != m_Repeats.end() && it->first == s ? it->second : 0;
+}
+
+int CStratumWalk::RepeatsUpTo(int s) const {
+    int n = 0;
+    for (const auto& [q, nExtra] : m_Repeats) {
+        if (q > s) {
+            break;
+        }
+        n += nExtra;
+    }
+    return n;
+}
+
+void CStratumWalk::Record(int s) {
+    if (IsUsed(s)) {
+        const auto it = std::lower_bound(m_Repeats.begin(), m_Repeats.end(), std::pair{s, 0});
+        if (it != m_Repeats.end() && it->first == s) {
+            ++it->second;
+        } else {
+            m_Repeats.insert(it, {s, 1});
+        }
+        return;
+    }
+    const int w = s / kWordBits;
+    m_Bits[Index(w)] |= Word{1} << (s % kWordBits);
+    m_FreeStrata.MarkUsed(w);
+}
+
+void CStratumWalk::WriteSortedStrata(int* pRow) const {
+    if (m_Repeats.empty()) {
+        for (std::size_t w = 0; w < m_Bits.size(); ++w) {
+            for (Word bits = m_Bits[w]; bits != 0; bits &= bits - 1) {
+                *pRow++ = static_cast<int>(w) * kWordBits + std::countr_zero(bits);
+            }
+        }
+        return;
+    }
+    for (std::size_t w = 0; w < m_Bits.size(); ++w) {
+        for (Word bits = m_Bits[w]; bits != 0; bits &= bits - 1) {
+            const int s = static_cast<int>(w) * kWordBits + std::countr_zero(bits);
+            for (int nCopies = 1 + Repeats(s); nCopies > 0; --nCopies) {
+                *pRow++ = s;
+            }
+        }
+    }
+}
+
+} // namespace stochvar
