@@ -2,6 +2,18 @@
 
 namespace stochvar {
 
+namespace detail {
+
+double StdNormalCdfOfThread(double x) {
+    return IsAccurateNumericsActive() ? AccurateStdNormalCdf(x) : FaithfulStdNormalCdf(x);
+}
+
+double StdNormalInverseOfThread(double P) {
+    return IsAccurateNumericsActive() ? AccurateStdNormalInverse(P) : FaithfulStdNormalInverse(P);
+}
+
+} // namespace detail
+
 double StdNormal(int nSelector, double dArg) {
     switch (nSelector) {
     case STDNORMAL_CDF:

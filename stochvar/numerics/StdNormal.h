@@ -1,7 +1,9 @@
 #pragma once
 
+#include <stochvar/numerics/AccurateStdNormal.h>
 #include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/MachineConstant.h>
+#include <stochvar/numerics/Numerics.h>
 
 #include <cmath>
 
@@ -15,16 +17,23 @@ inline constexpr int STDNORMAL_INVERSE = 2;
 inline constexpr double STDNORMAL_MINUS_INFINITY = -1000.0;
 inline constexpr double STDNORMAL_PLUS_INFINITY = 1000.0;
 
-// Selector 1: the standard normal cumulative function Phi(x) (Abramowitz and Stegun 26.2.17,
-// absolute error below 7.5e-8), exactly 0 or 1 beyond the cut-off |x| >= 352.65...
-// Selector 2: its inverse Phi^-1(p) (Abramowitz and Stegun 26.2.23, absolute error below
-// 4.5e-4), -1000.0 for p <= 0 or NaN and 1000.0 for p >= 1.
-// Any other selector gives 0.0.
+// Selector 1: the standard normal cumulative function Phi(x) (faithful numerics: Abramowitz and
+// Stegun 26.2.17, absolute error below 7.5e-8), exactly 0 or 1 beyond the cut-off
+// |x| >= 352.65...
+// Selector 2: its inverse Phi^-1(p) (faithful numerics: Abramowitz and Stegun 26.2.23, absolute
+// error below 4.5e-4), -1000.0 for p <= 0 or NaN and 1000.0 for p >= 1.
+// Any other selector gives 0.0. Under accurate numerics (Numerics.h) both selectors give the
+// functions of AccurateStdNormal.h, with the same saturation and NaN rules.
 double StdNormal(int nSelector, double dArg);
 
-// The two functions of StdNormal one by one, inline for the sampling loops; same results.
+// The two functions of StdNormal one by one, inline for the sampling loops; the same results,
+// under the numerics in effect.
 double StdNormalCdf(double x);
 double StdNormalInverse(double P);
+
+// The faithful functions themselves, whatever numerics are in effect.
+double FaithfulStdNormalCdf(double x);
+double FaithfulStdNormalInverse(double P);
 
 namespace detail {
 
@@ -54,7 +63,7 @@ inline constexpr double kInvD3 = 0.001308;
 
 } // namespace detail
 
-inline double StdNormalCdf(double x) {
+inline double FaithfulStdNormalCdf(double x) {
     using namespace detail;
     const double T = StdNormalCutOff();
     const double a = std::fabs(x);
@@ -67,7 +76,7 @@ inline double StdNormalCdf(double x) {
     return x <= 0.0 ? Q : 1.0 - Q;
 }
 
-inline double StdNormalInverse(double P) {
+inline double FaithfulStdNormalInverse(double P) {
     using namespace detail;
     if (!(P > 0.0)) {
         return STDNORMAL_MINUS_INFINITY;
@@ -80,6 +89,30 @@ inline double StdNormalInverse(double P) {
     const double r =
         (kInvC0 + t * (kInvC1 + t * kInvC2)) / (1.0 + t * (kInvD1 + t * (kInvD2 + t * kInvD3)));
     return P <= 0.5 ? r - t : t - r;
+}
+
+namespace detail {
+
+// The function of the numerics in effect on the calling thread.
+[[gnu::cold]] double StdNormalCdfOfThread(double x);
+[[gnu::cold]] double StdNormalInverseOfThread(double P);
+
+} // namespace detail
+
+// Until anything asks for accurate numerics one load decides, and the thread's choice is looked
+// up out of line: the faithful path stays as short as it can.
+inline double StdNormalCdf(double x) {
+    if (detail::AccurateEverRequested()) [[unlikely]] {
+        return detail::StdNormalCdfOfThread(x);
+    }
+    return FaithfulStdNormalCdf(x);
+}
+
+inline double StdNormalInverse(double P) {
+    if (detail::AccurateEverRequested()) [[unlikely]] {
+        return detail::StdNormalInverseOfThread(P);
+    }
+    return FaithfulStdNormalInverse(P);
 }
 
 } // namespace stochvar
