@@ -16,6 +16,7 @@ CDistCollection::CDistCollection(CDistCollection* pSource) {
     for (const SCorr* pCorr : pSource->m_Corrs) {
         m_Corrs.Add(new SCorr(*pCorr));
     }
+    m_numerics = pSource->m_numerics;
     pSource->WriteOwnStrata();
     CopyRunState(*pSource);
 }
@@ -110,6 +111,7 @@ void CDistCollection::SetCorr(CDist* pDist1, CDist* pDist2, double dCorr, BOOL b
     if (nIndex1 < 0 || nIndex2 < 0) {
         return;
     }
+    const CNumericsScope numerics(GetNumerics());
     if (bXSpace) {
         CheckRange(pDist1, pDist2, &dCorr);
     }
@@ -136,6 +138,7 @@ BOOL CDistCollection::CheckCorr(SCorr* pCorr) {
     if (pDist1 == nullptr || pDist2 == nullptr) {
         return bResult;
     }
+    const CNumericsScope numerics(GetNumerics());
     if (pCorr->bXSpace && !CheckRange(pDist1, pDist2, &pCorr->dCorrX)) {
         bResult = FALSE;
     }

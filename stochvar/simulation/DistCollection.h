@@ -19,12 +19,17 @@
 // special functions' diagnostic lines, which the calling thread prints in sample order. Host
 // hooks (message boxes, the editor), CDist::GetRandom without a generator (the shared
 // CDist::m_ExOr), SetCorr, CheckCorr and the Nataf mapping run on the calling thread only.
+//
+// Numerics: each collection runs with faithful or accurate numerics (Numerics.h), its own choice
+// or else the process default.
 
 #include <stochvar/framework/Array.h>
 #include <stochvar/framework/Types.h>
+#include <stochvar/numerics/Numerics.h>
 #include <stochvar/simulation/Corr.h>
 #include <stochvar/simulation/StratumWalk.h>
 
+#include <optional>
 #include <vector>
 
 namespace stochvar {
@@ -71,6 +76,18 @@ public:
     // it was closed with OK. An empty collection returns FALSE at once; without an editor the
     // result is FALSE.
     BOOL ChangeDistCollection();
+
+    // Numerics.
+    // The numerics of everything the collection runs: SetCorr and CheckCorr (the Nataf mapping and
+    // the admissible ranges), InitSimulation, GetSample, GetSamples on every thread it uses, and
+    // SkipSamples, the variables' own GetInverse and GetCumulative during them included. A
+    // collection without a choice of its own (when new, or after FollowDefaultNumerics) takes the
+    // process default at the start of each operation. A change does not map the existing entries
+    // again (CheckCorr does); ResetContents keeps the choice and a copy takes it over.
+    void SetNumerics(ENumerics numerics) { m_numerics = numerics; }
+    void FollowDefaultNumerics() { m_numerics.reset(); }
+    bool FollowsDefaultNumerics() const { return !m_numerics.has_value(); }
+    ENumerics GetNumerics() const { return m_numerics ? *m_numerics : GetDefaultNumerics(); }
 
     // Correlations.
     // Adds an entry between two variables of the collection; dCorr is an X-space value when
@@ -182,7 +199,8 @@ private:
     // Writes the own table from the stratum walks when it lags behind the run.
     void WriteOwnStrata();
     // Turns the independent standard normal values z of one sample into its values: the factor,
-    // Phi and each variable's inverse. pOut may be z itself.
+    // Phi and each variable's inverse. pOut may be z itself. Normals supplies Phi.
+    template <class Normals>
     void FinishSample(const double* z, double* pOut) const;
 
 public:
@@ -200,12 +218,13 @@ public:
     double* m_pNormal = nullptr;     // n independent standard normal values
 
 private:
-    int m_nRunDists = 0;          // n of the current run
-    int m_nMatrixCapacity = 0;    // variables the matrix and the normal vector are sized for
-    int* m_pOwnStrata = nullptr;  // the collection's own stratum table
-    int m_nOwnStrataCapacity = 0; // ints it holds
-    int m_nOwnStrataSample = 0;   // the sample count the own table was last written for
-    std::vector<CStratumWalk> m_Walks; // one per variable, with the own table
+    std::optional<ENumerics> m_numerics; // empty: the process default
+    int m_nRunDists = 0;                 // n of the current run
+    int m_nMatrixCapacity = 0;           // variables the matrix and the normal vector are sized for
+    int* m_pOwnStrata = nullptr;         // the collection's own stratum table
+    int m_nOwnStrataCapacity = 0;        // ints it holds
+    int m_nOwnStrataSample = 0;          // the sample count the own table was last written for
+    std::vector<CStratumWalk> m_Walks;   // one per variable, with the own table
 };
 
 } // namespace stochvar

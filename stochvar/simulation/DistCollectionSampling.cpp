@@ -23,6 +23,28 @@ std::size_t Count(int n) { return n > 0 ? static_cast<std::size_t>(n) : 0; }
 
 std::size_t Count(int nRows, int nColumns) { return Count(nRows) * Count(nColumns); }
 
+// The standard normal functions of one kind of numerics. The sampling loops take them as a type,
+// chosen once per call, so that they check nothing per value.
+struct SFaithfulNormals {
+    static double Cdf(double x) { return FaithfulStdNormalCdf(x); }
+    static double Inverse(double p) { return FaithfulStdNormalInverse(p); }
+};
+
+struct SAccurateNormals {
+    static double Cdf(double x) { return AccurateStdNormalCdf(x); }
+    static double Inverse(double p) { return AccurateStdNormalInverse(p); }
+};
+
+// Calls work(SFaithfulNormals{}) or work(SAccurateNormals{}).
+template <class Work>
+void WithNormals(ENumerics numerics, const Work& work) {
+    if (numerics == ENumerics::Accurate) {
+        work(SAccurateNormals{});
+    } else {
+        work(SFaithfulNormals{});
+    }
+}
+
 } // namespace
 
 void CDistCollection::FreeBuffers() {
@@ -145,6 +167,7 @@ int CDistCollection::FactorCorrMatrix() {
 
 void CDistCollection::InitSimulation(int nSamples, BOOL bLatinHypercube, CExOr* pExOr,
                                      int* pStrata) {
+    const CNumericsScope numerics(GetNumerics());
     m_pExOr = pExOr;
     m_nSamples = nSamples;
     m_bLatinHypercube = bLatinHypercube;
@@ -263,6 +286,7 @@ int CDistCollection::DrawableCount(int nCount) const {
     return std::min(nCount, m_nSamples - m_nSample);
 }
 
+template <class Normals>
 void CDistCollection::FinishSample(const double* z, double* pOut) const {
     const int n = m_nRunDists;
     const double* L = m_pCorrMatrix;
@@ -275,7 +299,7 @@ void CDistCollection::FinishSample(const double* z, double* pOut) const {
         pOut[i] = y;
     }
     for (int i = 0; i < n; ++i) {
-        pOut[i] = m_Dists[i]->GetInverse(StdNormalCdf(pOut[i]));
+        pOut[i] = m_Dists[i]->GetInverse(Normals::Cdf(pOut[i]));
     }
 }
 
@@ -284,12 +308,16 @@ BOOL CDistCollection::GetSample(int& nSample, double* pValues) {
         return FALSE;
     }
     const int n = m_nRunDists;
+    const ENumerics numerics = GetNumerics();
+    const CNumericsScope scope(numerics);
     double* z = m_pNormal;
     DrawUniforms(z);
-    for (int i = 0; i < n; ++i) {
-        z[i] = StdNormalInverse(z[i]);
-    }
-    FinishSample(z, pValues);
+    WithNormals(numerics, [&]<class Normals>(Normals) {
+        for (int i = 0; i < n; ++i) {
+            z[i] = Normals::Inverse(z[i]);
+        }
+        FinishSample<Normals>(z, pValues);
+    });
     if (m_nSample == m_nSamples) {
         WriteOwnStrata();
     }
@@ -303,6 +331,8 @@ int CDistCollection::GetSamples(int nCount, double* pValues, int nThreads) {
         return 0;
     }
     const int n = m_nRunDists;
+    const ENumerics numerics = GetNumerics();
+    const CNumericsScope scope(numerics);
     for (int i = 0; i < n; ++i) {
         m_Dists[i]->PrepareInverse(); // the workers then only read the variables
     }
@@ -313,27 +343,33 @@ int CDistCollection::GetSamples(int nCount, double* pValues, int nThreads) {
         for (int s = 0; s < nDraw; ++s) {
             DrawUniforms(Row(s));
         }
-        RunInChunks(nDraw, nThreads, [&](int nFirst, int nRows) {
-            for (int s = nFirst; s < nFirst + nRows; ++s) {
-                double* row = Row(s);
-                for (int i = 0; i < n; ++i) {
-                    row[i] = StdNormalInverse(row[i]);
+        WithNormals(numerics, [&]<class Normals>(Normals) {
+            RunInChunks(nDraw, nThreads, [&](int nFirst, int nRows) {
+                const CNumericsScope workerScope(numerics);
+                for (int s = nFirst; s < nFirst + nRows; ++s) {
+                    double* row = Row(s);
+                    for (int i = 0; i < n; ++i) {
+                        row[i] = Normals::Inverse(row[i]);
+                    }
+                    FinishSample<Normals>(row, row);
                 }
-                FinishSample(row, row);
-            }
+            });
         });
     } else {
         const CExOr start = *m_pExOr;
-        RunInChunks(nDraw, nThreads, [&](int nFirst, int nRows) {
-            CExOr generator = start;
-            generator.Discard(static_cast<unsigned long long>(nFirst) * Count(n));
-            for (int s = nFirst; s < nFirst + nRows; ++s) {
-                double* row = Row(s);
-                for (int i = 0; i < n; ++i) {
-                    row[i] = StdNormalInverse(generator.GetRandom());
+        WithNormals(numerics, [&]<class Normals>(Normals) {
+            RunInChunks(nDraw, nThreads, [&](int nFirst, int nRows) {
+                const CNumericsScope workerScope(numerics);
+                CExOr generator = start;
+                generator.Discard(static_cast<unsigned long long>(nFirst) * Count(n));
+                for (int s = nFirst; s < nFirst + nRows; ++s) {
+                    double* row = Row(s);
+                    for (int i = 0; i < n; ++i) {
+                        row[i] = Normals::Inverse(generator.GetRandom());
+                    }
+                    FinishSample<Normals>(row, row);
                 }
-                FinishSample(row, row);
-            }
+            });
         });
         m_pExOr->Discard(static_cast<unsigned long long>(nDraw) * Count(n));
         m_nSample += nDraw;
@@ -349,6 +385,7 @@ int CDistCollection::SkipSamples(int nCount) {
     if (nSkip == 0) {
         return 0;
     }
+    const CNumericsScope numerics(GetNumerics());
     const int n = m_nRunDists;
     if (m_bLatinHypercube) {
         for (int s = 0; s < nSkip; ++s) {

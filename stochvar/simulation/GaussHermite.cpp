@@ -1,5 +1,7 @@
 #include <stochvar/simulation/GaussHermite.h>
 
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -24,7 +26,78 @@ constexpr double kWeights[kHalf] = {
     4.399340992273e-10, 2.229393645534e-13,
 };
 
+constexpr int kMaxComputedOrder = 100;
+
+// Number of eigenvalues below x of the Jacobi matrix of order n: the negative pivots of the
+// LDL^T factorisation of J - x I (Sturm). An exact zero pivot is nudged so the count stays
+// defined; it moves x by far less than the precision sought.
+int EigenvaluesBelow(int n, long double x) {
+    int nCount = 0;
+    long double pivot = 1.0L;
+    for (int k = 0; k < n; ++k) {
+        const long double offDiagonalSquared = static_cast<long double>(k);
+        pivot = k == 0 ? -x : -x - offDiagonalSquared / pivot;
+        if (pivot == 0.0L) {
+            pivot = -LDBL_EPSILON;
+        }
+        nCount += pivot < 0.0L ? 1 : 0;
+    }
+    return nCount;
+}
+
+// Eigenvalue number j (from 0, ascending) by bisection to the last bit of a long double. All
+// eigenvalues lie inside the Gershgorin bound 2 sqrt(n).
+long double Eigenvalue(int n, int j) {
+    long double low = -2.0L * std::sqrt(static_cast<long double>(n));
+    long double high = -low;
+    for (;;) {
+        const long double mid = 0.5L * (low + high);
+        if (mid == low || mid == high) {
+            return mid;
+        }
+        (EigenvaluesBelow(n, mid) > j ? high : low) = mid;
+    }
+}
+
+// 1 / sum_{k < n} p_k(u)^2, the orthonormal polynomials from their three-term recurrence
+// p_{k+1} = (u p_k - sqrt(k) p_{k-1}) / sqrt(k + 1).
+long double ChristoffelNumber(int n, long double u) {
+    long double previous = 0.0L;
+    long double current = 1.0L;
+    long double sum = 1.0L;
+    for (int k = 1; k < n; ++k) {
+        const long double next =
+            (u * current - std::sqrt(static_cast<long double>(k - 1)) * previous) /
+            std::sqrt(static_cast<long double>(k));
+        previous = current;
+        current = next;
+        sum += current * current;
+    }
+    return 1.0L / sum;
+}
+
 } // namespace
+
+void ComputeGaussHermiteRule(int n, double* u, double* W) {
+    n = std::clamp(n, 1, kMaxComputedOrder);
+    // The upper half, mirrored: the rule is symmetric, and so its odd moments vanish exactly.
+    for (int j = n / 2; j < n; ++j) {
+        const long double node = n % 2 == 1 && j == n / 2 ? 0.0L : Eigenvalue(n, j);
+        u[j] = static_cast<double>(node);
+        W[j] = static_cast<double>(ChristoffelNumber(n, node));
+        u[n - 1 - j] = -u[j];
+        W[n - 1 - j] = W[j];
+    }
+}
+
+const SGaussHermiteRule& AccurateGaussHermiteRule() {
+    static const SGaussHermiteRule rule = [] {
+        SGaussHermiteRule computed{};
+        ComputeGaussHermiteRule(kAccurateGaussHermOrder, computed.u, computed.W);
+        return computed;
+    }();
+    return rule;
+}
 
 void GaussHerm(int n, double* x, double* w, double dScale) {
     if (n != kGaussHermOrder) {

@@ -2,6 +2,7 @@
 
 #include <stochvar/model/Dist.h>
 #include <stochvar/numerics/Constants.h>
+#include <stochvar/numerics/Numerics.h>
 #include <stochvar/numerics/StdNormal.h>
 #include <stochvar/simulation/GaussHermite.h>
 
@@ -15,23 +16,34 @@ namespace {
 
 using constants::kTwoPi;
 
+constexpr int kMaxNodes = std::max(kGaussHermOrder, kAccurateGaussHermOrder);
+
 // The quadrature of one variable: nodes u_j, weights W_j and the variable's values
-// x_j = F^-1(Phi(u_j)).
+// x_j = F^-1(Phi(u_j)), j < nNodes.
 struct SQuadrature {
-    double u[kGaussHermOrder];
-    double W[kGaussHermOrder];
-    double x[kGaussHermOrder];
+    int nNodes = 0;
+    double u[kMaxNodes];
+    double W[kMaxNodes];
+    double x[kMaxNodes];
 };
 
 void EvaluateAtNodes(CDist* pDist, SQuadrature& q) {
-    GaussHerm(kGaussHermOrder, q.u, q.W, 1.0 / std::sqrt(kTwoPi));
-    for (int j = 0; j < kGaussHermOrder; ++j) {
+    if (IsAccurateNumericsActive()) {
+        const SGaussHermiteRule& rule = AccurateGaussHermiteRule();
+        q.nNodes = kAccurateGaussHermOrder;
+        std::copy_n(rule.u, q.nNodes, q.u);
+        std::copy_n(rule.W, q.nNodes, q.W);
+    } else {
+        q.nNodes = kGaussHermOrder;
+        GaussHerm(kGaussHermOrder, q.u, q.W, 1.0 / std::sqrt(kTwoPi));
+    }
+    for (int j = 0; j < q.nNodes; ++j) {
         q.x[j] = pDist->GetInverse(StdNormal(STDNORMAL_CDF, q.u[j]));
     }
 }
 
 bool HasSpread(const SQuadrature& q) {
-    const auto [low, high] = std::minmax_element(std::begin(q.x), std::end(q.x));
+    const auto [low, high] = std::minmax_element(q.x, q.x + q.nNodes);
     return *low != *high;
 }
 
@@ -48,13 +60,13 @@ bool HasStoredMoments(const CDist* pDist) {
 void QuadratureMoments(const SQuadrature& q, double* pdMean, double* pdStdDev) {
     double sumW = 0.0;
     double sumWx = 0.0;
-    for (int j = 0; j < kGaussHermOrder; ++j) {
+    for (int j = 0; j < q.nNodes; ++j) {
         sumW += q.W[j];
         sumWx += q.W[j] * q.x[j];
     }
     const double mu = sumWx / sumW;
     double sumWd2 = 0.0;
-    for (int j = 0; j < kGaussHermOrder; ++j) {
+    for (int j = 0; j < q.nNodes; ++j) {
         const double d = q.x[j] - mu;
         sumWd2 += q.W[j] * d * d;
     }
@@ -62,8 +74,8 @@ void QuadratureMoments(const SQuadrature& q, double* pdMean, double* pdStdDev) {
     *pdStdDev = std::sqrt(sumWd2 / sumW);
 }
 
-bool IsIndependentPair(const double* c) {
-    for (int k = 1; k <= kNatafOrder; ++k) {
+bool IsIndependentPair(const double* c, int nOrder) {
+    for (int k = 1; k <= nOrder; ++k) {
         if (c[k] != 0.0) {
             return false;
         }
@@ -81,8 +93,12 @@ double IntegerPower(double r, int k) {
 
 } // namespace
 
+int ActiveNatafOrder() {
+    return IsAccurateNumericsActive() ? kAccurateNatafOrder : kNatafOrder;
+}
+
 void HermiteCoefficients(CDist* pDist, int nCount, double* pCoeffs) {
-    nCount = std::min(nCount, kHermiteCount);
+    nCount = std::min(nCount, ActiveNatafOrder() + 1);
     std::fill(pCoeffs, pCoeffs + nCount, 0.0);
 
     SQuadrature q;
@@ -99,8 +115,8 @@ void HermiteCoefficients(CDist* pDist, int nCount, double* pCoeffs) {
         }
     }
 
-    double He[kHermiteCount];
-    for (int j = 0; j < kGaussHermOrder; ++j) {
+    double He[kAccurateHermiteCount];
+    for (int j = 0; j < q.nNodes; ++j) {
         const double z = (q.x[j] - mu) / sigma;
         HermitePolynomials(nCount, He, q.u[j]);
         for (int k = 0; k < nCount; ++k) {
@@ -109,26 +125,26 @@ void HermiteCoefficients(CDist* pDist, int nCount, double* pCoeffs) {
     }
 }
 
-void NatafSeriesCoefficients(const double* a, const double* b, double* c) {
+void NatafSeriesCoefficients(const double* a, const double* b, double* c, int nOrder) {
     c[0] = 0.0;
     double factorial = 1.0;
-    for (int k = 1; k <= kNatafOrder; ++k) {
+    for (int k = 1; k <= nOrder; ++k) {
         factorial *= static_cast<double>(k);
         c[k] = a[k] * b[k] / factorial;
     }
 }
 
-double NatafValue(const double* c, double r) {
+double NatafValue(const double* c, double r, int nOrder) {
     double g = 0.0;
-    for (int k = 1; k <= kNatafOrder; ++k) {
+    for (int k = 1; k <= nOrder; ++k) {
         g += c[k] * IntegerPower(r, k);
     }
     return g;
 }
 
-double NatafSlope(const double* c, double r) {
+double NatafSlope(const double* c, double r, int nOrder) {
     double slope = 0.0;
-    for (int k = 1; k <= kNatafOrder; ++k) {
+    for (int k = 1; k <= nOrder; ++k) {
         slope += static_cast<double>(k) * c[k] * IntegerPower(r, k - 1);
     }
     return slope;
@@ -144,17 +160,17 @@ double LimitCorr(double dCorr) {
     return dCorr;
 }
 
-double NatafInvert(const double* c, double dCorrX, int* pnSteps, int* pnError) {
+double NatafInvert(const double* c, double dCorrX, int* pnSteps, int* pnError, int nOrder) {
     *pnSteps = 0;
     *pnError = 0;
-    if (IsIndependentPair(c)) {
+    if (IsIndependentPair(c, nOrder)) {
         *pnError = dCorrX != 0.0 ? 1 : 0;
         return 0.0;
     }
     double r = dCorrX;
     for (int step = 1;; ++step) {
         *pnSteps = step;
-        const double delta = (dCorrX - NatafValue(c, r)) / NatafSlope(c, r);
+        const double delta = (dCorrX - NatafValue(c, r, nOrder)) / NatafSlope(c, r, nOrder);
         r = r + delta;
         if (step == kNatafMaxSteps) {
             *pnError = 1;
@@ -171,17 +187,18 @@ double NatafInvert(const double* c, double dCorrX, int* pnSteps, int* pnError) {
 void Nataf(int bXSpace, CDist* pDist1, CDist* pDist2, double* pdCorrU, double* pdCorrX,
            int* pnError) {
     *pnError = 0;
-    double a[kHermiteCount];
-    double b[kHermiteCount];
-    double c[kNatafOrder + 1];
-    HermiteCoefficients(pDist1, kHermiteCount, a);
-    HermiteCoefficients(pDist2, kHermiteCount, b);
-    NatafSeriesCoefficients(a, b, c);
+    const int nOrder = ActiveNatafOrder();
+    double a[kAccurateHermiteCount];
+    double b[kAccurateHermiteCount];
+    double c[kAccurateNatafOrder + 1];
+    HermiteCoefficients(pDist1, nOrder + 1, a);
+    HermiteCoefficients(pDist2, nOrder + 1, b);
+    NatafSeriesCoefficients(a, b, c, nOrder);
     if (bXSpace == 0) {
-        *pdCorrX = LimitCorr(NatafValue(c, *pdCorrU));
+        *pdCorrX = LimitCorr(NatafValue(c, *pdCorrU, nOrder));
     } else {
         int nSteps = 0;
-        *pdCorrU = NatafInvert(c, *pdCorrX, &nSteps, pnError);
+        *pdCorrU = NatafInvert(c, *pdCorrX, &nSteps, pnError, nOrder);
     }
 }
 
