@@ -29,7 +29,8 @@ int RunCommand(const SCommand& command, std::span<const std::string> args) {
     return command.pfnRun(parsed);
 }
 
-std::unique_ptr<CCollectionDocument> OpenDocument(const std::string& strPath) {
+std::unique_ptr<CCollectionDocument> OpenDocument(const std::string& strPath,
+                                                  std::optional<ENumerics> numerics) {
     std::unique_ptr<CCollectionDocument> pDoc;
     if (strPath == "-") {
         std::string bytes;
@@ -42,24 +43,38 @@ std::unique_ptr<CCollectionDocument> OpenDocument(const std::string& strPath) {
             throw CDocumentError(std::string(kStandardInputName) + ": cannot read: " +
                                  std::strerror(errno));
         }
-        pDoc = ReadDocument(bytes, kStandardInputName);
+        pDoc = ReadDocument(bytes, kStandardInputName, numerics);
     } else {
-        pDoc = LoadDocument(strPath);
+        pDoc = LoadDocument(strPath, numerics);
     }
     PrintWarnings(*pDoc);
     return pDoc;
 }
 
-std::unique_ptr<CCollectionDocument> OpenCollection(const std::vector<std::string>& positionals) {
+std::unique_ptr<CCollectionDocument> OpenCollection(const std::vector<std::string>& positionals,
+                                                    std::optional<ENumerics> numerics) {
     if (positionals.size() > 1) {
         throw CUsageError("one document at most, not " + std::to_string(positionals.size()));
     }
     if (!positionals.empty()) {
-        return OpenDocument(positionals.front());
+        return OpenDocument(positionals.front(), numerics);
     }
-    std::unique_ptr<CCollectionDocument> pDoc = LoadBuiltInExample();
+    std::unique_ptr<CCollectionDocument> pDoc = LoadBuiltInExample(numerics);
     PrintWarnings(*pDoc);
     return pDoc;
+}
+
+std::optional<ENumerics> NumericsChoice(const CParsedArguments& parsed) {
+    const std::string* pValue = parsed.Value(kNumericsOption.name);
+    if (pValue == nullptr) {
+        return std::nullopt;
+    }
+    const std::optional<ENumerics> numerics = NumericsFromName(*pValue);
+    if (!numerics) {
+        throw CUsageError(parsed.Spelling(kNumericsOption.name) +
+                          " takes faithful or accurate, not \"" + *pValue + "\"");
+    }
+    return numerics;
 }
 
 std::string CollectionName(const std::vector<std::string>& positionals) {

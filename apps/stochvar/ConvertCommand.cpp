@@ -16,7 +16,8 @@ constexpr const char* kConvertUsage =
     "writes it to OUT: as JSON when OUT ends in .json, as binary otherwise (binary documents\n"
     "are usually named .svc), unless --to says.\n"
     "Values that reading corrected (with a warning) are written corrected. IN - reads standard\n"
-    "input, OUT - writes standard output.\n"
+    "input, OUT - writes standard output. The binary form keeps no \"numerics\": converting a\n"
+    "JSON document that gives them to binary drops them, with a warning.\n"
     "\n"
     "OUT appears complete or not at all: the document is written to a temporary file beside\n"
     "it and renamed over it only when everything was written, keeping the old file's\n"
@@ -54,6 +55,13 @@ int RunConvert(const CParsedArguments& parsed) {
     const EDocumentFormat format = TargetFormat(parsed, files[1]);
     const std::unique_ptr<CCollectionDocument> pDoc = OpenDocument(files[0]);
     CReadinessReport(*pDoc).Require(EDocumentUse::save, CollectionName({files[0]}));
+    const CDistCollection& collection = pDoc->GetCollection();
+    if (format == EDocumentFormat::binary && !collection.FollowsDefaultNumerics()) {
+        std::fprintf(stderr,
+                     "stochvar: warning: %s: the binary form keeps no choice of numerics: "
+                     "\"numerics\": \"%s\" is not written\n",
+                     CollectionName({files[0]}).c_str(), NumericsName(collection.GetNumerics()));
+    }
     SaveDocument(*pDoc, files[1], format);
     return kExitSuccess;
 }

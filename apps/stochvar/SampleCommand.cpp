@@ -32,6 +32,7 @@ namespace {
 constexpr const char* kSampleUsage =
     "Usage: stochvar sample [FILE] -n N [--lhs] [--seed SEED] [--out FILE]\n"
     "                       [--format csv|npy] [--categories positions|names]\n"
+    "                       [--numerics faithful|accurate]\n"
     "\n"
     "Draws N joint samples of the collection's variables, correlated as the document says, and\n"
     "prints for each variable the target mean and standard deviation beside the sample ones,\n"
@@ -65,11 +66,13 @@ constexpr const char* kSampleUsage =
     "                       npy: a NumPy array of float64, N rows in C order (numpy.load)\n"
     "      --categories HOW positions (default) or names: write a discrete variable's values\n"
     "                       as its category names (CSV only)\n"
+    STOCHVAR_NUMERICS_HELP
     "  -h, --help           show this help\n";
 
 constexpr SOptionDefinition kSampleOptions[] = {
     {"samples", 'n', true}, {"lhs", 0, false},   {"seed", 0, true},
     {"out", 'o', true},     {"format", 0, true}, {"categories", 0, true},
+    kNumericsOption,
 };
 
 // Rows drawn between two hand-overs to the output, the statistics and the progress bar.
@@ -175,7 +178,8 @@ int DrawBatch(CDistCollection& collection, int nRows, double* pValues) {
 
 int RunSample(const CParsedArguments& parsed) {
     const SSampleRequest request = ReadRequest(parsed);
-    const std::unique_ptr<CCollectionDocument> pDoc = OpenCollection(parsed.Positionals());
+    const std::unique_ptr<CCollectionDocument> pDoc =
+        OpenCollection(parsed.Positionals(), NumericsChoice(parsed));
     CCollectionDocument& doc = *pDoc;
     const int n = doc.GetVariableCount();
     if (n == 0) {

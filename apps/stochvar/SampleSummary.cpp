@@ -143,6 +143,7 @@ std::string SampleSummary(const CCollectionDocument& doc, const CSampleStatistic
                       (n == 1 ? " variable (" : " variables (") +
                       (request.bLatinHypercube ? "Latin hypercube sampling" : "plain sampling") +
                       ", " + SeedText(request.seed) + ")\n";
+    out += std::string("numerics: ") + NumericsName(doc.GetCollection().GetNumerics()) + "\n";
     if (!request.strOut.empty() && request.strOut != "-") {
         out += "written to " + request.strOut + "\n";
     }

@@ -17,7 +17,7 @@ namespace stochvar::cli {
 namespace {
 
 constexpr const char* kShowUsage =
-    "Usage: stochvar show [FILE]\n"
+    "Usage: stochvar show [FILE] [--numerics faithful|accurate]\n"
     "\n"
     "Reads a collection document (JSON or binary), checks every value as the editor does, and\n"
     "lists each variable (family, input type, every parameter it uses, mean and standard\n"
@@ -26,8 +26,10 @@ constexpr const char* kShowUsage =
     "A variable that cannot be sampled, or correlations that do not form a positive definite\n"
     "matrix, are listed with a warning that says why.\n"
     "\n"
-    "Options:\n"
-    "  -h, --help   show this help\n";
+    "Options:\n" STOCHVAR_NUMERICS_HELP
+    "  -h, --help           show this help\n";
+
+constexpr SOptionDefinition kShowOptions[] = {kNumericsOption};
 
 // Width of the keyword column of the parameter lists ("MOST-LIKELY", "UPPER_BOUND").
 constexpr std::size_t kKeywordWidth = 13;
@@ -134,10 +136,13 @@ void WarnAboutReadiness(const CCollectionDocument& doc, const std::string& strNa
 }
 
 int RunShow(const CParsedArguments& parsed) {
-    const std::unique_ptr<CCollectionDocument> pDoc = OpenCollection(parsed.Positionals());
+    const std::unique_ptr<CCollectionDocument> pDoc =
+        OpenCollection(parsed.Positionals(), NumericsChoice(parsed));
     const CCollectionDocument& doc = *pDoc;
     const std::string strName = CollectionName(parsed.Positionals());
     WarnAboutReadiness(doc, strName);
+    // The admissible ranges are mapped here, outside the collection's own operations.
+    const CNumericsScope numerics(doc.GetCollection().GetNumerics());
 
     std::string out = "Collection " + strName + "\n";
     if (!doc.m_strDescription.empty()) {
@@ -145,6 +150,7 @@ int RunShow(const CParsedArguments& parsed) {
     }
     out += Counted(doc.GetVariableCount(), "variable") + ", " +
            Counted(doc.GetCorrelationCount(), "correlation") + "\n";
+    out += std::string("numerics: ") + NumericsName(doc.GetCollection().GetNumerics()) + "\n";
     for (int i = 0; i < doc.GetVariableCount(); ++i) {
         out += "\n";
         ListVariable(out, *doc.GetVariable(i), i);
@@ -161,7 +167,6 @@ int RunShow(const CParsedArguments& parsed) {
 
 } // namespace
 
-// Show takes no options of its own.
-const SCommand kShowCommand{"show", {}, &RunShow, kShowUsage};
+const SCommand kShowCommand{"show", kShowOptions, &RunShow, kShowUsage};
 
 } // namespace stochvar::cli

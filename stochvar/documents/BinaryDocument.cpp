@@ -162,8 +162,9 @@ private:
 } // namespace
 
 std::unique_ptr<CCollectionDocument> ReadBinaryDocument(std::string_view bytes,
-                                                        const std::string& strSource) {
-    CDocumentBuilder builder(strSource);
+                                                        const std::string& strSource,
+                                                        std::optional<ENumerics> numerics) {
+    CDocumentBuilder builder(strSource, numerics);
     std::istringstream in{std::string(bytes)};
     CArchive ar(in); // no file name: the refusal names the document already
     CBinaryReader reader(builder, ar);

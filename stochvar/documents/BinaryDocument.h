@@ -16,10 +16,17 @@
 // (see CDocumentBuilder), its class must be the class of its stored type id, correlations are
 // entered again with SetCorr from the value of the space they were given in, and a document
 // that ends early, or carries bytes after its end, is refused.
+//
+// The binary form keeps no choice of numerics: it is the form shared with hosts that know only
+// the faithful ones, and version 1 is all they read. A document read from it follows the process
+// default, or the numerics its reader is given.
 
 #include <stochvar/documents/CollectionDocument.h>
 
+#include <stochvar/numerics/Numerics.h>
+
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,9 +35,11 @@ namespace stochvar {
 inline constexpr std::string_view kBinarySignature{"STVCOL\r\n", 8};
 inline constexpr unsigned kBinaryVersion = 1;
 
-// Reads a binary document; refuses it with CDocumentError (messages name strSource).
+// Reads a binary document; refuses it with CDocumentError (messages name strSource). numerics,
+// when given, is the collection's choice (see CDocumentBuilder).
 std::unique_ptr<CCollectionDocument> ReadBinaryDocument(std::string_view bytes,
-                                                        const std::string& strSource);
+                                                        const std::string& strSource,
+                                                        std::optional<ENumerics> numerics = std::nullopt);
 
 // The document's bytes. Throws CDocumentError when a correlation refers to no variable.
 std::string WriteBinaryDocument(const CCollectionDocument& doc);

@@ -5,7 +5,10 @@
 
 #include <stochvar/documents/CollectionDocument.h>
 
+#include <stochvar/numerics/Numerics.h>
+
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace stochvar {
@@ -15,6 +18,8 @@ inline constexpr const char* kBuiltInExampleName = "built-in example (beam.json)
 
 std::string_view BuiltInExampleText();
 
-std::unique_ptr<CCollectionDocument> LoadBuiltInExample();
+// numerics as for ReadJsonDocument.
+std::unique_ptr<CCollectionDocument> LoadBuiltInExample(
+    std::optional<ENumerics> numerics = std::nullopt);
 
 } // namespace stochvar

@@ -66,8 +66,19 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
-CDocumentBuilder::CDocumentBuilder(std::string strSource)
-    : m_strSource(std::move(strSource)), m_pDocument(std::make_unique<CCollectionDocument>()) {}
+CDocumentBuilder::CDocumentBuilder(std::string strSource, std::optional<ENumerics> numerics)
+    : m_strSource(std::move(strSource)), m_pDocument(std::make_unique<CCollectionDocument>()),
+      m_bNumericsGiven(numerics.has_value()) {
+    if (numerics) {
+        m_pDocument->GetCollection().SetNumerics(*numerics);
+    }
+}
+
+void CDocumentBuilder::TakeDocumentNumerics(ENumerics numerics) {
+    if (!m_bNumericsGiven) {
+        m_pDocument->GetCollection().SetNumerics(numerics);
+    }
+}
 
 void CDocumentBuilder::Refuse(const std::string& strSubject, const std::string& strReason) const {
     throw CDocumentError(m_strSource, strSubject, strReason);

@@ -13,8 +13,10 @@
 
 #include <stochvar/documents/CollectionDocument.h>
 #include <stochvar/documents/MessageCapture.h>
+#include <stochvar/numerics/Numerics.h>
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -26,8 +28,11 @@ class CDiscrete;
 
 class CDocumentBuilder {
 public:
-    // strSource names the document in every message (normally its file name).
-    explicit CDocumentBuilder(std::string strSource);
+    // strSource names the document in every message (normally its file name). numerics, when
+    // given, is the collection's numerics whatever the document itself says (a host's choice made
+    // before reading, since the correlations are mapped as they are read).
+    explicit CDocumentBuilder(std::string strSource,
+                              std::optional<ENumerics> numerics = std::nullopt);
 
     const std::string& GetSource() const { return m_strSource; }
     CCollectionDocument& GetDocument() { return *m_pDocument; }
@@ -53,6 +58,10 @@ public:
                          const std::vector<std::pair<std::string, double>>& categories,
                          const std::string& strSubject);
 
+    // The numerics the document asks for: they become the collection's unless the builder was
+    // given numerics of its own. Call it before the first correlation.
+    void TakeDocumentNumerics(ENumerics numerics);
+
     // Checks the variable as a whole (a name no other variable has, axis bounds), computes its
     // axis when it is automatic, and appends it to the document.
     CDist* AddVariable(std::unique_ptr<CDist> pDist, const std::string& strSubject);
@@ -73,6 +82,7 @@ private:
 
     std::string m_strSource;
     std::unique_ptr<CCollectionDocument> m_pDocument;
+    bool m_bNumericsGiven = false;
     std::set<std::pair<int, int>> m_correlatedPairs;
     CMessageCapture m_capture;
 };

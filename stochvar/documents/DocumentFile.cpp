@@ -51,7 +51,8 @@ std::optional<EDocumentFormat> FormatFromContents(std::string_view bytes) {
 }
 
 std::unique_ptr<CCollectionDocument> ReadDocument(std::string_view bytes,
-                                                  const std::string& strSource) {
+                                                  const std::string& strSource,
+                                                  std::optional<ENumerics> numerics) {
     std::optional<EDocumentFormat> format = FormatFromContents(bytes);
     if (!format && HasJsonExtension(strSource)) {
         format = EDocumentFormat::json;
@@ -61,15 +62,16 @@ std::unique_ptr<CCollectionDocument> ReadDocument(std::string_view bytes,
                              "not a collection document (neither JSON nor the binary format)");
     }
     if (*format == EDocumentFormat::binary) {
-        return ReadBinaryDocument(bytes, strSource);
+        return ReadBinaryDocument(bytes, strSource, numerics);
     }
     if (bytes.starts_with("\xEF\xBB\xBF")) {
         bytes.remove_prefix(3);
     }
-    return ReadJsonDocument(bytes, strSource);
+    return ReadJsonDocument(bytes, strSource, numerics);
 }
 
-std::unique_ptr<CCollectionDocument> LoadDocument(const std::string& strPath) {
+std::unique_ptr<CCollectionDocument> LoadDocument(const std::string& strPath,
+                                                  std::optional<ENumerics> numerics) {
     std::error_code error;
     if (std::filesystem::is_directory(strPath, error)) {
         throw CDocumentError(strPath + ": cannot open: it is a directory, not a document");
@@ -82,7 +84,7 @@ std::unique_ptr<CCollectionDocument> LoadDocument(const std::string& strPath) {
     if (in.bad()) {
         throw CDocumentError(strPath + ": cannot read: " + SystemMessage(errno));
     }
-    return ReadDocument(bytes, strPath);
+    return ReadDocument(bytes, strPath, numerics);
 }
 
 std::string WriteDocument(const CCollectionDocument& doc, EDocumentFormat format) {

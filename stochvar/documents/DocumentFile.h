@@ -8,6 +8,7 @@
 // binary, usually ".svc").
 
 #include <stochvar/documents/CollectionDocument.h>
+#include <stochvar/numerics/Numerics.h>
 
 #include <memory>
 #include <optional>
@@ -27,12 +28,16 @@ EDocumentFormat FormatFromFileName(std::string_view strPath);
 std::optional<EDocumentFormat> FormatFromContents(std::string_view bytes);
 
 // Reads a document from its bytes; strSource names it in messages. The format is recognised
-// by content, and by strSource's extension when the content does not tell.
+// by content, and by strSource's extension when the content does not tell. numerics, when given,
+// is the collection's choice of numerics whatever the document says (it applies while the
+// correlations are read).
 std::unique_ptr<CCollectionDocument> ReadDocument(std::string_view bytes,
-                                                  const std::string& strSource);
+                                                  const std::string& strSource,
+                                                  std::optional<ENumerics> numerics = std::nullopt);
 // Reads the file; refuses it with CDocumentError (also when it cannot be read, or is a
 // directory).
-std::unique_ptr<CCollectionDocument> LoadDocument(const std::string& strPath);
+std::unique_ptr<CCollectionDocument> LoadDocument(const std::string& strPath,
+                                                  std::optional<ENumerics> numerics = std::nullopt);
 
 std::string WriteDocument(const CCollectionDocument& doc, EDocumentFormat format);
 // Writes the document to the file as a whole or not at all (CAtomicFile): a failed or interrupted

@@ -22,7 +22,8 @@ using nlohmann::json;
 
 using KeyList = std::span<const std::string_view>;
 
-constexpr std::string_view kDocumentKeys[] = {"description", "variables", "correlations"};
+constexpr std::string_view kDocumentKeys[] = {"description", "numerics", "variables",
+                                              "correlations"};
 constexpr std::string_view kVariableKeys[] = {"name",   "type", "input",    "values",
                                               "categories", "axis", "canChange"};
 constexpr std::string_view kCategoryKeys[] = {"name", "frequency"};
@@ -90,6 +91,14 @@ public:
         if (root.contains("description")) {
             m_builder.GetDocument().m_strDescription =
                 String(root["description"], "document", "description");
+        }
+        if (root.contains("numerics")) {
+            const std::optional<ENumerics> numerics =
+                NumericsFromName(String(root["numerics"], "document", "numerics"));
+            if (!numerics) {
+                Refuse("document", "\"numerics\" must be \"faithful\" or \"accurate\"");
+            }
+            m_builder.TakeDocumentNumerics(*numerics);
         }
         if (!root.contains("variables") || !root["variables"].is_array()) {
             Refuse("document", "\"variables\" must be an array of variables");
@@ -377,8 +386,9 @@ void WriteVariable(std::string& out, const CDist& constDist) {
 } // namespace
 
 std::unique_ptr<CCollectionDocument> ReadJsonDocument(std::string_view text,
-                                                      const std::string& strSource) {
-    CDocumentBuilder builder(strSource);
+                                                      const std::string& strSource,
+                                                      std::optional<ENumerics> numerics) {
+    CDocumentBuilder builder(strSource, numerics);
     // The parser would keep the last of two equal keys; a document that gives a key twice is
     // ambiguous and refused instead.
     std::vector<std::set<std::string>> keysOfOpenObjects;
@@ -409,6 +419,10 @@ std::string WriteJsonDocument(const CCollectionDocument& doc) {
     std::string out = "{\n";
     if (!doc.m_strDescription.empty()) {
         out += "  \"description\": " + Quoted(doc.m_strDescription) + ",\n";
+    }
+    if (!doc.GetCollection().FollowsDefaultNumerics()) {
+        out += "  \"numerics\": " + Quoted(NumericsName(doc.GetCollection().GetNumerics())) +
+               ",\n";
     }
     out += "  \"variables\": [";
     for (int i = 0; i < doc.GetVariableCount(); ++i) {

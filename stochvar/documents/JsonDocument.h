@@ -3,6 +3,7 @@
 // Collection documents as JSON: readable, diffable, the format of the examples.
 //
 //   {"description": "optional free text",
+//    "numerics": "accurate",
 //    "variables": [
 //      {"name": "R", "type": "LOGNORMAL", "input": "/MEAN/STDDEV/LOWER_BOUND",
 //       "values": {"MEAN": 3.2, "STDDEV": 0.75, "LOWER_BOUND": 0.1}},
@@ -15,23 +16,30 @@
 // A DISCRETE variable gives categories instead. Optional per variable: "axis" ({"auto": true}, or
 // {"min": a, "max": b} with "auto" false or left out) and "canChange" (default true). A
 // correlation names two variables, its value and the space it is given in: "X" between the
-// variables themselves, "U" between their standard normal images. Unknown keys are refused, so
-// that a misspelt key cannot pass unnoticed.
+// variables themselves, "U" between their standard normal images. "numerics" ("faithful" or
+// "accurate", optional) is the collection's choice of numerics (see stochvar/numerics/Numerics.h);
+// without it the collection follows the process default. Unknown keys are refused, so that a
+// misspelt key cannot pass unnoticed.
 //
 // Writing gives one canonical layout with every number in its shortest round-trip form, so a
 // document written, read and written again is the same text.
 
 #include <stochvar/documents/CollectionDocument.h>
 
+#include <stochvar/numerics/Numerics.h>
+
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace stochvar {
 
-// Reads a JSON document; refuses it with CDocumentError (messages name strSource).
+// Reads a JSON document; refuses it with CDocumentError (messages name strSource). numerics,
+// when given, replaces what the document says (see CDocumentBuilder).
 std::unique_ptr<CCollectionDocument> ReadJsonDocument(std::string_view text,
-                                                      const std::string& strSource);
+                                                      const std::string& strSource,
+                                                      std::optional<ENumerics> numerics = std::nullopt);
 
 // The document as JSON text. Throws CDocumentError when a correlation refers to no variable.
 std::string WriteJsonDocument(const CCollectionDocument& doc);
