@@ -15,7 +15,7 @@ build-asan: setup
 	cmake --build --preset asan
 
 # Samples the built-in example collection (a steel beam) by Latin hypercube sampling. Builds only
-# the command-line host, and prints the time of the setup and of the build.
+# the command-line host and the Python module, and prints the time of the setup and of the build.
 demo:
 	@bash scripts/demo.sh
 

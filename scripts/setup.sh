@@ -24,6 +24,15 @@ PACKAGES=(
     python3
     python3-jsonschema
     python3-pytest
+    # The Python module (pybind11), its tests (numpy, scipy for reference values, distributed
+    # for a run split among workers) and the example's histogram (matplotlib).
+    python3-dev
+    pybind11-dev
+    python3-pybind11
+    python3-numpy
+    python3-scipy
+    python3-distributed
+    python3-matplotlib
 )
 
 missing=()

@@ -166,14 +166,18 @@ CParsedArguments ParseArguments(std::span<const std::string> args,
     return parsed;
 }
 
-int ParsePositiveCount(const std::string& strText, std::string_view spelling, int nMaximum) {
+int ParseCount(const std::string& strText, std::string_view spelling, int nMinimum, int nMaximum) {
     long long nValue = 0;
-    if (!ParseWholeNumber(strText, nValue) || nValue < 1 || nValue > nMaximum) {
-        throw CUsageError(std::string(spelling) + " needs a whole number from 1 to " +
-                          std::to_string(nMaximum) + " (such as 1000 or 1e6), not \"" + strText +
-                          "\"");
+    if (!ParseWholeNumber(strText, nValue) || nValue < nMinimum || nValue > nMaximum) {
+        throw CUsageError(std::string(spelling) + " needs a whole number from " +
+                          std::to_string(nMinimum) + " to " + std::to_string(nMaximum) +
+                          " (such as 1000 or 1e6), not \"" + strText + "\"");
     }
     return static_cast<int>(nValue);
+}
+
+int ParsePositiveCount(const std::string& strText, std::string_view spelling, int nMaximum) {
+    return ParseCount(strText, spelling, 1, nMaximum);
 }
 
 SSeedChoice ParseSeedChoice(const std::string& strText, std::string_view spelling) {

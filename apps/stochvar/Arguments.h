@@ -58,6 +58,8 @@ CParsedArguments ParseArguments(std::span<const std::string> args,
 // A whole number from 1 to nMaximum, in decimal digits (1000000) or in scientific notation
 // whose value is whole (1e6, 2.5e3); 1.5 or 1e-3 are refused.
 int ParsePositiveCount(const std::string& strText, std::string_view spelling, int nMaximum);
+// The same for a whole number from nMinimum to nMaximum.
+int ParseCount(const std::string& strText, std::string_view spelling, int nMinimum, int nMaximum);
 
 // The seeds of a run as --seed gives them: three seeds "A,B,C" as they are, one integer N
 // expanded (ExpandSeed), or "random": an integer drawn from the system's entropy source and

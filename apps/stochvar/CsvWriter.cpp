@@ -10,6 +10,8 @@ namespace stochvar::cli {
 namespace {
 
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+// A sample number and its comma.
+constexpr std::size_t kNumberChars = 21;
 
 } // namespace
 
@@ -29,8 +31,12 @@ std::string CsvField(std::string_view text) {
     return out + "\"";
 }
 
-CCsvWriter::CCsvWriter(std::FILE* pFile, std::vector<SCsvColumn> columns)
-    : m_pFile(pFile), m_columns(std::move(columns)), m_buffer(kBufferSize) {
+CCsvWriter::CCsvWriter(std::FILE* pFile, std::vector<SCsvColumn> columns, int nFirstNumber)
+    : m_pFile(pFile), m_columns(std::move(columns)), m_buffer(kBufferSize),
+      m_nNextNumber(nFirstNumber) {
+    if (m_nNextNumber > 0) {
+        Append("sample,"); // the document has at least one variable
+    }
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
         Append(i > 0 ? "," : "");
         Append(CsvField(m_columns[i].strName));
@@ -50,8 +56,14 @@ void CCsvWriter::WriteRows(const double* pValues, int nRows) {
 
 void CCsvWriter::WriteRow(const double* pValues) {
     const std::size_t nFieldChars = std::max<std::size_t>(kShortestDoubleChars, m_nLongestCategory);
-    Reserve(m_columns.size() * (nFieldChars + 1) + 1);
+    Reserve(m_columns.size() * (nFieldChars + 1) + kNumberChars + 1);
     char* pOut = m_buffer.data() + m_nUsed;
+    if (m_nNextNumber > 0) {
+        const std::string strNumber = std::to_string(m_nNextNumber++);
+        std::memcpy(pOut, strNumber.data(), strNumber.size());
+        pOut += strNumber.size();
+        *pOut++ = ',';
+    }
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
         if (i > 0) {
             *pOut++ = ',';

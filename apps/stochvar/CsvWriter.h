@@ -22,8 +22,9 @@ struct SCsvColumn {
 
 class CCsvWriter : public CSampleWriter {
 public:
-    // Writes the header to pFile, which stays the caller's.
-    CCsvWriter(std::FILE* pFile, std::vector<SCsvColumn> columns);
+    // Writes the header to pFile, which stays the caller's. With nFirstNumber > 0 a first
+    // column "sample" numbers the rows from nFirstNumber on.
+    CCsvWriter(std::FILE* pFile, std::vector<SCsvColumn> columns, int nFirstNumber = 0);
     CCsvWriter(const CCsvWriter&) = delete;
     CCsvWriter& operator=(const CCsvWriter&) = delete;
 
@@ -43,6 +44,7 @@ private:
     std::vector<char> m_buffer;
     std::size_t m_nUsed = 0;
     bool m_bFailed = false;
+    long long m_nNextNumber; // 0: rows are not numbered
 };
 
 // A field quoted as CSV needs it: text with a comma, a double quote, a line break or leading

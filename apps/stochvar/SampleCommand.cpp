@@ -31,7 +31,8 @@ namespace {
 
 constexpr const char* kSampleUsage =
     "Usage: stochvar sample [FILE] -n N [--lhs] [--seed SEED] [--out FILE]\n"
-    "                       [--format csv|npy] [--categories positions|names]\n"
+    "                       [--format csv|npy] [--categories positions|names] [--numbered]\n"
+    "                       [--first F] [--count C] [--threads K]\n"
     "                       [--numerics faithful|accurate]\n"
     "\n"
     "Draws N joint samples of the collection's variables, correlated as the document says, and\n"
@@ -66,17 +67,33 @@ constexpr const char* kSampleUsage =
     "                       npy: a NumPy array of float64, N rows in C order (numpy.load)\n"
     "      --categories HOW positions (default) or names: write a discrete variable's values\n"
     "                       as its category names (CSV only)\n"
+    "      --numbered       CSV only: a first column \"sample\" with each sample's number in the\n"
+    "                       run, 1 to N\n"
+    "      --first F        draw only a slice of the run: its samples F+1 to F+C (F from 0);\n"
+    "      --count C        C defaults to the rest of the run. The slice's numbers are those\n"
+    "                       of the whole run of N samples, so slices drawn anywhere and joined\n"
+    "                       (CSV: without their later header lines) equal the whole run byte\n"
+    "                       for byte. Earlier samples are skipped, not drawn: a jump of the\n"
+    "                       generator, or with --lhs a replay of the strata alone\n"
+    "      --threads K      worker threads (default: one per core); the numbers are the same\n"
+    "                       for every K\n"
     STOCHVAR_NUMERICS_HELP
     "  -h, --help           show this help\n";
 
 constexpr SOptionDefinition kSampleOptions[] = {
     {"samples", 'n', true}, {"lhs", 0, false},   {"seed", 0, true},
     {"out", 'o', true},     {"format", 0, true}, {"categories", 0, true},
+    {"numbered", 0, false}, {"first", 0, true},  {"count", 0, true},
+    {"threads", 0, true},
     kNumericsOption,
 };
 
-// Rows drawn between two hand-overs to the output, the statistics and the progress bar.
-constexpr int kBatchRows = 4096;
+// Values drawn between two hand-overs to the output, the statistics and the progress bar: large
+// enough that worker threads pay off, small enough to stay in memory with many variables.
+constexpr int kBatchValues = 1 << 20;
+constexpr int kMaxBatchRows = 65536;
+// More worker threads than this only queue for the cores.
+constexpr int kMaxThreads = 256;
 
 // The value of an option that takes one of two words.
 bool ChooseSecond(const CParsedArguments& parsed, std::string_view name, const char* pszFirst,
@@ -92,6 +109,18 @@ bool ChooseSecond(const CParsedArguments& parsed, std::string_view name, const c
                       ", not \"" + *pValue + "\"");
 }
 
+// --first and --count: a slice of the run of N samples.
+void ReadSlice(const CParsedArguments& parsed, SSampleRequest& request) {
+    const int N = request.nSamples;
+    if (const std::string* pFirst = parsed.Value("first")) {
+        request.nFirst = ParseCount(*pFirst, parsed.Spelling("first"), 0, N - 1);
+    }
+    request.nCount = N - request.nFirst;
+    if (const std::string* pCount = parsed.Value("count")) {
+        request.nCount = ParsePositiveCount(*pCount, parsed.Spelling("count"), N - request.nFirst);
+    }
+}
+
 SSampleRequest ReadRequest(const CParsedArguments& parsed) {
     SSampleRequest request;
     const std::string* pSamples = parsed.Value("samples");
@@ -99,6 +128,10 @@ SSampleRequest ReadRequest(const CParsedArguments& parsed) {
         throw CUsageError("the number of samples is missing (-n N)");
     }
     request.nSamples = ParsePositiveCount(*pSamples, parsed.Spelling("samples"), INT_MAX);
+    ReadSlice(parsed, request);
+    if (const std::string* pThreads = parsed.Value("threads")) {
+        request.nThreads = ParsePositiveCount(*pThreads, parsed.Spelling("threads"), kMaxThreads);
+    }
     request.bLatinHypercube = parsed.Has("lhs");
     if (const std::string* pSeed = parsed.Value("seed")) {
         request.seed = ParseSeedChoice(*pSeed, parsed.Spelling("seed"));
@@ -112,6 +145,10 @@ SSampleRequest ReadRequest(const CParsedArguments& parsed) {
     request.format =
         ChooseSecond(parsed, "format", "csv", "npy") ? ESampleFormat::npy : ESampleFormat::csv;
     request.bCategoryNames = ChooseSecond(parsed, "categories", "positions", "names");
+    request.bNumbered = parsed.Has("numbered");
+    if (request.bNumbered && request.format == ESampleFormat::npy) {
+        throw CUsageError("--numbered needs --format csv: an npy array holds the samples only");
+    }
     if (parsed.Has("format") && request.strOut.empty()) {
         throw CUsageError(parsed.Spelling("format") + " needs --out FILE (or --out - )");
     }
@@ -129,7 +166,7 @@ std::unique_ptr<CSampleWriter> MakeWriter(const SSampleRequest& request,
                                           const CCollectionDocument& doc, std::FILE* pFile) {
     const int n = doc.GetVariableCount();
     if (request.format == ESampleFormat::npy) {
-        return std::make_unique<CNpyWriter>(pFile, request.nSamples, n);
+        return std::make_unique<CNpyWriter>(pFile, request.nCount, n);
     }
     std::vector<SCsvColumn> columns;
     for (int i = 0; i < n; ++i) {
@@ -142,7 +179,8 @@ std::unique_ptr<CSampleWriter> MakeWriter(const SSampleRequest& request,
             }
         }
     }
-    return std::make_unique<CCsvWriter>(pFile, std::move(columns));
+    const int nFirstNumber = request.bNumbered ? request.nFirst + 1 : 0;
+    return std::make_unique<CCsvWriter>(pFile, std::move(columns), nFirstNumber);
 }
 
 void PrepareRun(CCollectionDocument& doc, const SSampleRequest& request, CExOr& generator) {
@@ -162,18 +200,10 @@ void PrepareRun(CCollectionDocument& doc, const SSampleRequest& request, CExOr& 
     if (!doc.GetCollection().m_bInitialized) {
         throw CDocumentError("the simulation could not be prepared");
     }
-}
-
-// Draws up to nRows joint samples into pValues, row-major, and returns how many it drew.
-int DrawBatch(CDistCollection& collection, int nRows, double* pValues) {
-    const int n = collection.GetCount();
-    int nDrawn = 0;
-    int nSample = 0;
-    while (nDrawn < nRows &&
-           collection.GetSample(nSample, pValues + static_cast<std::size_t>(nDrawn) * n)) {
-        ++nDrawn;
+    if (doc.GetCollection().SkipSamples(request.nFirst) != request.nFirst) {
+        throw CDocumentError("the run could not be moved to sample " +
+                             std::to_string(request.nFirst + 1));
     }
-    return nDrawn;
 }
 
 int RunSample(const CParsedArguments& parsed) {
@@ -198,14 +228,14 @@ int RunSample(const CParsedArguments& parsed) {
     }
 
     CSampleStatistics stats(n);
-    std::vector<double> batch(static_cast<std::size_t>(kBatchRows) * static_cast<std::size_t>(n));
-    CProgressBar progress(request.nSamples, CProgressBar::IsStderrTerminal());
+    const int nBatchRows = std::clamp(kBatchValues / n, 1, kMaxBatchRows);
+    std::vector<double> batch(static_cast<std::size_t>(nBatchRows) * static_cast<std::size_t>(n));
+    CProgressBar progress(request.nCount, CProgressBar::IsStderrTerminal());
     long long nDone = 0;
-    while (nDone < request.nSamples) {
-        const int nRows =
-            DrawBatch(doc.GetCollection(),
-                      static_cast<int>(std::min<long long>(kBatchRows, request.nSamples - nDone)),
-                      batch.data());
+    while (nDone < request.nCount) {
+        const int nRows = doc.GetCollection().GetSamples(
+            static_cast<int>(std::min<long long>(nBatchRows, request.nCount - nDone)),
+            batch.data(), request.nThreads);
         if (nRows == 0) {
             throw CDocumentError("the run ended after " + std::to_string(nDone) + " samples");
         }

@@ -125,6 +125,16 @@ std::string GivenPairs(const CCollectionDocument& doc, const CSampleStatistics& 
     return out;
 }
 
+// "1000 samples", or for a slice "samples 1001 to 2000 (of a run of 10000)".
+std::string SamplesText(long long nCount, const SSampleRequest& request) {
+    if (!request.IsSlice()) {
+        return std::to_string(nCount) + (nCount == 1 ? " sample" : " samples");
+    }
+    return "samples " + std::to_string(request.nFirst + 1) + " to " +
+           std::to_string(request.nFirst + nCount) + " (of a run of " +
+           std::to_string(request.nSamples) + ")";
+}
+
 } // namespace
 
 std::string SampleSummary(const CCollectionDocument& doc, const CSampleStatistics& stats,
@@ -138,8 +148,7 @@ std::string SampleSummary(const CCollectionDocument& doc, const CSampleStatistic
     }
     nNameWidth += 2;
 
-    std::string out = std::to_string(stats.GetCount()) +
-                      (stats.GetCount() == 1 ? " sample of " : " samples of ") + std::to_string(n) +
+    std::string out = SamplesText(stats.GetCount(), request) + " of " + std::to_string(n) +
                       (n == 1 ? " variable (" : " variables (") +
                       (request.bLatinHypercube ? "Latin hypercube sampling" : "plain sampling") +
                       ", " + SeedText(request.seed) + ")\n";

@@ -1,6 +1,7 @@
 #include <stochvar/documents/DocumentBuilder.h>
 
 #include <stochvar/documents/DocumentError.h>
+#include <stochvar/documents/InputEntry.h>
 #include <stochvar/documents/NumberText.h>
 #include <stochvar/documents/ReadinessReport.h>
 
@@ -10,19 +11,6 @@
 #include <cmath>
 
 namespace stochvar {
-
-namespace {
-
-std::string TrimmedRight(std::string text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\n' || text.back() == '\r')) {
-        text.pop_back();
-    }
-    return text;
-}
-
-std::string ParamKeyword(UINT nParam) { return kParamKeywords[nParam]; }
-
-} // namespace
 
 bool IsValidUtf8(std::string_view text) {
     std::size_t i = 0;
@@ -96,54 +84,23 @@ std::unique_ptr<CDist> CDocumentBuilder::CreateVariable(int nType, const CString
 void CDocumentBuilder::EnterInputValues(CDist& dist, int nParamCombi,
                                         const std::vector<double>& values,
                                         const std::string& strSubject) {
-    CString strLabel;
-    CUIntArray ids;
-    dist.GetParamsList(nParamCombi, strLabel, &ids);
-    if (ids.GetSize() != static_cast<int>(values.size())) {
-        Refuse(strSubject, "input type " + strLabel.str() + " takes " +
-                               std::to_string(ids.GetSize()) + " values");
-    }
-    dist.m_nParamCombi = nParamCombi;
-    for (int i = 0; i < ids.GetSize(); ++i) {
-        const int nParam = static_cast<int>(ids[i]);
-        const double dValue = values[static_cast<std::size_t>(i)];
-        if (!std::isfinite(dValue)) {
-            Refuse(strSubject, ParamKeyword(ids[i]) + " is not a finite number");
+    try {
+        for (const std::string& strWarning : stochvar::EnterInputValues(dist, nParamCombi, values)) {
+            Warn(strSubject, strWarning);
         }
-        CDistStatus status = dist.CheckParamValue(nParam, dValue);
-        if (!status.IsOk()) {
-            Refuse(strSubject, status.m_strMessage.str());
-        }
-        NoteStatus(status, strSubject);
-        dist.SetParamValue(nParam, dValue);
+    } catch (const CInputRefused& refusal) {
+        Refuse(strSubject, refusal.what());
     }
-    // After the last value of an input type the editor's cursor is back at its first one.
-    dist.m_nCurParam = 0;
-    CDistStatus status = dist.CheckCombination(nParamCombi);
-    if (status.IsOk()) {
-        NoteStatus(status, strSubject);
-        status = dist.CalcBasePar(nParamCombi);
-    }
-    if (!status.IsOk()) {
-        Refuse(strSubject, status.m_strMessage.str());
-    }
-    NoteStatus(status, strSubject);
     TakeMessages(strSubject);
 }
 
 void CDocumentBuilder::EnterCategories(
     CDiscrete& dist, const std::vector<std::pair<std::string, double>>& categories,
     const std::string& strSubject) {
-    dist.m_CategoryNames.RemoveAll();
-    dist.m_Frequencies.RemoveAll();
-    dist.m_Probabilities.RemoveAll();
-    for (const auto& [strName, dFrequency] : categories) {
-        if (std::isinf(dFrequency)) {
-            Refuse(strSubject, "the frequency of category \"" + strName +
-                                   "\" is not a finite number");
-        }
-        dist.AddCategory(CString(strName), dFrequency);
-        TakeMessages(strSubject);
+    try {
+        stochvar::EnterCategories(dist, categories, [&] { TakeMessages(strSubject); });
+    } catch (const CInputRefused& refusal) {
+        Refuse(strSubject, refusal.what());
     }
 }
 
@@ -200,17 +157,11 @@ std::unique_ptr<CCollectionDocument> CDocumentBuilder::Finish() {
 
 void CDocumentBuilder::TakeMessages(const std::string& strSubject) {
     for (SHostMessage& message : m_capture.TakeMessages()) {
-        std::string strText = TrimmedRight(std::move(message.text));
+        std::string strText = TrimmedMessage(std::move(message.text));
         if (message.kind == SHostMessage::EKind::error) {
             Refuse(strSubject, strText);
         }
         Warn(strSubject, strText);
-    }
-}
-
-void CDocumentBuilder::NoteStatus(CDistStatus status, const std::string& strSubject) {
-    if (status.m_bWarning && status.IsOk()) {
-        Warn(strSubject, TrimmedRight(status.m_strMessage.str()));
     }
 }
 

@@ -77,8 +77,6 @@ public:
 private:
     // Refuses on the first captured error; records warnings and notes.
     void TakeMessages(const std::string& strSubject);
-    // Records a status that passed with a warning.
-    void NoteStatus(CDistStatus status, const std::string& strSubject);
 
     std::string m_strSource;
     std::unique_ptr<CCollectionDocument> m_pDocument;

@@ -1,0 +1,69 @@
+#pragma once
+
+// CPythonCollection: a collection document as Python sees it (stochvar.Collection): variables,
+// the correlations between them, and correlated sampling. Built from variables (copied in) or
+// loaded from a JSON or binary document through the shared document code, so that what Python
+// reads, writes and samples is what the command-line host and the editor read, write and sample.
+//
+// Sampling runs on a copy of the collection made for the call, with the interpreter lock
+// released: other threads may use the collection meanwhile, and a run's numbers depend only on
+// the arguments of its call.
+
+#include <stochvar/documents/CollectionDocument.h>
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace stochvar::python {
+
+class CPythonCollection {
+public:
+    // numerics: "faithful", "accurate", or nothing to follow the process default.
+    CPythonCollection(const pybind11::iterable& variables, const std::string& strDescription,
+                      const std::optional<std::string>& numerics);
+    // strSource names the document in messages (its file name, when it was loaded).
+    CPythonCollection(std::unique_ptr<CCollectionDocument> pDoc, std::string strSource);
+
+    static std::unique_ptr<CPythonCollection> Load(const std::filesystem::path& path,
+                                                   const std::optional<std::string>& numerics);
+    void Save(const std::filesystem::path& path, const std::optional<std::string>& format) const;
+    // The collection as a binary document with its choice of numerics (which the binary form does
+    // not keep), and back: how it travels to other processes.
+    pybind11::tuple ToDocument() const;
+    static std::unique_ptr<CPythonCollection> FromDocument(const pybind11::tuple& state);
+
+    int Count() const { return m_pDoc->GetVariableCount(); }
+    pybind11::list GetNames() const;
+    pybind11::list GetVariables() const;
+    pybind11::object GetVariable(const pybind11::object& key) const;
+    std::string GetDescription() const { return m_pDoc->m_strDescription; }
+    std::string GetNumerics() const { return NumericsName(m_pDoc->GetCollection().GetNumerics()); }
+    pybind11::list GetCorrelations() const;
+    void Correlate(const pybind11::object& first, const pybind11::object& second, double dRho,
+                   const std::string& strSpace);
+    std::string Repr() const;
+
+    pybind11::array_t<double> Sample(int nSamples, bool bLatinHypercube,
+                                     const pybind11::object& seed, int nFirst,
+                                     std::optional<int> count, std::optional<int> threads) const;
+
+private:
+    // The position of the variable a key names: a name, a position (negative from the end) or a
+    // variable of the collection (by its name).
+    int IndexOf(const pybind11::object& key) const;
+
+    std::unique_ptr<CCollectionDocument> m_pDoc;
+    std::string m_strSource;
+};
+
+// The numerics a name gives; nothing for None. Raises ValueError for any other name.
+std::optional<ENumerics> NumericsArgument(const std::optional<std::string>& name);
+
+void BindCollection(pybind11::module_& m);
+
+} // namespace stochvar::python

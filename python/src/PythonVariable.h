@@ -1,0 +1,81 @@
+#pragma once
+
+// CPythonVariable: one stochastic variable as Python sees it (stochvar.Variable). Each family
+// is a Python class of its own (stochvar.Normal, ...), bound to a C++ class of its own, so that
+// a variable handed to Python, also from a collection, shows up as its family's class.
+//
+// A variable owns its CDist and never changes after it was built: values are entered once,
+// through the library's checks and conversions, as the editor enters them. Every call runs with
+// the interpreter lock held, as a variable belongs to one thread at a time.
+
+#include <stochvar/model/Dist.h>
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace stochvar::python {
+
+class CPythonVariable {
+public:
+    explicit CPythonVariable(std::unique_ptr<CDist> pDist);
+    virtual ~CPythonVariable();
+    CPythonVariable(const CPythonVariable&) = delete;
+    CPythonVariable& operator=(const CPythonVariable&) = delete;
+
+    CDist& Dist() const { return *m_pDist; }
+    // A copy of the variable without a reference slot, for a collection or a new Python object.
+    std::unique_ptr<CDist> CopyDist() const;
+
+    std::string GetName() const { return m_pDist->m_strVarName.str(); }
+    std::string GetFamily() const { return m_pDist->GetVarTypeName().str(); }
+    std::string GetInputType() const;
+    // Every parameter slot the family uses, by Python keyword.
+    pybind11::dict GetParams() const;
+    virtual std::string Repr() const;
+
+    pybind11::object Pdf(const pybind11::object& x) const;
+    pybind11::object Cdf(const pybind11::object& x) const;
+    pybind11::object Ppf(const pybind11::object& p) const;
+    // n values by inversion of the generator's uniform numbers (CDist::GetRandom).
+    pybind11::array_t<double> Sample(int n, const pybind11::object& seed) const;
+
+protected:
+    // The family's class name followed by "(" and the arguments that rebuild it.
+    std::string ReprArguments() const;
+
+private:
+    std::unique_ptr<CDist> m_pDist;
+};
+
+// One class per continuous family and the fixed kind, told apart by the type id.
+template <int nType>
+class TFamilyVariable final : public CPythonVariable {
+public:
+    using CPythonVariable::CPythonVariable;
+};
+
+// The discrete family: categories instead of parameters.
+class CPythonDiscrete final : public CPythonVariable {
+public:
+    using CPythonVariable::CPythonVariable;
+
+    // (name, frequency) in category order.
+    pybind11::list GetCategories() const;
+    // name -> probability (the frequencies normalised).
+    pybind11::dict GetProbabilities() const;
+    std::string Repr() const override;
+};
+
+// The Python object of the variable's family.
+std::unique_ptr<CPythonVariable> WrapVariable(std::unique_ptr<CDist> pDist);
+
+// The Python class name of a family (the type id's keyword, as Python spells a class).
+const char* FamilyClassName(int nType);
+
+void BindVariables(pybind11::module_& m);
+
+} // namespace stochvar::python

@@ -1,0 +1,73 @@
+"""Stochastic variables for structural reliability analysis.
+
+Variables of eleven families, each built from the values of one of its input types::
+
+    import stochvar
+    R = stochvar.LogNormal(mean=3.2, stddev=0.75, lower_bound=0.1, name="R")
+    S = stochvar.Normal(mean=1.5, cov=0.2, name="S")
+    R.cdf(2.0), R.ppf([0.05, 0.5, 0.95])
+
+Collections correlate them (X-space or U-space, Nataf mapping) and draw joint samples, plain or
+by Latin hypercube sampling, with the numbers of the command-line host bit for bit::
+
+    pair = stochvar.Collection([R, S])
+    pair.correlate("R", "S", 0.3)
+    x = pair.sample(1_000_000, seed=7)       # 1000000 x 2 float64 array
+
+stochvar.load and Collection.save read and write the JSON and binary documents of the
+command-line host and the editor. A refused value raises InputError with the library's message;
+what the library takes with a warning is issued as InputWarning (warnings module). Nothing is
+ever shown in a window.
+
+Numbers are faithful by default: bit for bit those of every other host. For fresh work,
+``Collection(..., numerics="accurate")`` or ``set_default_numerics("accurate")`` computes Phi,
+Phi^-1 and the Nataf mapping to double precision (docs/sampling.md).
+"""
+
+from . import _core
+from ._core import (
+    Beta,
+    Collection,
+    Discrete,
+    Exponential,
+    Fixed,
+    Gumbel,
+    InputError,
+    InputWarning,
+    LogNormal,
+    Normal,
+    Rayleigh,
+    Triangular,
+    Uniform,
+    Variable,
+    Weibull,
+    __version__,
+    get_default_numerics,
+    load,
+    set_default_numerics,
+)
+
+__all__ = [
+    "Beta", "Collection", "Discrete", "Exponential", "Fixed", "Gumbel", "InputError",
+    "InputWarning", "LogNormal", "Normal", "Rayleigh", "Triangular", "Uniform", "Variable",
+    "Weibull", "get_default_numerics", "load", "set_default_numerics", "slices",
+]
+
+
+def slices(n, parts):
+    """Splits a run of n samples into `parts` consecutive slices, as (first, count) pairs.
+
+    Each slice can be drawn anywhere with ``collection.sample(n, first=first, count=count, ...)``
+    (the same seed and lhs everywhere); the slices stacked in order are the whole run, bit for
+    bit. The first ``n % parts`` slices take one sample more.
+    """
+    if n < 1 or parts < 1:
+        raise ValueError("n and parts must be at least 1")
+    base, extra = divmod(n, parts)
+    bounds = [k * base + min(k, extra) for k in range(parts + 1)]
+    return [(first, end - first) for first, end in zip(bounds, bounds[1:]) if end > first]
+
+
+def _variable_from_document(document):
+    """Rebuilds a pickled variable from its one-variable binary document."""
+    return _core._variable_from_document(document)
