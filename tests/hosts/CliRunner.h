@@ -42,8 +42,6 @@ public:
         std::error_code error;
         std::filesystem::remove_all(m_path, error);
     }
-    CTempDir(const CTempDir&) = delete;
-    CTempDir& operator=(const CTempDir&) = delete;
 
     const std::filesystem::path& Path() const { return m_path; }
     std::string File(const std::string& strName) const { return (m_path / strName).string(); }
@@ -102,11 +100,8 @@ inline SRunResult RunCli(const std::vector<std::string>& args,
     result.nExitCode = WaitForExit(StartCli(args, strIn, strOutPath, capture.File("err")));
     result.strOut = strOut.empty() ? ReadFile(strOutPath) : "";
     result.strErr = ReadFile(capture.File("err"));
-    // In the sanitizer build a finding may end the program with an exit code that a test
-    // expects for a refused document; the report itself must fail the test.
-    for (const char* pszReport : {"Sanitizer", "runtime error:"}) {
-        EXPECT_EQ(result.strErr.find(pszReport), std::string::npos) << result.strErr;
-    }
+    // A sanitizer's finding fails the test whatever exit code it left.
+    EXPECT_THAT(result.strErr, ::testing::Not(::testing::ContainsRegex("Sanitizer|runtime error:")));
     return result;
 }
 

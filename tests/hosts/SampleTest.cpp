@@ -23,27 +23,28 @@ SRunResult Draw(std::vector<std::string> args, const std::string& strCount = "20
 
 TEST(Sample, CsvAndSummaryOfAConstantDocumentAreExact) {
     // Names that need it are quoted with inner quotes doubled, numbers are written in their
-    // shortest round-trip form, and a discrete value as its position or its category's name.
+    // shortest round-trip form, a discrete value as its position or its category's name, and a
+    // long name widens the summary's first column.
     const CTempDir dir;
     const std::string strDoc = dir.Write("c.json", R"({"variables": [
         {"name": "a,b", "type": "FIXED", "values": {"MEAN": 0.30000000000000004}},
-        {"name": "say \"hi\"", "type": "DISCRETE", "categories": [{"name": "never", "frequency": 0},
+        {"name": "say \"hi\" twice", "type": "DISCRETE", "categories": [{"name": "never", "frequency": 0},
                                                                    {"name": "x,\"y\"", "frequency": 2}]},
         {"name": " pad", "type": "FIXED", "values": {"MEAN": -1e-300}}]})");
-    const std::string strHeader = "\"a,b\",\"say \"\"hi\"\"\",\" pad\"\n";
+    const std::string strHeader = "\"a,b\",\"say \"\"hi\"\" twice\",\" pad\"\n";
     const std::string strSeed = " variables (plain sampling, seed 699570728,398267609,1044576128)\n"
                                 "numerics: faithful\n";
     const std::string strTables = R"(
-variable  target mean    sample mean    target sd      sample sd
-a,b       0.3            0.3            0              0
-say "hi"  1              1              0              0
- pad      -1e-300        -1e-300        0              0
+variable        target mean    sample mean    target sd      sample sd
+a,b             0.3            0.3            0              0
+say "hi" twice  1              1              0              0
+ pad            -1e-300        -1e-300        0              0
 
 correlation: sample (target, X-space)
-          a,b               say "hi"           pad
-a,b       1
-say "hi"  0.0000 (0.0000)   1
- pad      0.0000 (0.0000)   0.0000 (0.0000)   1
+                a,b               say "hi" twice     pad
+a,b             1
+say "hi" twice  0.0000 (0.0000)   1
+ pad            0.0000 (0.0000)   0.0000 (0.0000)   1
 )";
     const std::string strCsv = dir.File("s.csv");
     ExpectCli({{"sample", strDoc, "-n", "2", "-o", strCsv}, 0,
@@ -121,31 +122,24 @@ TEST(Sample, NpyHoldsTheCsvNumbersBitForBit) {
     }
 }
 
-TEST(Sample, SummaryComparesSampleAndTarget) {
-    // The built-in example: W has mean 557 and sd 16.71, and G and Q are correlated by 0.2.
-    const SRunResult beam = ExpectCli({{"sample", "-n", "1000"}, 0, "1000 samples of 7 variables", ""});
-    EXPECT_THAT(beam.strOut, ContainsRegex("\nW +557 +55[0-9.]+ +16.71 +1[0-9.]+\n"));
-    EXPECT_THAT(beam.strOut, ContainsRegex("\nQ +[-0-9.]+ \\(0.0000\\) +[-0-9.]+ \\(0.0000\\) +"
-                                           "[-0-9.]+ \\(0.2000\\) +1\n"));
-    // Beyond twelve variables only the given pairs are listed; a long name widens the columns.
-    std::string strDoc = R"({"variables": [)";
-    for (int i = 0; i < 13; ++i) {
-        strDoc += R"({"name": "a rather long name )" + std::to_string(i) +
-                  R"(", "type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 1}},)";
-    }
-    const std::string strPairs = R"(], "correlations": [
-        {"between": ["a rather long name 0", "a rather long name 11"], "value": 0.5, "space": "X"},
-        {"between": ["a rather long name 2", "a rather long name 1"], "value": -0.25, "space": "X"}]})";
+TEST(Sample, SummaryListsTheTargetCorrelations) {
+    // In the matrix each cell is "sample (target)": G and Q of the built-in example are given
+    // 0.2. Beyond twelve variables only the pairs given are listed.
+    EXPECT_THAT(Draw({}, "1000").strErr, ContainsRegex("\nQ +[-0-9.]+ \\(0.0000\\) +[-0-9.]+ \\(0.0000\\) +"
+                                                       "[-0-9.]+ \\(0.2000\\) +1\n"));
     const CTempDir dir;
-    const std::string strTwelve = strDoc.substr(0, strDoc.rfind(",{")) + strPairs;
-    strDoc.pop_back();
-    ExpectCli({{"sample", dir.Write("12.json", strTwelve), "-n", "50"}, 0, "\ncorrelation: sample (target", ""});
-    const SRunResult wide = ExpectCli({{"sample", dir.Write("13.json", strDoc + strPairs), "-n", "50"}, 0,
-                                       "\nvariable               target mean    sample mean", ""});
-    EXPECT_THAT(wide.strOut, ContainsRegex("\ncorrelation of the 2 given pairs: sample \\(target, X-space\\); "
-                                           "every other pair is independent\n"
-                                           "a rather long name 0 / a rather long name 11  [-0-9.]+ \\(0\\.5000\\)\n"
-                                           "a rather long name 2 / a rather long name 1   [-0-9.]+ \\(-0\\.2500\\)\n$"));
+    const auto doc = [&dir](int n) {
+        std::string strDoc = R"({"correlations": [{"between": ["v0", "v11"], "value": 0.5, "space": "X"}], "variables": [)";
+        for (int i = 0; i < n; ++i) {
+            strDoc += R"({"type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 1}, "name": "v)" + std::to_string(i) + "\"},";
+        }
+        strDoc.back() = ']';
+        return dir.Write("d.json", strDoc + "}");
+    };
+    ExpectCli({{"sample", doc(12), "-n", "50"}, 0, "\ncorrelation: sample (target, X-space)\n", ""});
+    EXPECT_THAT(ExpectCli({{"sample", doc(13), "-n", "50"}, 0, "v0", ""}).strOut,
+                ContainsRegex("\ncorrelation of the 1 given pairs: sample \\(target, X-space\\); every other pair "
+                              "is independent\nv0 / v11  [-0-9.]+ \\(0\\.5000\\)\n$"));
 }
 
 TEST(Sample, ADocumentCanComeFromStandardInput) {
