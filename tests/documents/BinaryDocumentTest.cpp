@@ -25,13 +25,9 @@ const char* const kTwoVariables = R"({"variables": [
                                                      {"name": "b", "frequency": 3}]}],
     "correlations": [{"between": ["D", "X"], "value": 0.25, "space": "U"}]})";
 
-std::string LittleEndian(std::uint64_t value, int nBytes) {
-    std::string bytes;
-    for (int i = 0; i < nBytes; ++i) {
-        bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
-    return bytes;
-}
+// The value's nBytes low bytes, least significant first, as the binary form stores numbers.
+static_assert(std::endian::native == std::endian::little);
+std::string LittleEndian(std::uint64_t value, int nBytes) { return {reinterpret_cast<const char*>(&value), std::size_t(nBytes)}; }
 
 // The message of the CDocumentError that reading the bytes raises, or "" if they were accepted.
 std::string RefusalOf(const std::string& bytes) {
@@ -54,10 +50,9 @@ TEST(BinaryDocument, BytesAreTheHeaderThenFramedVariablesThenCorrelations) {
     EXPECT_EQ(bytes.substr(0, head.size()), head);
     // It ends with the correlation: positions in the order given (D is 1, X is 0), the U-space
     // flag, the U-space value as given and the X-space value that SetCorr derived.
-    const double dCorrX = pDoc->GetCorrelation(0).dCorrX;
     EXPECT_TRUE(bytes.ends_with(LittleEndian(1, 2) + LittleEndian(1, 4) + LittleEndian(0, 8) +
                                 LittleEndian(std::bit_cast<std::uint64_t>(0.25), 8) +
-                                LittleEndian(std::bit_cast<std::uint64_t>(dCorrX), 8)));
+                                LittleEndian(std::bit_cast<std::uint64_t>(pDoc->GetCorrelation(0).dCorrX), 8)));
 }
 
 TEST(BinaryDocument, DamagedBytesAreRefused) {

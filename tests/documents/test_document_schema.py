@@ -1,6 +1,5 @@
-"""The JSON Schema of collection documents (docs/document.schema.json) agrees with the reader:
-every example is valid, and each document below is valid exactly when `stochvar show` reads it
-(exit code 0) rather than refusing it (exit code 1)."""
+"""The JSON Schema of collection documents (docs/document.schema.json) agrees with the reader: each
+example and each document below is valid exactly when `stochvar show` reads it (exit code 0)."""
 
 import json
 import os
@@ -12,8 +11,10 @@ import pytest
 
 SOURCE_DIR = pathlib.Path(os.environ.get("STOCHVAR_SOURCE_DIR", pathlib.Path(__file__).parents[2]))
 SCHEMA = json.loads((SOURCE_DIR / "docs" / "document.schema.json").read_text())
+jsonschema.Draft202012Validator.check_schema(SCHEMA)
 VALIDATOR = jsonschema.Draft202012Validator(SCHEMA)
 EXAMPLES = sorted((SOURCE_DIR / "examples").glob("*.json"))
+assert len(EXAMPLES) >= 4
 N = {"name": "N", "type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 2}}
 A = dict(N, name="A")
 
@@ -24,13 +25,12 @@ def doc(variable=None, *correlations, **top):
                                   for c in correlations]}, **top)
 
 
-CASES = [  # document, valid
+CASES = [(json.loads(path.read_text()), True) for path in EXAMPLES] + [  # document, valid
     (doc(dict(A, input=1.0, values={"MEAN": 3, "COV": 0.1})), True),
     (doc(dict(A, axis={"min": -1, "max": 2})), True),
     (doc({"name": "D", "type": "DISCRETE", "categories": []}), True),
     (doc(numerics="accurate"), True),
     (doc(numerics="Accurate"), False),
-    (doc(numerics=1), False),
     (doc(variable_list=[]), False),
     ({"correlations": []}, False),
     (doc(dict(A, type="normal")), False),
@@ -48,13 +48,6 @@ CASES = [  # document, valid
     (doc(A, {"space": "Z"}), False),
     (doc(A, {"between": ["N", "A", "N"]}), False),
 ]
-
-
-def test_schema_is_valid_and_every_example_follows_it():
-    jsonschema.Draft202012Validator.check_schema(SCHEMA)
-    assert len(EXAMPLES) >= 4
-    for path in EXAMPLES:
-        VALIDATOR.validate(json.loads(path.read_text()))
 
 
 @pytest.mark.parametrize("document, valid", CASES)

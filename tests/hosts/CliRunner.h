@@ -1,17 +1,16 @@
 #pragma once
 
-// Runs the command-line host as a separate program, checks a run against one row of a table,
-// and gives each test a temporary directory of its own.
+// Runs the command-line host as a separate program and checks a run against a row of a table.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,40 +18,32 @@
 
 namespace stochvar::test {
 
+inline const std::string kExamples = STOCHVAR_EXAMPLES_DIR;
+inline const std::string kBeam = kExamples + "/beam.json"; // also the built-in example
+
+// The bytes of a file, or "" when there is none.
 inline std::string ReadFile(const std::string& strPath) {
     std::ifstream in(strPath, std::ios::binary);
-    if (!in) {
-        throw std::runtime_error("cannot read " + strPath);
-    }
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// A fresh directory under the system's temporary directory, removed with all it holds.
+// A fresh temporary directory, removed with all it holds.
 class CTempDir {
 public:
-    CTempDir() {
-        std::string strTemplate =
-            (std::filesystem::temp_directory_path() / "stochvar-XXXXXX").string();
-        if (mkdtemp(strTemplate.data()) == nullptr) {
-            throw std::runtime_error("cannot create a temporary directory");
-        }
-        m_path = strTemplate;
+    CTempDir() : m_path((std::filesystem::temp_directory_path() / "stochvar-XXXXXX").string()) {
+        EXPECT_NE(mkdtemp(m_path.data()), nullptr);
     }
-    ~CTempDir() {
-        std::error_code error;
-        std::filesystem::remove_all(m_path, error);
-    }
+    ~CTempDir() { std::error_code error; std::filesystem::remove_all(m_path, error); }
 
-    const std::filesystem::path& Path() const { return m_path; }
-    std::string File(const std::string& strName) const { return (m_path / strName).string(); }
-    // Writes the bytes to a file of the directory and returns its path.
+    std::filesystem::path Path() const { return m_path; }
+    std::string File(const std::string& strName) const { return m_path + "/" + strName; }
     std::string Write(const std::string& strName, const std::string& bytes) const {
         std::ofstream(File(strName), std::ios::binary) << bytes;
         return File(strName);
     }
 
 private:
-    std::filesystem::path m_path;
+    std::string m_path;
 };
 
 // Starts the built stochvar with its standard streams on the given files, and the signals that
@@ -60,9 +51,7 @@ private:
 inline pid_t StartCli(const std::vector<std::string>& args, const std::string& strIn = "/dev/null",
                       const std::string& strOut = "/dev/null", const std::string& strErr = "/dev/null") {
     std::vector<const char*> argv{STOCHVAR_CLI_PATH};
-    for (const std::string& strArg : args) {
-        argv.push_back(strArg.c_str());
-    }
+    std::ranges::transform(args, std::back_inserter(argv), [](const std::string& strArg) { return strArg.c_str(); });
     argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) { // only async-signal-safe calls from here on
@@ -84,29 +73,7 @@ inline int WaitForExit(pid_t pid) {
     return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
 }
 
-struct SRunResult {
-    int nExitCode = -1;
-    std::string strOut;
-    std::string strErr;
-};
-
-// Runs the program and waits for it: standard input from strIn, standard output to strOut or,
-// when that is empty, captured.
-inline SRunResult RunCli(const std::vector<std::string>& args,
-                         const std::string& strIn = "/dev/null", const std::string& strOut = "") {
-    const CTempDir capture;
-    const std::string strOutPath = strOut.empty() ? capture.File("out") : strOut;
-    SRunResult result;
-    result.nExitCode = WaitForExit(StartCli(args, strIn, strOutPath, capture.File("err")));
-    result.strOut = strOut.empty() ? ReadFile(strOutPath) : "";
-    result.strErr = ReadFile(capture.File("err"));
-    // A sanitizer's finding fails the test whatever exit code it left.
-    EXPECT_THAT(result.strErr, ::testing::Not(::testing::ContainsRegex("Sanitizer|runtime error:")));
-    return result;
-}
-
-// A row of a table: the command line, its exit code and a part of each standard stream, where
-// "" means that the stream stays empty.
+// The command line, its exit code and a part of each standard stream ("": it stays empty).
 struct SCliCase {
     std::vector<std::string> args;
     int nExitCode;
@@ -114,21 +81,27 @@ struct SCliCase {
     std::string strErr;
 };
 
-// Runs the row as RunCli does and checks it, with the command line as trace.
-inline SRunResult ExpectCli(const SCliCase& row, const std::string& strIn = "/dev/null",
-                            const std::string& strOut = "") {
-    std::string strLine = "stochvar";
-    for (const std::string& strArg : row.args) {
-        strLine += " " + strArg;
-    }
-    SCOPED_TRACE(strLine);
-    const SRunResult result = RunCli(row.args, strIn, strOut);
-    EXPECT_EQ(result.nExitCode, row.nExitCode) << result.strErr;
-    for (const auto& [text, part] : {std::pair{result.strOut, row.strOut}, {result.strErr, row.strErr}}) {
+// Runs and checks the row, standard output captured unless strOut names its file; returns the run.
+inline SCliCase ExpectCli(const SCliCase& row, const std::string& strIn = "/dev/null", const std::string& strOut = "") {
+    SCOPED_TRACE(::testing::PrintToString(row.args));
+    const CTempDir capture;
+    const std::string strOutPath = strOut.empty() ? capture.File("out") : strOut;
+    const int nExitCode = WaitForExit(StartCli(row.args, strIn, strOutPath, capture.File("err")));
+    const SCliCase run{row.args, nExitCode, strOut.empty() ? ReadFile(strOutPath) : "", ReadFile(capture.File("err"))};
+    EXPECT_EQ(run.nExitCode, row.nExitCode) << run.strErr;
+    for (const auto& [text, part] : {std::pair{run.strOut, row.strOut}, {run.strErr, row.strErr}}) {
         EXPECT_THAT(text, ::testing::HasSubstr(part));
         EXPECT_TRUE(!part.empty() || text.empty()) << text;
     }
-    return result;
+    EXPECT_THAT(run.strErr, ::testing::Not(::testing::ContainsRegex("Sanitizer|runtime error:")));
+    return run;
+}
+
+// Samples of the document the arguments name, or of the built-in example, on standard output.
+inline SCliCase Draw(std::vector<std::string> args, const std::string& strCount = "20",
+                     const std::string& strErr = "sample", const std::string& strIn = "/dev/null") {
+    args.insert(args.begin(), {"sample", "-n", strCount, "--out", "-"});
+    return ExpectCli({args, 0, "\n", strErr}, strIn);
 }
 
 } // namespace stochvar::test
