@@ -1,58 +1,59 @@
 #pragma once
 
-// Helpers of the archive tests: byte buffers written out by hand, storing into and loading from
-// memory, and the cause of a failed load.
+// Helpers of the archive tests: byte vectors written out by hand, storing into and loading from
+// memory, and the cause of a failed load. Bytes are held in a std::string, so that parts join
+// with + and failures print them.
 
 #include <stochvar/framework/Archive.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <initializer_list>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace stochvar::test {
 
-using Bytes = std::vector<unsigned char>;
+using Bytes = std::string;
 
-// "FF 01 0a" -> {0xFF, 0x01, 0x0A}; spaces are ignored.
-Bytes Hex(std::string_view text);
-// The characters of the text as bytes, without terminator.
-Bytes Ascii(std::string_view text);
-Bytes Repeat(std::size_t nCount, unsigned char byte);
-Bytes Cat(std::initializer_list<Bytes> parts);
-// Bytes as "FF 01 0A", for readable failure messages.
-std::string ToHex(const Bytes& bytes);
+// "FF 01 0a" -> "\xFF\x01\x0A": bytes separated by spaces; anything else throws.
+inline Bytes Hex(const std::string& text) {
+    Bytes bytes;
+    std::istringstream in(text);
+    for (unsigned byte = 0; in >> std::hex >> byte;) {
+        if (byte > 0xFF) {
+            throw std::invalid_argument("hex bytes of a test vector need spaces between them");
+        }
+        bytes.push_back(static_cast<char>(byte));
+    }
+    if (!in.eof()) {
+        throw std::invalid_argument("not hex in a test vector: " + text);
+    }
+    return bytes;
+}
 
 template <class WriteFn> Bytes Store(WriteFn&& write) {
     std::ostringstream out(std::ios::binary);
-    {
-        CArchive ar(out);
-        write(ar);
-        ar.Close();
-    }
-    const std::string text = out.str();
-    return Bytes(text.begin(), text.end());
+    CArchive ar(out);
+    write(ar);
+    ar.Close();
+    return out.str();
 }
 
-inline std::istringstream InputOf(const Bytes& bytes) {
-    return std::istringstream(std::string(bytes.begin(), bytes.end()), std::ios::binary);
-}
-
-// Runs the reader on an archive over the bytes; the cause of the CArchiveException it raised,
-// or nothing when it raised none.
-template <class ReadFn> std::optional<int> LoadCause(const Bytes& bytes, ReadFn&& read) {
-    std::istringstream in = InputOf(bytes);
-    CArchive ar(in);
+// The cause of the CArchiveException that the call raised, or nothing when it raised none.
+template <class Fn> std::optional<int> CauseOf(Fn&& call) {
     try {
-        read(ar);
+        call();
     } catch (const CArchiveException& e) {
         return e.m_cause;
     }
     return std::nullopt;
+}
+
+// The same for a reader run on an archive over the bytes.
+template <class ReadFn> std::optional<int> LoadCause(const Bytes& bytes, ReadFn&& read) {
+    std::istringstream in(bytes, std::ios::binary);
+    CArchive ar(in);
+    return CauseOf([&] { read(ar); });
 }
 
 } // namespace stochvar::test
