@@ -1,10 +1,8 @@
 #pragma once
 
-// Helpers of the editor tests and of the desktop host's: controls by id, what lists show,
-// pixels, and scripts for the modal windows (dialogs, message boxes, popup menus). The test
-// programs' main watches every modal window that opens: a script expecting its class runs on it
-// from inside the window's own event loop; any other fails the test and is closed, so that no
-// test waits for a user.
+// Helpers of the editor tests and of the desktop host's. The test programs' main watches every
+// modal window (dialog, message box, popup menu): a script expecting its class runs on it inside
+// the window's event loop; any other fails the test and is closed, so that no test waits.
 
 #include <stochvar/editor/Chart2D.h>
 #include <stochvar/editor/ControlIds.h>
@@ -31,14 +29,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
-#include <tuple>
-#include <vector>
+#include <sstream>
 
 namespace stochvar::editortest {
 
-// Records message boxes and beeps; the editor entry points stay those in force, which are the
-// ones that loading the editor library installed.
+// Records message boxes and beeps; the editor entry points stay those loading the editor set.
 struct CEditorHooks : stochvar::testing::CRecordingHooks {
     CEditorHooks() : CRecordingHooks(GetHostHooks()) {}
 };
@@ -61,26 +56,70 @@ template <class TControl = QPushButton> TControl* Control(const QWidget* pRoot, 
 inline void Click(const QWidget* pRoot, int nId) {
     Control(pRoot, nId)->click();
 }
-// Replaces the text of the edit by typing, then presses Return in it.
-void TypeAndReturn(QWidget* pEdit, const QString& text);
-int SelectedRow(const QListWidget* pList); // -1: none
+// Replaces the text of the value box below pRoot by typing, then presses Return in it.
+inline void Enter(const QWidget* pRoot, const QString& text) {
+    QLineEdit* pEdit = Control<QLineEdit>(pRoot, IDC_VALUE);
+    ASSERT_NE(pEdit, nullptr);
+    pEdit->clear();
+    QTest::keyClicks(pEdit, text);
+    QTest::keyClick(pEdit, Qt::Key_Return);
+}
+// The selected row of the list, -1 for none.
+inline int SelectedRow(const QListWidget* pList) {
+    const QList<QListWidgetItem*> selected = pList->selectedItems();
+    return selected.isEmpty() ? -1 : pList->row(selected.first());
+}
 // The lines of the list joined by ", ", the selected one marked with "*".
-std::string Shown(const QListWidget* pList);
+inline std::string Shown(const QListWidget* pList) {
+    QStringList lines;
+    for (int i = 0; i < pList->count(); ++i) {
+        lines.append(pList->item(i)->text() + (i == SelectedRow(pList) ? "*" : ""));
+    }
+    return lines.join(", ").toStdString();
+}
 // The categories as name and frequency, "dry1 wet3 ", the one of index nMarked with "*".
-std::string Categories(const CDiscrete& discrete, int nMarked = -1);
+inline std::string Categories(const CDiscrete& discrete, int nMarked = -1) {
+    std::ostringstream text;
+    for (int i = 0; i < discrete.GetCategoryCount(); ++i) {
+        text << discrete.m_CategoryNames[i].GetString() << discrete.m_Frequencies[i]
+             << (i == nMarked ? "* " : " ");
+    }
+    return text.str();
+}
 // The correlation entries as index pair, space and given value, "01 X 0.5; ".
-std::string Entries(const CDistCollection& collection);
+inline std::string Entries(const CDistCollection& collection) {
+    std::ostringstream text;
+    for (const SCorr* pCorr : collection.m_Corrs) {
+        text << pCorr->nIndex1 << pCorr->nIndex2 << (pCorr->bXSpace ? " X " : " U ")
+             << (pCorr->bXSpace ? pCorr->dCorrX : pCorr->dCorrU) << "; ";
+    }
+    return text.str();
+}
 // Adds an entry as the correlation grid makes them, past SetCorr and its checks.
-void AddEntry(CDistCollection& collection, int nIndex1, int nIndex2, double dValue, BOOL bXSpace);
+inline void AddEntry(CDistCollection& collection, int nIndex1, int nIndex2, double dValue,
+                     BOOL bXSpace) {
+    collection.GetCorrArray()->Add(new SCorr{nIndex1, nIndex2, collection.GetDist(nIndex1),
+                                             collection.GetDist(nIndex2), dValue, dValue, bXSpace});
+}
 
-// A pixel of the chart's curve colour, unlike the black axes and text, the grey grid and the
-// white ground; and how many pixels of the area inside the image are such.
-bool IsCurvePixel(const QColor& color);
-int CountCurvePixels(const QImage& image, const QRect& area);
+// A pixel of the curve's colour (not of the black axes, the grey grid, the white ground), and how
+// many there are in the area.
+inline bool IsCurvePixel(const QColor& color) {
+    return color.blue() > color.red() + 60 && color.blue() > 120;
+}
+inline int CountCurvePixels(const QImage& image, const QRect& area) {
+    int nCount = 0;
+    const QRect inside = area.intersected(image.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            nCount += IsCurvePixel(image.pixel(x, y)) ? 1 : 0;
+        }
+    }
+    return nCount;
+}
 
-// A script for the next modal window of class TWindow, run from inside the window's own event
-// loop; the action must close the window (else the test fails and the window is closed). The
-// test fails as well when no such window opened while the script lived.
+// A script for the next modal window of class TWindow; the action must close it. The test fails
+// when the window is left open or no such window opened while the script lived.
 struct SModalScript {
     const QMetaObject* pClass;
     std::function<void(QWidget&)> action;
@@ -99,8 +138,6 @@ public:
         std::erase(g_modalScripts, &m_script);
         EXPECT_TRUE(m_script.bRan) << "no " << TWindow::staticMetaObject.className() << " opened";
     }
-    CModalScript(const CModalScript&) = delete;
-    CModalScript& operator=(const CModalScript&) = delete;
 
 private:
     SModalScript m_script;
