@@ -1,5 +1,5 @@
 # stochvar: the two everyday commands are `make demo` and `make test`.
-.PHONY: all setup build build-asan demo test test-default test-asan bench fuzz format clean
+.PHONY: all setup build build-asan demo test test-default test-asan bench fuzz docs-images format clean
 
 all: build
 
@@ -34,6 +34,13 @@ fuzz: setup
 	cmake --preset fuzz
 	cmake --build --preset fuzz
 	bash scripts/run-fuzzers.sh build/fuzz
+
+# The pictures that README.md shows, rendered offscreen into docs/images; pictures of the pages
+# for a look by eye into build/default/screenshots.
+docs-images: setup
+	cmake --preset default
+	cmake --build --preset default --target stochvar-docs-images
+	build/default/bin/stochvar-docs-images docs/images build/default/screenshots
 
 format:
 	find stochvar apps tests bench examples -name '*.h' -o -name '*.cpp' | xargs clang-format -i

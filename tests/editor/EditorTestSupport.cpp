@@ -1,48 +1,63 @@
 #include "EditorTestSupport.h"
 
-#include <QDir>
-#include <QLineEdit>
-#include <QTest>
-
-namespace stochvar::editortest {
+#include <QMenu>
+#include <QPointer>
 
 namespace {
 
-SHostHooks& StoredLoadTimeHooks() {
-    static SHostHooks hooks;
-    return hooks;
+using namespace stochvar::editortest;
+
+// Runs inside the event loop of a modal window that has just opened.
+void Handle(QWidget& window) {
+    const auto found = std::find_if(g_modalScripts.begin(), g_modalScripts.end(),
+                                    [&](SModalScript* p) { return p->pClass->cast(&window); });
+    if (found == g_modalScripts.end()) {
+        ADD_FAILURE() << "unexpected " << window.metaObject()->className() << " \""
+                      << window.windowTitle().toStdString() << "\"";
+    } else {
+        SModalScript& script = **found;
+        g_modalScripts.erase(found);
+        script.bRan = true;
+        script.action(window);
+        EXPECT_FALSE(window.isVisible()) << "the script left it open";
+    }
+    if (window.isVisible()) {
+        auto* pDialog = qobject_cast<QDialog*>(&window);
+        pDialog != nullptr ? pDialog->reject() : void(window.close());
+    }
 }
+
+// Handles every modal dialog and popup menu once its event loop runs.
+class CModalWatch : public QObject {
+protected:
+    bool eventFilter(QObject* pObject, QEvent* pEvent) override {
+        auto* pWindow = qobject_cast<QWidget*>(pObject);
+        if (pEvent->type() == QEvent::Show && pWindow != nullptr && pWindow->isWindow() &&
+            (pWindow->isModal() || qobject_cast<QMenu*>(pWindow) != nullptr)) {
+            QMetaObject::invokeMethod(
+                qApp,
+                [window = QPointer<QWidget>(pWindow)] {
+                    if (window != nullptr && window->isVisible()) {
+                        Handle(*window);
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+        return false;
+    }
+};
 
 } // namespace
 
-void KeepLoadTimeHooks() {
-    StoredLoadTimeHooks() = GetHostHooks();
-}
-
-const SHostHooks& LoadTimeHooks() {
-    return StoredLoadTimeHooks();
-}
-
-void TypeAndReturn(QWidget* pEdit, const QString& text) {
-    ASSERT_NE(pEdit, nullptr);
-    if (auto* pLineEdit = qobject_cast<QLineEdit*>(pEdit)) {
-        pLineEdit->clear();
+// A QApplication on the offscreen platform (unless the environment names another) that watches
+// for modal windows.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QTest::keyClicks(pEdit, text);
-    QTest::keyClick(pEdit, Qt::Key_Return);
+    QApplication app(argc, argv);
+    CModalWatch watch;
+    app.installEventFilter(&watch);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
 }
-
-QImage Shoot(QWidget& widget, const char* pszFile) {
-    const QString dir = QStringLiteral(STOCHVAR_SCREENSHOT_DIR);
-    EXPECT_TRUE(QDir().mkpath(dir));
-    const QImage image = widget.grab().toImage();
-    const QString path = dir + QLatin1Char('/') + QString::fromLatin1(pszFile);
-    EXPECT_TRUE(image.save(path)) << path.toStdString();
-    return image;
-}
-
-bool IsCurvePixel(const QColor& color) {
-    return color.blue() > color.red() + 60 && color.blue() > 120;
-}
-
-} // namespace stochvar::editortest

@@ -1,115 +1,146 @@
 #pragma once
 
-// Helpers of the editor tests: finding controls by id, typing into them, and scripting modal
-// dialogs so that no test waits for a user.
+// Helpers of the editor tests and of the desktop host's. The test programs' main watches every
+// modal window (dialog, message box, popup menu): a script expecting its class runs on it inside
+// the window's event loop; any other fails the test and is closed, so that no test waits.
 
+#include <stochvar/editor/Chart2D.h>
 #include <stochvar/editor/ControlIds.h>
-#include <stochvar/editor/EditorHooks.h>
+#include <stochvar/editor/CorrelationCtrl.h>
+#include <stochvar/editor/DistPageCont.h>
+#include <stochvar/editor/DistPageDisc.h>
+#include <stochvar/editor/DistPropertySheet.h>
+#include <stochvar/editor/DlgCorrelationMatrix.h>
+#include <stochvar/families/Discrete.h>
+#include <stochvar/families/Normal.h>
 #include <stochvar/module/HostHooks.h>
+#include <stochvar/simulation/DistCollection.h>
 
 #include "support/RecordingHooks.h"
 
 #include <QApplication>
-#include <QColor>
-#include <QDialog>
-#include <QImage>
-#include <QTimer>
-#include <QWidget>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
+#include <sstream>
 
 namespace stochvar::editortest {
 
-// The hooks in force when the program started, that is those the editor library installed when
-// it was loaded.
-void KeepLoadTimeHooks();
-const SHostHooks& LoadTimeHooks();
+// Records message boxes and beeps; the editor entry points stay those loading the editor set.
+struct CEditorHooks : stochvar::testing::CRecordingHooks {
+    CEditorHooks() : CRecordingHooks(GetHostHooks()) {}
+};
 
-// Recording message boxes and beeps, with the editor's own single-variable and collection
-// editors.
-class CEditorHooks : public stochvar::testing::CRecordingHooks {
-public:
-    CEditorHooks() : CRecordingHooks(EditorEntryPoints()) {}
-
-private:
-    static SHostHooks EditorEntryPoints() {
-        const SHostHooks editor = EditorHostHooks();
-        SHostHooks hooks;
-        hooks.changeDistribution = editor.changeDistribution;
-        hooks.changeDiscrete = editor.changeDiscrete;
-        hooks.changeDistCollection = editor.changeDistCollection;
-        return hooks;
+// A normal variable (mu 4, sigma 0.5) that counts its living instances; copies are plain CNormal.
+struct SCountedNormal : CNormal {
+    SCountedNormal(CDist** ppSlot, const char* pszName) : CNormal(ppSlot, pszName, nullptr) {
+        ++s_nAlive;
     }
+    ~SCountedNormal() override { --s_nAlive; }
+    static inline int s_nAlive = 0;
 };
 
 // The control with the given id below pRoot; fails the test when there is none.
-template <class TControl> TControl* Control(const QWidget* pRoot, int nId) {
+template <class TControl = QPushButton> TControl* Control(const QWidget* pRoot, int nId) {
     auto* pControl = pRoot->findChild<TControl*>(ControlName(nId));
     EXPECT_NE(pControl, nullptr) << "no control " << nId << " of the expected class";
     return pControl;
 }
+inline void Click(const QWidget* pRoot, int nId) {
+    Control(pRoot, nId)->click();
+}
+// Replaces the text of the value box below pRoot by typing, then presses Return in it.
+inline void Enter(const QWidget* pRoot, const QString& text) {
+    QLineEdit* pEdit = Control<QLineEdit>(pRoot, IDC_VALUE);
+    ASSERT_NE(pEdit, nullptr);
+    pEdit->clear();
+    QTest::keyClicks(pEdit, text);
+    QTest::keyClick(pEdit, Qt::Key_Return);
+}
+// The selected row of the list, -1 for none.
+inline int SelectedRow(const QListWidget* pList) {
+    const QList<QListWidgetItem*> selected = pList->selectedItems();
+    return selected.isEmpty() ? -1 : pList->row(selected.first());
+}
+// The lines of the list joined by ", ", the selected one marked with "*".
+inline std::string Shown(const QListWidget* pList) {
+    QStringList lines;
+    for (int i = 0; i < pList->count(); ++i) {
+        lines.append(pList->item(i)->text() + (i == SelectedRow(pList) ? "*" : ""));
+    }
+    return lines.join(", ").toStdString();
+}
+// The categories as name and frequency, "dry1 wet3 ", the one of index nMarked with "*".
+inline std::string Categories(const CDiscrete& discrete, int nMarked = -1) {
+    std::ostringstream text;
+    for (int i = 0; i < discrete.GetCategoryCount(); ++i) {
+        text << discrete.m_CategoryNames[i].GetString() << discrete.m_Frequencies[i]
+             << (i == nMarked ? "* " : " ");
+    }
+    return text.str();
+}
+// The correlation entries as index pair, space and given value, "01 X 0.5; ".
+inline std::string Entries(const CDistCollection& collection) {
+    std::ostringstream text;
+    for (const SCorr* pCorr : collection.m_Corrs) {
+        text << pCorr->nIndex1 << pCorr->nIndex2 << (pCorr->bXSpace ? " X " : " U ")
+             << (pCorr->bXSpace ? pCorr->dCorrX : pCorr->dCorrU) << "; ";
+    }
+    return text.str();
+}
+// Adds an entry as the correlation grid makes them, past SetCorr and its checks.
+inline void AddEntry(CDistCollection& collection, int nIndex1, int nIndex2, double dValue,
+                     BOOL bXSpace) {
+    collection.GetCorrArray()->Add(new SCorr{nIndex1, nIndex2, collection.GetDist(nIndex1),
+                                             collection.GetDist(nIndex2), dValue, dValue, bXSpace});
+}
 
-// Replaces the text of the edit by typing, then presses Return in it.
-void TypeAndReturn(QWidget* pEdit, const QString& text);
+// A pixel of the curve's colour (not of the black axes, the grey grid, the white ground), and how
+// many there are in the area.
+inline bool IsCurvePixel(const QColor& color) {
+    return color.blue() > color.red() + 60 && color.blue() > 120;
+}
+inline int CountCurvePixels(const QImage& image, const QRect& area) {
+    int nCount = 0;
+    const QRect inside = area.intersected(image.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            nCount += IsCurvePixel(image.pixel(x, y)) ? 1 : 0;
+        }
+    }
+    return nCount;
+}
 
-// Saves the picture of the widget under the given file name in the build tree's screenshot
-// folder, for a look by eye, and returns it.
-QImage Shoot(QWidget& widget, const char* pszFile);
+// A script for the next modal window of class TWindow; the action must close it. The test fails
+// when the window is left open or no such window opened while the script lived.
+struct SModalScript {
+    const QMetaObject* pClass;
+    std::function<void(QWidget&)> action;
+    bool bRan = false;
+};
+inline std::vector<SModalScript*> g_modalScripts; // waiting, oldest first
 
-// A pixel of a curve or a bar of the chart: clearly blue, unlike the black axes and text, the grey
-// grid and the white ground.
-bool IsCurvePixel(const QColor& color);
-
-// Runs an action on the next modal dialog of class TDialog, from inside the dialog's own event
-// loop. The action must close the dialog; if it does not, or if no such dialog opens within a
-// few seconds, the test fails and the dialog is closed.
-template <class TDialog> class CModalScript {
+template <class TWindow> class CModalScript {
 public:
-    explicit CModalScript(std::function<void(TDialog&)> action)
-        : m_action(std::move(action)), m_timer(std::make_unique<QTimer>()) {
-        m_timer->setInterval(5);
-        QObject::connect(m_timer.get(), &QTimer::timeout, [this] { Poll(); });
-        m_timer->start();
+    explicit CModalScript(std::function<void(TWindow&)> action)
+        : m_script{&TWindow::staticMetaObject,
+                   [action](QWidget& window) { action(static_cast<TWindow&>(window)); }} {
+        g_modalScripts.push_back(&m_script);
     }
     ~CModalScript() {
-        m_timer->stop();
-        EXPECT_TRUE(m_bRan) << "the expected modal dialog did not open";
+        std::erase(g_modalScripts, &m_script);
+        EXPECT_TRUE(m_script.bRan) << "no " << TWindow::staticMetaObject.className() << " opened";
     }
-    CModalScript(const CModalScript&) = delete;
-    CModalScript& operator=(const CModalScript&) = delete;
-
-    bool Ran() const { return m_bRan; }
 
 private:
-    static constexpr int kMaxPolls = 1000;
-
-    void Poll() {
-        auto* pDialog = qobject_cast<TDialog*>(QApplication::activeModalWidget());
-        if (pDialog == nullptr) {
-            if (++m_nPolls > kMaxPolls) {
-                m_timer->stop();
-                if (auto* pOther = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                    pOther->reject();
-                }
-            }
-            return;
-        }
-        m_timer->stop();
-        m_bRan = true;
-        m_action(*pDialog);
-        if (pDialog->isVisible()) {
-            ADD_FAILURE() << "the script left the dialog open";
-            pDialog->reject();
-        }
-    }
-
-    std::function<void(TDialog&)> m_action;
-    std::unique_ptr<QTimer> m_timer;
-    int m_nPolls = 0;
-    bool m_bRan = false;
+    SModalScript m_script;
 };
 
 } // namespace stochvar::editortest

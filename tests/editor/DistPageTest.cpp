@@ -1,0 +1,266 @@
+// The two pages driven through their controls: what they share (the value box, Return, nothing
+// happens without a variable), then a workflow on each page; and the curve the chart paints.
+
+#include "EditorTestSupport.h"
+
+#include <stochvar/editor/DlgAxisBounds.h>
+#include <stochvar/editor/DlgNameValue.h>
+#include <stochvar/families/LogNormal.h>
+
+#include <QCheckBox>
+#include <QRadioButton>
+
+namespace stochvar {
+namespace {
+
+using namespace editortest;
+
+class DistPageTest : public ::testing::Test {
+protected:
+    DistPageTest() {
+        for (const auto& [pszName, dFrequency] :
+             {std::pair{"a", 1.0}, {"b", 3.0}, {"c", 0.0}, {"d", 4.0}}) {
+            m_discrete.AddCategory(pszName, dFrequency, -1);
+        }
+    }
+    // The page's lists, then its value box.
+    static std::string View(const QWidget& page) {
+        std::string text;
+        for (const int nId : {IDC_INPUT_TYPE, IDC_PARAMETER, IDC_CATEGORY_LIST}) {
+            if (const auto* pList = page.findChild<QListWidget*>(ControlName(nId))) {
+                text += Shown(pList) + " | ";
+            }
+        }
+        return text + Control<QLineEdit>(&page, IDC_VALUE)->text().toStdString();
+    }
+    static QListWidget* List(const QWidget& page, int nId) {
+        return Control<QListWidget>(&page, nId);
+    }
+    std::string Selection() const {
+        return Categories(m_discrete, SelectedRow(List(m_disc, IDC_CATEGORY_LIST)));
+    }
+    // Opens the name-and-value dialog with the action and answers it after checking what it
+    // proposes; Cancel without a name.
+    static void Answer(const std::function<void()>& open, const char* pszProposed,
+                       const char* pszName, const char* pszValue) {
+        const CModalScript<CDlgNameValue> script([=](CDlgNameValue& dlg) {
+            auto* pName = Control<QLineEdit>(&dlg, IDC_CATEGORY_NAME);
+            EXPECT_EQ(pName->text(), pszProposed);
+            pName->setText(pszName);
+            Control<QLineEdit>(&dlg, IDC_CATEGORY_VALUE)->setText(pszValue);
+            Click(&dlg, pszName != nullptr ? IDC_OK : IDC_CANCEL);
+        });
+        open();
+    }
+    // Sets fixed axis bounds with the Axis button of the continuous page.
+    void SetAxis(const char* pszLower, const char* pszUpper) {
+        const CModalScript<CDlgAxisBounds> script([=](CDlgAxisBounds& dlg) {
+            Control<QCheckBox>(&dlg, IDC_AUTO_AXIS)->setChecked(false);
+            Control<QLineEdit>(&dlg, IDC_LOWER)->setText(pszLower);
+            Control<QLineEdit>(&dlg, IDC_UPPER)->setText(pszUpper);
+            Click(&dlg, IDC_OK);
+        });
+        Click(&m_cont, IDC_AXIS);
+    }
+
+    CEditorHooks m_hooks;
+    CNormal m_normal{nullptr, "X", nullptr};        // mu 4, sigma 0.5, COV 0.125
+    CDiscrete m_discrete{nullptr, "Soil", nullptr}; // a 1, b 3, c 0, d 4 (sum 8)
+    CDistPageCont m_cont;
+    CDistPageDisc m_disc;
+};
+
+TEST_F(DistPageTest, ReturnAnywhereCommitsOneWholeNumberAndWithoutAVariableNothingHappens) {
+    m_cont.SetDist(&m_normal);
+    // strtod skips leading blanks, so " 12" is one number, and "" reads as 0. Text that is not
+    // one number (NaN here) is refused with a beep of 1000 Hz for 150 ms and stays.
+    using Beeps = std::vector<std::pair<DWORD, DWORD>>;
+    const double dNo = std::nan("");
+    for (const auto& [pszText, nTarget, dMean] : {std::tuple{"1e3", IDC_VALUE, 1000.0},
+                                                  {" 12", IDC_PARAMETER, 12.0},
+                                                  {"", IDC_AXIS, 0.0},
+                                                  {"12a", IDC_VALUE, dNo},
+                                                  {"1,5", IDC_PARAMETER, dNo},
+                                                  {"abc", IDC_AXIS, dNo}}) {
+        SCOPED_TRACE(pszText);
+        List(m_cont, IDC_PARAMETER)->setCurrentRow(0); // the mean
+        const double dBefore = m_normal.GetParamValue(PARAM_MEAN);
+        m_hooks.clear();
+        auto* pValue = Control<QLineEdit>(&m_cont, IDC_VALUE);
+        pValue->setText(pszText);
+        QTest::keyClick(Control<QWidget>(&m_cont, nTarget),
+                        nTarget == IDC_AXIS ? Qt::Key_Enter : Qt::Key_Return);
+        const bool bRefused = std::isnan(dMean);
+        EXPECT_EQ(m_normal.GetParamValue(PARAM_MEAN), bRefused ? dBefore : dMean);
+        EXPECT_EQ(m_hooks.beeps(), (bRefused ? Beeps{{1000, 150}} : Beeps{}));
+        EXPECT_EQ(pValue->text(), bRefused ? pszText : pValue->text());
+    }
+    EXPECT_TRUE(m_hooks.messages().empty());
+
+    m_hooks.clear();
+    CDistPageCont cont;
+    CDistPageDisc disc;
+    for (QWidget* pPage : std::initializer_list<QWidget*>{&cont, &disc}) {
+        Enter(pPage, "5");
+        Control<QRadioButton>(pPage, IDC_CDF)->click();
+        Click(pPage, IDC_AXIS); // a dialog would fail the test
+        EXPECT_EQ(Control<CChart2D>(pPage, IDC_CHART)->GetPointCount(1), 0);
+    }
+    EXPECT_TRUE(m_hooks.beeps().empty());
+}
+
+TEST_F(DistPageTest, ContinuousParametersAreEnteredOneByOneAndCheckedAfterTheLast) {
+    m_cont.SetDist(&m_normal);
+    EXPECT_EQ(View(m_cont), "/MEAN/STDDEV*, /MEAN/COV | MEAN  [4.000000]*, STDDEV  [0.500000] | 4");
+    Enter(&m_cont, "5");
+    EXPECT_EQ(View(m_cont),
+              "/MEAN/STDDEV*, /MEAN/COV | MEAN  [5.000000], STDDEV  [0.500000]* | 0.5");
+    EXPECT_EQ(m_normal.GetParamValue(PARAM_COV), 0.125) << "converted after the last only";
+    Enter(&m_cont, "-1");
+    EXPECT_EQ(m_hooks.messages(),
+              std::vector<std::string>{"ERROR:\nStdDev is less than (or equal to) 0"});
+    EXPECT_EQ(View(m_cont),
+              "/MEAN/STDDEV*, /MEAN/COV | MEAN  [5.000000], STDDEV  [0.500000]* | 0.5");
+    // Another input type keeps the cursor; its last parameter converts the values.
+    List(m_cont, IDC_INPUT_TYPE)->setCurrentRow(1);
+    EXPECT_EQ(View(m_cont),
+              "/MEAN/STDDEV, /MEAN/COV* | MEAN  [5.000000], COV  [0.125000]* | 0.125");
+    Enter(&m_cont, "0.2");
+    EXPECT_EQ(View(m_cont), "/MEAN/STDDEV, /MEAN/COV* | MEAN  [5.000000]*, COV  [0.200000] | 5");
+    EXPECT_EQ(m_normal.GetParamValue(PARAM_STDDEV), 1.0);
+    // A combination that fails its check is shown after the last parameter, not converted.
+    Enter(&m_cont, "0");
+    Enter(&m_cont, "0.3");
+    ASSERT_EQ(m_hooks.messages().size(), 2U);
+    EXPECT_EQ(m_hooks.messages()[1],
+              "ERROR:\nMean value must be different from 0 when CoV is given as input.");
+    EXPECT_EQ(View(m_cont), "/MEAN/STDDEV, /MEAN/COV* | MEAN  [0.000000]*, COV  [0.300000] | 0");
+    EXPECT_EQ(m_normal.GetParamValue(PARAM_STDDEV), 1.0);
+
+    List(m_cont, IDC_PARAMETER)->setCurrentRow(1); // picking a parameter moves the cursor
+    m_normal.SetParamValue(PARAM_COV, 0.1);
+    m_cont.UpdateAll();
+    EXPECT_EQ(View(m_cont), "/MEAN/STDDEV, /MEAN/COV* | MEAN  [0.000000], COV  [0.100000]* | "
+                            "0.10000000000000000555")
+        << "twenty significant digits";
+}
+
+// Every point of the curve lies on the density or the cumulative function, bit for bit, and the
+// points run in equal steps from the lower axis bound to within a step of the upper one.
+void ExpectCurve(const CChart2D& chart, CDist& dist, bool bCdf) {
+    const int n = chart.GetPointCount(1);
+    ASSERT_GE(n, 20);
+    const double dStep = chart.GetX(1, 2) - chart.GetX(1, 1);
+    EXPECT_EQ(chart.GetX(1, 1), dist.m_dAxisMin);
+    EXPECT_NEAR(chart.GetX(1, n), dist.m_dAxisMax, dStep * 1.000001);
+    for (int i = 1; i <= n; ++i) {
+        const double x = chart.GetX(1, i);
+        ASSERT_TRUE(i == 1 || std::fabs(x - chart.GetX(1, i - 1) - dStep) < dStep * 1e-9) << x;
+        ASSERT_EQ(chart.GetY(1, i), bCdf ? dist.GetCumulative(x) : dist.GetDensity(x)) << x;
+    }
+}
+
+TEST_F(DistPageTest, TheContinuousChartShowsTheChosenCurveOverTheAxisBounds) {
+    CLogNormal lognormal(nullptr, "Y", nullptr);
+    const CChart2D& chart = *Control<CChart2D>(&m_cont, IDC_CHART);
+    for (CDist* pDist : std::initializer_list<CDist*>{&lognormal, &m_normal}) {
+        m_cont.SetDist(pDist);
+        for (const int nButton : {IDC_PDF, IDC_CDF, IDC_PDF}) {
+            Control<QRadioButton>(&m_cont, nButton)->click();
+            ExpectCurve(chart, *pDist, nButton == IDC_CDF);
+        }
+        EXPECT_GT(chart.GetY(1, chart.GetPointCount(1) / 2), 0.0) << "the density is in range";
+    }
+    const auto automatic = [this] { // the automatic lower bound for the values now
+        CNormal copy(nullptr, "C", &m_normal);
+        copy.SetAutoAxis();
+        return copy.m_dAxisMin;
+    };
+    Enter(&m_cont, "10"); // the automatic bounds follow the parameters
+    EXPECT_EQ(chart.GetX(1, 1), automatic());
+    SetAxis("9", " 1 "); // in either order, blanks allowed
+    Enter(&m_cont, "3"); // fixed bounds stay
+    EXPECT_EQ(m_normal.m_dAxisMax, 9.0);
+    ExpectCurve(chart, m_normal, false);
+    SetAxis("2", "2"); // no width: the automatic bounds, this once
+    const double dOnce = automatic();
+    EXPECT_EQ(chart.GetX(1, 1), dOnce);
+    Enter(&m_cont, "20");
+    EXPECT_TRUE(chart.GetX(1, 1) == dOnce && dOnce != automatic());
+}
+
+TEST_F(DistPageTest, DiscreteCategoriesAreEnteredInsertedEditedMovedAndDeleted) {
+    m_disc.SetDist(&m_discrete);
+    EXPECT_EQ(View(m_disc), "a\t1\t(0.125)*, b\t3\t(0.375), c\t0\t(0), d\t4\t(0.5) | 1");
+    Enter(&m_disc, "2.5"); // the next category is offered
+    EXPECT_EQ(View(m_disc),
+              "a\t2.5\t(0.263158), b\t3\t(0.315789)*, c\t0\t(0), d\t4\t(0.421053) | 3");
+    List(m_disc, IDC_CATEGORY_LIST)->setCurrentRow(3);
+    Enter(&m_disc, "-1");
+    EXPECT_EQ(m_hooks.messages(), std::vector<std::string>{"ERROR:\nFrequency must be >= 0"});
+    Enter(&m_disc, "1e1"); // after the last the first comes again
+    EXPECT_EQ(Selection(), "a2.5* b3 c0 d10 ");
+
+    List(m_disc, IDC_CATEGORY_LIST)->setCurrentRow(1);
+    // New categories and edits at the selection, which keeps its index.
+    for (const auto& [nButton, pszProposed, pszName, pszValue] :
+         {std::tuple{IDC_INSERT_HERE, "Cat_4", "here", "2"},
+          {IDC_INSERT_AFTER, "Cat_5", "neg", "-2"}, // refused
+          {IDC_INSERT_AFTER, "Cat_5", "after", "0.5"},
+          {IDC_EDIT, "here", "there", "4"},
+          {IDC_EDIT, "there", nullptr, nullptr}}) {
+        Answer([&] { Click(&m_disc, nButton); }, pszProposed, pszName, pszValue);
+    }
+    EXPECT_EQ(m_hooks.messages().size(), 2U);
+    EXPECT_EQ(Selection(), "a2.5 there4* after0.5 b3 c0 d10 ");
+    Click(&m_disc, IDC_MOVE_UP);
+    EXPECT_EQ(Selection(), "there4 a2.5* after0.5 b3 c0 d10 ");
+    Click(&m_disc, IDC_MOVE_DOWN);
+    Click(&m_disc, IDC_DELETE);
+    EXPECT_EQ(Selection(), "there4 a2.5* b3 c0 d10 ");
+    List(m_disc, IDC_CATEGORY_LIST)->setCurrentRow(0);
+    Click(&m_disc, IDC_MOVE_UP); // no step past either end
+    List(m_disc, IDC_CATEGORY_LIST)->setCurrentRow(4);
+    Click(&m_disc, IDC_MOVE_DOWN);
+    Click(&m_disc, IDC_DELETE); // the selection's index now lies past the end
+    EXPECT_EQ(Selection(), "there4 a2.5 b3 c0 ");
+}
+
+TEST(Chart2D, PaintsTheCurveInItsColourWithItsPeakInPlaceAndAGapAtAPointNotFinite) {
+    // The density of mu 4 and sigma 0.5 over [1, 9] in steps of 1/6; the point at 4.5 is NaN.
+    CNormal normal(nullptr, "X", nullptr);
+    CChart2D chart;
+    chart.SetPointCount(1, 49);
+    for (int i = 1; i <= 49; ++i) {
+        chart.SetX(1, i, 1.0 + (i - 1) / 6.0);
+        chart.SetY(1, i, i == 22 ? std::nan("") : normal.GetDensity(chart.GetX(1, i)));
+    }
+    chart.resize(600, 300);
+    const QImage image = chart.grab().toImage();
+    std::vector<int> top; // per column the top row of the curve, -1 for none
+    int nFirst = -1;
+    int nLast = -1;
+    int nPeak = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        int y = 0;
+        while (y < image.height() && !editortest::IsCurvePixel(image.pixel(x, y))) {
+            ++y;
+        }
+        top.push_back(y < image.height() ? y : -1);
+        if (top.back() >= 0) {
+            nFirst = nFirst < 0 ? x : nFirst;
+            nLast = x;
+            nPeak = nPeak < 0 || y < top[size_t(nPeak)] ? x : nPeak;
+        }
+    }
+    ASSERT_GT(nLast - nFirst, image.width() / 2) << "the curve spans the chart";
+    EXPECT_NEAR(double(nPeak - nFirst) / double(nLast - nFirst), 3.0 / 8.0, 0.02) << "x = 4";
+    EXPECT_GT(top[size_t(nFirst)] - top[size_t(nPeak)], image.height() / 2);
+    const int nGap = nFirst + (nLast - nFirst) * 7 / 16; // x = 4.5
+    for (int x = nGap - 4; x <= nGap + 4; ++x) {
+        EXPECT_EQ(top[size_t(x)], -1) << "column " << x;
+    }
+}
+
+} // namespace
+} // namespace stochvar
