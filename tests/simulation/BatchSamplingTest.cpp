@@ -1,14 +1,15 @@
-// Batches, threads and slices of a run against drawing it sample by sample with GetSample; the
-// collection's lazily written stratum table against a caller's table, which the literal walk
-// keeps up to date after every sample.
+// Batches over threads and slices of a run against the same run drawn sample by sample with
+// GetSample, bit for bit; the collection's lazily written stratum table against a caller's table,
+// which the literal walk keeps up to date after every sample; and the numerics of a run.
 
 #include <stochvar/families/Beta.h>
 #include <stochvar/families/Discrete.h>
 #include <stochvar/families/Gumbel.h>
 #include <stochvar/families/Weibull.h>
+#include <stochvar/numerics/AccurateStdNormal.h>
 #include <stochvar/numerics/DiagnosticCapture.h>
-#include <stochvar/numerics/ExOr.h>
-#include <stochvar/simulation/DistCollection.h>
+#include <stochvar/numerics/Numerics.h>
+#include <stochvar/numerics/StdNormal.h>
 
 #include "SimulationSupport.h"
 #include "numerics/CapturedOutput.h"
@@ -18,7 +19,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <ostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,36 +28,14 @@ using namespace stochvar::testing;
 
 namespace {
 
-const CExOr kSeeded(2463534242u, 88675123u, 521288629u);
-
-// Prints its argument as a diagnostic line: the order of the lines shows the order of the calls.
-class CReportingDist : public CDist {
-public:
-    CReportingDist() : CDist(nullptr, "R", nullptr) {}
-    double GetInverse(double p) override {
-        PrintDiagnostic("inverse of %.17g\n", p);
-        return p;
-    }
-};
-
 enum class EMode { Plain, LatinOwnTable, LatinCallerTable };
 
-struct SRun {
-    const char* name;
-    EMode mode;
-    bool bCorrelated;
-    int nSamples;
-};
-
 // Normal, lognormal, Gumbel, Weibull, beta, exponential, uniform and discrete variables, every
-// pair correlated in U-space when asked.
-struct SSetup {
-    std::vector<DistPtr> dists;
-    CDistCollection collection;
+// pair correlated in U-space when asked, ready for a run.
+struct SSetup : SCollection {
     std::vector<int> table;
-    CExOr generator = kSeeded;
-
-    SSetup(const SRun& run) {
+    CExOr generator{2463534242u, 88675123u, 521288629u};
+    SSetup(EMode mode, bool bCorrelated, int N) {
         Add(MakeNormal("N", 1.0, 2.0));
         Add(MakeLogNormal("L", 3.0, 1.0));
         Add(std::make_unique<CGumbel>(nullptr, "G", nullptr));
@@ -68,22 +47,20 @@ struct SSetup {
         discrete->AddCategory("a", 1.0);
         discrete->AddCategory("b", 3.0);
         Add(std::move(discrete));
-        if (run.bCorrelated) {
-            for (std::size_t i = 0; i < dists.size(); ++i) {
-                for (std::size_t j = i + 1; j < dists.size(); ++j) {
-                    collection.SetCorr(dists[i].get(), dists[j].get(), 0.2, FALSE);
-                }
-            }
-        }
-        table.assign(dists.size() * static_cast<std::size_t>(run.nSamples), -1);
-        collection.InitSimulation(run.nSamples, run.mode != EMode::Plain ? TRUE : FALSE, &generator,
-                                  run.mode == EMode::LatinCallerTable ? table.data() : nullptr);
-    }
-    void Add(DistPtr dist) {
-        dists.push_back(std::move(dist));
-        collection.AddDist(dists.back().get());
+        for (int i = 0; bCorrelated && i < Count(); ++i)
+            for (int j = i + 1; j < Count(); ++j) Correlate(i, j, 0.2, FALSE);
+        table.assign(static_cast<std::size_t>(Count() * N), -1);
+        collection.InitSimulation(N, mode != EMode::Plain ? TRUE : FALSE, &generator,
+                                  mode == EMode::LatinCallerTable ? table.data() : nullptr);
     }
     int Count() const { return static_cast<int>(dists.size()); }
+    // The rest of the run through GetSample, row-major.
+    std::vector<double> OneByOne() {
+        std::vector<double> all, values(dists.size());
+        for (int nSample = 0; collection.GetSample(nSample, values.data());)
+            all.insert(all.end(), values.begin(), values.end());
+        return all;
+    }
 };
 
 std::vector<std::uint64_t> Bits(const std::vector<double>& values) {
@@ -92,98 +69,65 @@ std::vector<std::uint64_t> Bits(const std::vector<double>& values) {
     return bits;
 }
 
-// The whole run through GetSample, and the generator afterwards.
-std::vector<double> OneByOne(SSetup& s) {
-    std::vector<double> all;
-    std::vector<double> values(static_cast<std::size_t>(s.Count()));
-    int nSample = 0;
-    while (s.collection.GetSample(nSample, values.data())) {
-        all.insert(all.end(), values.begin(), values.end());
-    }
-    return all;
-}
+struct SRun { EMode mode; bool bCorrelated; };
+const SRun kRuns[] = {{EMode::Plain, false}, {EMode::Plain, true}, {EMode::LatinOwnTable, false},
+                      {EMode::LatinOwnTable, true}, {EMode::LatinCallerTable, true}};
 
-// The next draws of two generators agree: they are in the same state.
-void ExpectSameState(CExOr a, CExOr b) {
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(a.GetRandom(), b.GetRandom()) << "draw " << i;
-}
-
-void PrintTo(const SRun& run, std::ostream* os) { *os << run.name; }
-
-const SRun kRuns[] = {
-    {"Plain", EMode::Plain, false, 97},
-    {"PlainCorrelated", EMode::Plain, true, 97},
-    {"LatinOwnTable", EMode::LatinOwnTable, false, 97},
-    {"LatinOwnTableCorrelated", EMode::LatinOwnTable, true, 97},
-    {"LatinCallerTableCorrelated", EMode::LatinCallerTable, true, 97},
-};
-
-class Batches : public ::testing::TestWithParam<SRun> {};
-
-// Batches of uneven sizes on 1, 2, 3 and 8 threads (the last asks for more than is left) give the
-// bytes, the stratum table and the generator state of the run drawn one sample at a time.
-TEST_P(Batches, EqualGetSampleForEveryThreadCount) {
-    SSetup reference(GetParam());
-    const std::vector<double> expected = OneByOne(reference);
-    ASSERT_EQ(expected.size(), static_cast<std::size_t>(GetParam().nSamples * reference.Count()));
-    const int n = reference.Count();
-    const int N = GetParam().nSamples;
-    for (int nThreads : {1, 2, 3, 8}) {
-        SSetup s(GetParam());
-        std::vector<double> values(expected.size() + static_cast<std::size_t>(n), -1.0);
-        int nDone = 0;
-        for (int nBatch : {1, 7, 2, 30, 1000}) {
-            nDone += s.collection.GetSamples(nBatch, values.data() + nDone * n, nThreads);
+// Batches of uneven sizes on 1, 2, 3 and 8 threads (the last asks for more than is left) give
+// the bytes, the stratum table and the generator state of the run drawn one sample at a time;
+// so do slices drawn by collections of their own (the first samples skipped), joined.
+TEST(Batches, AndSlicesEqualGetSampleForEveryThreadCount) {
+    const int N = 97;
+    for (const SRun& run : kRuns) {
+        SSetup reference(run.mode, run.bCorrelated, N);
+        const std::vector<double> expected = reference.OneByOne();
+        const int n = reference.Count();
+        ASSERT_EQ(expected.size(), static_cast<std::size_t>(N * n));
+        for (int nThreads : {1, 2, 3, 8}) {
+            SSetup s(run.mode, run.bCorrelated, N);
+            std::vector<double> values(expected.size() + static_cast<std::size_t>(n), -1.0);
+            int nDone = 0;
+            for (int nBatch : {1, 7, 2, 30, 1000})
+                nDone += s.collection.GetSamples(nBatch, values.data() + nDone * n, nThreads);
+            EXPECT_EQ(nDone, N);
+            EXPECT_EQ(s.collection.GetSamples(5, values.data(), nThreads), 0);
+            values.resize(expected.size());
+            EXPECT_EQ(Bits(values), Bits(expected)) << int(run.mode) << ", " << nThreads;
+            ExpectSameState(s.generator, reference.generator);
+            if (run.mode != EMode::Plain) {
+                const int* pExpected = reference.collection.GetStrata();
+                EXPECT_TRUE(std::equal(pExpected, pExpected + N * n, s.collection.GetStrata()));
+            }
         }
-        EXPECT_EQ(nDone, N);
-        EXPECT_EQ(s.collection.GetSamples(5, values.data(), nThreads), 0);
-        values.resize(expected.size());
-        EXPECT_EQ(Bits(values), Bits(expected)) << nThreads << " threads";
-        ExpectSameState(s.generator, reference.generator);
-        if (GetParam().mode != EMode::Plain) {
-            const int* pExpected = reference.collection.GetStrata();
-            EXPECT_TRUE(std::equal(pExpected, pExpected + N * n, s.collection.GetStrata()));
+        std::vector<double> joined;
+        for (int nFirst = 0, nCount = 1; nFirst < N; nFirst += nCount, nCount = nCount * 3 + 2) {
+            SSetup s(run.mode, run.bCorrelated, N);
+            EXPECT_EQ(s.collection.SkipSamples(nFirst), nFirst);
+            std::vector<double> slice(static_cast<std::size_t>(nCount * n));
+            const int nDrawn = s.collection.GetSamples(nCount, slice.data(), 2);
+            EXPECT_EQ(nDrawn, std::min(nCount, N - nFirst));
+            joined.insert(joined.end(), slice.begin(), slice.begin() + nDrawn * n);
+            if (nFirst + nDrawn == N) ExpectSameState(s.generator, reference.generator);
         }
+        EXPECT_EQ(Bits(joined), Bits(expected)) << int(run.mode);
     }
 }
-
-// Slices drawn by collections of their own (first samples skipped) concatenate to the whole run.
-TEST_P(Batches, SlicesConcatenateToTheWholeRun) {
-    SSetup reference(GetParam());
-    const std::vector<double> expected = OneByOne(reference);
-    const int n = reference.Count();
-    const int N = GetParam().nSamples;
-    std::vector<double> joined;
-    for (int nFirst = 0, nCount = 1; nFirst < N; nFirst += nCount, nCount = nCount * 3 + 2) {
-        SSetup s(GetParam());
-        EXPECT_EQ(s.collection.SkipSamples(nFirst), nFirst);
-        std::vector<double> slice(static_cast<std::size_t>(nCount * n));
-        const int nDrawn = s.collection.GetSamples(nCount, slice.data(), 2);
-        EXPECT_EQ(nDrawn, std::min(nCount, N - nFirst));
-        joined.insert(joined.end(), slice.begin(), slice.begin() + nDrawn * n);
-        if (nFirst + nDrawn == N) ExpectSameState(s.generator, reference.generator);
-    }
-    EXPECT_EQ(Bits(joined), Bits(expected));
-}
-
-INSTANTIATE_TEST_SUITE_P(Runs, Batches, ::testing::ValuesIn(kRuns), CaseName);
 
 // The collection's own table, written from the stratum walks, holds what the literal walk writes
 // into a caller's table: through GetStrata in the middle of the run, in a copy made there, and
 // after the run. Both runs give the same values.
-TEST(OwnStrataTable, HoldsTheDocumentedContents) {
+TEST(Batches, OwnStrataTableHoldsWhatTheLiteralWalkWrites) {
     for (int N : {1, 5, 64, 1000}) {
-        SSetup own({"", EMode::LatinOwnTable, true, N});
-        SSetup caller({"", EMode::LatinCallerTable, true, N});
+        SSetup own(EMode::LatinOwnTable, true, N), caller(EMode::LatinCallerTable, true, N);
         const int n = own.Count();
-        std::vector<double> a(static_cast<std::size_t>(n)), b(a.size());
-        int nSample = 0;
-        // The first m ints of each row.
-        const auto Prefixes = [&](const int* table, int m) {
+        const auto Prefixes = [&](const int* table, int m) { // the first m ints of each row
             std::vector<int> prefixes;
-            for (int i = 0; i < n; ++i) prefixes.insert(prefixes.end(), table + i * N, table + i * N + m);
+            for (const int* row = table; row < table + n * N; row += N)
+                prefixes.insert(prefixes.end(), row, row + m);
             return prefixes;
         };
+        std::vector<double> a(static_cast<std::size_t>(n)), b(a.size());
+        int nSample = 0;
         for (int m = 1; m <= N; ++m) {
             ASSERT_TRUE(own.collection.GetSample(nSample, a.data()));
             ASSERT_TRUE(caller.collection.GetSample(nSample, b.data()));
@@ -201,6 +145,15 @@ TEST(OwnStrataTable, HoldsTheDocumentedContents) {
 }
 
 // Diagnostic lines printed by the inverses come out as in a run on one thread, in sample order.
+class CReportingDist : public CDist {
+public:
+    CReportingDist() : CDist(nullptr, "R", nullptr) {}
+    double GetInverse(double p) override {
+        PrintDiagnostic("inverse of %.17g\n", p);
+        return p;
+    }
+};
+
 TEST(Batches, DiagnosticLinesInSampleOrderOnEveryThreadCount) {
     const auto Lines = [](int nThreads) {
         CReportingDist first, second;
@@ -212,8 +165,8 @@ TEST(Batches, DiagnosticLinesInSampleOrderOnEveryThreadCount) {
         collection.InitSimulation(40, FALSE, &generator, nullptr);
         std::vector<double> values(80);
         return stochvar::test::CapturedOutputOf([&] {
+            int nSample = 0;
             if (nThreads == 0) {
-                int nSample = 0;
                 while (collection.GetSample(nSample, values.data())) {
                 }
             } else {
@@ -224,6 +177,54 @@ TEST(Batches, DiagnosticLinesInSampleOrderOnEveryThreadCount) {
     const std::string expected = Lines(0);
     EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 80);
     for (int nThreads : {1, 3, 8}) EXPECT_EQ(Lines(nThreads), expected) << nThreads;
+}
+
+// The collection's numerics govern its runs, on the worker threads of GetSamples too, whatever
+// the process default; without a choice it follows the default. The expected values are
+// composed from the functions of one numerics: mean + sd * Phi^-1(Phi(Phi^-1(v))).
+TEST(RunNumerics, CollectionChoiceAndProcessDefaultOnWorkerThreads) {
+    struct SCase { ENumerics processDefault; std::optional<ENumerics> choice; ENumerics expected; };
+    constexpr int N = 1000;
+    for (const SCase& c : {SCase{ENumerics::Faithful, ENumerics::Accurate, ENumerics::Accurate},
+                           {ENumerics::Accurate, ENumerics::Faithful, ENumerics::Faithful},
+                           {ENumerics::Accurate, std::nullopt, ENumerics::Accurate},
+                           {ENumerics::Faithful, std::nullopt, ENumerics::Faithful}}) {
+        SetDefaultNumerics(c.processDefault);
+        SCollection s;
+        if (c.choice) s.collection.SetNumerics(*c.choice);
+        s.Add(MakeNormal("N", 2.0, 3.0));
+        EXPECT_EQ(s.collection.GetNumerics(), c.expected);
+        CExOr generator(4u, 5u, 6u), reference = generator;
+        s.collection.InitSimulation(N, FALSE, &generator, nullptr);
+        std::vector<double> values(N);
+        ASSERT_EQ(s.collection.GetSamples(N, values.data(), 2), N);
+        const bool bAccurate = c.expected == ENumerics::Accurate;
+        const auto Inverse = bAccurate ? AccurateStdNormalInverse : FaithfulStdNormalInverse;
+        const auto Cdf = bAccurate ? AccurateStdNormalCdf : FaithfulStdNormalCdf;
+        for (int k = 0; k < N; ++k) {
+            const double expected = 3.0 * Inverse(Cdf(Inverse(reference.GetRandom()))) + 2.0;
+            ASSERT_EQ(values[static_cast<std::size_t>(k)], expected)
+                << "sample " << k << ", " << NumericsName(c.expected);
+        }
+    }
+    SetDefaultNumerics(ENumerics::Faithful);
+}
+
+// One standard uniform variable: its values Phi(Phi^-1(v)) show how well the round trip keeps
+// the stratified v. With the accurate numerics every stratum [k/N, (k+1)/N) of a large run is
+// filled (the faithful round trip misses about 17 % of them).
+TEST(RunNumerics, AccurateLatinHypercubeFillsEveryStratumAtLargeN) {
+    constexpr int N = 100000;
+    SCollection s;
+    s.collection.SetNumerics(ENumerics::Accurate);
+    s.Add(MakeUniform("U"));
+    CExOr generator(1u, 2u, 3u);
+    s.collection.InitSimulation(N, TRUE, &generator, nullptr);
+    std::vector<double> values(N);
+    EXPECT_EQ(s.collection.GetSamples(N, values.data(), 2), N);
+    std::vector<bool> filled(values.size(), false);
+    for (double x : values) filled[std::min(static_cast<std::size_t>(x * N), N - 1ul)] = true;
+    EXPECT_EQ(std::count(filled.begin(), filled.end(), true), N);
 }
 
 } // namespace

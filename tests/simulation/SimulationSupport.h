@@ -1,18 +1,19 @@
 #pragma once
 
-// Variables and statistics shared by the collection, mapping and sampling tests.
+// Variables, collections and statistics shared by the simulation tests.
 
 #include <stochvar/families/Exponential.h>
 #include <stochvar/families/LogNormal.h>
 #include <stochvar/families/Normal.h>
 #include <stochvar/families/Uniform.h>
 #include <stochvar/model/Dist.h>
+#include <stochvar/numerics/ExOr.h>
+#include <stochvar/simulation/DistCollection.h>
 
 #include <cmath>
 #include <cstddef>
-#include <functional>
+#include <initializer_list>
 #include <memory>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -21,99 +22,95 @@
 namespace stochvar::testing {
 
 using DistPtr = std::unique_ptr<CDist>;
-using PairFactory = std::function<std::pair<DistPtr, DistPtr>()>;
+using DistPair = std::pair<DistPtr, DistPtr>;
 
-// Names the instances of a parameterised test after the `name` member of their case.
-struct SCaseName {
-    template <class Case>
-    std::string operator()(const ::testing::TestParamInfo<Case>& param) const {
-        return param.param.name;
+inline const CExOr kSeeded(123456789u, 362436069u, 521288629u);
+
+// Every variable is defined through one of its input types and converted, as an editor would.
+using ParamValues = std::initializer_list<std::pair<int, double>>;
+template <class Dist> DistPtr Make(const char* name, ParamValues values, int nType = 0) {
+    auto dist = std::make_unique<Dist>(nullptr, name, nullptr);
+    dist->m_nParamCombi = nType;
+    for (auto [nParam, value] : values) dist->SetParamValue(nParam, value);
+    dist->CalcBasePar(nType);
+    return dist;
+}
+inline DistPtr MakeNormal(const char* name, double mean = 0.0, double sd = 1.0) {
+    return Make<CNormal>(name, {{PARAM_MEAN, mean}, {PARAM_STDDEV, sd}});
+}
+inline DistPtr MakeUniform(const char* name, double lower = 0.0, double upper = 1.0) {
+    return Make<CUniform>(name, {{PARAM_LOWER_BOUND, lower}, {PARAM_UPPER_BOUND, upper}});
+}
+inline DistPtr MakeExponential(const char* name, double lambda = 1.0, double lower = 0.0) {
+    return Make<CExponential>(name, {{PARAM_LAMBDA, lambda}, {PARAM_LOWER_BOUND, lower}}, 1);
+}
+inline DistPtr MakeLogNormal(const char* name, double mean, double sd, double lower = 0.0) {
+    return Make<CLogNormal>(name,
+                            {{PARAM_MEAN, mean}, {PARAM_STDDEV, sd}, {PARAM_LOWER_BOUND, lower}});
+}
+inline DistPtr MakeFixed(const char* name, double value) { // no spread
+    auto dist = std::make_unique<CDist>(nullptr, name, nullptr);
+    dist->SetParamValue(PARAM_MEAN, value);
+    return dist;
+}
+
+// A collection that owns its variables.
+struct SCollection {
+    std::vector<DistPtr> dists;
+    CDistCollection collection;
+    CDist* Add(DistPtr dist) {
+        dists.push_back(std::move(dist));
+        collection.AddDist(dists.back().get());
+        return dists.back().get();
+    }
+    void AddNormals(int n) {
+        for (int i = 0; i < n; ++i) Add(MakeNormal("N", 1.0 + i, 0.5 + i));
+    }
+    CDist* Dist(int i) const { return dists[static_cast<std::size_t>(i)].get(); }
+    void Correlate(int i, int j, double corr, BOOL bXSpace) {
+        collection.SetCorr(Dist(i), Dist(j), corr, bXSpace);
     }
 };
-inline constexpr SCaseName CaseName{};
 
-// Every variable is defined through its own input type and conversion, as an editor would.
-inline DistPtr MakeNormal(const char* name, double mean = 0.0, double stdDev = 1.0) {
-    auto dist = std::make_unique<CNormal>(nullptr, name, nullptr);
-    dist->SetParamValue(PARAM_MEAN, mean);
-    dist->SetParamValue(PARAM_STDDEV, stdDev);
-    dist->CalcBasePar(0);
-    return dist;
+// The rest of a run through GetSample, one column per variable.
+inline std::vector<std::vector<double>> DrawAll(CDistCollection& collection, int nDists) {
+    std::vector<std::vector<double>> columns(static_cast<std::size_t>(nDists));
+    std::vector<double> values(columns.size());
+    for (int nSample = 0; collection.GetSample(nSample, values.data());) {
+        for (std::size_t i = 0; i < columns.size(); ++i) columns[i].push_back(values[i]);
+    }
+    return columns;
 }
 
-inline DistPtr MakeUniform(const char* name, double lower = 0.0, double upper = 1.0) {
-    auto dist = std::make_unique<CUniform>(nullptr, name, nullptr);
-    dist->SetParamValue(PARAM_LOWER_BOUND, lower);
-    dist->SetParamValue(PARAM_UPPER_BOUND, upper);
-    dist->CalcBasePar(0);
-    return dist;
+// The next draws of two generators agree: they are in the same state.
+inline void ExpectSameState(CExOr a, CExOr b) {
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(a.GetRandom(), b.GetRandom()) << "draw " << i;
 }
 
-// Input type 1 of the exponential family: rate and lower bound.
-inline DistPtr MakeExponential(const char* name, double lambda = 1.0, double lower = 0.0) {
-    auto dist = std::make_unique<CExponential>(nullptr, name, nullptr);
-    dist->m_nParamCombi = 1;
-    dist->SetParamValue(PARAM_LAMBDA, lambda);
-    dist->SetParamValue(PARAM_LOWER_BOUND, lower);
-    dist->CalcBasePar(1);
-    return dist;
-}
-
-// Input type 0 of the lognormal family: mean, standard deviation and lower bound.
-inline DistPtr MakeLogNormal(const char* name, double mean, double stdDev, double lower = 0.0) {
-    auto dist = std::make_unique<CLogNormal>(nullptr, name, nullptr);
-    dist->SetParamValue(PARAM_MEAN, mean);
-    dist->SetParamValue(PARAM_STDDEV, stdDev);
-    dist->SetParamValue(PARAM_LOWER_BOUND, lower);
-    dist->CalcBasePar(0);
-    return dist;
-}
-
-// Pearson correlation of paired samples with its asymptotic standard error from the delta
-// method, valid for any marginals with finite fourth moments:
-// Var(r) ~ [m22 + r^2/4 (m40 + 2 m22 + m04) - r (m31 + m13)] / n on standardised data. For a
-// bivariate normal pair it reduces to the textbook (1 - rho^2)^2 / n.
+// Pearson's r of paired samples with its asymptotic standard error from the delta method, valid
+// for any marginals with finite fourth moments (m on standardised data):
+// Var(r) ~ [m22 + r^2/4 (m40 + 2 m22 + m04) - r (m31 + m13)] / n.
 struct SCorrelationEstimate {
     double r = 0.0;
     double standardError = 0.0;
 };
-
 inline SCorrelationEstimate EstimateCorrelation(const std::vector<double>& x,
                                                 const std::vector<double>& y) {
     const double n = static_cast<double>(x.size());
-    double meanX = 0.0, meanY = 0.0;
+    double mx = 0.0, my = 0.0, sxx = 0.0, syy = 0.0, sxy = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) mx += x[i] / n, my += y[i] / n;
     for (std::size_t i = 0; i < x.size(); ++i) {
-        meanX += x[i];
-        meanY += y[i];
+        sxx += (x[i] - mx) * (x[i] - mx), syy += (y[i] - my) * (y[i] - my);
+        sxy += (x[i] - mx) * (y[i] - my);
     }
-    meanX /= n;
-    meanY /= n;
-    double sxx = 0.0, syy = 0.0, sxy = 0.0;
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        sxx += (x[i] - meanX) * (x[i] - meanX);
-        syy += (y[i] - meanY) * (y[i] - meanY);
-        sxy += (x[i] - meanX) * (y[i] - meanY);
-    }
-    const double sdX = std::sqrt(sxx / n);
-    const double sdY = std::sqrt(syy / n);
     const double r = sxy / std::sqrt(sxx * syy);
-    double m22 = 0.0, m40 = 0.0, m04 = 0.0, m31 = 0.0, m13 = 0.0;
+    double m22 = 0.0, m40 = 0.0, m04 = 0.0, m31m13 = 0.0;
     for (std::size_t i = 0; i < x.size(); ++i) {
-        const double a = (x[i] - meanX) / sdX;
-        const double b = (y[i] - meanY) / sdY;
-        m22 += a * a * b * b;
-        m40 += a * a * a * a;
-        m04 += b * b * b * b;
-        m31 += a * a * a * b;
-        m13 += a * b * b * b;
+        const double a = (x[i] - mx) / std::sqrt(sxx / n), b = (y[i] - my) / std::sqrt(syy / n);
+        m22 += a * a * b * b / n, m40 += a * a * a * a / n, m04 += b * b * b * b / n;
+        m31m13 += (a * a * a * b + a * b * b * b) / n;
     }
-    m22 /= n;
-    m40 /= n;
-    m04 /= n;
-    m31 /= n;
-    m13 /= n;
-    const double variance = (m22 + r * r / 4.0 * (m40 + 2.0 * m22 + m04) - r * (m31 + m13)) / n;
-    return {r, std::sqrt(variance)};
+    return {r, std::sqrt((m22 + r * r / 4.0 * (m40 + 2.0 * m22 + m04) - r * m31m13) / n)};
 }
 
 } // namespace stochvar::testing

@@ -1,5 +1,5 @@
-// The stratum walk of Latin hypercube sampling against the walk written out literally: a sorted
-// row, one addition of 1 / N per used stratum passed, and an insertion.
+// The O(log N) stratum walk of Latin hypercube sampling against the walk written out literally,
+// bit for bit: a sorted row, one addition of 1 / N per used stratum passed, and an insertion.
 
 #include <stochvar/numerics/ExOr.h>
 #include <stochvar/simulation/StratumWalk.h>
@@ -14,13 +14,11 @@
 namespace stochvar {
 namespace {
 
-// The reference: the row of used strata in ascending order, walked stratum by stratum.
 double LiteralPlace(std::vector<int>& row, int N, double v) {
     const int m = static_cast<int>(row.size());
     v = v * (static_cast<double>(N - m) / static_cast<double>(N));
     int k = 0;
-    while (k < m && static_cast<double>(row[static_cast<std::size_t>(k)]) <
-                        static_cast<double>(N) * v) {
+    while (k < m && static_cast<double>(row[static_cast<std::size_t>(k)]) < N * v) {
         v = v + 1.0 / static_cast<double>(N);
         ++k;
     }
@@ -28,17 +26,14 @@ double LiteralPlace(std::vector<int>& row, int N, double v) {
     return v;
 }
 
-// Runs a whole run of N draws through both walks; uniform(m) gives the m-th uniform number.
-// Returns the number of strata that rounding placed on a used one (repeats in the row).
-template <class Uniform>
-int ExpectSameRun(int N, Uniform uniform) {
+// A whole run of N draws through both walks; uniform(m) gives the m-th uniform number. Returns
+// the number of strata that rounding placed on a used one (repeats in the row).
+template <class Uniform> int ExpectSameRun(int N, Uniform uniform) {
     std::vector<int> row;
     CStratumWalk walk;
     walk.Reset(N);
     for (int m = 0; m < N; ++m) {
-        const double u = uniform(m);
-        const double expected = LiteralPlace(row, N, u);
-        const double placed = walk.Place(u);
+        const double u = uniform(m), expected = LiteralPlace(row, N, u), placed = walk.Place(u);
         if (std::bit_cast<std::uint64_t>(placed) != std::bit_cast<std::uint64_t>(expected)) {
             ADD_FAILURE() << "N = " << N << ", draw " << m << ", u = " << u << ": " << placed
                           << " instead of " << expected;
@@ -49,28 +44,23 @@ int ExpectSameRun(int N, Uniform uniform) {
     walk.WriteSortedStrata(sorted.data());
     EXPECT_EQ(sorted, row) << "N = " << N;
     int nRepeats = 0;
-    for (std::size_t i = 1; i < row.size(); ++i) {
-        nRepeats += row[i] == row[i - 1] ? 1 : 0;
-    }
+    for (std::size_t i = 1; i < row.size(); ++i) nRepeats += row[i] == row[i - 1] ? 1 : 0;
     return nRepeats;
 }
 
-TEST(StratumWalk, EqualsTheLiteralWalkForEverySmallRunAndManySeeds) {
+TEST(StratumWalk, EqualsTheLiteralWalk) {
+    // Every small run over many seeds, and large runs.
     for (int N = 1; N <= 50; ++N) {
         for (std::uint32_t seed = 1; seed <= 20; ++seed) {
             CExOr generator(seed, 7919U * seed, 104729U + seed);
             ExpectSameRun(N, [&](int) { return generator.GetRandom(); });
         }
     }
-}
-
-TEST(StratumWalk, EqualsTheLiteralWalkForLargeRuns) {
 #ifdef STOCHVAR_SANITIZED_BUILD
-    const std::vector<int> sizes = {1000, 4096, 10007};
+    for (const int N : {1000, 4096, 10007}) {
 #else
-    const std::vector<int> sizes = {1000, 4096, 100000};
+    for (const int N : {1000, 4096, 100000}) {
 #endif
-    for (const int N : sizes) {
         CExOr generator(12345U, 67890U, static_cast<std::uint32_t>(N));
         ExpectSameRun(N, [&](int) { return generator.GetRandom(); });
     }
@@ -85,14 +75,7 @@ TEST(StratumWalk, EqualsTheLiteralWalkWhereNTimesVIsWithinUlpsOfAWholeNumber) {
         CExOr generator(99U, 98U, static_cast<std::uint32_t>(N));
         nRepeats += ExpectSameRun(N, [&](int m) {
             const double r = generator.GetRandom();
-            if (r < 0.05) {
-                return 0.0;
-            }
-            if (r > 0.95) {
-                return 1.0 - 0x1p-32;
-            }
-            const double j = std::floor(r * (N - m));
-            return j / static_cast<double>(N - m);
+            return r < 0.05 ? 0.0 : r > 0.95 ? 1.0 - 0x1p-32 : std::floor(r * (N - m)) / (N - m);
         });
     }
     EXPECT_GT(nRepeats, 0);
