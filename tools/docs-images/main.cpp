@@ -97,28 +97,30 @@ void SaveDocumentationPictures(const QDir& dir) {
     Save(window, dir, "desktop-host-editing.png");
 }
 
+// A distribution page on its own, once with the density and once with the cumulative function.
+template <class Page>
+void SavePdfAndCdf(CDist& dist, const QDir& dir, const char* pszPdfFile, const char* pszCdfFile) {
+    Page page;
+    page.resize(820, 440);
+    page.SetDist(&dist);
+    page.show();
+    Save(page, dir, pszPdfFile);
+    ShowCdf(page);
+    Save(page, dir, pszCdfFile);
+}
+
 void SavePagePictures(const QDir& dir) {
     CLogNormal lognormal(nullptr, "Strength", nullptr);
-    CDistPageCont cont;
-    cont.resize(820, 440);
-    cont.SetDist(&lognormal);
-    cont.show();
-    Save(cont, dir, "continuous-lognormal-pdf.png");
-    ShowCdf(cont);
-    Save(cont, dir, "continuous-lognormal-cdf.png");
+    SavePdfAndCdf<CDistPageCont>(lognormal, dir, "continuous-lognormal-pdf.png",
+                                 "continuous-lognormal-cdf.png");
 
     CDiscrete discrete(nullptr, "Exposure", nullptr);
     discrete.AddCategory("sheltered", 2.0);
     discrete.AddCategory("normal", 5.0);
     discrete.AddCategory("exposed", 3.0);
     discrete.AddCategory("coastal", 1.0);
-    CDistPageDisc disc;
-    disc.resize(820, 440);
-    disc.SetDist(&discrete);
-    disc.show();
-    Save(disc, dir, "discrete-four-categories.png");
-    ShowCdf(disc);
-    Save(disc, dir, "discrete-four-categories-cdf.png");
+    SavePdfAndCdf<CDistPageDisc>(discrete, dir, "discrete-four-categories.png",
+                                 "discrete-four-categories-cdf.png");
 
     CDlgSelectDist dlg(&lognormal);
     SaveNextDialog(dir, "selection-dialog-lognormal.png", QSize(960, 460));
