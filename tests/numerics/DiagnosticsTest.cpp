@@ -109,8 +109,10 @@ TEST(Diagnostics, LinesAndValuesOfEveryReportedPath) {
         {CALL(dLnGam(-12.0 + 1e-3)), ""},
         {CALL(dLnGam(-1e305)), lgBig + lgHalf}, // x - 0.5 rounds to x: a "negative integer"
         {CALL(dcsevl(1.1, kCs, 3)), ""},
+        {CALL(dcsevl(-1.1, kCs, 3)), ""},
         {CALL(dcsevl(-1.2, kCs, 3)), csX, 0.37}, // still the value of the series there
         {CALL(dcsevl(0.5, kCs, 0)), csFew, 0.0},
+        {CALL(dcsevl(0.5, kCs, 1)), "", 0.5}, // one term: half of it
         {CALL(dcsevl(0.5, kMany.data(), 1000)), ""},
         {CALL(dcsevl(0.5, kMany.data(), 1001)), "dcsevl:  number of terms gt 1000\n"},
         {CALL(dcsevl(2.0, kCs, 0)), csFew + csX},
