@@ -91,6 +91,7 @@ TEST(Diagnostics, LinesAndValuesOfEveryReportedPath) {
         {CALL(dGamma(-12.0 + 1e-5)), ""},
         {CALL(dGamma(171.1)), gBig, std::tgamma(171.1)}, // the computation goes on
         {CALL(dGamma(200.0)), gBig, kInf},
+        {CALL(dGamma(-170.06)), gSmall}, // the limits are 171.0525 and 1 - 171.0525
         {CALL(dGamma(-200.0)), gSmall, 0.0},
         {CALL(GammaXmax()), ""},
         {CALL(GammaXmax(kNaN)), "D9Gaml: Unable to find xmin\n"}, // the search never settles
