@@ -109,7 +109,9 @@ TEST(Diagnostics, LinesAndValuesOfEveryReportedPath) {
         {CALL(dLnGam(-12.0 + 1e-9)), lgHalf},
         {CALL(dLnGam(-12.0 + 1e-3)), ""},
         {CALL(dLnGam(-1e305)), lgBig + lgHalf}, // x - 0.5 rounds to x: a "negative integer"
-        {CALL(dcsevl(1.1, kCs, 3)), ""},
+        {CALL(dcsevl(1.1, kCs, 3)), ""}, // the tolerance: 1.1 either way, and just beyond
+        {CALL(dcsevl(1.1005, kCs, 3)), csX},
+        {CALL(dcsevl(-1.1005, kCs, 3)), csX},
         {CALL(dcsevl(-1.2, kCs, 3)), csX, 0.37}, // still the value of the series there
         {CALL(dcsevl(0.5, kCs, 0)), csFew, 0.0},
         {CALL(dcsevl(0.5, kMany.data(), 1000)), ""},
@@ -121,10 +123,11 @@ TEST(Diagnostics, LinesAndValuesOfEveryReportedPath) {
         {CALL(dBeta(0.0, 1.0)), beta + g0},
         {CALL(dBeta(1.0, 0.0)), beta + g0},
         {CALL(dBeta(-0.5, 2.0)), beta},
+        {CALL(dBeta(1e-5, 1.0)), "", 1e5}, // small positive shapes are fine
         {CALL(BetaI(1.5, 2.0, 2.0)), iRange, 1.0},
         {CALL(BetaI(-0.1, 2.0, 2.0)), iRange, 0.0},
         {CALL(BetaI(0.5, 0.0, 2.0)), iShape},
-        {CALL(BetaI(0.5, 2.0, -1.0)), iShape},
+        {CALL(BetaI(0.5, 2.0, 0.0)), iShape},
         {CALL(BetaI(1.5, 0.0, 2.0)), iRange + iShape + lBeta + g0},
         // p alpha B = 1: the start is x = 1, where ln(1 - x) is taken once; bisection follows.
         {CALL(BetaInvX(0.5, 1.0, 0.5)), lnRel, 0.75},

@@ -166,6 +166,10 @@ TEST(Numerics, StdNormalFollowsTheScopeAndTheProcessDefault) {
     }
     SetDefaultNumerics(ENumerics::Faithful);
     EXPECT_EQ(StdNormalCdf(0.0), faithful);
+    EXPECT_STREQ(NumericsName(ENumerics::Accurate), "accurate");
+    for (ENumerics e : {ENumerics::Faithful, ENumerics::Accurate})
+        EXPECT_EQ(NumericsFromName(NumericsName(e)), e);
+    EXPECT_FALSE(NumericsFromName("Accurate").has_value());
 }
 
 } // namespace
