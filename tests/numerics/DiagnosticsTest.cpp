@@ -91,6 +91,7 @@ TEST(Diagnostics, LinesAndValuesOfEveryReportedPath) {
         {CALL(dGamma(-12.0 + 1e-5)), ""},
         {CALL(dGamma(171.1)), gBig, std::tgamma(171.1)}, // the computation goes on
         {CALL(dGamma(200.0)), gBig, kInf},
+        {CALL(dGamma(-170.06)), gSmall}, // the limits are 171.0525 and 1 - 171.0525
         {CALL(dGamma(-200.0)), gSmall, 0.0},
         {CALL(GammaXmax()), ""},
         {CALL(GammaXmax(kNaN)), "D9Gaml: Unable to find xmin\n"}, // the search never settles
@@ -108,8 +109,10 @@ TEST(Diagnostics, LinesAndValuesOfEveryReportedPath) {
         {CALL(dLnGam(-12.0 + 1e-9)), lgHalf},
         {CALL(dLnGam(-12.0 + 1e-3)), ""},
         {CALL(dLnGam(-1e305)), lgBig + lgHalf}, // x - 0.5 rounds to x: a "negative integer"
-        {CALL(dcsevl(1.1, kCs, 3)), ""},
+        {CALL(dcsevl(1.1, kCs, 3)), ""}, // the tolerance: 1.1 either way, and just beyond
         {CALL(dcsevl(-1.1, kCs, 3)), ""},
+        {CALL(dcsevl(1.1005, kCs, 3)), csX},
+        {CALL(dcsevl(-1.1005, kCs, 3)), csX},
         {CALL(dcsevl(-1.2, kCs, 3)), csX, 0.37}, // still the value of the series there
         {CALL(dcsevl(0.5, kCs, 0)), csFew, 0.0},
         {CALL(dcsevl(0.5, kCs, 1)), "", 0.5}, // one term: half of it
@@ -122,10 +125,11 @@ TEST(Diagnostics, LinesAndValuesOfEveryReportedPath) {
         {CALL(dBeta(0.0, 1.0)), beta + g0},
         {CALL(dBeta(1.0, 0.0)), beta + g0},
         {CALL(dBeta(-0.5, 2.0)), beta},
+        {CALL(dBeta(1e-5, 1.0)), "", 1e5}, // small positive shapes are fine
         {CALL(BetaI(1.5, 2.0, 2.0)), iRange, 1.0},
         {CALL(BetaI(-0.1, 2.0, 2.0)), iRange, 0.0},
         {CALL(BetaI(0.5, 0.0, 2.0)), iShape},
-        {CALL(BetaI(0.5, 2.0, -1.0)), iShape},
+        {CALL(BetaI(0.5, 2.0, 0.0)), iShape},
         {CALL(BetaI(1.5, 0.0, 2.0)), iRange + iShape + lBeta + g0},
         // p alpha B = 1: the start is x = 1, where ln(1 - x) is taken once; bisection follows.
         {CALL(BetaInvX(0.5, 1.0, 0.5)), lnRel, 0.75},

@@ -151,13 +151,12 @@ TEST(Numerics, StdNormalFollowsTheScopeAndTheProcessDefault) {
     EXPECT_EQ(Phi(0.0), faithful);
     {
         const CNumericsScope accurate(ENumerics::Accurate);
-        EXPECT_EQ(Phi(0.0), 0.5);
         EXPECT_EQ(PhiInverse(0.975), AccurateStdNormalInverse(0.975));
         {
             const CNumericsScope inner(ENumerics::Faithful);
             EXPECT_EQ(Phi(0.0), faithful);
         }
-        EXPECT_EQ(GetActiveNumerics(), ENumerics::Accurate);
+        EXPECT_EQ(Phi(0.0), 0.5);
     }
     SetDefaultNumerics(ENumerics::Accurate);
     EXPECT_EQ(StdNormalCdf(0.0), 0.5);
@@ -167,6 +166,10 @@ TEST(Numerics, StdNormalFollowsTheScopeAndTheProcessDefault) {
     }
     SetDefaultNumerics(ENumerics::Faithful);
     EXPECT_EQ(StdNormalCdf(0.0), faithful);
+    EXPECT_STREQ(NumericsName(ENumerics::Accurate), "accurate");
+    for (ENumerics e : {ENumerics::Faithful, ENumerics::Accurate})
+        EXPECT_EQ(NumericsFromName(NumericsName(e)), e);
+    EXPECT_FALSE(NumericsFromName("Accurate").has_value());
 }
 
 } // namespace
