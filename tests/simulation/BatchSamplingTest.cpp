@@ -11,17 +11,13 @@
 #include <stochvar/numerics/Numerics.h>
 #include <stochvar/numerics/StdNormal.h>
 
+#include "CountingAllocator.h"
 #include "SimulationSupport.h"
 #include "numerics/CapturedOutput.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <optional>
-#include <string>
-#include <vector>
 
 using namespace stochvar;
 using namespace stochvar::testing;
@@ -54,11 +50,13 @@ struct SSetup : SCollection {
                                   mode == EMode::LatinCallerTable ? table.data() : nullptr);
     }
     int Count() const { return static_cast<int>(dists.size()); }
-    // The rest of the run through GetSample, row-major.
+    // The run through GetSample, row-major; drawing allocates nothing.
     std::vector<double> OneByOne() {
-        std::vector<double> all, values(dists.size());
-        for (int nSample = 0; collection.GetSample(nSample, values.data());)
-            all.insert(all.end(), values.begin(), values.end());
+        std::vector<double> all(table.size());
+        const long nAllocations = AllocationCount();
+        int nSample = 0;
+        for (double* p = all.data(); collection.GetSample(nSample, p);) p += dists.size();
+        EXPECT_EQ(AllocationCount(), nAllocations);
         return all;
     }
 };
@@ -75,20 +73,23 @@ const SRun kRuns[] = {{EMode::Plain, false}, {EMode::Plain, true}, {EMode::Latin
 
 // Batches of uneven sizes on 1, 2, 3 and 8 threads (the last asks for more than is left) give
 // the bytes, the stratum table and the generator state of the run drawn one sample at a time;
-// so do slices drawn by collections of their own (the first samples skipped), joined.
+// so do slices drawn by collections of their own (the first samples skipped), joined. GetSample,
+// and GetSamples on one thread, allocate nothing: every buffer comes from InitSimulation.
 TEST(Batches, AndSlicesEqualGetSampleForEveryThreadCount) {
     const int N = 97;
+    ASSERT_GT(AllocationCount(), 0); // the counter sees allocations
     for (const SRun& run : kRuns) {
         SSetup reference(run.mode, run.bCorrelated, N);
         const std::vector<double> expected = reference.OneByOne();
         const int n = reference.Count();
-        ASSERT_EQ(expected.size(), static_cast<std::size_t>(N * n));
         for (int nThreads : {1, 2, 3, 8}) {
             SSetup s(run.mode, run.bCorrelated, N);
             std::vector<double> values(expected.size() + static_cast<std::size_t>(n), -1.0);
             int nDone = 0;
+            const long nAllocations = AllocationCount();
             for (int nBatch : {1, 7, 2, 30, 1000})
                 nDone += s.collection.GetSamples(nBatch, values.data() + nDone * n, nThreads);
+            EXPECT_TRUE(nThreads > 1 || AllocationCount() == nAllocations) << int(run.mode);
             EXPECT_EQ(nDone, N);
             EXPECT_EQ(s.collection.GetSamples(5, values.data(), nThreads), 0);
             values.resize(expected.size());
@@ -145,18 +146,14 @@ TEST(Batches, OwnStrataTableHoldsWhatTheLiteralWalkWrites) {
 }
 
 // Diagnostic lines printed by the inverses come out as in a run on one thread, in sample order.
-class CReportingDist : public CDist {
-public:
-    CReportingDist() : CDist(nullptr, "R", nullptr) {}
-    double GetInverse(double p) override {
-        PrintDiagnostic("inverse of %.17g\n", p);
-        return p;
-    }
+struct SReportingDist : CDist {
+    SReportingDist() : CDist(nullptr, "R", nullptr) {}
+    double GetInverse(double p) override { return PrintDiagnostic("inverse of %.17g\n", p), p; }
 };
 
 TEST(Batches, DiagnosticLinesInSampleOrderOnEveryThreadCount) {
-    const auto Lines = [](int nThreads) {
-        CReportingDist first, second;
+    const auto Lines = [](int nThreads) { // 0: GetSample
+        SReportingDist first, second;
         CDistCollection collection;
         collection.AddDist(&first);
         collection.AddDist(&second);
@@ -165,13 +162,9 @@ TEST(Batches, DiagnosticLinesInSampleOrderOnEveryThreadCount) {
         collection.InitSimulation(40, FALSE, &generator, nullptr);
         std::vector<double> values(80);
         return stochvar::test::CapturedOutputOf([&] {
-            int nSample = 0;
-            if (nThreads == 0) {
-                while (collection.GetSample(nSample, values.data())) {
-                }
-            } else {
-                collection.GetSamples(40, values.data(), nThreads);
+            for (int nSample = 0; nThreads == 0 && collection.GetSample(nSample, values.data());) {
             }
+            collection.GetSamples(40, values.data(), nThreads);
         });
     };
     const std::string expected = Lines(0);
@@ -181,30 +174,36 @@ TEST(Batches, DiagnosticLinesInSampleOrderOnEveryThreadCount) {
 
 // The collection's numerics govern its runs, on the worker threads of GetSamples too, whatever
 // the process default; without a choice it follows the default. The expected values are
-// composed from the functions of one numerics: mean + sd * Phi^-1(Phi(Phi^-1(v))).
+// composed from the functions of one numerics, mean + sd * Phi^-1(Phi(y)), with y1 = z1 and
+// y2 = rho z1 + sqrt(1 - rho^2) z2 for two normals with U-space correlation rho (the 2 x 2
+// Cholesky factor in closed form) and z = Phi^-1(v).
 TEST(RunNumerics, CollectionChoiceAndProcessDefaultOnWorkerThreads) {
-    struct SCase { ENumerics processDefault; std::optional<ENumerics> choice; ENumerics expected; };
+    struct SCase { ENumerics processDefault; std::optional<ENumerics> choice; double rho; };
     constexpr int N = 1000;
-    for (const SCase& c : {SCase{ENumerics::Faithful, ENumerics::Accurate, ENumerics::Accurate},
-                           {ENumerics::Accurate, ENumerics::Faithful, ENumerics::Faithful},
-                           {ENumerics::Accurate, std::nullopt, ENumerics::Accurate},
-                           {ENumerics::Faithful, std::nullopt, ENumerics::Faithful}}) {
+    constexpr ENumerics F = ENumerics::Faithful, A = ENumerics::Accurate;
+    for (const SCase& c : {SCase{F, A, -0.9}, {A, F, 0.25}, {A, std::nullopt, 0.8},
+                           {F, std::nullopt, -0.4}}) {
+        const ENumerics expected = c.choice.value_or(c.processDefault);
+        const double rho = c.rho;
         SetDefaultNumerics(c.processDefault);
         SCollection s;
         if (c.choice) s.collection.SetNumerics(*c.choice);
-        s.Add(MakeNormal("N", 2.0, 3.0));
-        EXPECT_EQ(s.collection.GetNumerics(), c.expected);
+        s.Add(MakeNormal("A", 2.0, 3.0));
+        s.Add(MakeNormal("B", 10.0, 2.0));
+        s.Correlate(1, 0, rho, FALSE);
+        EXPECT_EQ(s.collection.GetNumerics(), expected);
         CExOr generator(4u, 5u, 6u), reference = generator;
         s.collection.InitSimulation(N, FALSE, &generator, nullptr);
-        std::vector<double> values(N);
+        std::vector<double> values(2 * N);
         ASSERT_EQ(s.collection.GetSamples(N, values.data(), 2), N);
-        const bool bAccurate = c.expected == ENumerics::Accurate;
+        const bool bAccurate = expected == A;
         const auto Inverse = bAccurate ? AccurateStdNormalInverse : FaithfulStdNormalInverse;
         const auto Cdf = bAccurate ? AccurateStdNormalCdf : FaithfulStdNormalCdf;
-        for (int k = 0; k < N; ++k) {
-            const double expected = 3.0 * Inverse(Cdf(Inverse(reference.GetRandom()))) + 2.0;
-            ASSERT_EQ(values[static_cast<std::size_t>(k)], expected)
-                << "sample " << k << ", " << NumericsName(c.expected);
+        for (std::size_t k = 0; k < values.size(); k += 2) {
+            const double z1 = Inverse(reference.GetRandom()), z2 = Inverse(reference.GetRandom());
+            const double y2 = rho * z1 + std::sqrt(1.0 - rho * rho) * z2;
+            ASSERT_EQ(values[k], 3.0 * Inverse(Cdf(z1)) + 2.0) << k << NumericsName(expected);
+            ASSERT_NEAR(values[k + 1], 2.0 * Inverse(Cdf(y2)) + 10.0, 1e-12) << k << ", " << rho;
         }
     }
     SetDefaultNumerics(ENumerics::Faithful);

@@ -5,15 +5,6 @@
 #include <stochvar/simulation/Nataf.h>
 
 #include "SimulationSupport.h"
-#include "support/RecordingHooks.h"
-
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <numbers>
-#include <string>
-#include <tuple>
-#include <vector>
 
 using namespace stochvar;
 using namespace stochvar::testing;
@@ -24,7 +15,10 @@ const double kUniformsX02 = 6.0 / std::numbers::pi * std::asin(0.1); // rho_U = 
 const double kUniformsU05 = 2.0 * std::sin(std::numbers::pi / 12.0);  // rho_X = 0.5, two uniforms
 
 // SetDist stores at any index >= 0, growing the list with null slots, and says whether the
-// index existed; GetDist is null outside the list.
+// index existed; GetDist is null outside the list. ResetContents leaves an empty collection that
+// is not initialised (hosts read the flag) and can be used again. The editor runs through the
+// host hook: only its OK counts, an empty collection shows nothing, and without an editor the
+// answer is FALSE.
 TEST(DistCollection, SetDistResetContentsAndTheEditorHook) {
     struct SCase { int nInitial, nIndex; BOOL bExisted; int nCount; };
     for (const SCase& c : {SCase{2, 2, FALSE, 3}, {2, 4, FALSE, 5}, {0, 0, FALSE, 1},
@@ -35,24 +29,20 @@ TEST(DistCollection, SetDistResetContentsAndTheEditorHook) {
         EXPECT_EQ(s.collection.SetDist(c.nIndex, incoming.get()), c.bExisted) << c.nIndex;
         ASSERT_EQ(s.collection.GetCount(), c.nCount);
         for (int i = -1; i <= c.nCount; ++i) {
-            CDist* expected = i >= 0 && i == c.nIndex ? incoming.get() : nullptr;
-            if (i >= 0 && i < c.nInitial && i != c.nIndex) expected = s.Dist(i);
-            EXPECT_EQ(s.collection.GetDist(i), expected) << c.nIndex << ": slot " << i;
+            CDist* expected = i >= 0 && i < c.nInitial ? s.Dist(i) : nullptr;
+            EXPECT_EQ(s.collection.GetDist(i), i >= 0 && i == c.nIndex ? incoming.get() : expected)
+                << c.nIndex << ": slot " << i;
         }
     }
-    // ResetContents leaves an empty collection that is not initialised and can be used again.
     SCollection s;
     s.AddNormals(2);
     s.Correlate(0, 1, 0.3, FALSE);
     CExOr generator;
     s.collection.InitSimulation(10, TRUE, &generator, nullptr);
     s.collection.ResetContents();
-    EXPECT_EQ(s.collection.GetCount() + s.collection.GetCorrArray()->GetSize(), 0);
-    int nSample = 0;
-    double values[2] = {};
-    EXPECT_FALSE(s.collection.GetSample(nSample, values));
-    // The editor runs through the host hook; only its OK counts, an empty collection shows
-    // nothing, and without an editor the answer is FALSE.
+    EXPECT_EQ(std::tuple(s.collection.GetCount(), s.collection.GetCorrArray()->GetSize(),
+                         s.collection.m_bInitialized, s.collection.m_pExOr),
+              std::tuple(0, 0, FALSE, nullptr));
     std::vector<CDistCollection*> opened;
     int result = IDOK;
     SHostHooks hooks;
@@ -73,28 +63,34 @@ TEST(DistCollection, SetDistResetContentsAndTheEditorHook) {
     CScopedHostHooks noEditor(DefaultHostHooks());
     EXPECT_FALSE(s.collection.ChangeDistCollection());
     s.collection.InitSimulation(3, FALSE, &generator, nullptr);
-    EXPECT_TRUE(s.collection.GetSample(nSample, values));
+    int nSample = 0;
+    double value = 0.0;
+    EXPECT_TRUE(s.collection.GetSample(nSample, &value));
 }
 
 // An entry orders its indices, keeps the pointers as given and maps the other space's value;
 // another entry for the same pair is added, not merged. A U-space value is stored as given,
 // whatever it is, and an X-space value on a bound of the pair's range passes unchanged. Pairs
 // with a variable outside the collection (null never counts, even where a slot holds it) add
-// nothing. No box is shown.
-TEST(SetCorr, EntriesAsStored) {
+// nothing. CheckCorr maps the given value again with the variables at the entry's indices (not
+// its pointers), and leaves alone an entry that addresses no variable. No box is shown.
+TEST(SetCorr, EntriesAsStoredAndCheckedAgain) {
     CRecordingHooks hooks;
     SCollection s;
-    for (const char* name : {"A", "B", "C"}) s.Add(MakeUniform(name));
+    s.Add(MakeNormal("A"));
+    s.Add(MakeUniform("B", 3.0, 9.0));
+    s.Add(MakeUniform("U"));
+    s.Add(MakeExponential("E"));
     s.collection.AddDist(nullptr);
     DistPtr outsider = MakeUniform("D");
-    s.collection.SetCorr(s.Dist(0), outsider.get(), 5.0, TRUE);
-    s.collection.SetCorr(nullptr, s.Dist(1), 0.5, TRUE);
-    s.Correlate(2, 0, 0.5, TRUE);
-    s.Correlate(2, 0, 0.2, FALSE);
+    s.collection.SetCorr(s.Dist(1), outsider.get(), 5.0, TRUE);
+    s.collection.SetCorr(nullptr, s.Dist(2), 0.5, TRUE);
+    s.Correlate(2, 1, 0.5, TRUE);
+    s.Correlate(2, 1, 0.2, FALSE);
     ASSERT_EQ(s.collection.GetCorrArray()->GetSize(), 2);
     const SCorr *x = s.collection.m_Corrs[0], *u = s.collection.m_Corrs[1];
     EXPECT_EQ(std::tuple(x->nIndex1, x->nIndex2, x->pDist1, x->pDist2, x->bXSpace, x->dCorrX),
-              std::tuple(0, 2, s.Dist(2), s.Dist(0), TRUE, 0.5));
+              std::tuple(1, 2, s.Dist(2), s.Dist(1), TRUE, 0.5));
     EXPECT_NEAR(x->dCorrU, kUniformsU05, 5e-6);
     EXPECT_EQ(std::tuple(u->bXSpace, u->dCorrU), std::tuple(FALSE, 0.2));
     EXPECT_NEAR(u->dCorrX, kUniformsX02, 2e-4);
@@ -110,7 +106,29 @@ TEST(SetCorr, EntriesAsStored) {
         EXPECT_EQ(bX ? entry->dCorrX : entry->dCorrU, corr);
         EXPECT_LE(std::fabs(entry->dCorrX), kCorrLimit);
     }
+    SCorr entry; // as the correlation grid makes it: only the given value filled in
+    entry.nIndex1 = 1, entry.nIndex2 = 2, entry.dCorrX = 0.5, entry.bXSpace = TRUE;
+    EXPECT_TRUE(s.collection.CheckCorr(&entry));
+    EXPECT_NEAR(entry.dCorrU, kUniformsU05, 5e-6);
+    entry.bXSpace = FALSE, entry.dCorrU = 0.2, entry.dCorrX = -3.0;
+    EXPECT_TRUE(s.collection.CheckCorr(&entry));
+    EXPECT_NEAR(entry.dCorrX, kUniformsX02, 2e-4);
+    EXPECT_EQ(entry.dCorrU, 0.2);
+    for (auto [i1, i2] : {std::pair{-1, 0}, {0, -1}, {0, 7}, {0, 4}}) {
+        SCorr odd;
+        odd.nIndex1 = i1, odd.nIndex2 = i2, odd.dCorrX = 7.0, odd.dCorrU = -7.0, odd.bXSpace = TRUE;
+        EXPECT_TRUE(s.collection.CheckCorr(&odd)) << i1 << ", " << i2;
+        EXPECT_EQ(std::pair(odd.dCorrX, odd.dCorrU), std::pair(7.0, -7.0));
+    }
     EXPECT_TRUE(hooks.messages().empty());
+    // A warning: the pointers name a normal and a uniform, the indices a uniform and an
+    // exponential, whose largest correlation is sqrt(3)/2.
+    entry.nIndex1 = 2, entry.nIndex2 = 3, entry.pDist1 = s.Dist(0), entry.pDist2 = s.Dist(1);
+    entry.dCorrX = 0.95, entry.bXSpace = TRUE;
+    EXPECT_FALSE(s.collection.CheckCorr(&entry));
+    EXPECT_EQ(hooks.messages().size(), 1u);
+    EXPECT_NEAR(entry.dCorrX, std::sqrt(3.0) / 2.0, 1e-4);
+    EXPECT_TRUE(entry.dCorrU > 0.99 && entry.dCorrU <= kCorrLimit) << entry.dCorrU;
 }
 
 // The warning texts, byte for byte as the user sees them; the value is moved to the bound, so
@@ -148,41 +166,6 @@ TEST(SetCorr, OutOfRangeValueIsMovedToTheBoundWithAWarning) {
         EXPECT_EQ(hooks.messages().size(), 1u);
         EXPECT_EQ(std::pair(again.dCorrX, again.dCorrU), std::pair(entry->dCorrX, entry->dCorrU));
     }
-}
-
-// CheckCorr maps the given value again with the variables at the entry's indices (not its
-// pointers), and leaves alone an entry that addresses no variable.
-TEST(CheckCorr, MapsWithTheVariablesAtTheIndices) {
-    SCollection s;
-    s.Add(MakeNormal("A"));
-    s.Add(MakeUniform("B", 3.0, 9.0));
-    s.Add(MakeUniform("U"));
-    s.Add(MakeExponential("E"));
-    s.collection.AddDist(nullptr);
-    CRecordingHooks hooks;
-    SCorr entry; // as the correlation grid makes it: only the given value filled in
-    entry.nIndex1 = 1, entry.nIndex2 = 2, entry.dCorrX = 0.5, entry.bXSpace = TRUE;
-    EXPECT_TRUE(s.collection.CheckCorr(&entry));
-    EXPECT_NEAR(entry.dCorrU, kUniformsU05, 5e-6);
-    entry.bXSpace = FALSE, entry.dCorrU = 0.2, entry.dCorrX = -3.0;
-    EXPECT_TRUE(s.collection.CheckCorr(&entry));
-    EXPECT_NEAR(entry.dCorrX, kUniformsX02, 2e-4);
-    EXPECT_EQ(entry.dCorrU, 0.2);
-    for (auto [i1, i2] : {std::pair{-1, 0}, {0, -1}, {0, 7}, {0, 4}}) {
-        SCorr odd;
-        odd.nIndex1 = i1, odd.nIndex2 = i2, odd.dCorrX = 7.0, odd.dCorrU = -7.0, odd.bXSpace = TRUE;
-        EXPECT_TRUE(s.collection.CheckCorr(&odd)) << i1 << ", " << i2;
-        EXPECT_EQ(std::pair(odd.dCorrX, odd.dCorrU), std::pair(7.0, -7.0));
-    }
-    EXPECT_TRUE(hooks.messages().empty());
-    // The pointers name a normal and a uniform, the indices a uniform and an exponential, whose
-    // largest correlation is sqrt(3)/2.
-    entry.nIndex1 = 2, entry.nIndex2 = 3, entry.pDist1 = s.Dist(0), entry.pDist2 = s.Dist(1);
-    entry.dCorrX = 0.95, entry.bXSpace = TRUE;
-    EXPECT_FALSE(s.collection.CheckCorr(&entry));
-    EXPECT_EQ(hooks.messages().size(), 1u);
-    EXPECT_NEAR(entry.dCorrX, std::sqrt(3.0) / 2.0, 1e-4);
-    EXPECT_TRUE(entry.dCorrU > 0.99 && entry.dCorrU <= kCorrLimit) << entry.dCorrU;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
-// Variables, collections and statistics shared by the simulation tests.
+// Variables, collections and statistics shared by the simulation tests, and the headers most of
+// them use.
 
 #include <stochvar/families/Exponential.h>
 #include <stochvar/families/LogNormal.h>
@@ -10,10 +11,16 @@
 #include <stochvar/numerics/ExOr.h>
 #include <stochvar/simulation/DistCollection.h>
 
+#include "support/RecordingHooks.h"
+
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
+#include <numbers>
+#include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -90,10 +97,7 @@ inline void ExpectSameState(CExOr a, CExOr b) {
 // Pearson's r of paired samples with its asymptotic standard error from the delta method, valid
 // for any marginals with finite fourth moments (m on standardised data):
 // Var(r) ~ [m22 + r^2/4 (m40 + 2 m22 + m04) - r (m31 + m13)] / n.
-struct SCorrelationEstimate {
-    double r = 0.0;
-    double standardError = 0.0;
-};
+struct SCorrelationEstimate { double r = 0.0, standardError = 0.0; };
 inline SCorrelationEstimate EstimateCorrelation(const std::vector<double>& x,
                                                 const std::vector<double>& y) {
     const double n = static_cast<double>(x.size());

@@ -2,6 +2,7 @@
 // bit for bit: a sorted row, one addition of 1 / N per used stratum passed, and an insertion.
 
 #include <stochvar/numerics/ExOr.h>
+#include <stochvar/simulation/FreeStrataTree.h>
 #include <stochvar/simulation/StratumWalk.h>
 
 #include <gtest/gtest.h>
@@ -48,8 +49,11 @@ template <class Uniform> int ExpectSameRun(int N, Uniform uniform) {
     return nRepeats;
 }
 
+// Every small run over many seeds, and large runs. On the grid j / (N - m) the uniform numbers
+// put N * v within a few ulps of a whole number, where the rounding of every addition and
+// product decides the stratum; zero and the largest draw sit at the ends. Those runs must hit
+// repeated strata, or they would not test that path.
 TEST(StratumWalk, EqualsTheLiteralWalk) {
-    // Every small run over many seeds, and large runs.
     for (int N = 1; N <= 50; ++N) {
         for (std::uint32_t seed = 1; seed <= 20; ++seed) {
             CExOr generator(seed, 7919U * seed, 104729U + seed);
@@ -64,12 +68,6 @@ TEST(StratumWalk, EqualsTheLiteralWalk) {
         CExOr generator(12345U, 67890U, static_cast<std::uint32_t>(N));
         ExpectSameRun(N, [&](int) { return generator.GetRandom(); });
     }
-}
-
-// Uniform numbers on the grid j / (N - m) put N * v within a few ulps of a whole number, where
-// the rounding of every addition and product decides the stratum; zero and the largest draw sit
-// at the ends. These runs must hit repeated strata, or they would not test that path.
-TEST(StratumWalk, EqualsTheLiteralWalkWhereNTimesVIsWithinUlpsOfAWholeNumber) {
     int nRepeats = 0;
     for (const int N : {3, 10, 49, 64, 100, 127, 128, 1000, 1024, 3000}) {
         CExOr generator(99U, 98U, static_cast<std::uint32_t>(N));
@@ -79,6 +77,19 @@ TEST(StratumWalk, EqualsTheLiteralWalkWhereNTimesVIsWithinUlpsOfAWholeNumber) {
         });
     }
     EXPECT_GT(nRepeats, 0);
+}
+
+// Each count of the free-strata tree is that of the words under the child, also in the partly
+// filled last node of a level. Overcounting there changes no search of a small tree, but from
+// seven levels on (2^24 + 16 words: 68 MB of nodes) the root's counts would pass 2^32.
+TEST(FreeStrataTree, CountsOnlyTheWordsThatExist) {
+    CFreeStrataTree tree;
+    tree.Reset((1 << 24) + 16);
+    for (const long long nFree : {1LL << 30, (1LL << 30) + 1, (1LL << 30) + 1024}) {
+        long long r = nFree;
+        EXPECT_EQ(tree.FindWordOfFree(r), (nFree - 1) / 64) << nFree;
+        EXPECT_EQ(r, (nFree - 1) % 64 + 1) << nFree;
+    }
 }
 
 } // namespace
