@@ -148,7 +148,10 @@ TEST(Batches, OwnStrataTableHoldsWhatTheLiteralWalkWrites) {
 // Diagnostic lines printed by the inverses come out as in a run on one thread, in sample order.
 struct SReportingDist : CDist {
     SReportingDist() : CDist(nullptr, "R", nullptr) {}
-    double GetInverse(double p) override { return PrintDiagnostic("inverse of %.17g\n", p), p; }
+    double GetInverse(double p) override {
+        PrintDiagnostic("inverse of %.17g\n", p);
+        return p;
+    }
 };
 
 TEST(Batches, DiagnosticLinesInSampleOrderOnEveryThreadCount) {
