@@ -1,4 +1,4 @@
-// The beta family's singular end, and its inverse near the upper bound.
+// The beta family's inverse: near the upper bound, and with the constants it keeps between calls.
 
 #include "FamilySupport.h"
 #include "numerics/CapturedOutput.h"
@@ -8,45 +8,11 @@
 
 #include <bit>
 #include <cstdint>
-#include <numbers>
 #include <string>
 #include <utility>
 
 namespace stochvar::testing {
 namespace {
-
-TEST(Beta, DefaultVariableWithItsSingularEnd) {
-    // The default exponent R = 0.76 puts an integrable singularity at L = 0.3; tanh-sinh
-    // quadrature crowds its nodes towards the ends double-exponentially, so it costs no accuracy.
-    // Offsets from the nearer end are computed directly; nodes that round onto an end are
-    // skipped (the mass there is below (ulp / d)^R, about 1e-12).
-    CBeta dist(nullptr, "X", nullptr);
-    EXPECT_EQ(dist.GetDensity(0.3), kInf);
-    const auto integral = [&dist](double b, auto g) {
-        const double half = 0.5 * (b - 0.3);
-        double sum = 0.0;
-        for (int k = -256; k <= 256; ++k) {
-            const double t = k / 64.0;
-            const double u = 0.5 * std::numbers::pi * std::sinh(t);
-            const double w = 0.5 * std::numbers::pi * std::cosh(t) / (std::cosh(u) * std::cosh(u));
-            const double offset = half * 2.0 / (std::exp(2.0 * std::fabs(u)) + 1.0);
-            const double x = t < 0.0 ? 0.3 + offset : b - offset;
-            if (x > 0.3 && x < b && w > 0.0) {
-                sum += half * w * g(x) * dist.GetDensity(x) / 64.0;
-            }
-        }
-        return sum;
-    };
-    const auto one = [](double) { return 1.0; };
-    const double mean = integral(2.0, [](double x) { return x; });
-    EXPECT_NEAR(integral(2.0, one), 1.0, 1e-9);
-    EXPECT_NEAR(mean, 0.7, 1e-9);
-    EXPECT_NEAR(std::sqrt(integral(2.0, [mean](double x) { return (x - mean) * (x - mean); })),
-                0.35, 1e-8);
-    for (double x : {0.30001, 0.31, 0.5, 0.9, 1.5, 1.99}) {
-        EXPECT_NEAR(dist.GetCumulative(x), integral(x, one), 1e-10) << "x = " << x;
-    }
-}
 
 TEST(Beta, InverseLeansOnTheNearerBound) {
     // Above the median the offset is measured from U, so a quantile near U keeps the digits of

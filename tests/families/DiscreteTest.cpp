@@ -1,6 +1,7 @@
 // The discrete (categorical) family: category editing with its normalisation, the
 // piecewise-linear cumulative function and its step inverse, containers left uneven by a damaged
-// archive, and editing through the discrete dialog hook.
+// archive, and editing through the discrete dialog hook. Its input types (none), axis and copy
+// are rows of FamilyTable.cpp.
 
 #include "FamilySupport.h"
 
@@ -29,33 +30,13 @@ std::unique_ptr<CDiscrete> MakeDiscrete(const Values& frequencies, CDist** ppRef
 
 Values ValuesOf(const CDoubleArray& values) { return Values(values.begin(), values.end()); }
 
-TEST(Discrete, NoInputTypesAndAFixedAxis) {
-    auto dist = MakeDiscrete({1.0});
-    EXPECT_EQ(dist->GetParamCombiCount(), 0);
-    for (int n : {-1, 0, 1}) {
-        CString label("stale");
-        CUIntArray ids;
-        dist->GetParamsList(n, label, &ids);
-        EXPECT_TRUE(label.IsEmpty() && ids.GetSize() == 0) << n;
-        ExpectStatus(dist->CheckCombination(n), "");
-        ExpectStatus(dist->CalcBasePar(n), "");
-    }
-    dist->SetAutoAxis(); // [0, 1] whatever the categories
-    EXPECT_EQ(dist->m_dAxisMin, 0.0);
-    EXPECT_EQ(dist->m_dAxisMax, 1.0);
-}
-
 TEST(Discrete, EditingKeepsTheContainersParallelAndNormalised) {
     using Edit = std::function<void(CDiscrete&)>;
     auto add = [](double f, int at) { return [=](CDiscrete& d) { d.AddCategory("x", f, at); }; };
     auto drop = [](int at) { return [=](CDiscrete& d) { d.DeleteCategory(at); }; };
-    auto dropNamed = [](const char* name) {
-        return [=](CDiscrete& d) { d.DeleteCategory(CString(name)); };
-    };
+    auto dropNamed = [](CString s) { return [=](CDiscrete& d) { d.DeleteCategory(s); }; };
     auto swap = [](int a, int b) { return [=](CDiscrete& d) { d.SwitchIndex(a, b); }; };
-    auto set = [](int at, double f) {
-        return [=](CDiscrete& d) { d.SetCategoryFrequency(at, f); };
-    };
+    auto set = [](int k, double f) { return [=](CDiscrete& d) { d.SetCategoryFrequency(k, f); }; };
     struct SRow {
         std::vector<Edit> edits; // on categories c0, c1, c2 of frequencies 1, 3, 4
         Names names;
@@ -73,7 +54,7 @@ TEST(Discrete, EditingKeepsTheContainersParallelAndNormalised) {
         {{drop(0)}, {"c1", "c2"}, {3, 4}},
         {{drop(2), drop(0), drop(0)}, {}, {}},
         {{add(2.0, -1), dropNamed("x"), dropNamed("C1")}, {"c0", "c1", "c2"}, {1, 3, 4}},
-        {{add(2.0, 0), add(5.0, -1), dropNamed("x")}, {"c0", "c1", "c2", "x"}, {1, 3, 4, 5}},
+        {{add(5.0, -1), add(2.0, 0), dropNamed("x")}, {"c0", "c1", "c2", "x"}, {1, 3, 4, 5}},
         {{swap(0, 2)}, {"c2", "c1", "c0"}, {4, 3, 1}},
         {{set(0, 0.0), set(1, 0.0), set(2, 0.0)}, {"c0", "c1", "c2"}, {0, 0, 0}},
         {{set(0, 1e-11), set(1, 0.0), set(2, 3e-11)}, {"c0", "c1", "c2"}, {1e-11, 0, 3e-11}},
@@ -165,10 +146,11 @@ TEST(Discrete, UnevenContainersFromADamagedArchiveAreReadWithinBounds) {
         for (int k = 0; k < probabilities; ++k) {
             dist.m_Probabilities[k] = 0.1 * (k + 1);
         }
-        for (int k = 0; k < 3; ++k) {
-            EXPECT_EQ(dist.GetDensity(k), k < probabilities ? 0.1 * (k + 1) : 0.0) << k;
+        for (int k = 0; k <= 3; ++k) { // position 3 is past the last category
+            EXPECT_EQ(dist.GetDensity(k), k < probabilities && k < 3 ? 0.1 * (k + 1) : 0.0) << k;
         }
-        EXPECT_LE(dist.GetCumulative(2.0), 0.6 + 1e-15);
+        // Past the last category only the categories' own probabilities count.
+        EXPECT_LE(dist.GetCumulative(3.0), 0.6 + 1e-15);
         EXPECT_EQ(dist.GetInverse(0.9), 2.0); // beyond the stored probabilities: the last
         dist.SwitchIndex(0, 2);
         dist.DeleteCategory(2);

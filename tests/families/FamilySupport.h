@@ -1,8 +1,8 @@
 #pragma once
 
 // Helpers of the family tests (entering values, slot snapshots, status expectations) and the
-// row types of the family table: one row set per continuous family (FamilyTable.cpp), driven by
-// the generic tests of FamilyTableTest.cpp.
+// row types of the family table: one row set per family (FamilyTable.cpp), driven by the generic
+// tests of FamilyTableTest.cpp.
 
 #include <stochvar/model/Dist.h>
 
@@ -85,12 +85,8 @@ struct SStatusRow {
     const char* pszError;
 };
 
-struct SPoint {
-    double x, density, cumulative; // NaN: not checked
-};
-struct SQuantile {
-    double p, x;
-};
+struct SPoint { double x, density, cumulative; }; // NaN: not checked
+struct SQuantile { double p, x; };
 
 // The identities a variable goes through: none, GetCumulative(GetInverse(p)) = p, or also those
 // of its density (integral, moments, the cumulative function as its integral).
@@ -126,7 +122,7 @@ struct SFamilyRows {
     STolerance tolerance;
     std::vector<int> breakSlots; // slots holding points where the density jumps or has a kink
     std::vector<SStatusRow> statuses;
-    std::vector<SVariableRow> variables; // the first: the fresh variable's defaults
+    std::vector<SVariableRow> variables; // the first, if any: the fresh variable's defaults
     std::vector<SAxisRow> axes;
 };
 

@@ -1,10 +1,12 @@
 // The rows of the family table. Expected slots are the families' textbook moments (Johnson,
 // Kotz and Balakrishnan, Continuous Univariate Distributions), written out here independently of
-// the library's own forms; the messages are the texts the user sees.
+// the library's own forms; the messages are the texts the user sees. The rules the families share
+// (FamilyRules.cpp: COV, axes, the location-scale conversion) are rows of the families using them.
 
 #include "FamilySupport.h"
 
 #include <stochvar/families/Beta.h>
+#include <stochvar/families/Discrete.h>
 #include <stochvar/families/Exponential.h>
 #include <stochvar/families/Gumbel.h>
 #include <stochvar/families/LogNormal.h>
@@ -121,6 +123,8 @@ std::vector<SFamilyRows> MakeRows() {
     const char* const kBetaMu = "Mu must be in between lower to upper bound";
     const char* const kShape = "Both Delta and Beta must be positive.";
     const char* const kNotFound = "Weibull parameters not found after 50 iterations.";
+    const char* const kLowerBound = "Lower bound is larger than mean.";
+    const char* const kLambda = "Lambda must be positive.";
     const double rayleighS = 7.2 / kRayleighMean * kRayleighSd;
     const double rayleighMeanPerSd = kRayleighMean / kRayleighSd; // (M - L) / S
     const double z5 = (std::log(5.0) - 2.0) / 0.4;
@@ -144,10 +148,14 @@ std::vector<SFamilyRows> MakeRows() {
            {{0.0, -496.0}, {-0.3, -496.0}, {1.0, 504.0}, {1.7, 504.0}}},
           {0, {{MEAN, 0.0}, {SD, 1.0}}, {{COV, kInf}}}, // an infinite COV is not guarded
           {1, {{MEAN, -20.0}, {COV, 0.15}}, {{SD, 3.0}}},
-          // Without a positive spread every function gives 0.
+          // Without a positive spread every function gives 0; any positive spread is one.
           {-1, {{SD, 0.0}}, {}, kNone, "", {{4.0, 0.0, 0.0}}, {{0.5, 0.0}}},
-          {-1, {{SD, kNaN}}, {}, kNone, "", {{4.0, 0.0, 0.0}}, {{0.5, 0.0}}}},
-         {{{}, 1.5, 6.5}}},
+          {-1, {{SD, kNaN}}, {}, kNone, "", {{4.0, 0.0, 0.0}}, {{0.5, 0.0}}},
+          {-1, {{SD, 1e-300}}, {}, kNone, "", {{4.0, 1e300 * NormalDensity(0.0), 0.5}},
+           {{0.9, 4.0}}}},
+         // The mean-centred axis [M - 5 S, M + 5 S] for any S > 0; otherwise the bounds stay.
+         {{{}, 1.5, 6.5}, {{{MEAN, -2e-3}, {SD, 1e-4}}, -2.5e-3, -1.5e-3},
+          {{{SD, 0.0}}, -7.0, 7.0}, {{{SD, kNaN}}, -7.0, 7.0}}},
 
         {"LogNormal", Create<CLogNormal>,
          {"/MEAN/STDDEV/LOWER_BOUND", "/MEAN/COV/LOWER_BOUND", "/EPSILON/KSI/LOWER_BOUND"},
@@ -171,23 +179,22 @@ std::vector<SFamilyRows> MakeRows() {
            Join({{COV, -1.5}}, EpsilonKsi(-1.0, 1.5, -3.0))},
           {1, {{MEAN, 6.0}, {COV, 0.2}, {LB, 1.0}}, Join({{SD, 1.2}}, EpsilonKsi(6.0, 1.2, 1.0))},
           // From epsilon 0.4 and ksi 2: M - L = exp(2.08), S = (M - L) sqrt(exp(0.16) - 1).
-          {2, {{EPS, 0.4}, {KSI, 2.0}, {LB, 0.0}},
-           {{MEAN, std::exp(2.08)}, {SD, std::exp(2.08) * std::sqrt(std::exp(0.16) - 1.0)},
-            {COV, std::sqrt(std::exp(0.16) - 1.0)}},
-           kQuadrature, "", {{5.0, NormalDensity(z5) / 2.0, Phi(z5)}}},
+          {2, {{EPS, 0.4}, {KSI, 2.0}, {LB, 1.0}},
+           {{MEAN, 1.0 + std::exp(2.08)}, {SD, std::exp(2.08) * std::sqrt(std::exp(0.16) - 1.0)},
+            {COV, std::exp(2.08) * std::sqrt(std::exp(0.16) - 1.0) / (1.0 + std::exp(2.08))}},
+           kQuadrature, "", {{6.0, NormalDensity(z5) / 2.0, Phi(z5)}}},
           // A mean within rounding of zero leaves COV silently.
-          {0, {{MEAN, 0.0}, {SD, 1.0}, {LB, -1.0}, {COV, kPreset}}, {{COV, kPreset}}},
-          // Once ksi + 1000 epsilon passes ln(DBL_MAX) = 709.78 the upper end is infinite.
-          {-1, {{EPS, 0.71}, {KSI, 0.0}}, {}, kNone, "", {}, {{1.0, kInf}}},
-          {-1, {{EPS, 0.7}, {KSI, 0.0}}, {}, kNone, "", {}, {{1.0, 0.1 + std::exp(700.0)}}}},
-         {{{}, 0.1 - 0.075, 3.2 + 3.75},
-          {{{SD, 0.0}}, -7.0, 7.0}}},
+          {0, {{MEAN, 0.0}, {SD, 1.0}, {LB, -1.0}, {COV, kPreset}}, {{COV, kPreset}}}},
+         // [L - S / 10, M + 5 S] for any S > 0; otherwise the bounds stay.
+         {{{{SD, 1e-4}}, 0.1 - 1e-5, 3.2 + 5e-4}, {{{SD, 0.0}}, -7.0, 7.0}}},
 
         {"Gumbel", Create<CGumbel>, {"/MEAN/STDDEV", "/MEAN/COV", "/ALPHA/BETA"}, kClosedForm, {},
          {{false, 0, {{SD, -1.0}, {ALPHA, 0.0}}, ""},
           {true, 0, {{SD, 0.0}, {MEAN, 0.0}}, "Standard deviation must be positive."}, // no warning
+          {true, 0, {{SD, 1e-300}}, ""},
           {true, 2, {{ALPHA, 0.0}}, "Alpha must be positive."},
-          {true, 2, {{ALPHA, kNaN}}, "Alpha must be positive."}},
+          {true, 2, {{ALPHA, kNaN}}, "Alpha must be positive."},
+          {true, 2, {{ALPHA, 1e-300}}, ""}},
          {{-1, {}, Join(Gumbel(3.7, 0.95), {{COV, 0.95 / 3.7}})},
           {0, {{MEAN, -4.0}, {SD, 1.0}}, Join(Gumbel(-4.0, 1.0), {{COV, -0.25}})},
           {1, {{MEAN, -5.0}, {COV, 0.2}}, Gumbel(-5.0, 1.0)}, // S = |M| COV
@@ -195,23 +202,29 @@ std::vector<SFamilyRows> MakeRows() {
           {2, {{ALPHA, 2.0}, {BETA, -1.0}}, Gumbel(-1.0 + kEuler / 2.0, GumbelAlpha(2.0)),
            kQuadrature, "", {{-1.0, 2.0 / kE, 1.0 / kE}, {-1e3, 0.0, 0.0}, {1e3, 0.0, 1.0}},
            {{1.0 / kE, -1.0}}},
+          // COV needs |M| above the smallest relative spacing; a NaN mean is not.
+          {0, {{MEAN, Above(kSmall)}, {SD, 1.0}}, {{COV, 1.0 / Above(kSmall)}}},
           {0, {{MEAN, kSmall}, {SD, 1.0}, {COV, kPreset}}, {{COV, kPreset}}, kQuadrature,
            kCovWarning},
+          {0, {{MEAN, kNaN}, {SD, 1.0}, {COV, kPreset}}, {{COV, kPreset}}, kNone, kCovWarning},
           // Alpha and beta with a zero mean keep COV without a warning.
           {2, {{ALPHA, 1.0}, {BETA, -kEuler}, {COV, kPreset}}, {{MEAN, 0.0}, {COV, kPreset}}},
           // The inverse clamps p to [c, 1 - c], c the largest relative spacing, and stays finite.
           {2, {{ALPHA, 0.5}, {BETA, 3.0}}, Gumbel(3.0 + 2.0 * kEuler, GumbelAlpha(0.5)),
            kQuadrature, "", {},
-           {{-1.0, gumbelAt(kClamp)}, {Below(kClamp), gumbelAt(kClamp)},
-            {2.0 * kClamp, gumbelAt(2.0 * kClamp)},
-            {1.0 - 2.0 * kClamp, gumbelAt(1.0 - 2.0 * kClamp)},
-            {Above(1.0 - kClamp), gumbelAt(1.0 - kClamp)}, {1.0, gumbelAt(1.0 - kClamp)}}}},
+           {{0.0, gumbelAt(kClamp)}, {2.0 * kClamp, gumbelAt(2.0 * kClamp)},
+            {1.0 - 2.0 * kClamp, gumbelAt(1.0 - 2.0 * kClamp)}, {1.0, gumbelAt(1.0 - kClamp)}}}},
          {{{}, 3.7 - 4.75, 3.7 + 4.75}}},
 
-        // The exponential and Rayleigh refusals are those of the shared location-scale rule.
+        // Both conversions are the shared location-scale rule, which refuses a scale at or below
+        // 1e-307 (the smallest positive value, as the library states it) with lambda's text.
         {"Exponential", Create<CExponential>,
          {"/MEAN/LOWER_BOUND", "/LAMBDA/LOWER_BOUND", "/MEAN/STDDEV", "/MEAN/COV"}, kClosedForm,
-         {LB}, {{false, 0, {{MEAN, -1.0}, {LB, 5.0}, {LAMBDA, -2.0}}, ""}},
+         {LB},
+         {{false, 0, {{MEAN, -1.0}, {LB, 5.0}, {LAMBDA, -2.0}}, ""},
+          {true, 0, {{MEAN, 1.0}, {LB, 1.0}}, kLowerBound},
+          {true, 1, {{LAMBDA, 1e-307}}, kLambda},
+          {true, 1, {{LAMBDA, Above(1e-307)}}, ""}},
          // Rate lambda: M - L = S = 1 / lambda; f(L + 1/lambda) = lambda / e.
          {{-1, {}, {{MEAN, 0.35}, {LB, 0.1}, {LAMBDA, 4.0}, {SD, 0.25}, {COV, 0.25 / 0.35}},
            kQuadrature, "", {{0.1, 0.0, 0.0}, {0.35, 4.0 / kE, 1.0 - 1.0 / kE}},
@@ -219,12 +232,19 @@ std::vector<SFamilyRows> MakeRows() {
           {0, {{MEAN, 5.0}, {LB, 3.0}}, {{SD, 2.0}, {LAMBDA, 0.5}, {COV, 0.4}}},
           {1, {{LAMBDA, 0.2}, {LB, -4.0}}, {{MEAN, 1.0}, {SD, 5.0}, {COV, 5.0}}},
           {2, {{MEAN, -5.0}, {SD, 2.0}}, {{LB, -7.0}, {LAMBDA, 0.5}, {COV, 0.4}}}, // S / |M|
-          {3, {{MEAN, -4.0}, {COV, 0.5}}, {{SD, 2.0}, {LB, -6.0}, {LAMBDA, 0.5}}}},
+          {3, {{MEAN, -4.0}, {COV, 0.5}}, {{SD, 2.0}, {LB, -6.0}, {LAMBDA, 0.5}}},
+          {2, {{MEAN, 0.0}, {SD, 2.0}, {COV, kPreset}}, {{LB, -2.0}, {COV, kPreset}}, kQuadrature,
+           kCovWarning},
+          {1, {{LAMBDA, kNaN}}, {{MEAN, kNaN}}, kNone, kCovWarning}}, // a NaN scale is not refused
          {{{}, 0.1, 0.35 + 1.25}}},
 
         {"Rayleigh", Create<CRayleigh>,
          {"/MEAN/LOWER_BOUND", "/THETA/LOWER_BOUND", "/MEAN/STDDEV", "/MEAN/COV"}, kClosedForm,
-         {LB}, {{false, 0, {{MEAN, -1.0}, {LB, 5.0}, {THETA, -2.0}}, ""}},
+         {LB},
+         {{false, 0, {{MEAN, -1.0}, {LB, 5.0}, {THETA, -2.0}}, ""},
+          {true, 0, {{MEAN, kNaN}}, kLowerBound},
+          {true, 1, {{THETA, 1e-307}}, kLambda},
+          {true, 1, {{THETA, Above(1e-307)}}, ""}},
          {{-1, {}, {{MEAN, 11.2}, {LB, 4.0}, {THETA, 7.2 / kRayleighMean}, {SD, rayleighS},
                     {COV, rayleighS / 11.2}}},
           // The mode lies at L + theta, where f = exp(-1/2) / theta and F = 1 - exp(-1/2).
@@ -255,7 +275,9 @@ std::vector<SFamilyRows> MakeRows() {
            {{MEAN, -7.125}, {SD, 0.25 / std::sqrt(12.0)}, {COV, kPreset}}},
           // Equal bounds: an infinite density at the point, a step in the cumulative function.
           {-1, {{LB, 2.0}, {UB, 2.0}}, {}, kNone, "", {{2.0, kInf, 0.0}, {Above(2.0), 0.0, 1.0}}}},
-         {{{}, 0.8, 9.2}}},
+         // [L - d, U + d] with d a tenth of U - L; without a width [M - 1, M + 1].
+         {{{}, 0.8, 9.2}, {{{LB, 3.0}, {UB, 3.0}, {MEAN, 5.0}}, 4.0, 6.0},
+          {{{LB, 4.0}, {UB, 2.0}, {MEAN, -1.0}}, -2.0, 0.0}}},
 
         {"Triangular", Create<CTriangular>,
          {"/LOWER_BOUND/MOST-LIKELY/UPPER_BOUND", "/LOWER_BOUND/MEAN/UPPER_BOUND"}, kClosedForm,
@@ -274,7 +296,7 @@ std::vector<SFamilyRows> MakeRows() {
           {false, 1, FromMean(0.0, kNaN, 3.0), ""}, // a NaN mean passes
           {false, 1, FromMean(5.0, 5.0, 5.0), ""}}, // the bounds are not compared
          {{-1, {}, Join(Triangle(0.7, 3.5, 4.7), TriangleMoments(0.7, 3.5, 4.7))},
-          {0, Triangle(-5.0, -1.0, 7.5), TriangleMoments(-5.0, -1.0, 7.5)},
+          {0, Triangle(-5e-5, -1e-5, 7.5e-5), TriangleMoments(-5e-5, -1e-5, 7.5e-5)}, // narrow
           // Height 2 / (U - L) at the apex, F(apex) = (C - L) / (U - L).
           {0, Triangle(-2.0, -2.0, 3.0), TriangleMoments(-2.0, -2.0, 3.0), kQuadrature, "",
            {{-2.0, 0.0, 0.0}, {Above(-2.0), 0.4, 0.0}, {0.5, 0.2, 0.75}, {3.0, 0.0, 1.0}}},
@@ -283,7 +305,7 @@ std::vector<SFamilyRows> MakeRows() {
           // F(x) = x^2 / 3 left of the apex and 1 - (3 - x)^2 / 6 right of it.
           {0, Triangle(0.0, 1.0, 3.0), TriangleMoments(0.0, 1.0, 3.0), kQuadrature, "",
            {{1.0, 2.0 / 3.0, 1.0 / 3.0}, {2.0, 1.0 / 3.0, 5.0 / 6.0}, {Below(0.0), 0.0, 0.0}},
-           {{0.12, 0.6}, {0.76, 3.0 - 1.2}, {1.0 / 3.0, 1.0}, {-0.5, 0.0}, {1.5, 3.0}}},
+           {{0.12, 0.6}, {0.76, 3.0 - 1.2}, {1.0 / 3.0, 1.0}, {-0.5, 0.0}, {Above(1.0), 3.0}}},
           // The mean places the apex C = 3 M - L - U, stored even when refused; the admissible
           // means are those of the right-angled triangles, (2 L + U) / 3 to (L + 2 U) / 3.
           {1, FromMean(0.0, 2.0, 3.0), Apex(0.0, 3.0, 3.0)},
@@ -293,11 +315,15 @@ std::vector<SFamilyRows> MakeRows() {
           {1, FromMean(0.0, kNaN, 3.0), Apex(0.0, kNaN, 3.0), kNone, "", {}, {}, kAdmissible},
           {1, FromMean(-10.0, 20.0, 20.0), Apex(-10.0, 50.0, 20.0), kNone, "", {}, {},
            "Mean value must be between 0.000000 and 10.000000"},
-          // Inadmissible parameters give zero everywhere.
+          // Inadmissible parameters give zero everywhere, also past a triangle of no width.
           {-1, Triangle(0.0, -1.0, 2.0), {}, kNone, "", {{0.5, 0.0, 0.0}, {1.5, 0.0, 0.0}}},
-          {-1, Triangle(0.0, 2.5, 2.0), {}, kNone, "", {{0.5, 0.0, 0.0}, {1.5, 0.0, 0.0}}}},
-         // A new variable's axis reaches 20 % of the width beyond the support until the rule runs.
-         {{{}, 0.7, 4.7}, {{}, 0.7 - 0.8, 4.7 + 0.8, true}}},
+          {-1, Triangle(0.0, 2.5, 2.0), {}, kNone, "", {{0.5, 0.0, 0.0}, {1.5, 0.0, 0.0}}},
+          {-1, Triangle(1.0, 1.0, 1.0), {}, kNone, "", {{1.0, 0.0, 0.0}, {2.0, 0.0, 0.0}}}},
+         // The support itself, also over an infinite span and with an upper bound of -0; a new
+         // variable's axis reaches 20 % of the width beyond it until the rule runs.
+         {{{}, 0.7, 4.7}, {{}, 0.7 - 0.8, 4.7 + 0.8, true},
+          {{{LB, kNaN}, {UB, 2.0}, {MEAN, 0.5}}, -0.5, 1.5}, {{{LB, 0.0}, {UB, kInf}}, 0.0, kInf},
+          {{{LB, -1e308}, {UB, 1e308}}, -1e308, 1e308}, {{{LB, -1.0}, {UB, -0.0}}, -1.0, -0.0}}},
 
         {"Beta", Create<CBeta>,
          {"/MEAN/STDDEV/LOWER_BOUND/UPPER_BOUND", "/MEAN/COV/LOWER_BOUND/UPPER_BOUND",
@@ -307,17 +333,17 @@ std::vector<SFamilyRows> MakeRows() {
           {true, 0, {{SD, 0.0}, {MEAN, 5.0}}, "Standard deviation must be positive."}, // first wins
           {true, 0, {{MEAN, 0.3}}, kBetaMu},
           {true, 0, {{MEAN, 2.0}}, kBetaMu},
-          {true, 0, {{MEAN, Above(0.3)}, {SD, 0.01}}, ""},
+          {true, 0, {{MEAN, Above(0.3)}, {SD, 1e-300}}, ""},
           {true, 1, {{COV, 0.0}}, "CoV must be positive."},
-          {true, 1, {{COV, 0.2}, {MEAN, 2.0}}, kBetaMu},
+          {true, 1, {{COV, 1e-300}, {MEAN, 2.0}}, kBetaMu},
           {true, 2, {{PR, 3.0}, {PT, Below(3.0)}}, "T must be larger than or equal R."},
           {true, 2, {{PR, 3.0}, {PT, 3.0}}, ""},
           {true, 3, {{PR, 2.0}, {PS, 0.0}}, "S must be positive."},
           {true, 3, {{PR, 2.0}, {PS, 1e-300}}, ""}},
-         // Exponents of 2 or more keep the density smooth enough at the ends for the
-         // quadrature; the singular default end is checked in BetaTest.cpp.
+         // Exponents of 2 or more keep the density smooth enough at the ends for the quadrature;
+         // the default R = 0.76 puts an integrable singularity at L.
          {{-1, {}, Join({{MEAN, 0.7}, {SD, 0.35}, {COV, 0.5}}, BetaExponents(0.7, 0.35, 0.3, 2.0)),
-           kInverse},
+           kInverse, "", {{0.3, kInf, 0.0}}},
           {2, {{PR, 4.5}, {PT, 7.5}, {LB, 0.0}, {UB, 1.0}},
            Join({{PS, 3.0}}, BetaMoments(4.5, 3.0, 0.0, 1.0))},
           {0, {{MEAN, 10.0}, {SD, 1.5}, {LB, 5.0}, {UB, 20.0}},
@@ -336,14 +362,17 @@ std::vector<SFamilyRows> MakeRows() {
           // Symmetric about 0: the exponents are found, COV is not.
           {0, {{MEAN, 0.0}, {SD, 0.5}, {LB, -1.0}, {UB, 1.0}, {COV, kPreset}},
            {{PR, 1.5}, {PS, 1.5}, {COV, kPreset}}, kInverse, kCovWarning}},
-         {{{}, 0.3 - 0.085, 2.0 + 0.085},
-          {{{SD, 0.0}}, -7.0, 7.0}}},
+         // [L - d, U + d] with d = (U - L) / 20 for any S > 0; otherwise the bounds stay.
+         {{{{SD, 1e-300}}, 0.3 - 0.085, 2.0 + 0.085}, {{{SD, 0.0}}, -7.0, 7.0}}},
+
+        // No input types and a fixed axis; the categories are in DiscreteTest.cpp.
+        {"Discrete", Create<CDiscrete>, {}, {}, {}, {}, {}, {{{}, 0.0, 1.0}}},
 
         {"Weibull", Create<CWeibull>,
          {"/MEAN/STDDEV/LOWER_BOUND", "/MEAN/COV/LOWER_BOUND", "/DELTA/BETA/LOWER_BOUND",
           "/ALPHA/BETA/LOWER_BOUND"}, kClosedForm, {LB},
          {{false, 0, {{MEAN, -1.0}, {LB, 5.0}, {BETA, -2.0}}, ""},
-          {true, 0, {{MEAN, 1.1}, {LB, 1.1}}, "Lower bound is larger than mean."},
+          {true, 0, {{MEAN, 1.1}, {LB, 1.1}}, kLowerBound},
           {true, 2, {{DELTA, 0.0}, {BETA, 2.0}}, kShape},
           {true, 2, {{DELTA, 0.5}, {BETA, 0.0}}, kShape},
           {true, 2, {{DELTA, 1e-300}, {BETA, 2.0}, {LB, 0.0}}, ""},
@@ -351,7 +380,7 @@ std::vector<SFamilyRows> MakeRows() {
           {true, 3, {{ALPHA, 2.0}, {BETA, kNaN}}, kShape},
           {true, 3, {{ALPHA, 1e-300}, {BETA, 1.0}, {LB, 0.0}}, ""}},
          // M - L = alpha Gamma(1 + 1/b), S = alpha sqrt(Gamma(1 + 2/b) - Gamma(1 + 1/b)^2); the
-         // shape search behind the moment inputs is checked in WeibullTest.cpp.
+         // shape search behind the moment inputs has the rows of WeibullFromMoments.
          {{-1, {}, {{MEAN, 5.7}, {SD, 1.35}, {LB, 1.1}, {COV, 1.35 / 4.6}}},
           // b = 1 is exponential: M - L = S = alpha.
           {3, {{ALPHA, 2.0}, {BETA, 1.0}, {LB, -1.0}},
@@ -370,7 +399,9 @@ std::vector<SFamilyRows> MakeRows() {
           {3, {{ALPHA, 0.25}, {BETA, 0.5}, {LB, 10.0}},
            {{DELTA, 2.0}, {MEAN, 10.5}, {SD, 0.25 * std::sqrt(20.0)}}, kInverse, "",
            {{10.25, WeibullDensity(0.25, 0.25, 0.5), 1.0 - 1.0 / kE}}}},
-         {{{}, 1.1, 5.7 + 5.0 * 1.35}}},
+         // The axis [L, M + 5 S] for any S > 0; otherwise the bounds stay.
+         {{{}, 1.1, 5.7 + 5.0 * 1.35}, {{{MEAN, 3e-3}, {SD, 1e-4}, {LB, 1.25e-3}}, 1.25e-3, 3.5e-3},
+          {{{SD, 0.0}}, -7.0, 7.0}, {{{SD, kNaN}}, -7.0, 7.0}}},
     };
 }
 // clang-format on
