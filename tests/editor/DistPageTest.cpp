@@ -1,11 +1,10 @@
-// The two pages driven through their controls: what they share (the value box, Return, nothing
-// happens without a variable), then a workflow on each page; and the curve the chart paints.
+// The two pages driven through their controls: nothing happens without a variable, then a
+// workflow on each page (with Return anywhere on the continuous one); and the chart's curve.
 
 #include "EditorTestSupport.h"
 
 #include <stochvar/editor/DlgAxisBounds.h>
 #include <stochvar/editor/DlgNameValue.h>
-#include <stochvar/families/LogNormal.h>
 
 #include <QCheckBox>
 #include <QRadioButton>
@@ -17,40 +16,23 @@ using namespace editortest;
 
 class DistPageTest : public ::testing::Test {
 protected:
-    DistPageTest() {
-        for (const auto& [pszName, dFrequency] :
-             {std::pair{"a", 1.0}, {"b", 3.0}, {"c", 0.0}, {"d", 4.0}}) {
-            m_discrete.AddCategory(pszName, dFrequency, -1);
-        }
-    }
-    // The page's lists, then its value box.
+    // The page's lists, lines joined by ", " and the selected one marked "*", then the value box.
     static std::string View(const QWidget& page) {
         std::string text;
         for (const int nId : {IDC_INPUT_TYPE, IDC_PARAMETER, IDC_CATEGORY_LIST}) {
             if (const auto* pList = page.findChild<QListWidget*>(ControlName(nId))) {
-                text += Shown(pList) + " | ";
+                QStringList lines;
+                for (int i = 0; i < pList->count(); ++i) {
+                    lines.append(pList->item(i)->text() + (i == SelectedRow(pList) ? "*" : ""));
+                }
+                text += lines.join(", ").toStdString() + " | ";
             }
         }
         return text + Control<QLineEdit>(&page, IDC_VALUE)->text().toStdString();
     }
-    static QListWidget* List(const QWidget& page, int nId) {
-        return Control<QListWidget>(&page, nId);
-    }
     std::string Selection() const {
-        return Categories(m_discrete, SelectedRow(List(m_disc, IDC_CATEGORY_LIST)));
-    }
-    // Opens the name-and-value dialog with the action and answers it after checking what it
-    // proposes; Cancel without a name.
-    static void Answer(const std::function<void()>& open, const char* pszProposed,
-                       const char* pszName, const char* pszValue) {
-        const CModalScript<CDlgNameValue> script([=](CDlgNameValue& dlg) {
-            auto* pName = Control<QLineEdit>(&dlg, IDC_CATEGORY_NAME);
-            EXPECT_EQ(pName->text(), pszProposed);
-            pName->setText(pszName);
-            Control<QLineEdit>(&dlg, IDC_CATEGORY_VALUE)->setText(pszValue);
-            Click(&dlg, pszName != nullptr ? IDC_OK : IDC_CANCEL);
-        });
-        open();
+        return Categories(m_discrete,
+                          SelectedRow(Control<QListWidget>(&m_disc, IDC_CATEGORY_LIST)));
     }
     // Sets fixed axis bounds with the Axis button of the continuous page.
     void SetAxis(const char* pszLower, const char* pszUpper) {
@@ -64,85 +46,64 @@ protected:
     }
 
     CEditorHooks m_hooks;
-    CNormal m_normal{nullptr, "X", nullptr};        // mu 4, sigma 0.5, COV 0.125
-    CDiscrete m_discrete{nullptr, "Soil", nullptr}; // a 1, b 3, c 0, d 4 (sum 8)
+    CNormal m_normal{nullptr, "X", nullptr}; // mu 4, sigma 0.5, COV 0.125
+    CDiscrete m_discrete{nullptr, "Soil", nullptr};
     CDistPageCont m_cont;
     CDistPageDisc m_disc;
 };
 
-TEST_F(DistPageTest, ReturnAnywhereCommitsOneWholeNumberAndWithoutAVariableNothingHappens) {
-    m_cont.SetDist(&m_normal);
-    // strtod skips leading blanks, so " 12" is one number, and "" reads as 0. Text that is not
-    // one number (NaN here) is refused with a beep of 1000 Hz for 150 ms and stays.
-    using Beeps = std::vector<std::pair<DWORD, DWORD>>;
-    const double dNo = std::nan("");
-    for (const auto& [pszText, nTarget, dMean] : {std::tuple{"1e3", IDC_VALUE, 1000.0},
-                                                  {" 12", IDC_PARAMETER, 12.0},
-                                                  {"", IDC_AXIS, 0.0},
-                                                  {"12a", IDC_VALUE, dNo},
-                                                  {"1,5", IDC_PARAMETER, dNo},
-                                                  {"abc", IDC_AXIS, dNo}}) {
-        SCOPED_TRACE(pszText);
-        List(m_cont, IDC_PARAMETER)->setCurrentRow(0); // the mean
-        const double dBefore = m_normal.GetParamValue(PARAM_MEAN);
-        m_hooks.clear();
-        auto* pValue = Control<QLineEdit>(&m_cont, IDC_VALUE);
-        pValue->setText(pszText);
-        QTest::keyClick(Control<QWidget>(&m_cont, nTarget),
-                        nTarget == IDC_AXIS ? Qt::Key_Enter : Qt::Key_Return);
-        const bool bRefused = std::isnan(dMean);
-        EXPECT_EQ(m_normal.GetParamValue(PARAM_MEAN), bRefused ? dBefore : dMean);
-        EXPECT_EQ(m_hooks.beeps(), (bRefused ? Beeps{{1000, 150}} : Beeps{}));
-        EXPECT_EQ(pValue->text(), bRefused ? pszText : pValue->text());
-    }
-    EXPECT_TRUE(m_hooks.messages().empty());
-
-    m_hooks.clear();
-    CDistPageCont cont;
-    CDistPageDisc disc;
-    for (QWidget* pPage : std::initializer_list<QWidget*>{&cont, &disc}) {
+TEST_F(DistPageTest, ParametersAreEnteredByReturnAnywhereAndCheckedAfterTheLast) {
+    for (QWidget* pPage : std::initializer_list<QWidget*>{&m_cont, &m_disc}) { // no variable yet
         Enter(pPage, "5");
         Control<QRadioButton>(pPage, IDC_CDF)->click();
         Click(pPage, IDC_AXIS); // a dialog would fail the test
         EXPECT_EQ(Control<CChart2D>(pPage, IDC_CHART)->GetPointCount(1), 0);
     }
     EXPECT_TRUE(m_hooks.beeps().empty());
-}
 
-TEST_F(DistPageTest, ContinuousParametersAreEnteredOneByOneAndCheckedAfterTheLast) {
     m_cont.SetDist(&m_normal);
-    EXPECT_EQ(View(m_cont), "/MEAN/STDDEV*, /MEAN/COV | MEAN  [4.000000]*, STDDEV  [0.500000] | 4");
     Enter(&m_cont, "5");
-    EXPECT_EQ(View(m_cont),
-              "/MEAN/STDDEV*, /MEAN/COV | MEAN  [5.000000], STDDEV  [0.500000]* | 0.5");
-    EXPECT_EQ(m_normal.GetParamValue(PARAM_COV), 0.125) << "converted after the last only";
-    Enter(&m_cont, "-1");
-    EXPECT_EQ(m_hooks.messages(),
-              std::vector<std::string>{"ERROR:\nStdDev is less than (or equal to) 0"});
+    Enter(&m_cont, "-1"); // refused with a message (below)
     EXPECT_EQ(View(m_cont),
               "/MEAN/STDDEV*, /MEAN/COV | MEAN  [5.000000], STDDEV  [0.500000]* | 0.5");
     // Another input type keeps the cursor; its last parameter converts the values.
-    List(m_cont, IDC_INPUT_TYPE)->setCurrentRow(1);
+    Control<QListWidget>(&m_cont, IDC_INPUT_TYPE)->setCurrentRow(1);
     EXPECT_EQ(View(m_cont),
               "/MEAN/STDDEV, /MEAN/COV* | MEAN  [5.000000], COV  [0.125000]* | 0.125");
-    Enter(&m_cont, "0.2");
-    EXPECT_EQ(View(m_cont), "/MEAN/STDDEV, /MEAN/COV* | MEAN  [5.000000]*, COV  [0.200000] | 5");
-    EXPECT_EQ(m_normal.GetParamValue(PARAM_STDDEV), 1.0);
+    Enter(&m_cont, "0.2"); // the last: mu 5 and COV 0.2 give sigma 1
     // A combination that fails its check is shown after the last parameter, not converted.
     Enter(&m_cont, "0");
     Enter(&m_cont, "0.3");
-    ASSERT_EQ(m_hooks.messages().size(), 2U);
-    EXPECT_EQ(m_hooks.messages()[1],
-              "ERROR:\nMean value must be different from 0 when CoV is given as input.");
+    EXPECT_EQ(m_hooks.messages(),
+              (std::vector<std::string>{
+                  "ERROR:\nStdDev is less than (or equal to) 0",
+                  "ERROR:\nMean value must be different from 0 when CoV is given as input."}));
     EXPECT_EQ(View(m_cont), "/MEAN/STDDEV, /MEAN/COV* | MEAN  [0.000000]*, COV  [0.300000] | 0");
-    EXPECT_EQ(m_normal.GetParamValue(PARAM_STDDEV), 1.0);
+    EXPECT_EQ(m_normal.GetParamValue(PARAM_STDDEV), 1.0) << "still as converted before";
 
-    List(m_cont, IDC_PARAMETER)->setCurrentRow(1); // picking a parameter moves the cursor
-    m_normal.SetParamValue(PARAM_COV, 0.1);
-    m_cont.UpdateAll();
-    EXPECT_EQ(View(m_cont), "/MEAN/STDDEV, /MEAN/COV* | MEAN  [0.000000], COV  [0.100000]* | "
-                            "0.10000000000000000555")
-        << "twenty significant digits";
+    // Return in the value box, the parameter list or on the Axis button commits the value box,
+    // after picking the mean; then the box shows the COV, with twenty significant digits. strtod
+    // skips leading blanks, so " 12" is one number, and "" reads as 0. Text that is not one number
+    // is refused with a beep of 1000 Hz for 150 ms and stays.
+    using Beeps = std::vector<std::pair<DWORD, DWORD>>;
+    for (const auto& [pszText, nTarget, dMean, bRefused] :
+         {std::tuple{"1e3", IDC_VALUE, 1000.0, false},
+          {" 12", IDC_PARAMETER, 12.0, false},
+          {"", IDC_AXIS, 0.0, false},
+          {"12a", IDC_VALUE, 0.0, true},
+          {"1,5", IDC_PARAMETER, 0.0, true},
+          {"abc", IDC_AXIS, 0.0, true}}) {
+        SCOPED_TRACE(pszText);
+        Control<QListWidget>(&m_cont, IDC_PARAMETER)->setCurrentRow(0);
+        m_hooks.clear();
+        auto* pValue = Control<QLineEdit>(&m_cont, IDC_VALUE);
+        pValue->setText(pszText);
+        QTest::keyClick(Control<QWidget>(&m_cont, nTarget),
+                        nTarget == IDC_AXIS ? Qt::Key_Enter : Qt::Key_Return);
+        EXPECT_EQ(m_normal.GetParamValue(PARAM_MEAN), dMean);
+        EXPECT_EQ(m_hooks.beeps(), (bRefused ? Beeps{{1000, 150}} : Beeps{}));
+        EXPECT_EQ(pValue->text(), bRefused ? pszText : "0.2999999999999999889");
+    }
 }
 
 // Every point of the curve lies on the density or the cumulative function, bit for bit, and the
@@ -161,15 +122,11 @@ void ExpectCurve(const CChart2D& chart, CDist& dist, bool bCdf) {
 }
 
 TEST_F(DistPageTest, TheContinuousChartShowsTheChosenCurveOverTheAxisBounds) {
-    CLogNormal lognormal(nullptr, "Y", nullptr);
     const CChart2D& chart = *Control<CChart2D>(&m_cont, IDC_CHART);
-    for (CDist* pDist : std::initializer_list<CDist*>{&lognormal, &m_normal}) {
-        m_cont.SetDist(pDist);
-        for (const int nButton : {IDC_PDF, IDC_CDF, IDC_PDF}) {
-            Control<QRadioButton>(&m_cont, nButton)->click();
-            ExpectCurve(chart, *pDist, nButton == IDC_CDF);
-        }
-        EXPECT_GT(chart.GetY(1, chart.GetPointCount(1) / 2), 0.0) << "the density is in range";
+    m_cont.SetDist(&m_normal);
+    for (const int nButton : {IDC_PDF, IDC_CDF, IDC_PDF}) {
+        Control<QRadioButton>(&m_cont, nButton)->click();
+        ExpectCurve(chart, m_normal, nButton == IDC_CDF);
     }
     const auto automatic = [this] { // the automatic lower bound for the values now
         CNormal copy(nullptr, "C", &m_normal);
@@ -181,7 +138,6 @@ TEST_F(DistPageTest, TheContinuousChartShowsTheChosenCurveOverTheAxisBounds) {
     SetAxis("9", " 1 "); // in either order, blanks allowed
     Enter(&m_cont, "3"); // fixed bounds stay
     EXPECT_EQ(m_normal.m_dAxisMax, 9.0);
-    ExpectCurve(chart, m_normal, false);
     SetAxis("2", "2"); // no width: the automatic bounds, this once
     const double dOnce = automatic();
     EXPECT_EQ(chart.GetX(1, 1), dOnce);
@@ -190,40 +146,46 @@ TEST_F(DistPageTest, TheContinuousChartShowsTheChosenCurveOverTheAxisBounds) {
 }
 
 TEST_F(DistPageTest, DiscreteCategoriesAreEnteredInsertedEditedMovedAndDeleted) {
+    for (const auto& [pszName, dFrequency] :
+         {std::pair{"a", 1.0}, {"b", 3.0}, {"c", 0.0}, {"d", 4.0}}) {
+        m_discrete.AddCategory(pszName, dFrequency, -1);
+    }
     m_disc.SetDist(&m_discrete);
-    EXPECT_EQ(View(m_disc), "a\t1\t(0.125)*, b\t3\t(0.375), c\t0\t(0), d\t4\t(0.5) | 1");
+    auto& list = *Control<QListWidget>(&m_disc, IDC_CATEGORY_LIST);
     Enter(&m_disc, "2.5"); // the next category is offered
     EXPECT_EQ(View(m_disc),
               "a\t2.5\t(0.263158), b\t3\t(0.315789)*, c\t0\t(0), d\t4\t(0.421053) | 3");
-    List(m_disc, IDC_CATEGORY_LIST)->setCurrentRow(3);
+    list.setCurrentRow(3);
     Enter(&m_disc, "-1");
     EXPECT_EQ(m_hooks.messages(), std::vector<std::string>{"ERROR:\nFrequency must be >= 0"});
     Enter(&m_disc, "1e1"); // after the last the first comes again
-    EXPECT_EQ(Selection(), "a2.5* b3 c0 d10 ");
-
-    List(m_disc, IDC_CATEGORY_LIST)->setCurrentRow(1);
-    // New categories and edits at the selection, which keeps its index.
+    // New categories and edits at the selection, which keeps its index; the name-and-value
+    // dialog proposes a name, Cancel without one.
     for (const auto& [nButton, pszProposed, pszName, pszValue] :
          {std::tuple{IDC_INSERT_HERE, "Cat_4", "here", "2"},
-          {IDC_INSERT_AFTER, "Cat_5", "neg", "-2"}, // refused
           {IDC_INSERT_AFTER, "Cat_5", "after", "0.5"},
           {IDC_EDIT, "here", "there", "4"},
           {IDC_EDIT, "there", nullptr, nullptr}}) {
-        Answer([&] { Click(&m_disc, nButton); }, pszProposed, pszName, pszValue);
+        const CModalScript<CDlgNameValue> script([&](CDlgNameValue& dlg) {
+            auto* pName = Control<QLineEdit>(&dlg, IDC_CATEGORY_NAME);
+            EXPECT_EQ(pName->text(), pszProposed);
+            pName->setText(pszName);
+            Control<QLineEdit>(&dlg, IDC_CATEGORY_VALUE)->setText(pszValue);
+            Click(&dlg, pszName != nullptr ? IDC_OK : IDC_CANCEL);
+        });
+        Click(&m_disc, nButton);
     }
-    EXPECT_EQ(m_hooks.messages().size(), 2U);
-    EXPECT_EQ(Selection(), "a2.5 there4* after0.5 b3 c0 d10 ");
-    Click(&m_disc, IDC_MOVE_UP);
-    EXPECT_EQ(Selection(), "there4 a2.5* after0.5 b3 c0 d10 ");
-    Click(&m_disc, IDC_MOVE_DOWN);
-    Click(&m_disc, IDC_DELETE);
-    EXPECT_EQ(Selection(), "there4 a2.5* b3 c0 d10 ");
-    List(m_disc, IDC_CATEGORY_LIST)->setCurrentRow(0);
+    EXPECT_EQ(Selection(), "there4* after0.5 a2.5 b3 c0 d10 ");
     Click(&m_disc, IDC_MOVE_UP); // no step past either end
-    List(m_disc, IDC_CATEGORY_LIST)->setCurrentRow(4);
+    Click(&m_disc, IDC_MOVE_DOWN);
+    EXPECT_EQ(Selection(), "after0.5* there4 a2.5 b3 c0 d10 ");
+    list.setCurrentRow(1);
+    Click(&m_disc, IDC_MOVE_UP);
+    EXPECT_EQ(Selection(), "there4 after0.5* a2.5 b3 c0 d10 ");
+    list.setCurrentRow(5);
     Click(&m_disc, IDC_MOVE_DOWN);
     Click(&m_disc, IDC_DELETE); // the selection's index now lies past the end
-    EXPECT_EQ(Selection(), "there4 a2.5 b3 c0 ");
+    EXPECT_EQ(Selection(), "there4 after0.5 a2.5 b3 c0 ");
 }
 
 TEST(Chart2D, PaintsTheCurveInItsColourWithItsPeakInPlaceAndAGapAtAPointNotFinite) {
@@ -236,26 +198,17 @@ TEST(Chart2D, PaintsTheCurveInItsColourWithItsPeakInPlaceAndAGapAtAPointNotFinit
         chart.SetY(1, i, i == 22 ? std::nan("") : normal.GetDensity(chart.GetX(1, i)));
     }
     chart.resize(600, 300);
-    const QImage image = chart.grab().toImage();
-    std::vector<int> top; // per column the top row of the curve, -1 for none
-    int nFirst = -1;
-    int nLast = -1;
-    int nPeak = -1;
-    for (int x = 0; x < image.width(); ++x) {
-        int y = 0;
-        while (y < image.height() && !editortest::IsCurvePixel(image.pixel(x, y))) {
-            ++y;
-        }
-        top.push_back(y < image.height() ? y : -1);
-        if (top.back() >= 0) {
-            nFirst = nFirst < 0 ? x : nFirst;
-            nLast = x;
-            nPeak = nPeak < 0 || y < top[size_t(nPeak)] ? x : nPeak;
-        }
-    }
-    ASSERT_GT(nLast - nFirst, image.width() / 2) << "the curve spans the chart";
+    const std::vector<int> top = CurveTops(chart.grab().toImage());
+    const auto drawn = [](int y) { return y >= 0; };
+    const int nFirst = int(std::find_if(top.begin(), top.end(), drawn) - top.begin());
+    const int nLast = int(top.rend() - std::find_if(top.rbegin(), top.rend(), drawn)) - 1;
+    const int nPeak =
+        int(std::min_element(top.begin(), top.end(),
+                             [](int a, int b) { return b < 0 || (a >= 0 && a < b); }) -
+            top.begin());
+    ASSERT_GT(nLast - nFirst, chart.width() / 2) << "the curve spans the chart";
     EXPECT_NEAR(double(nPeak - nFirst) / double(nLast - nFirst), 3.0 / 8.0, 0.02) << "x = 4";
-    EXPECT_GT(top[size_t(nFirst)] - top[size_t(nPeak)], image.height() / 2);
+    EXPECT_GT(top[size_t(nFirst)] - top[size_t(nPeak)], chart.height() / 2);
     const int nGap = nFirst + (nLast - nFirst) * 7 / 16; // x = 4.5
     for (int x = nGap - 4; x <= nGap + 4; ++x) {
         EXPECT_EQ(top[size_t(x)], -1) << "column " << x;

@@ -1,7 +1,6 @@
 #include "EditorTestSupport.h"
 
 #include <QMenu>
-#include <QPointer>
 
 namespace {
 
@@ -27,7 +26,7 @@ void Handle(QWidget& window) {
     }
 }
 
-// Handles every modal dialog and popup menu once its event loop runs.
+// Handles every modal dialog and popup menu once its event loop runs (unless it is deleted).
 class CModalWatch : public QObject {
 protected:
     bool eventFilter(QObject* pObject, QEvent* pEvent) override {
@@ -35,12 +34,7 @@ protected:
         if (pEvent->type() == QEvent::Show && pWindow != nullptr && pWindow->isWindow() &&
             (pWindow->isModal() || qobject_cast<QMenu*>(pWindow) != nullptr)) {
             QMetaObject::invokeMethod(
-                qApp,
-                [window = QPointer<QWidget>(pWindow)] {
-                    if (window != nullptr && window->isVisible()) {
-                        Handle(*window);
-                    }
-                },
+                pWindow, [pWindow] { pWindow->isVisible() ? Handle(*pWindow) : void(); },
                 Qt::QueuedConnection);
         }
         return false;

@@ -59,7 +59,6 @@ inline void Click(const QWidget* pRoot, int nId) {
 // Replaces the text of the value box below pRoot by typing, then presses Return in it.
 inline void Enter(const QWidget* pRoot, const QString& text) {
     QLineEdit* pEdit = Control<QLineEdit>(pRoot, IDC_VALUE);
-    ASSERT_NE(pEdit, nullptr);
     pEdit->clear();
     QTest::keyClicks(pEdit, text);
     QTest::keyClick(pEdit, Qt::Key_Return);
@@ -68,14 +67,6 @@ inline void Enter(const QWidget* pRoot, const QString& text) {
 inline int SelectedRow(const QListWidget* pList) {
     const QList<QListWidgetItem*> selected = pList->selectedItems();
     return selected.isEmpty() ? -1 : pList->row(selected.first());
-}
-// The lines of the list joined by ", ", the selected one marked with "*".
-inline std::string Shown(const QListWidget* pList) {
-    QStringList lines;
-    for (int i = 0; i < pList->count(); ++i) {
-        lines.append(pList->item(i)->text() + (i == SelectedRow(pList) ? "*" : ""));
-    }
-    return lines.join(", ").toStdString();
 }
 // The categories as name and frequency, "dry1 wet3 ", the one of index nMarked with "*".
 inline std::string Categories(const CDiscrete& discrete, int nMarked = -1) {
@@ -86,12 +77,16 @@ inline std::string Categories(const CDiscrete& discrete, int nMarked = -1) {
     }
     return text.str();
 }
-// The correlation entries as index pair, space and given value, "01 X 0.5; ".
+// The correlation entries as index pair, space and given value, "01 X 0.5; ", with "?" before the
+// ";" where the variables or the value in the other space do not match.
 inline std::string Entries(const CDistCollection& collection) {
     std::ostringstream text;
     for (const SCorr* pCorr : collection.m_Corrs) {
+        const bool bMatch = pCorr->pDist1 == collection.GetDist(pCorr->nIndex1) &&
+                            pCorr->pDist2 == collection.GetDist(pCorr->nIndex2) &&
+                            pCorr->dCorrX == pCorr->dCorrU;
         text << pCorr->nIndex1 << pCorr->nIndex2 << (pCorr->bXSpace ? " X " : " U ")
-             << (pCorr->bXSpace ? pCorr->dCorrX : pCorr->dCorrU) << "; ";
+             << (pCorr->bXSpace ? pCorr->dCorrX : pCorr->dCorrU) << (bMatch ? "; " : "?; ");
     }
     return text.str();
 }
@@ -102,20 +97,17 @@ inline void AddEntry(CDistCollection& collection, int nIndex1, int nIndex2, doub
                                              collection.GetDist(nIndex2), dValue, dValue, bXSpace});
 }
 
-// A pixel of the curve's colour (not of the black axes, the grey grid, the white ground), and how
-// many there are in the area.
-inline bool IsCurvePixel(const QColor& color) {
-    return color.blue() > color.red() + 60 && color.blue() > 120;
-}
-inline int CountCurvePixels(const QImage& image, const QRect& area) {
-    int nCount = 0;
-    const QRect inside = area.intersected(image.rect());
-    for (int y = inside.top(); y <= inside.bottom(); ++y) {
-        for (int x = inside.left(); x <= inside.right(); ++x) {
-            nCount += IsCurvePixel(image.pixel(x, y)) ? 1 : 0;
+// Per column of the image the top row in the curve's colour (not of the black axes, the grey
+// grid, the white ground), -1 for none.
+inline std::vector<int> CurveTops(const QImage& image) {
+    std::vector<int> tops(size_t(image.width()), -1);
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = image.height() - 1; y >= 0; --y) {
+            const QColor c = image.pixel(x, y);
+            tops[size_t(x)] = c.blue() > c.red() + 60 && c.blue() > 120 ? y : tops[size_t(x)];
         }
     }
-    return nCount;
+    return tops;
 }
 
 // A script for the next modal window of class TWindow; the action must close it. The test fails
@@ -127,20 +119,16 @@ struct SModalScript {
 };
 inline std::vector<SModalScript*> g_modalScripts; // waiting, oldest first
 
-template <class TWindow> class CModalScript {
-public:
-    explicit CModalScript(std::function<void(TWindow&)> action)
-        : m_script{&TWindow::staticMetaObject,
-                   [action](QWidget& window) { action(static_cast<TWindow&>(window)); }} {
-        g_modalScripts.push_back(&m_script);
+template <class TWindow> struct CModalScript : SModalScript {
+    explicit CModalScript(std::function<void(TWindow&)> run)
+        : SModalScript{&TWindow::staticMetaObject,
+                       [run](QWidget& window) { run(static_cast<TWindow&>(window)); }} {
+        g_modalScripts.push_back(this);
     }
     ~CModalScript() {
-        std::erase(g_modalScripts, &m_script);
-        EXPECT_TRUE(m_script.bRan) << "no " << TWindow::staticMetaObject.className() << " opened";
+        std::erase(g_modalScripts, this);
+        EXPECT_TRUE(bRan) << "no " << TWindow::staticMetaObject.className() << " opened";
     }
-
-private:
-    SModalScript m_script;
 };
 
 } // namespace stochvar::editortest
