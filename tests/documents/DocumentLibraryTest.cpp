@@ -158,7 +158,7 @@ const char* const kTwoVariables = R"({"variables": [
 static_assert(std::endian::native == std::endian::little);
 std::string LittleEndian(std::uint64_t value, int nBytes) { return {reinterpret_cast<const char*>(&value), std::size_t(nBytes)}; }
 
-// The message of the CDocumentError that the call raises, or "" if it raised none; of reading the bytes.
+// The message of the CDocumentError that the call raises, or "" if it raised none.
 template <class Fn> std::string ErrorOf(Fn&& call) {
     try {
         call();
@@ -167,7 +167,9 @@ template <class Fn> std::string ErrorOf(Fn&& call) {
     }
     return "";
 }
-std::string RefusalOf(const std::string& bytes) { return ErrorOf([&] { ReadBinaryDocument(bytes, "doc.svc"); }); }
+std::string RefusalOf(const std::string& bytes) {
+    return ErrorOf([&] { ReadBinaryDocument(bytes, "doc.svc"); });
+}
 
 TEST(BinaryDocument, BytesAreTheHeaderThenFramedVariablesThenCorrelations) {
     const auto pDoc = ReadJsonDocument(kTwoVariables, "two.json");
@@ -252,7 +254,9 @@ TEST(ReadinessReport, FindsWhatStopsOpeningOrSampling) {
     const auto set = [](int i, int nParam, double d) {
         return [=](CCollectionDocument& doc) { doc.GetVariable(i)->SetParamValue(nParam, d); };
     };
-    const auto name = [](int i, const char* psz) { return [=](CCollectionDocument& doc) { doc.GetVariable(i)->SetVarName(psz); }; };
+    const auto name = [](int i, const char* psz) {
+        return [=](CCollectionDocument& doc) { doc.GetVariable(i)->SetVarName(psz); };
+    };
     // The change, what is found, at which variable, "subject: reason", and whether a file
     // written in this state opens again, and whether it can be sampled.
     const std::tuple<Change, EKind, int, const char*, bool, bool> cases[] = {
@@ -296,7 +300,8 @@ TEST(ReadinessReport, FindsWhatStopsOpeningOrSampling) {
         EXPECT_TRUE(found.kind == kind && found.nVariable == nVariable) << found.nVariable;
         EXPECT_EQ(std::tuple(report.IsReadyFor(EDocumentUse::open), report.IsReadyFor(EDocumentUse::save),
                              report.IsReadyFor(EDocumentUse::sample)), std::tuple(bOpens, bOpens, bSamples));
-        EXPECT_EQ(ErrorOf([&] { report.Require(EDocumentUse::sample, "d"); }), bSamples ? "" : "d: " + std::string(pszMessage));
+        EXPECT_EQ(ErrorOf([&] { report.Require(EDocumentUse::sample, "d"); }),
+                  bSamples ? "" : "d: " + std::string(pszMessage));
     }
 }
 

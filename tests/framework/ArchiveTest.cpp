@@ -28,18 +28,23 @@ namespace {
 using enum CArchiveException::Cause;
 
 TEST(CArchiveTest, NumbersAreLittleEndian) {
-    // Each by its size; loaded and stored again, the same bytes, so a NaN with a payload is kept too.
-    using Values = std::tuple<BYTE, char, WORD, std::int16_t, DWORD, int, std::uint64_t, std::int64_t, float, double, double>;
+    // Each by its size; loaded and stored again, the same bytes: a NaN's payload is kept too.
+    using Values = std::tuple<BYTE, char, WORD, std::int16_t, DWORD, int, std::uint64_t,
+                              std::int64_t, float, double, double>;
     const auto store = [](const Values& values) {
-        return Store([&](CArchive& ar) { std::apply([&ar](const auto&... value) { (ar << ... << value); }, values); });
+        return Store([&](CArchive& ar) {
+            std::apply([&ar](const auto&... value) { (ar << ... << value); }, values);
+        });
     };
-    const Bytes bytes = store({0xAB, 'A', 0x1234, -2, 0x12345678, -2, 0x0102030405060708, -2, 1.0f, 0.1,
-                               std::bit_cast<double>(std::uint64_t{0xFFF8000000000001})});
+    const Bytes bytes = store({0xAB, 'A', 0x1234, -2, 0x12345678, -2, 0x0102030405060708, -2,
+                               1.0f, 0.1, std::bit_cast<double>(0xFFF8000000000001u)});
     EXPECT_EQ(bytes, Hex("AB 41 34 12 FE FF 78 56 34 12 FE FF FF FF 08 07 06 05 04 03 02 01 "
                          "FE FF FF FF FF FF FF FF 00 00 80 3F 9A 99 99 99 99 99 B9 3F "
                          "01 00 00 00 00 00 F8 FF"));
     Values loaded;
-    EXPECT_EQ(LoadCause(bytes, [&](CArchive& ar) { std::apply([&ar](auto&... value) { (ar >> ... >> value); }, loaded); }),
+    EXPECT_EQ(LoadCause(bytes, [&](CArchive& ar) {
+                  std::apply([&ar](auto&... value) { (ar >> ... >> value); }, loaded);
+              }),
               std::nullopt);
     EXPECT_EQ(store(loaded), bytes);
 }
@@ -107,26 +112,32 @@ TEST(CArchiveTest, CountPrefixesAtEachBoundary) {
 // What a failing call prints through CArchiveException::what(): the cause (by its number), then
 // the detail and the archive's file name when known.
 TEST(CArchiveTest, RefusesUseInTheWrongDirectionAfterClosingOrOnAFailingStream) {
-    const char* const kCauses[] = {"no archive error", "archive error", "cannot store into an archive that is loading",
-                                   "unexpected end of archive", "cannot load from an archive that is storing",
-                                   "invalid object or class index in archive", "unknown or unexpected class in archive",
-                                   "archive holds a class version (schema) that the class cannot read", "unknown archive error"};
+    const char* const kCauses[] = {
+        "no archive error", "archive error", "cannot store into an archive that is loading",
+        "unexpected end of archive", "cannot load from an archive that is storing",
+        "invalid object or class index in archive", "unknown or unexpected class in archive",
+        "archive holds a class version (schema) that the class cannot read",
+        "unknown archive error"};
     for (int nCause = 0; nCause < 9; ++nCause) {
         EXPECT_STREQ(CArchiveException(nCause).what(), kCauses[nCause]);
     }
-    EXPECT_STREQ(CArchiveException(6, "a.bin", "CFoo").what(), "unknown or unexpected class in archive: CFoo (file 'a.bin')");
+    EXPECT_STREQ(CArchiveException(6, "a.bin", "CFoo").what(),
+                 "unknown or unexpected class in archive: CFoo (file 'a.bin')");
     std::ostringstream out, broken;
     broken.setstate(std::ios::badbit);
-    std::istringstream in("abcde"), closedIn("abcde"), throwing("\x01\x02"); // the last set to throw at its end
+    std::istringstream in("abcde"), closedIn("abcde");
+    std::istringstream throwing("\x01\x02"); // a stream set to throw at its end
     throwing.exceptions(std::ios::failbit | std::ios::eofbit);
-    CArchive storing(out), loading(in), closedStoring(out), closedLoading(closedIn), shortLoading(throwing);
+    CArchive storing(out), loading(in), closedStoring(out), closedLoading(closedIn);
+    CArchive shortLoading(throwing);
     closedStoring.Close();
     closedLoading.Close();
     shortLoading.m_strFileName = "short.bin";
     char buffer[8] = {};
     int n = 0;
     const std::string kClosed = "archive error: the archive is closed";
-    for (const auto& [use, expected] : std::initializer_list<std::pair<std::function<void()>, std::string>>{
+    using Use = std::pair<std::function<void()>, std::string>;
+    for (const auto& [use, expected] : std::initializer_list<Use>{
              {[&] { storing >> buffer[0]; }, kCauses[writeOnly]},
              {[&] { storing.Read(buffer, 0); }, kCauses[writeOnly]},
              {[&] { storing.ReadObject(nullptr); }, kCauses[writeOnly]},
@@ -394,7 +405,8 @@ TEST_F(ArchiveFramingTest, ClassesFramedOnTheirOwnAndRegisteredForTheirLifetime)
     EXPECT_EQ(CRuntimeClass::FromName(name63.c_str()), nullptr);
     const CTestPoint point;
     const CTracked tracked;
-    EXPECT_EQ(std::tuple(point.IsSerializable(), tracked.IsSerializable()), std::tuple(true, false));
+    EXPECT_EQ(std::tuple(point.IsSerializable(), tracked.IsSerializable()),
+              std::tuple(true, false));
     for (const CRuntimeClass* pClass : {kTracked, static_cast<const CRuntimeClass*>(nullptr)}) {
         std::ostringstream out;
         CArchive storing(out);

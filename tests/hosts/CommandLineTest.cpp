@@ -358,7 +358,7 @@ std::string Doc(const std::string& strR, const std::string& strCorrelations = ""
 }
 
 TEST(RefusedDocument, EachKindOfErrorRefusesTheWholeDocument) {
-    // More refusals, of documents that the JSON Schema refuses too, in tests/documents/test_document_schema.py.
+    // More refusals, of documents that the JSON Schema refuses too: tests/documents/test_document_schema.py.
     const std::string kR = R"("type": "NORMAL", "values": {"MEAN": 3, "STDDEV": 1})";
     // The correlations from the first entry's pair on.
     const auto corr = [&](const std::string& strPairs) { return Doc(kR, R"({"between": [)" + strPairs + "}"); };
@@ -507,8 +507,9 @@ TEST(Sample, ARunLargerThanTheMemoryLeftIsRefusedBeforeItStarts) {
     const std::string strCommand = "ulimit -v 400000; exec " STOCHVAR_CLI_PATH " sample --lhs -n 5e7 2>" + dir.File("err");
     EXPECT_EQ(WEXITSTATUS(std::system(strCommand.c_str())), 1);
     EXPECT_THAT(ReadFile(dir.File("err")),
-                ::testing::MatchesRegex("stochvar: error: Latin hypercube sampling of 7 variables with 50000000 samples needs 1.3 GiB "
-                                        "of memory, but only 0.[0-9] GiB are available: use fewer samples or plain sampling .*\n"));
+                ::testing::MatchesRegex("stochvar: error: Latin hypercube sampling of 7 variables with 50000000 samples "
+                                        "needs 1.3 GiB of memory, but only 0.[0-9] GiB are available: use fewer "
+                                        "samples or plain sampling .*\n"));
 }
 
 } // namespace

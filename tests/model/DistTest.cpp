@@ -36,9 +36,10 @@ Bytes Body(CDist& dist) {
 TEST(FixedDist, FreshVariableIsADegeneratePoint) {
     CDist* pSlot = nullptr;
     CDist dist(&pSlot, "F", nullptr);
-    // Type id, input types, may change, input type, cursor, an automatic axis [0, 1], the 16 slots at
-    // 0, and no categories.
-    EXPECT_EQ(Body(dist), "\x01" "F" + Le(DIST_FIXED, 1, TRUE, 0, 0, 0.0, 1.0, TRUE) + Bytes(8 * PARAM_COUNT, '\0') + Bytes(6, '\0'));
+    // Type id, input types, may change, input type, cursor, an automatic axis [0, 1], the 16
+    // slots at 0, and no categories.
+    EXPECT_EQ(Body(dist), "\x01" "F" + Le(DIST_FIXED, 1, TRUE, 0, 0, 0.0, 1.0, TRUE) +
+                              Bytes(8 * PARAM_COUNT, '\0') + Bytes(6, '\0'));
     EXPECT_EQ(dist.m_ppReference, &pSlot);
     CString label;
     CUIntArray ids;
@@ -67,7 +68,9 @@ TEST(FixedDist, FreshVariableIsADegeneratePoint) {
 // Checks and statuses: whether they pass, and the message box they show.
 TEST(DistStatus, ChecksAndTheirMessages) {
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-    const auto check = [](int nParam, double dValue) { return CDist().CheckParamValue(nParam, dValue); };
+    const auto check = [](int nParam, double dValue) {
+        return CDist().CheckParamValue(nParam, dValue);
+    };
     const auto statusOf = [](std::function<void(CDistStatus&)> set) {
         CDistStatus status;
         set(status);
@@ -112,7 +115,8 @@ TEST(DistCopy, TheSameTypeTakesEverythingAnotherNotTheInputTypeAndCursor) {
     source.m_Probabilities.Add(1.0);
     const std::unique_ptr<CDist> same(source.CreateNewDist(DIST_NORMAL));
     EXPECT_EQ(Body(*same), Body(source));
-    EXPECT_EQ(std::tuple(source.CreateNewDist(DIST_COUNT), source.CreateNewDist(-1)), std::tuple(nullptr, nullptr));
+    EXPECT_EQ(std::tuple(source.CreateNewDist(DIST_COUNT), source.CreateNewDist(-1)),
+              std::tuple(nullptr, nullptr));
     CDist fixed(nullptr, "ignored", &source);
     EXPECT_EQ(std::pair(same->m_ppReference, fixed.m_ppReference), std::pair(&pSlot, &pSlot));
     // All that is stored but the type, its number of input types, the input type and cursor.
@@ -124,8 +128,9 @@ TEST(DistCopy, TheSameTypeTakesEverythingAnotherNotTheInputTypeAndCursor) {
     fixed.SetParamValue(PARAM_MEAN, 7.0);
     fixed.m_nParamCombi = fixed.m_nCurParam = 1;
     const std::unique_ptr<CDist> normal(fixed.CreateNewDist(DIST_NORMAL));
-    EXPECT_EQ(std::tuple(normal->m_nType, normal->GetParamValue(PARAM_MEAN), normal->GetParamValue(PARAM_COV),
-                         normal->m_nParamCombi, normal->m_nCurParam, normal->GetVarName().str()),
+    EXPECT_EQ(std::tuple(normal->m_nType, normal->GetParamValue(PARAM_MEAN),
+                         normal->GetParamValue(PARAM_COV), normal->m_nParamCombi,
+                         normal->m_nCurParam, normal->GetVarName().str()),
               std::tuple(DIST_NORMAL, 7.0, 0.125, 0, 0, "N"));
 }
 

@@ -11,14 +11,17 @@ void SweepDamage(const std::string& intact, const std::function<Refusal(const st
                  int nCorruptions) {
     int nFailures = 0;
     // Loads one copy and reports what was wrong with the loader's answer, if anything.
-    const auto attempt = [&](const std::string& bytes, const std::string& what, std::optional<bool> bRefuse) {
+    // bRefuse: whether the loader must refuse the bytes (nothing: it may refuse or accept them).
+    const auto attempt = [&](const std::string& bytes, const std::string& what,
+                             std::optional<bool> bRefuse) {
         SCOPED_TRACE(what);
         std::string fault;
         try {
             const Refusal refusal = load(bytes);
             if (refusal.has_value() != bRefuse.value_or(refusal.has_value())) {
                 fault = refusal ? "refused: " + *refusal : "accepted";
-            } else if (bRefuse == true && refusal->find("unexpected end of archive") == std::string::npos) {
+            } else if (bRefuse == true &&
+                       refusal->find("unexpected end of archive") == std::string::npos) {
                 fault = "refused with an unexpected message: " + *refusal;
             }
         } catch (const std::exception& e) {
@@ -42,7 +45,8 @@ void SweepDamage(const std::string& intact, const std::function<Refusal(const st
         for (std::uint32_t n = 1 + random() % 4; n > 0; --n) {
             const std::size_t at = random() % damaged.size();
             damaged[at] = static_cast<char>(random() % 256);
-            what += " byte " + std::to_string(at) + " set to " + std::to_string(static_cast<unsigned char>(damaged[at]));
+            what += " byte " + std::to_string(at) + " set to " +
+                    std::to_string(static_cast<unsigned char>(damaged[at]));
         }
         attempt(damaged, what, std::nullopt);
     }
