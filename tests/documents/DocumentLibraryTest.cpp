@@ -1,14 +1,21 @@
 // The document library used by the hosts, tested in-process: number text, text checks, message
-// capture, the canonical JSON writer, ownership of replaced variables, and the correlation list
-// an editor hands back. Seed expansion is checked through the command line's seed rows.
+// capture, the canonical JSON writer, ownership of replaced variables, the correlation list an
+// editor hands back; binary documents, their framing and every kind of damage and of value that
+// reading refuses; and the readiness report, states that the library accepts but that cannot be
+// sampled, that no document can hold, or that reading would refuse, each with its subject and the
+// uses it stops. Seed expansion is checked through the command line's seed rows.
 
+#include <stochvar/documents/BinaryDocument.h>
 #include <stochvar/documents/BuiltInExample.h>
 #include <stochvar/documents/DocumentBuilder.h>
+#include <stochvar/documents/DocumentError.h>
+#include <stochvar/documents/DocumentFile.h>
 #include <stochvar/documents/JsonDocument.h>
 #include <stochvar/documents/MessageCapture.h>
 #include <stochvar/documents/NumberText.h>
+#include <stochvar/documents/ReadinessReport.h>
 
-#include <stochvar/model/DistStatus.h>
+#include <stochvar/model/Dist.h>
 #include <stochvar/module/HostHooks.h>
 
 #include <gmock/gmock.h>
@@ -18,12 +25,15 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
+#include <limits>
 #include <map>
+#include <tuple>
 
 namespace stochvar::test {
 namespace {
 
-TEST(NumberText, ShortestFormReadsBackToTheSameBits) {
+TEST(TextHelpers, TheShortestNumberReadsBackToTheSameBitsAndUtf8IsRecognised) {
     for (const double value : {0.0, -0.0, 1.0 / 3.0, 1e-300, 5e-324, DBL_MIN, DBL_MAX, -123456789.125,
                                9007199254740993.0, std::nextafter(1.0, 2.0)}) {
         const std::string text = FormatShortest(value);
@@ -31,9 +41,6 @@ TEST(NumberText, ShortestFormReadsBackToTheSameBits) {
         EXPECT_LE(text.size(), static_cast<std::size_t>(kShortestDoubleChars)) << text;
     }
     EXPECT_EQ(FormatShortest(0.1) + " " + FormatShortest(28.0) + " " + FormatShortest(0.1 + 0.2), "0.1 28 0.30000000000000004");
-}
-
-TEST(TextChecks, Utf8IsRecognised) {
     // Valid, the first five: one- to four-byte forms. Invalid: a Latin-1 byte, truncated forms, an
     // overlong "/", a surrogate, beyond U+10FFFF, a lone continuation byte.
     int nText = 0;
@@ -49,13 +56,10 @@ TEST(MessageCapture, StatusMessagesAreRecordedByKindAndNotShown) {
     outer.messageBox = [&shown](const CString& text, UINT) { shown.push_back(text); return IDOK; };
     const CScopedHostHooks outerHooks(outer);
     {
-        CMessageCapture capture;
-        CDistStatus status;
-        status.SetError("bad value");
-        status.ShowMessage();
-        status.SetWarning("odd value");
-        status.ShowMessage();
-        AfxMessageBox("plain note");
+        CMessageCapture capture; // the prefixes of CDistStatus::ShowMessage, and none
+        for (const char* pszText : {"ERROR:\nbad value", "WARNING:\nodd value", "plain note"}) {
+            AfxMessageBox(pszText);
+        }
         using EKind = SHostMessage::EKind;
         std::vector<std::pair<EKind, std::string>> taken;
         for (const SHostMessage& message : capture.TakeMessages()) {
@@ -141,6 +145,163 @@ TEST(CollectionDocument, AnEditorsRebuiltListKeepsOnlyTheGivenPairs) {
         }
         pDoc->ReconcileCorrelations(before, [](double dBefore, double dAfter) { return std::abs(dBefore - dAfter) < 1e-13; });
         EXPECT_THAT(WriteJsonDocument(*pDoc), ::testing::HasSubstr("\"correlations\": [\n    " + strEntries + "\n  ]"));
+    }
+}
+
+const char* const kTwoVariables = R"({"variables": [
+    {"name": "X", "type": "NORMAL", "values": {"MEAN": 4, "STDDEV": 0.5}},
+    {"name": "D", "type": "DISCRETE", "categories": [{"name": "a", "frequency": 1},
+                                                     {"name": "b", "frequency": 3}]}],
+    "correlations": [{"between": ["D", "X"], "value": 0.25, "space": "U"}]})";
+
+// The value's nBytes low bytes, least significant first, as the binary form stores numbers.
+static_assert(std::endian::native == std::endian::little);
+std::string LittleEndian(std::uint64_t value, int nBytes) { return {reinterpret_cast<const char*>(&value), std::size_t(nBytes)}; }
+
+// The message of the CDocumentError that the call raises, or "" if it raised none.
+template <class Fn> std::string ErrorOf(Fn&& call) {
+    try {
+        call();
+    } catch (const CDocumentError& error) {
+        return error.what();
+    }
+    return "";
+}
+std::string RefusalOf(const std::string& bytes) {
+    return ErrorOf([&] { ReadBinaryDocument(bytes, "doc.svc"); });
+}
+
+TEST(BinaryDocument, BytesAreTheHeaderThenFramedVariablesThenCorrelations) {
+    const auto pDoc = ReadJsonDocument(kTwoVariables, "two.json");
+    const std::string bytes = WriteBinaryDocument(*pDoc);
+    // Signature, version 1, an empty description, two variables; the first variable with a
+    // new-class tag, schema 0 and its class name, then its own body (name "X", type id 6).
+    const std::string head = std::string("STVCOL\r\n") + LittleEndian(1, 2) + LittleEndian(0, 1) +
+                             LittleEndian(2, 2) + LittleEndian(0xFFFF, 2) + LittleEndian(0, 2) +
+                             LittleEndian(7, 2) + "CNormal" + LittleEndian(1, 1) + "X" + LittleEndian(6, 4);
+    EXPECT_EQ(bytes.substr(0, head.size()), head);
+    // It ends with the correlation: positions in the order given (D is 1, X is 0), the U-space
+    // flag, the U-space value as given and the X-space value that SetCorr derived.
+    EXPECT_TRUE(bytes.ends_with(LittleEndian(1, 2) + LittleEndian(1, 4) + LittleEndian(0, 8) +
+                                LittleEndian(std::bit_cast<std::uint64_t>(0.25), 8) +
+                                LittleEndian(std::bit_cast<std::uint64_t>(pDoc->GetCorrelation(0).dCorrX), 8)));
+}
+
+TEST(BinaryDocument, DamagedBytesAreRefused) {
+    const std::string bytes = WriteBinaryDocument(*LoadBuiltInExample());
+    EXPECT_EQ(RefusalOf(bytes), "");
+    for (std::size_t n = 0; n < bytes.size(); ++n) {
+        ASSERT_THAT(RefusalOf(bytes.substr(0, n)), ::testing::StartsWith("doc.svc: ")) << n << " bytes";
+    }
+    EXPECT_THAT(RefusalOf(bytes.substr(0, bytes.size() / 2)), ::testing::HasSubstr(": the binary document is truncated or damaged: "));
+    EXPECT_EQ(RefusalOf(bytes + "x"), "doc.svc: document: unexpected data after the end of the document");
+    std::string damaged = bytes;
+    damaged[8] = 2;
+    EXPECT_EQ(RefusalOf(damaged), "doc.svc: document: unsupported format version 2 (this program reads 1)");
+    damaged[0] = 'X';
+    EXPECT_EQ(RefusalOf(damaged), "doc.svc: document: not a binary collection document (no signature)");
+    // Reading by content takes unsigned bytes for no binary document at all.
+    EXPECT_FALSE(FormatFromContents(damaged).has_value());
+    EXPECT_EQ(FormatFromContents(bytes), EDocumentFormat::binary);
+    EXPECT_EQ(FormatFromContents("\xEF\xBB\xBF  {"), EDocumentFormat::json);
+    // The last entry is int, int, int, double, double: its first position is 28 bytes from the end.
+    std::string stray = WriteBinaryDocument(*ReadJsonDocument(kTwoVariables, "two.json"));
+    stray.replace(stray.size() - 28, 4, LittleEndian(7, 4));
+    EXPECT_EQ(RefusalOf(stray), "doc.svc: correlation 1: it refers to a variable that the document does not hold");
+}
+
+TEST(BinaryDocument, StoredValuesGoThroughTheLibrarysChecksAgain) {
+    // A change of X or D written as it is and read back; the JSON reader's checks, which share
+    // the document builder, are tested through the command-line host.
+    const std::pair<std::function<void(CDist&, CDist&, CCollectionDocument&)>, std::string> cases[] = {
+        {[](CDist& x, CDist&, auto&) { x.SetParamValue(PARAM_STDDEV, -1.0); }, "X: StdDev is less than (or equal to) 0"},
+        {[](CDist& x, CDist&, auto&) { x.SetParamValue(PARAM_MEAN, std::numeric_limits<double>::infinity()); },
+         "X: MEAN is not a finite number"},
+        {[](CDist& x, CDist&, auto&) { x.m_nType = DIST_LOGNORMAL; }, "X: stored as class CNormal but with type id 5 (LOGNORMAL)"},
+        {[](CDist& x, CDist&, auto&) { x.m_nType = 11; }, "X: unknown type id 11"},
+        {[](CDist& x, CDist&, auto&) { x.m_nParamCombi = 2; }, "X: unknown input type 2"},
+        {[](CDist& x, CDist&, auto&) { x.m_nParamCombiCount = 3; }, "X: stored with 3 input types, the family has 2"},
+        {[](CDist&, CDist& d, auto&) { d.m_Probabilities.Add(0.5); },
+         "D: the category names, frequencies and probabilities differ in number"},
+        {[](CDist&, CDist& d, auto&) { d.m_Frequencies[0] = -1.0; }, "D: Frequency must be >= 0"},
+        {[](CDist&, CDist&, auto& doc) { doc.m_strDescription = "\xFF"; },
+         "document: the description is not valid UTF-8 text"},
+        // Probabilities are recomputed from the frequencies, whatever was stored.
+        {[](CDist&, CDist& d, auto&) { d.m_Probabilities[0] = 0.9; }, ""},
+    };
+    for (const auto& [change, strReason] : cases) {
+        auto pDoc = ReadJsonDocument(kTwoVariables, "two.json");
+        change(*pDoc->GetVariable(0), *pDoc->GetVariable(1), *pDoc);
+        const std::string bytes = WriteBinaryDocument(*pDoc);
+        EXPECT_EQ(RefusalOf(bytes), strReason.empty() ? "" : "doc.svc: " + strReason);
+        if (strReason.empty()) {
+            EXPECT_EQ(ReadBinaryDocument(bytes, "doc.svc")->GetVariable(1)->m_Probabilities[0], 0.25);
+        }
+    }
+}
+
+// Read cleanly; each case then changes it the way a host or a script may (N's standard
+// deviation is derived from its input, so that a change of it passes the input type's check).
+const char* const kReady = R"({"variables": [
+    {"name": "N", "type": "NORMAL", "input": "/MEAN/COV", "values": {"MEAN": 4, "COV": 0.125}},
+    {"name": "B", "type": "BETA", "values": {"MEAN": 5, "STDDEV": 2, "LOWER_BOUND": 0, "UPPER_BOUND": 10}},
+    {"name": "D", "type": "DISCRETE", "categories": [{"name": "a", "frequency": 1}]},
+    {"name": "U", "type": "UNIFORM", "values": {"LOWER_BOUND": 0, "UPPER_BOUND": 1}}]})";
+
+TEST(ReadinessReport, FindsWhatStopsOpeningOrSampling) {
+    using EKind = SReadinessFinding::EKind;
+    using Change = std::function<void(CCollectionDocument&)>;
+    const auto set = [](int i, int nParam, double d) {
+        return [=](CCollectionDocument& doc) { doc.GetVariable(i)->SetParamValue(nParam, d); };
+    };
+    const auto name = [](int i, const char* psz) {
+        return [=](CCollectionDocument& doc) { doc.GetVariable(i)->SetVarName(psz); };
+    };
+    // The change, what is found, at which variable, "subject: reason", and whether a file
+    // written in this state opens again, and whether it can be sampled.
+    const std::tuple<Change, EKind, int, const char*, bool, bool> cases[] = {
+        {set(0, PARAM_STDDEV, -1), EKind::unsampleable, 0, "N: cannot be sampled: the standard deviation -1 is negative", true, false},
+        {set(0, PARAM_STDDEV, NAN), EKind::unsampleable, 0, "N: cannot be sampled: the standard deviation is not a number", true, false},
+        {set(3, PARAM_MEAN, NAN), EKind::unsampleable, 3, "U: cannot be sampled: the mean is not a number", true, false},
+        // T = (5 - 0)(10 - 5) / 2^2 - 1 = 5.25 and R = S = T / 2 = 2.625 before the change.
+        {set(1, PARAM_R, 0), EKind::unsampleable, 1, "B: cannot be sampled: the exponents R = 0 and S = 2.625 are not "
+         "both positive (with mean 5 on [0, 10] the standard deviation must stay below 5)", true, false},
+        {set(1, PARAM_LOWER_BOUND, 10), EKind::unsampleable, 1,
+         "B: cannot be sampled: the lower bound 10 is not below the upper bound 10", true, false},
+        {[](CCollectionDocument& doc) { doc.GetVariable(2)->m_Frequencies.RemoveAll(); }, EKind::unsampleable, 2,
+         "D: cannot be sampled: it has no categories", true, false},
+        {[](CCollectionDocument& doc) { doc.GetVariable(2)->m_Frequencies[0] = 0.0; }, EKind::unsampleable, 2,
+         "D: cannot be sampled: the frequencies of its categories add up to 0", true, false},
+        {name(0, "\xE9t\xE9"), EKind::invalidText, 0, "\xE9t\xE9: the name is not valid UTF-8 text", false, false},
+        {[](CCollectionDocument& doc) { doc.GetVariable(2)->m_CategoryNames[0] = "\xC3("; }, EKind::invalidText, 2,
+         "D: a category name is not valid UTF-8 text", false, false},
+        {name(3, "B"), EKind::duplicateName, 3, "B: another variable has the same name", false, false},
+        {name(1, ""), EKind::unnamed, 1, "variable 2: the variable has no name", true, true},
+        {set(3, PARAM_LOWER_BOUND, 2), EKind::inconsistent, 3, "U: Upper bound must be larger than lower bound.", false, false},
+        // Over N, B and U (D, between them, takes no part) the later of the entries for N / B gives
+        // the determinant 1 - 3 * 0.81 - 2 * 0.729 < 0, the earlier 0.028 > 0; the entry of N with
+        // itself is skipped, or N would fail first.
+        {[](CCollectionDocument& doc) {
+             for (const auto& [a, b, d] : {std::tuple{0, 0, 0.0}, {0, 1, -0.9}, {0, 1, 0.9}, {3, 0, 0.9}, {1, 3, -0.9}}) {
+                 doc.GetCollection().m_Corrs.Add(new SCorr{a, b, doc.GetVariable(a), doc.GetVariable(b), d, d, FALSE});
+             }
+         }, EKind::indefinite, 3, "correlations: cannot be sampled: the correlation matrix is not positive "
+         "definite at row 4, variable U (correlated with N and B)", true, false},
+    };
+    for (const auto& [change, kind, nVariable, pszMessage, bOpens, bSamples] : cases) {
+        SCOPED_TRACE(pszMessage);
+        const auto pDoc = ReadJsonDocument(kReady, "d");
+        EXPECT_TRUE(CReadinessReport(*pDoc).GetFindings().empty());
+        change(*pDoc);
+        const CReadinessReport report(*pDoc);
+        ASSERT_EQ(report.GetFindings().size(), 1u);
+        const SReadinessFinding& found = report.GetFindings()[0];
+        EXPECT_EQ(found.strSubject + ": " + found.strReason, pszMessage);
+        EXPECT_TRUE(found.kind == kind && found.nVariable == nVariable) << found.nVariable;
+        EXPECT_EQ(std::tuple(report.IsReadyFor(EDocumentUse::open), report.IsReadyFor(EDocumentUse::save),
+                             report.IsReadyFor(EDocumentUse::sample)), std::tuple(bOpens, bOpens, bSamples));
+        EXPECT_EQ(ErrorOf([&] { report.Require(EDocumentUse::sample, "d"); }),
+                  bSamples ? "" : "d: " + std::string(pszMessage));
     }
 }
 

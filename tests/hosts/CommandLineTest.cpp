@@ -1,17 +1,126 @@
-// The command line, one row per line with its exit code and messages; output files replaced whole,
-// written through links and FIFOs, and left as they were by a failed or interrupted run.
+// The command-line host, run as a program: the command line, one row per line with its exit code and
+// messages; output files replaced whole, written through links and FIFOs, and left as they were by a
+// failed or interrupted run; documents (what show lists, convert between JSON and binary, the choice
+// of numerics, documents refused as a whole, "file: subject: reason", exit code 1, or warned of);
+// and stochvar sample (the CSV and npy layouts, seeds that replay a run, the same numbers on other
+// threads and from slices joined, and the summary). What is drawn is tested with the simulation.
 
-#include "CliRunner.h"
+#include <stochvar/documents/BinaryDocument.h>
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <iterator>
+#include <regex>
+#include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
+#include <vector>
 
 namespace stochvar::test {
 namespace {
+
+using ::testing::ContainsRegex;
+
+// Running the host: a program started on files for its standard streams, checked against a row.
+
+const std::string kExamples = STOCHVAR_EXAMPLES_DIR;
+const std::string kBeam = kExamples + "/beam.json"; // also the built-in example
+
+// The bytes of a file, or "" when there is none.
+std::string ReadFile(const std::string& strPath) {
+    std::ifstream in(strPath, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A fresh temporary directory, removed with all it holds.
+class CTempDir {
+public:
+    CTempDir() : m_path((std::filesystem::temp_directory_path() / "stochvar-XXXXXX").string()) {
+        EXPECT_NE(mkdtemp(m_path.data()), nullptr);
+    }
+    ~CTempDir() { std::error_code error; std::filesystem::remove_all(m_path, error); }
+
+    std::filesystem::path Path() const { return m_path; }
+    std::string File(const std::string& strName) const { return m_path + "/" + strName; }
+    std::string Write(const std::string& strName, const std::string& bytes) const {
+        std::ofstream(File(strName), std::ios::binary) << bytes;
+        return File(strName);
+    }
+
+private:
+    std::string m_path;
+};
+
+// Starts the built stochvar with its standard streams on the given files, and the signals that
+// the tests send at their default action even where the test itself runs with them ignored.
+pid_t StartCli(const std::vector<std::string>& args, const std::string& strIn = "/dev/null",
+               const std::string& strOut = "/dev/null", const std::string& strErr = "/dev/null") {
+    std::vector<const char*> argv{STOCHVAR_CLI_PATH};
+    std::ranges::transform(args, std::back_inserter(argv), [](const std::string& strArg) { return strArg.c_str(); });
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) { // only async-signal-safe calls from here on
+        signal(SIGINT, SIG_DFL);
+        signal(SIGTERM, SIG_DFL);
+        dup2(open(strIn.c_str(), O_RDONLY | O_CLOEXEC), 0);
+        dup2(open(strOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), 1);
+        dup2(open(strErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), 2);
+        execv(argv[0], const_cast<char* const*>(argv.data()));
+        _exit(127);
+    }
+    return pid;
+}
+
+// The exit code of a started program, or 128 + the signal that ended it.
+int WaitForExit(pid_t pid) {
+    int nStatus = 0;
+    waitpid(pid, &nStatus, 0);
+    return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
+}
+
+// The command line, its exit code and a part of each standard stream ("": it stays empty).
+struct SCliCase {
+    std::vector<std::string> args;
+    int nExitCode;
+    std::string strOut;
+    std::string strErr;
+};
+
+// Runs and checks the row, standard output captured unless strOut names its file; returns the run.
+SCliCase ExpectCli(const SCliCase& row, const std::string& strIn = "/dev/null", const std::string& strOut = "") {
+    SCOPED_TRACE(::testing::PrintToString(row.args));
+    const CTempDir capture;
+    const std::string strOutPath = strOut.empty() ? capture.File("out") : strOut;
+    const int nExitCode = WaitForExit(StartCli(row.args, strIn, strOutPath, capture.File("err")));
+    const SCliCase run{row.args, nExitCode, strOut.empty() ? ReadFile(strOutPath) : "", ReadFile(capture.File("err"))};
+    EXPECT_EQ(run.nExitCode, row.nExitCode) << run.strErr;
+    for (const auto& [text, part] : {std::pair{run.strOut, row.strOut}, {run.strErr, row.strErr}}) {
+        EXPECT_THAT(text, ::testing::HasSubstr(part));
+        EXPECT_TRUE(!part.empty() || text.empty()) << text;
+    }
+    EXPECT_THAT(run.strErr, ::testing::Not(::testing::ContainsRegex("Sanitizer|runtime error:")));
+    return run;
+}
+
+// Samples of the document the arguments name, or of the built-in example, on standard output.
+SCliCase Draw(std::vector<std::string> args, const std::string& strCount = "20",
+              const std::string& strErr = "sample", const std::string& strIn = "/dev/null") {
+    args.insert(args.begin(), {"sample", "-n", strCount, "--out", "-"});
+    return ExpectCli({args, 0, "\n", strErr}, strIn);
+}
 
 namespace fs = std::filesystem;
 
@@ -143,6 +252,264 @@ TEST(OutputFile, AnInterruptedRunLeavesTheOldFileAndNoPartialOne) {
         EXPECT_EQ(ReadFile(strOut), "old");
         EXPECT_EQ(Files(dir), 1);
     }
+}
+
+// Every optional part of a document, and a variable E that can be listed and stored but not
+// sampled, so that an editor can open the document and repair it.
+const char* const kEverything = R"({"description": "two lines\nof text",
+  "variables": [{"name": "N", "type": "NORMAL", "input": 1, "canChange": false,
+                 "values": {"MEAN": 4, "COV": 0.125}, "axis": {"min": -9, "max": 7.5}},
+    {"name": "D", "type": "DISCRETE", "categories": [{"name": "a", "frequency": 1},
+                                 {"name": "b,c", "frequency": 3}, {"name": "z", "frequency": 0}]},
+    {"name": "E", "type": "DISCRETE", "categories": []}],
+  "correlations": [{"between": ["D", "N"], "value": 0.5, "space": "X"}]})";
+
+TEST(Show, ListsEveryPartOfADocumentAndWarnsOfWhatCannotBeSampled) {
+    // Derived values from their definitions: sd = mean * CoV; a discrete variable with
+    // probabilities 1/4 and 3/4 at 0 and 1 has mean 0.75 and sd sqrt(3) / 4.
+    const CTempDir dir;
+    const std::string strDoc = dir.Write("d.json", kEverything);
+    const SCliCase shown = ExpectCli({{"show", strDoc}, 0, "Collection " + strDoc + R"(
+two lines
+of text
+3 variables, 1 correlation
+numerics: faithful
+
+N  NORMAL, input type /MEAN/COV
+    MEAN         4                        given
+    COV          0.125                    given
+    STDDEV       0.5
+    mean 4, standard deviation 0.5
+    chart axis [-9, 7.5]
+    family may not be changed
+
+D  DISCRETE, 3 categories
+    0   a     frequency 1           probability 0.25
+    1   b,c   frequency 3           probability 0.75
+    2   z     frequency 0           probability 0
+    mean 0.75, standard deviation 0.4330127018922193
+
+E  DISCRETE, 0 categories
+    mean 0, standard deviation 0
+
+Correlations
+D / N  given in X-space
+    X-space  0.5
+    U-space  0.67326)", "stochvar: warning: " + strDoc + ": E: cannot be sampled: it has no categories\n"});
+    EXPECT_THAT(shown.strOut, ::testing::ContainsRegex("\n    admissible X-space range \\[-0\\.742656064[0-9]+, 0\\.742656064[0-9]+\\]\n$"));
+    // The numerics of the line map the correlation; the document can come from standard input.
+    ExpectCli({{"show", strDoc, "--numerics", "accurate"}, 0, "    U-space  0.67327", "E: cannot be sampled"});
+    ExpectCli({{"show", "-"}, 0, "Collection standard input\n", ""}, kBeam);
+}
+
+TEST(Convert, JsonAndBinaryCarryTheSameDocument) {
+    // Output names try each rule: .json in any case is JSON, any other name binary, unless --to
+    // says; reading goes by the contents. The examples are in the writer's layout.
+    const CTempDir dir;
+    const std::vector<std::string> documents{dir.Write("all.json", kEverything), kBeam, kExamples + "/column.json",
+                                             kExamples + "/offshore.json", kExamples + "/slope.json"};
+    const std::string strCopy = dir.File("copy.JSON"), strBinary = dir.File("doc"), strBack = dir.File("back.svc");
+    for (const std::string& strJson : documents) {
+        SCOPED_TRACE(strJson);
+        for (std::vector<std::string> line : {std::vector<std::string>{strJson, strCopy}, {strJson, strBinary},
+                                              {strBinary, strBack, "--to", "json"},
+                                              {strBack, dir.File("again.json"), "--to", "binary"}}) {
+            line.insert(line.begin(), "convert");
+            ExpectCli({line, 0, "", ""});
+        }
+        EXPECT_TRUE(ReadFile(strBinary).starts_with(kBinarySignature));
+        EXPECT_EQ(ReadFile(strBack), ReadFile(strCopy));
+        EXPECT_EQ(ReadFile(dir.File("again.json")), ReadFile(strBinary));
+        if (strJson == documents[0]) { // not sampled, from either form, for the same reason
+            for (const std::string& strDoc : {strJson, strBinary}) {
+                ExpectCli({{"sample", strDoc, "-n", "5", "-o", strBack}, 1, "", strDoc + ": E: cannot be sampled: it has no"});
+            }
+            EXPECT_EQ(ReadFile(strBack), ReadFile(strCopy));
+        } else {
+            EXPECT_EQ(ReadFile(strCopy), ReadFile(strJson));
+            EXPECT_EQ(Draw({strBinary, "--lhs"}, "300").strOut, Draw({strJson, "--lhs"}, "300").strOut);
+        }
+    }
+}
+
+TEST(Numerics, TheOptionOverridesTheDocumentAndJsonAloneKeepsTheChoice) {
+    // The summaries name the numerics that ran, and the numbers are theirs.
+    const CTempDir dir;
+    std::string strBeam = ReadFile(kBeam);
+    strBeam.insert(strBeam.find("\n  \"variables\""), "\n  \"numerics\": \"accurate\",");
+    const std::string strAccurate = dir.Write("accurate.json", strBeam); // in the writer's layout
+    const std::string faithful = Draw({}, "200", "numerics: faithful\n").strOut;
+    const std::string accurate = Draw({strAccurate}, "200", "numerics: accurate\n").strOut;
+    EXPECT_NE(accurate, faithful);
+    EXPECT_EQ(Draw({"--numerics=accurate"}, "200", "numerics: accurate\n").strOut, accurate);
+    EXPECT_EQ(Draw({strAccurate, "--numerics", "faithful"}, "200", "numerics: faithful\n").strOut, faithful);
+    // JSON keeps the choice; binary has no place for it and drops it with a warning.
+    ExpectCli({{"convert", strAccurate, dir.File("copy.json")}, 0, "", ""});
+    EXPECT_EQ(ReadFile(dir.File("copy.json")), strBeam);
+    ExpectCli({{"convert", strAccurate, dir.File("b.svc")}, 0, "", "stochvar: warning: " + strAccurate +
+               ": the binary form keeps no choice of numerics: \"numerics\": \"accurate\" is not written\n"});
+    ExpectCli({{"show", dir.File("b.svc")}, 0, "numerics: faithful\n", ""});
+}
+
+// A document of R with the fields after its name, a normal S, and the correlations.
+std::string Doc(const std::string& strR, const std::string& strCorrelations = "") {
+    return R"({"variables": [{"name": "R", )" + strR + R"(}, {"name": "S", "type": "NORMAL",
+        "values": {"MEAN": 1, "STDDEV": 2}}], "correlations": [)" + strCorrelations + "]}";
+}
+
+TEST(RefusedDocument, EachKindOfErrorRefusesTheWholeDocument) {
+    // More refusals, of documents that the JSON Schema refuses too: tests/documents/test_document_schema.py.
+    const std::string kR = R"("type": "NORMAL", "values": {"MEAN": 3, "STDDEV": 1})";
+    // The correlations from the first entry's pair on.
+    const auto corr = [&](const std::string& strPairs) { return Doc(kR, R"({"between": [)" + strPairs + "}"); };
+    const std::pair<std::string, std::string> cases[] = {
+        {Doc(R"("type": "NORMAL", "values": {"MEAN": 3, "COV": 0.1})"), "R: COV is not a parameter of input type /MEAN/STDDEV"},
+        {Doc(R"("type": "NORMAL", "values": {"MEAN": 3})"), "R: the value of STDDEV is missing (input type /MEAN/STDDEV)"},
+        {Doc(R"("type": "NORMAL", "values": {"MEAN": 3, "STDDEV": 0})"), "R: StdDev is less than (or equal to) 0"},
+        {Doc(R"("type": "NORMAL", "values": {"MEAN": 1e400, "STDDEV": 1})"), "document: not valid JSON: number overflow"},
+        {Doc(R"("type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 1, "MEAN": 2})"), "document: the key \"MEAN\" is given twice"},
+        {Doc(R"("type": "NORMAL", "input": "/MEAN/SIGMA")"),
+         "R: unknown input type \"/MEAN/SIGMA\" (known: 0 /MEAN/STDDEV, 1 /MEAN/COV)"},
+        {Doc(R"("type": "NORMAL", "input": 1.5)"), "R: unknown input type 1.5 (known: 0 /MEAN/STD"},
+        {Doc(R"("type": "NORMAL", "input": true)"), "R: \"input\" must be an input type label"},
+        {Doc(kR + R"(, "axis": {"min": 5, "max": 1})"), "R: the axis minimum must be a number below"},
+        {R"({"variables": [{"name": "F", "type": "FIXED", "values": {"MEAN": 1}}, {"name": "", "type": "NORMALL"}]})",
+         "variable 2: unknown family \"NORMALL\" (known: FIXED, BETA, EXPONENTIAL, DISCRETE, GUMBEL, LOGNORMAL, "
+         "NORMAL, RAYLEIGH, TRIANGULAR, UNIFORM, WEIBULL)"},
+        {R"({"variables": [{"name": "F", "type": "FIXED", "values": {"MEAN": 1}},
+                           {"name": "F", "type": "FIXED", "values": {"MEAN": 2}}]})", "F: another variable has the same name"},
+        {corr(R"("R", "Q"], "value": 0.3, "space": "X")"), "correlation R / Q: unknown variable \"Q\""},
+        {corr(R"("R", "R"], "value": 0.3, "space": "U")"), "correlation R / R: a variable cannot be correlated with itself"},
+        {corr(R"("R", "S"], "value": 0.3, "space": "U"}, {"between": ["S", "R"], "value": 0.1, "space": "X")"),
+         "correlation S / R: the pair is correlated twice"},
+        {"{\"variables\": [", "document: not valid JSON: "},
+        {"some text\n", "document: not a collection document (neither JSON nor the binary format)"},
+    };
+    const CTempDir dir;
+    for (const auto& [text, strReason] : cases) {
+        const std::string strPath = dir.Write("bad.txt", text);
+        ExpectCli({{"show", strPath}, 1, "", "stochvar: error: " + strPath + ": " + strReason});
+    }
+    // A correction is a warning: a given 1 is moved to the library's limit, and kept.
+    const std::string strOne = dir.Write("w.json", corr(R"("R", "S"], "value": 1, "space": "X")"));
+    ExpectCli({{"show", strOne}, 0, "X-space  0.9999999999\n",
+               "stochvar: warning: " + strOne + ": correlation R / S: Correlation specified "
+               "between variable R and S is too large to perform the nataf mapping."});
+    ExpectCli({{"convert", strOne, dir.File("out")}, 0, "", "Correlation is modified to"});
+    ExpectCli({{"show", dir.File("out")}, 0, "X-space  0.9999999999\n", ""});
+}
+
+TEST(Sample, CsvAndSummaryOfAConstantDocumentAreExact) {
+    // Names quoted where they need it, inner quotes doubled; numbers in their shortest round-trip
+    // form; a discrete value as its position or its category's name; a long name widens a column.
+    const CTempDir dir;
+    const std::string strDoc = dir.Write("c.json", R"({"variables": [
+        {"name": "a,b", "type": "FIXED", "values": {"MEAN": 0.30000000000000004}},
+        {"name": "say \"hi\" twice", "type": "DISCRETE", "categories": [{"name": "never", "frequency": 0},
+                                                                   {"name": "x,\"y\"", "frequency": 2}]},
+        {"name": " pad", "type": "FIXED", "values": {"MEAN": -1e-300}}]})");
+    const std::string strHeader = "\"a,b\",\"say \"\"hi\"\" twice\",\" pad\"\n";
+    const std::string strSeed = " variables (plain sampling, seed 699570728,398267609,1044576128)\n"
+                                "numerics: faithful\n";
+    const std::string strTables = R"(
+variable        target mean    sample mean    target sd      sample sd
+a,b             0.3            0.3            0              0
+say "hi" twice  1              1              0              0
+ pad            -1e-300        -1e-300        0              0
+
+correlation: sample (target, X-space)
+                a,b               say "hi" twice     pad
+a,b             1
+say "hi" twice  0.0000 (0.0000)   1
+ pad            0.0000 (0.0000)   0.0000 (0.0000)   1
+)";
+    const std::string strCsv = dir.File("s.csv");
+    ExpectCli({{"sample", strDoc, "-n", "2", "-o", strCsv}, 0,
+               "2 samples of 3" + strSeed + "written to " + strCsv + "\n" + strTables, ""});
+    const std::string strRow = "0.30000000000000004,1,-1e-300\n";
+    EXPECT_EQ(ReadFile(strCsv), strHeader + strRow + strRow);
+    ExpectCli({{"sample", strDoc, "-n", "1", "--categories", "names", "-o", "-"}, 0,
+               strHeader + "0.30000000000000004,\"x,\"\"y\"\"\",-1e-300\n", "1 sample of 3" + strSeed + strTables});
+}
+
+TEST(Sample, SeedsThreadsAndSlicesReplayARun) {
+    // The seeds printed, one drawn at random too, replay the run, on any number of threads, and so do
+    // slices joined without their later header lines, with the run's own sample numbers. (That every
+    // thread count and slice of either method gives the same numbers is the simulation tests' part.)
+    const auto body = [](const std::string& csv) { return csv.substr(csv.find('\n') + 1); };
+    const SCliCase drawn = Draw({"--lhs", "--numbered", "--seed", "random"}, "300");
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(drawn.strErr, match, std::regex("seed ([0-9]+) drawn at random = seeds ([0-9,]+)\\)")));
+    EXPECT_EQ(Draw({"--lhs", "--numbered", "--seed", match[1]}, "300").strOut, drawn.strOut);
+    const auto run = [&](std::vector<std::string> args) {
+        args.insert(args.end(), {"--lhs", "--numbered", "--seed=" + match.str(2)});
+        return Draw(args, "300").strOut;
+    };
+    EXPECT_TRUE(drawn.strOut.starts_with("sample,fy,W,G,Q,L,theta,use\n1,"));
+    EXPECT_EQ(run({"--threads", "3"}), drawn.strOut);
+    const std::string middle = run({"--first", "120", "--count", "1"});
+    EXPECT_TRUE(body(middle).starts_with("121,"));
+    EXPECT_EQ(run({"--count", "120"}) + body(middle) + body(run({"--first", "121", "--threads", "1"})), drawn.strOut);
+    // Each of the three seeds counts, and so does the method; a document from standard input replays too.
+    EXPECT_NE(Draw({"--seed", "11,22,34"}).strOut, Draw({"--seed", "11,22,33"}).strOut);
+    EXPECT_NE(Draw({"--seed", "11,22,33", "--lhs"}).strOut, Draw({"--seed", "11,22,33"}).strOut);
+    const std::string strColumn = kExamples + "/column.json";
+    EXPECT_EQ(Draw({"-", "--seed", "699570728,398267609,1044576128"}, "20", "20 samples", strColumn).strOut, Draw({strColumn}).strOut);
+}
+
+TEST(Sample, NpyHoldsTheCsvNumbersBitForBit) {
+    // More rows than the run draws at a time, so that the batches join up in both files. Magic,
+    // version 1.0, the header's length and the header, padded so that the data start at 128.
+    static_assert(std::endian::native == std::endian::little, "the npy data are little-endian");
+    const CTempDir dir;
+    std::string csv = Draw({"--lhs"}, "5000").strOut;
+    ExpectCli({{"sample", "-n", "5e3", "--lhs", "--format", "npy", "-o", dir.File("s.npy")}, 0, "written to", ""});
+    const std::string npy = ReadFile(dir.File("s.npy"));
+    const std::string strDict = "{'descr': '<f8', 'fortran_order': False, 'shape': (5000, 7), }";
+    ASSERT_EQ(npy.substr(0, 128), std::string("\x93NUMPY\x01\x00\x76\x00", 10) + strDict +
+                                      std::string(128 - 11 - strDict.size(), ' ') + "\n");
+    ASSERT_EQ(npy.size(), 128 + 5000 * 7 * sizeof(double));
+    char* pszField = csv.data() + csv.find('\n'); // before each field its separator
+    for (std::size_t k = 0; k < 5000 * 7; ++k) {
+        double dValue = 0.0;
+        std::memcpy(&dValue, npy.data() + 128 + 8 * k, sizeof dValue);
+        ASSERT_EQ(dValue, std::strtod(pszField + 1, &pszField)) << k;
+    }
+    EXPECT_EQ(pszField, csv.data() + csv.size() - 1);
+}
+
+TEST(Sample, SummaryListsTheTargetCorrelations) {
+    // In the matrix each cell is "sample (target)", the target in the cell of the pair given.
+    // Beyond twelve variables only the pairs given are listed.
+    const CTempDir dir;
+    const auto variable = [](int i) {
+        return R"({"type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 1}, "name": "v)" + std::to_string(i) + "\"}";
+    };
+    std::string strDoc = R"({"correlations": [{"between": ["v0", "v11"], "value": 0.5, "space": "X"}], "variables": [)";
+    for (int i = 0; i < 12; ++i) {
+        strDoc += variable(i) + (i < 11 ? "," : "]}");
+    }
+    const std::string strTwelve = dir.Write("12.json", strDoc);
+    EXPECT_THAT(ExpectCli({{"sample", strTwelve, "-n", "50"}, 0, "\ncorrelation: sample (target, X-space)\n", ""}).strOut,
+                ContainsRegex("\nv11 +[-0-9.]+ \\(0\\.5000\\) +[-0-9.]+ \\(0\\.0000\\) "));
+    strDoc.insert(strDoc.size() - 2, "," + variable(12));
+    EXPECT_THAT(ExpectCli({{"sample", dir.Write("13.json", strDoc), "-n", "50"}, 0, "v0", ""}).strOut,
+                ContainsRegex("\ncorrelation of the 1 given pairs: sample \\(target, X-space\\); every other pair "
+                              "is independent\nv0 / v11  [-0-9.]+ \\(0\\.5000\\)\n$"));
+}
+
+TEST(Sample, ARunLargerThanTheMemoryLeftIsRefusedBeforeItStarts) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer cannot run under an address-space limit";
+#endif
+    // 5e7 samples of 7 variables need a stratum table of 1.4 GB, in an address space of 400 MB.
+    const CTempDir dir;
+    const std::string strCommand = "ulimit -v 400000; exec " STOCHVAR_CLI_PATH " sample --lhs -n 5e7 2>" + dir.File("err");
+    EXPECT_EQ(WEXITSTATUS(std::system(strCommand.c_str())), 1);
+    EXPECT_THAT(ReadFile(dir.File("err")),
+                ::testing::MatchesRegex("stochvar: error: Latin hypercube sampling of 7 variables with 50000000 samples "
+                                        "needs 1.3 GiB of memory, but only 0.[0-9] GiB are available: use fewer "
+                                        "samples or plain sampling .*\n"));
 }
 
 } // namespace

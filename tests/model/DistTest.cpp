@@ -1,23 +1,33 @@
-#include <stochvar/families/Normal.h>
-#include <stochvar/model/Dist.h>
-#include <stochvar/numerics/StdNormal.h>
+// The variable class: a fresh fixed variable, checks and statuses, copies across types, the shared
+// random stream and the editor's hook; and its archive: the body byte for byte, every class's
+// record, round trips through every class, refusals and damaged archives.
+
+#include <stochvar/stochvar.h>
 
 #include "support/ArchiveTestSupport.h"
+#include "support/DamageSweep.h"
 #include "support/RecordingHooks.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <functional>
 #include <limits>
 #include <memory>
 
 using namespace stochvar;
-using stochvar::test::Bytes;
-using stochvar::test::Store;
+using namespace stochvar::test;
 using stochvar::testing::CRecordingHooks;
 
 namespace {
+
+// The values' bytes, little-endian by their size (int 4, double 8), independent of CArchive.
+static_assert(std::endian::native == std::endian::little);
+template <class... T> Bytes Le(T... values) {
+    return (Bytes(reinterpret_cast<const char*>(&values), sizeof values) + ...);
+}
 
 Bytes Body(CDist& dist) {
     return Store([&dist](CArchive& ar) { dist.Serialize(ar); });
@@ -26,12 +36,11 @@ Bytes Body(CDist& dist) {
 TEST(FixedDist, FreshVariableIsADegeneratePoint) {
     CDist* pSlot = nullptr;
     CDist dist(&pSlot, "F", nullptr);
-    EXPECT_EQ(std::tuple(dist.m_ppReference, dist.m_dAxisMin, dist.m_dAxisMax, dist.m_bAutoAxis,
-                         dist.CanChange()),
-              std::tuple(&pSlot, 0.0, 1.0, TRUE, TRUE));
-    for (int nParam = 0; nParam < PARAM_COUNT; ++nParam) {
-        EXPECT_EQ(dist.GetParamValue(nParam), 0.0) << nParam;
-    }
+    // Type id, input types, may change, input type, cursor, an automatic axis [0, 1], the 16
+    // slots at 0, and no categories.
+    EXPECT_EQ(Body(dist), "\x01" "F" + Le(DIST_FIXED, 1, TRUE, 0, 0, 0.0, 1.0, TRUE) +
+                              Bytes(8 * PARAM_COUNT, '\0') + Bytes(6, '\0'));
+    EXPECT_EQ(dist.m_ppReference, &pSlot);
     CString label;
     CUIntArray ids;
     ids.Add(7);
@@ -52,9 +61,8 @@ TEST(FixedDist, FreshVariableIsADegeneratePoint) {
     dist.SetAutoAxis();
     EXPECT_EQ(std::pair(dist.m_dAxisMin, dist.m_dAxisMax), std::pair(1.5, 3.5));
     std::unique_ptr<CDist> copy(dist.CreateCopy());
-    EXPECT_EQ(
-        std::tuple(copy->GetRuntimeClass(), copy->m_ppReference, copy->GetParamValue(PARAM_MEAN)),
-        std::tuple(dist.GetRuntimeClass(), &pSlot, 2.5));
+    EXPECT_EQ(std::tuple(copy->GetRuntimeClass(), copy->m_ppReference, Body(*copy)),
+              std::tuple(dist.GetRuntimeClass(), &pSlot, Body(dist)));
 }
 
 // Checks and statuses: whether they pass, and the message box they show.
@@ -94,7 +102,7 @@ TEST(DistStatus, ChecksAndTheirMessages) {
     }
 }
 
-TEST(DistCopy, AnotherTypeTakesContentsButNotInputTypeAndCursor) {
+TEST(DistCopy, TheSameTypeTakesEverythingAnotherNotTheInputTypeAndCursor) {
     CDist* pSlot = nullptr;
     CNormal source(&pSlot, "N", nullptr);
     source.m_nParamCombi = source.m_nCurParam = 1;
@@ -105,8 +113,12 @@ TEST(DistCopy, AnotherTypeTakesContentsButNotInputTypeAndCursor) {
     source.m_CategoryNames.Add("a");
     source.m_Frequencies.Add(2.0);
     source.m_Probabilities.Add(1.0);
+    const std::unique_ptr<CDist> same(source.CreateNewDist(DIST_NORMAL));
+    EXPECT_EQ(Body(*same), Body(source));
+    EXPECT_EQ(std::tuple(source.CreateNewDist(DIST_COUNT), source.CreateNewDist(-1)),
+              std::tuple(nullptr, nullptr));
     CDist fixed(nullptr, "ignored", &source);
-    EXPECT_EQ(fixed.m_ppReference, &pSlot);
+    EXPECT_EQ(std::pair(same->m_ppReference, fixed.m_ppReference), std::pair(&pSlot, &pSlot));
     // All that is stored but the type, its number of input types, the input type and cursor.
     source.m_nType = DIST_FIXED;
     source.m_nParamCombiCount = 1;
@@ -115,10 +127,11 @@ TEST(DistCopy, AnotherTypeTakesContentsButNotInputTypeAndCursor) {
     // And back: a normal variable built from a fixed one takes no defaults and converts nothing.
     fixed.SetParamValue(PARAM_MEAN, 7.0);
     fixed.m_nParamCombi = fixed.m_nCurParam = 1;
-    CNormal normal(nullptr, "ignored", &fixed);
-    EXPECT_EQ(std::tuple(normal.GetParamValue(PARAM_MEAN), normal.GetParamValue(PARAM_COV),
-                         normal.m_nParamCombi, normal.m_nCurParam),
-              std::tuple(7.0, 0.125, 0, 0));
+    const std::unique_ptr<CDist> normal(fixed.CreateNewDist(DIST_NORMAL));
+    EXPECT_EQ(std::tuple(normal->m_nType, normal->GetParamValue(PARAM_MEAN),
+                         normal->GetParamValue(PARAM_COV), normal->m_nParamCombi,
+                         normal->m_nCurParam, normal->GetVarName().str()),
+              std::tuple(DIST_NORMAL, 7.0, 0.125, 0, 0, "N"));
 }
 
 TEST(DistRandom, NullGeneratorDrawsFromTheSharedStream) {
@@ -134,11 +147,11 @@ TEST(DistRandom, NullGeneratorDrawsFromTheSharedStream) {
 }
 
 TEST(DistChangeDistribution, TheReturnedVariableHoldsTheSlot) {
-    // No editor; an editor that replaces the variable by a fixed one built from it; an editor
-    // that edits the variable in place.
+    // An editor that replaces the variable by a fixed one built from it; no editor; an editor
+    // that edits the variable in place; then the host's own hooks again.
     const std::tuple<std::function<CDist*(CDist*)>, bool, double> cases[] = {
-        {nullptr, false, 4.0},
         {[](CDist* pDist) { return new CDist(nullptr, "", pDist); }, true, 4.0},
+        {nullptr, false, 4.0},
         {[](CDist* pDist) { return pDist->SetParamValue(PARAM_MEAN, 9.0), pDist; }, false, 9.0},
     };
     for (const auto& [editor, bReplaced, dMean] : cases) {
@@ -155,18 +168,145 @@ TEST(DistChangeDistribution, TheReturnedVariableHoldsTheSlot) {
         EXPECT_EQ(pResult->GetParamValue(PARAM_MEAN), dMean);
         delete pResult;
     }
+    CNormal normal(nullptr, "N", nullptr);
+    EXPECT_EQ(normal.ChangeDistribution(), &normal);
+    EXPECT_EQ(normal.GetParamValue(PARAM_MEAN), 4.0) << "the last editor is still installed";
 }
 
-TEST(HostHooks, ScopedHooksAreRestored) {
-    int nBeeps = 0;
-    {
-        SHostHooks hooks;
-        hooks.beep = [&nBeeps](DWORD f, DWORD d) { nBeeps += f == 1000 && d == 150; };
-        CScopedHostHooks scope(hooks);
-        Beep(1000, 150);
+TEST(DistArchive, BodyByteForByte) {
+    // Every field carries a value of its own: name, type id, input-type count, may-change flag,
+    // input type, cursor, axis, automatic axis, the 16 slots, then names, frequencies and
+    // probabilities of the categories.
+    CDiscrete dist(nullptr, "Var3", nullptr);
+    dist.AddCategory("a", 1.0);
+    dist.AddCategory("b", 3.0);
+    dist.SetCanChange(FALSE);
+    dist.m_nParamCombi = 2;
+    dist.m_nCurParam = 1;
+    dist.m_dAxisMin = -1.5;
+    dist.m_dAxisMax = 7.25;
+    dist.m_bAutoAxis = FALSE;
+    Bytes expected = "\x04Var3" + Le(DIST_DISCRETE, 0, FALSE, 2, 1, -1.5, 7.25, FALSE);
+    for (int i = 0; i < PARAM_COUNT; ++i) {
+        dist.SetParamValue(i, 300.25 + i);
+        expected += Le(300.25 + i);
     }
-    Beep(1000, 150);
-    EXPECT_EQ(nBeeps, 1);
+    expected += Hex("02 00 01 61 01 62 02 00") + Le(1.0, 3.0) + Hex("02 00") + Le(0.25, 0.75);
+    EXPECT_EQ(Body(dist), expected);
+    CDiscrete loaded;
+    EXPECT_EQ(LoadCause(expected, [&](CArchive& ar) { loaded.Serialize(ar); }), std::nullopt);
+    EXPECT_EQ(Body(loaded), expected);
+}
+
+// Per type id: the class, its schema and type keyword, and its number of input types.
+const std::tuple<const char*, WORD, const char*, int> kClasses[DIST_COUNT] = {
+    {"CDist", 1, "FIXED", 1},
+    {"CBeta", 0, "BETA", 4},
+    {"CExponential", 0, "EXPONENTIAL", 4},
+    {"CDiscrete", 0, "DISCRETE", 0},
+    {"CGumbel", 0, "GUMBEL", 3},
+    {"CLogNormal", 0, "LOGNORMAL", 3},
+    {"CNormal", 0, "NORMAL", 2},
+    {"CRayleigh", 0, "RAYLEIGH", 4},
+    {"CTriangular", 0, "TRIANGULAR", 2},
+    {"CUniform", 0, "UNIFORM", 1},
+    {"CWeibull", 0, "WEIBULL", 4}};
+
+Bytes NewClass(const std::string& name, WORD nSchema) {
+    return Hex("FF FF") + Le(nSchema, static_cast<WORD>(name.size())) + name;
+}
+
+// One variable of each type, with a slot off its default.
+std::vector<std::unique_ptr<CDist>> EveryType() {
+    CDist seed;
+    std::vector<std::unique_ptr<CDist>> variables;
+    for (int nType = 0; nType < DIST_COUNT; ++nType) {
+        variables.emplace_back(seed.CreateNewDist(nType));
+        variables.back()->SetVarName(CString("v" + std::to_string(nType)));
+        variables.back()->SetParamValue(PARAM_T, 0.5 + nType);
+    }
+    return variables;
+}
+
+// The variables, then the lognormal one again, a null and the first again.
+Bytes StoreList(const std::vector<std::unique_ptr<CDist>>& variables) {
+    return Store([&](CArchive& ar) {
+        for (const auto& pDist : variables) {
+            ar << pDist.get();
+        }
+        ar << variables[DIST_LOGNORMAL].get();
+        ar.WriteObject(nullptr);
+        ar << variables[0].get();
+    });
+}
+
+TEST(DistArchive, EveryClassFramedAndLoadedBack) {
+    const std::vector<std::unique_ptr<CDist>> variables = EveryType();
+    for (int nType = 0; nType < DIST_COUNT; ++nType) {
+        const auto& [className, nSchema, keyword, nParamCombiCount] = kClasses[nType];
+        CDist& dist = *variables[static_cast<std::size_t>(nType)];
+        EXPECT_EQ(std::tuple(dist.m_nType, dist.GetVarTypeName().str(), dist.GetParamCombiCount()),
+                  std::tuple(nType, keyword, nParamCombiCount));
+        EXPECT_EQ(Store([&](CArchive& ar) { ar << &dist; }),
+                  NewClass(className, nSchema) + Body(dist));
+    }
+    std::istringstream in(StoreList(variables));
+    CArchive ar(in);
+    std::vector<std::unique_ptr<CObject>> owned;
+    for (const auto& pOriginal : variables) {
+        owned.emplace_back(ar.ReadObject(STOCHVAR_RUNTIME_CLASS(CDist)));
+        auto* pDist = dynamic_cast<CDist*>(owned.back().get());
+        ASSERT_NE(pDist, nullptr);
+        EXPECT_EQ(pDist->GetRuntimeClass(), pOriginal->GetRuntimeClass());
+        EXPECT_EQ(Body(*pDist), Body(*pOriginal));
+        for (double x : {-1.0, 0.3, 2.0, 4.5}) { // NaN equals NaN here
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(pDist->GetDensity(x)),
+                      std::bit_cast<std::uint64_t>(pOriginal->GetDensity(x)))
+                << pDist->GetVarName().str() << " at " << x;
+        }
+    }
+    EXPECT_EQ(ar.ReadObject(nullptr), owned[DIST_LOGNORMAL].get());
+    EXPECT_EQ(ar.ReadObject(nullptr), nullptr);
+    EXPECT_EQ(ar.ReadObject(nullptr), owned[0].get());
+}
+
+TEST(DistArchive, LoadingTakesValuesAsStoredWithoutChecks) {
+    CNormal normal(nullptr, "N", nullptr);
+    normal.SetParamValue(PARAM_STDDEV, -2.0);
+    normal.m_Probabilities.Add(0.9); // containers of different lengths
+    for (int nType : {int{DIST_WEIBULL}, DIST_COUNT, -1}) {
+        normal.m_nType = nType;
+        CNormal loaded;
+        EXPECT_EQ(LoadCause(Body(normal), [&](CArchive& ar) { loaded.Serialize(ar); }),
+                  std::nullopt);
+        EXPECT_EQ(std::tuple(loaded.m_nType, loaded.GetParamValue(PARAM_STDDEV),
+                             loaded.m_Probabilities.GetSize(), loaded.GetVarTypeName().str()),
+                  std::tuple(nType, -2.0, 1, nType == DIST_WEIBULL ? "WEIBULL" : ""));
+    }
+}
+
+TEST(DistArchive, DamagedArchivesAreRefusedOrGiveUsableVariables) {
+    const auto load = [](const std::string& damaged) -> Refusal {
+        std::istringstream in(damaged);
+        CArchive ar(in);
+        std::vector<std::unique_ptr<CDist>> owned;
+        try {
+            for (int i = 0; i < DIST_COUNT + 3; ++i) {
+                auto* pDist = static_cast<CDist*>(ar.ReadObject(STOCHVAR_RUNTIME_CLASS(CDist)));
+                if (pDist != nullptr &&
+                    std::ranges::none_of(owned, [&](auto& p) { return p.get() == pDist; })) {
+                    owned.emplace_back(pDist)->GetVarTypeName();
+                    (void)(pDist->GetDensity(0.5) + pDist->GetCumulative(0.5) +
+                           pDist->GetInverse(0.5));
+                    delete pDist->CreateCopy();
+                }
+            }
+        } catch (const CArchiveException& e) {
+            return e.what();
+        }
+        return std::nullopt;
+    };
+    SweepDamage(StoreList(EveryType()), load, 3000);
 }
 
 } // namespace
