@@ -12,7 +12,6 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
-#include <numbers>
 #include <random>
 
 using namespace stochvar;
@@ -20,7 +19,6 @@ using namespace stochvar;
 namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kPi = std::numbers::pi;
 
 double Phi(double x) { return StdNormal(STDNORMAL_CDF, x); }
 double PhiInverse(double p) { return StdNormal(STDNORMAL_INVERSE, p); }
@@ -67,9 +65,8 @@ template <class Check> void ForPoints(double low, double high, bool bLog, int n,
 
 TEST(StdNormal, FaithfulWithinThePublishedBoundsOfItsFormulas) {
     // Abramowitz and Stegun 26.2.17 (|error| < 7.5e-8) and 26.2.23 (|error| < 4.5e-4).
-    for (double x = -9.0; x <= 9.0; x += 0.01) {
+    for (double x = -9.0; x <= 9.0; x += 0.01)
         ASSERT_NEAR(Phi(x), static_cast<double>(ReferenceCdf(x)), 7.5e-8) << x;
-    }
     for (double p = 1e-12; p < 1.0; p = p < 0.01 ? p * 1.5 : p + 0.001) {
         ASSERT_NEAR(PhiInverse(p), static_cast<double>(ReferenceInverse(p)), 4.5e-4) << p;
         if (p > 0.001 && p < 0.5) { // where 1 - p keeps enough digits of p
@@ -128,19 +125,6 @@ TEST(AccurateStdNormal, WithinAFewUlpsOfTheLongDoubleReferences) {
             }
         });
     }
-}
-
-// Phi(Phi^-1(p)) = p to 1e-15 relative wherever rounding z to a double allows: that alone moves
-// Phi(z) by up to kappa / 2 ulps, kappa = |z| phi(z) / Phi(z) being the condition number of Phi.
-TEST(AccurateStdNormal, CdfOfInverseGivesBackP) {
-    const auto check = [](double p) {
-        const double z = AccurateStdNormalInverse(p);
-        const double kappa = std::fabs(z) * std::exp(-0.5 * z * z) / std::sqrt(2.0 * kPi) / p;
-        const double bound = std::max(1e-15, (kappa + 8.0) * DBL_EPSILON / 2.0);
-        ASSERT_LE(std::fabs(AccurateStdNormalCdf(z) - p), bound * p) << p;
-    };
-    ForPoints(1e-300, 0.5, true, 10000, check);
-    ForPoints(0.0, 1.0, false, 10000, check);
 }
 
 // StdNormal follows the innermost scope of the thread, else the process default; Phi(0) tells
