@@ -1,0 +1,137 @@
+#include <stochvar/reliability/MonteCarlo.h>
+
+#include <stochvar/model/Dist.h>
+#include <stochvar/reliability/FailureEstimate.h>
+#include <stochvar/reliability/LimitStateEvaluator.h>
+#include <stochvar/reliability/ReliabilityError.h>
+#include <stochvar/reliability/USpaceTransform.h>
+#include <stochvar/simulation/DistCollection.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstddef>
+#include <optional>
+
+namespace stochvar {
+
+namespace {
+
+constexpr int kBatchValues = 1 << 20;
+constexpr int kMaxBatchRows = 65536;
+
+std::size_t Count(int n) {
+    return static_cast<std::size_t>(n);
+}
+
+// Runs the collection with the given numerics until the end of the scope, then gives it back its
+// own setting.
+class CCollectionNumerics {
+public:
+    CCollectionNumerics(CDistCollection& collection, ENumerics numerics)
+        : m_collection(collection) {
+        if (!collection.FollowsDefaultNumerics()) {
+            m_previous = collection.GetNumerics();
+        }
+        collection.SetNumerics(numerics);
+    }
+    ~CCollectionNumerics() {
+        if (m_previous) {
+            m_collection.SetNumerics(*m_previous);
+        } else {
+            m_collection.FollowDefaultNumerics();
+        }
+    }
+    CCollectionNumerics(const CCollectionNumerics&) = delete;
+    CCollectionNumerics& operator=(const CCollectionNumerics&) = delete;
+
+private:
+    CDistCollection& m_collection;
+    std::optional<ENumerics> m_previous;
+};
+
+std::vector<std::string> NamesOf(const CDistCollection& collection) {
+    std::vector<std::string> names;
+    for (int i = 0; i < collection.GetCount(); ++i) {
+        const CDist* pDist = collection.GetDist(i);
+        if (pDist == nullptr) {
+            throw CReliabilityError("slot " + std::to_string(i) + " of the collection is empty");
+        }
+        names.push_back(pDist->GetVarName().str());
+    }
+    if (names.empty()) {
+        throw CReliabilityError("the collection holds no variable");
+    }
+    return names;
+}
+
+} // namespace
+
+CMonteCarlo::CMonteCarlo(CDistCollection& collection, const SLimitState& limitState)
+    : CMonteCarlo(collection, limitState, SOptions{}) {}
+
+CMonteCarlo::CMonteCarlo(CDistCollection& collection, const SLimitState& limitState,
+                         SOptions options)
+    : m_collection(collection), m_limitState(limitState), m_options(std::move(options)) {}
+
+int CMonteCarlo::BatchSize() const {
+    if (m_options.nBatchSize > 0) {
+        return m_options.nBatchSize;
+    }
+    return std::clamp(kBatchValues / m_collection.GetCount(), 1, kMaxBatchRows);
+}
+
+CMonteCarlo::SResult CMonteCarlo::Run() const {
+    const auto started = std::chrono::steady_clock::now();
+    if (m_options.nMaxCalls < 1 || m_options.nMaxCalls > INT_MAX) {
+        throw CReliabilityError("the call budget of Monte Carlo must lie in 1 .. " +
+                                std::to_string(INT_MAX));
+    }
+    const std::vector<std::string> names = NamesOf(m_collection);
+    const int n = static_cast<int>(names.size());
+    const ENumerics numerics = CUSpaceTransform::AnalysisNumerics(m_collection);
+    const CNumericsScope scope(numerics);
+    const CCollectionNumerics collectionNumerics(m_collection, numerics);
+    CLimitStateEvaluator evaluator(m_limitState, names, m_options.nThreads, numerics);
+
+    const int N = static_cast<int>(m_options.nMaxCalls);
+    CExOr generator(m_options.seeds[0], m_options.seeds[1], m_options.seeds[2]);
+    m_collection.InitSimulation(N, m_options.bLatinHypercube ? TRUE : FALSE, &generator);
+    if (!m_collection.m_bInitialized) {
+        throw CReliabilityError("the U-space correlation matrix is not positive definite");
+    }
+    const int nBatch = BatchSize();
+    std::vector<double> x(Count(nBatch) * Count(n));
+    std::vector<double> g(Count(nBatch));
+    CFailureEstimate estimate;
+    SResult result;
+    result.bLatinHypercube = m_options.bLatinHypercube;
+    while (estimate.GetSamples() < N) {
+        const int nLeft = N - static_cast<int>(estimate.GetSamples());
+        const int nRows =
+            m_collection.GetSamples(std::min(nBatch, nLeft), x.data(), m_options.nThreads);
+        if (nRows == 0) {
+            throw CReliabilityError("the sampler stopped after " +
+                                    std::to_string(estimate.GetSamples()) + " samples");
+        }
+        evaluator.EvaluatePhysical(x.data(), nRows, g.data());
+        for (int r = 0; r < nRows; ++r) {
+            estimate.Add(g[Count(r)] <= 0.0 ? 1.0 : 0.0);
+        }
+        if (estimate.GetCoV() <= m_options.dTargetCoV) {
+            result.bConverged = true;
+            break;
+        }
+    }
+    estimate.Fill(result);
+    if (!result.bConverged) {
+        result.strReason = "the budget of " + std::to_string(N) +
+                           " calls ran out before the target coefficient of variation";
+    }
+    result.nCalls = evaluator.GetCalls();
+    result.dSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    return result;
+}
+
+} // namespace stochvar

@@ -1,0 +1,233 @@
+// What the analyses promise beyond their numbers: u is the sampler's z and Monte Carlo draws the
+// sampler's samples; the Jacobians; the refusals and their messages; exceptions of the limit
+// state pass through on every thread count; several starts of FORM; the caller's gradient; a
+// search that stops short says why.
+
+#include <stochvar/families/Gumbel.h>
+#include <stochvar/reliability/Form.h>
+#include <stochvar/reliability/ImportanceSampling.h>
+#include <stochvar/reliability/MonteCarlo.h>
+#include <stochvar/reliability/ReliabilityError.h>
+#include <stochvar/reliability/Sorm.h>
+#include <stochvar/reliability/SubsetSimulation.h>
+
+#include "ReliabilitySupport.h"
+
+using namespace stochvar;
+using namespace stochvar::testing;
+
+namespace {
+
+// Normal, fixed, lognormal, Gumbel and uniform variables, correlated in U- and X-space.
+void AddMixed(SCollection& model) {
+    model.Add(MakeNormal("N", 1.0, 2.0));
+    model.Add(MakeFixed("F", 3.0));
+    model.Add(MakeLogNormal("L", 3.0, 1.0));
+    model.Add(std::make_unique<CGumbel>(nullptr, "G", nullptr));
+    model.Add(MakeUniform("U", -1.0, 1.0));
+    model.Correlate(0, 2, 0.6, FALSE);
+    model.Correlate(2, 3, -0.3, TRUE);
+    model.Correlate(0, 4, 0.4, TRUE);
+}
+
+// The sampler's values from its z, the Jacobian against differences of ToPhysical, and the
+// round trip through ToStandard.
+TEST(Transform, IsTheSamplersPathFromZ) {
+    SCollection model;
+    AddMixed(model);
+    model.collection.SetNumerics(ENumerics::Accurate);
+    const CUSpaceTransform transform(model.collection);
+    ASSERT_EQ(transform.GetDimension(), 4);
+    CExOr generator(11u, 22u, 33u), copy = generator;
+    model.collection.InitSimulation(200, FALSE, &generator);
+    double sample[5], x[5], u[4], back[4], J[20], JInverse[20];
+    for (int nSample = 0; model.collection.GetSample(nSample, sample);) {
+        for (int i = 0, k = 0; i < 5; ++i) {
+            const double z = AccurateStdNormalInverse(copy.GetRandom());
+            if (i != 1)
+                u[k++] = z;
+        }
+        transform.ToPhysical(u, x);
+        for (int i = 0; i < 5; ++i)
+            ASSERT_EQ(x[i], sample[i]) << "sample " << nSample << ", " << i;
+        transform.ToStandard(x, back);
+        for (int k = 0; k < 4; ++k)
+            EXPECT_NEAR(back[k], u[k], 1e-9 * (1 + std::fabs(u[k])));
+        if (nSample % 50 != 0)
+            continue;
+        transform.GetJacobian(u, J);
+        transform.GetInverseJacobian(u, JInverse);
+        for (int k = 0; k < 4; ++k) {
+            double up[5], down[5], v[4];
+            std::copy_n(u, 4, v), v[k] += 1e-5, transform.ToPhysical(v, up);
+            v[k] -= 2e-5, transform.ToPhysical(v, down);
+            for (int i = 0; i < 5; ++i)
+                EXPECT_NEAR(J[i * 4 + k], (up[i] - down[i]) / 2e-5,
+                            1e-6 * (1 + std::fabs(J[i * 4 + k])));
+            for (int l = 0; l < 4; ++l) { // du/dx dx/du = I
+                double s = 0.0;
+                for (int i = 0; i < 5; ++i)
+                    s += JInverse[k * 5 + i] * J[i * 4 + l];
+                EXPECT_NEAR(s, k == l ? 1.0 : 0.0, 1e-12);
+            }
+        }
+    }
+}
+
+// Monte Carlo hands g the rows that the collection's batch sampler gives for the same seeds and
+// numerics (accurate unless the collection chose its own), for plain and Latin hypercube
+// sampling, on 1 and 2 threads; the collection keeps its numerics setting.
+TEST(MonteCarlo, DrawsTheSamplersSamples) {
+    for (const bool bLatin : {false, true}) {
+        for (const int nThreads : {1, 2}) {
+            const bool bFaithful = nThreads == 2;
+            SCollection model;
+            AddMixed(model);
+            if (bFaithful)
+                model.collection.SetNumerics(ENumerics::Faithful);
+            std::vector<double> rows;
+            SLimitState g;
+            g.function = [&](const double* x, int nPoints, int nVars, double* out) {
+                rows.insert(rows.end(), x, x + nPoints * nVars);
+                for (int p = 0; p < nPoints; ++p)
+                    out[p] = 9.0 - x[p * nVars];
+            };
+            CMonteCarlo::SOptions options;
+            options.bLatinHypercube = bLatin;
+            options.seeds = {5u, 6u, 7u};
+            options.nMaxCalls = 30000;
+            options.nBatchSize = 777;
+            options.nThreads = nThreads;
+            const CMonteCarlo::SResult result = CMonteCarlo(model.collection, g, options).Run();
+            EXPECT_EQ(model.collection.FollowsDefaultNumerics(), !bFaithful);
+            model.collection.SetNumerics(bFaithful ? ENumerics::Faithful : ENumerics::Accurate);
+            CExOr generator(5u, 6u, 7u);
+            model.collection.InitSimulation(30000, bLatin, &generator);
+            std::vector<double> expected(rows.size());
+            model.collection.GetSamples(static_cast<int>(result.nCalls), expected.data());
+            EXPECT_EQ(rows, expected) << bLatin << nThreads;
+            EXPECT_EQ(static_cast<long long>(rows.size()), 5 * result.nCalls);
+        }
+    }
+}
+
+struct SCallbackFault {
+    int nPoint;
+}; // thrown by a limit state, not a std::exception
+
+// Refusals name what is wrong; a callback's own exception reaches the caller unchanged from
+// every method on 1 and 2 threads.
+TEST(Analyses, RefuseWithMessagesAndPassCallbackExceptions) {
+    ProblemPtr discrete = DiscreteLoad();
+    SCounted g(discrete->g);
+    const auto Message = [](const auto& run) {
+        try {
+            run();
+        } catch (const CReliabilityError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_NE(Message([&] {
+                  CForm(discrete->Transform(), g.limitState).Run();
+              }).find("FORM needs continuous variables, but 'D' is discrete"),
+              std::string::npos);
+    EXPECT_NE(Message([&] {
+                  CSorm(discrete->Transform(), g.limitState).Run();
+              }).find("SORM needs continuous"),
+              std::string::npos);
+    ProblemPtr linear = LinearNormals();
+    SCounted nan([](const double* x) { return x[0] > 11.0 ? std::nan("") : 1.0; });
+    EXPECT_NE(Message([&] {
+                  CSubsetSimulation(linear->Transform(), nan.limitState).Run();
+              }).find("g is nan at (X0 = 1"),
+              std::string::npos);
+    CForm::SOptions badStart;
+    badStart.starts = {{1.0, 2.0}};
+    EXPECT_NE(Message([&] {
+                  CForm(linear->Transform(), g.limitState, badStart).Run();
+              }).find("needs 3 coordinates, not 2"),
+              std::string::npos);
+    CSubsetSimulation::SOptions badP0;
+    badP0.dP0 = 0.3;
+    EXPECT_NE(Message([&] {
+                  CSubsetSimulation(linear->Transform(), g.limitState, badP0).Run();
+              }).find("p0"),
+              std::string::npos);
+    linear->model.collection.SetCorr(linear->model.Dist(1), linear->model.Dist(0), 0.2, FALSE);
+    EXPECT_NE(Message([&] {
+                  CUSpaceTransform transform(linear->model.collection);
+              }).find("'X0' and 'F' are correlated in U-space, but one of them is fixed"),
+              std::string::npos);
+
+    for (const int nThreads : {1, 2}) {
+        ProblemPtr problem = LinearNormals();
+        SCounted faulty([](const double* x) {
+            if (x[0] > 13.0)
+                throw SCallbackFault{7};
+            return 1.0;
+        });
+        const CTransform& transform = problem->Transform();
+        CImportanceSampling::SOptions centred;
+        centred.centre = {1.0, 0.0, 0.0};
+        centred.nThreads = nThreads;
+        CMonteCarlo::SOptions mc;
+        mc.nThreads = nThreads;
+        CSubsetSimulation::SOptions subset;
+        subset.nThreads = nThreads;
+        EXPECT_THROW(CImportanceSampling(transform, faulty.limitState, centred).Run(),
+                     SCallbackFault);
+        EXPECT_THROW(CMonteCarlo(problem->model.collection, faulty.limitState, mc).Run(),
+                     SCallbackFault);
+        EXPECT_THROW(CSubsetSimulation(transform, faulty.limitState, subset).Run(), SCallbackFault);
+    }
+}
+
+// Two starts on g = 9 - u1^2 find its two design points (+-3, 0) and say so; a single start
+// finds one.
+TEST(Form, SeveralStartsReportDistinctDesignPoints) {
+    const CStandardNormalSpace space(2);
+    SCounted g([](const double* u) { return 9.0 - u[0] * u[0]; });
+    CForm::SOptions options;
+    options.starts = {{1.0, 0.5}, {-1.0, 0.5}};
+    const CForm::SResult both = CForm(space, g.limitState, options).Run();
+    ASSERT_EQ(both.searches.size(), 2u);
+    EXPECT_NEAR(both.searches[0].u[0], 3.0, 1e-3);
+    EXPECT_NEAR(both.searches[1].u[0], -3.0, 1e-3);
+    EXPECT_TRUE(both.bDistinctDesignPoints);
+    EXPECT_NEAR(both.dBeta, 3.0, 1e-3);
+    options.starts.pop_back();
+    EXPECT_FALSE(CForm(space, g.limitState, options).Run().bDistinctDesignPoints);
+}
+
+// The caller's gradient replaces the differences: one point of g and one of the gradient per
+// iteration, the same beta. Central differences agree too. A search cut short says why.
+TEST(Form, CallerGradientCentralDifferencesAndStops) {
+    ProblemPtr problem = LinearNormals();
+    SCounted g(problem->g);
+    const CForm::SResult differences = CForm(problem->Transform(), g.limitState).Run();
+    SCounted withGradient(problem->g);
+    withGradient.limitState.gradient = [](const double*, int nPoints, int nVars, double* grad) {
+        for (int p = 0; p < nPoints; ++p)
+            std::copy_n(std::begin({-1.0, 1.0, -2.0, 3.0}), nVars, grad + p * nVars);
+    };
+    const CForm::SResult analytic = CForm(problem->Transform(), withGradient.limitState).Run();
+    EXPECT_NEAR(analytic.dBeta, differences.dBeta, 1e-9);
+    EXPECT_EQ(analytic.nCalls, analytic.nIterations);
+    EXPECT_EQ(analytic.nGradientCalls, analytic.nIterations);
+    CForm::SOptions central;
+    central.differences = CForm::EDifferences::Central;
+    const CForm::SResult c = CForm(problem->Transform(), g.limitState, central).Run();
+    EXPECT_NEAR(c.dBeta, differences.dBeta, 1e-9);
+    EXPECT_EQ(c.nCalls, c.nIterations * (2 * 3 + 1));
+
+    ProblemPtr rs = LogNormalRS();
+    SCounted h(rs->g);
+    CForm::SOptions once;
+    once.nMaxIterations = 1;
+    const CForm::SResult stopped = CForm(rs->Transform(), h.limitState, once).Run();
+    EXPECT_FALSE(stopped.bConverged);
+    EXPECT_EQ(stopped.strReason, "no convergence in 1 iterations");
+}
+
+} // namespace
