@@ -185,8 +185,7 @@ CForm::SSearch CForm::Search(CLimitStateEvaluator& evaluator, const std::vector<
             Scaled((Dot(point.grad, point.u) - point.g) / gradSquared, point.grad), -1.0, point.u);
         const double c = 2.0 * std::max(Norm(point.u), Norm(Plus(point.u, 1.0, d))) / gradNorm;
         const double m0 = Merit(point.u, point.g, c);
-        const double sign = point.g > 0.0 ? 1.0 : (point.g < 0.0 ? -1.0 : 0.0);
-        const double slope = Dot(Plus(point.u, c * sign, point.grad), d);
+        const double slope = Dot(Plus(point.u, point.g < 0.0 ? -c : c, point.grad), d);
 
         SPoint trial = Evaluate(evaluator, Plus(point.u, 1.0, d));
         double lambda = 1.0;

@@ -54,8 +54,10 @@ public:
     };
 
     struct SLevel {
-        double dThreshold = 0.0;   // b that this level's points set (0 on the last level)
-        double dProbability = 0.0; // their fraction with g <= b
+        double dThreshold = 0.0; // b that this level's points set (0 on the last level)
+        // Their fraction with g <= b: p0, or a little more where a chain repeated a state that
+        // lies at the threshold.
+        double dProbability = 0.0;
         double dCoV = 0.0;
         double dGamma = 0.0;                           // the chains' correlation factor
         double dAcceptance = SReliabilityResult::kNaN; // of the chains that made the level

@@ -1,7 +1,5 @@
-// What the analyses promise beyond their numbers: u is the sampler's z and Monte Carlo draws the
-// sampler's samples; the Jacobians; the refusals and their messages; exceptions of the limit
-// state pass through on every thread count; several starts of FORM; the caller's gradient; a
-// search that stops short says why.
+// What the analyses promise beside their numbers: the transform and the sampler, refusals,
+// exceptions of the limit state, several starts and the line search of FORM, gradients, stops.
 
 #include <stochvar/families/Gumbel.h>
 #include <stochvar/reliability/Form.h>
@@ -85,20 +83,16 @@ TEST(MonteCarlo, DrawsTheSamplersSamples) {
             AddMixed(model);
             if (bFaithful)
                 model.collection.SetNumerics(ENumerics::Faithful);
-            std::vector<double> rows;
-            SLimitState g;
-            g.function = [&](const double* x, int nPoints, int nVars, double* out) {
-                rows.insert(rows.end(), x, x + nPoints * nVars);
-                for (int p = 0; p < nPoints; ++p)
-                    out[p] = 9.0 - x[p * nVars];
-            };
+            SCounted g([](const double* x) { return 9.0 - x[0]; }, false);
+            const std::vector<double>& rows = g.rows;
             CMonteCarlo::SOptions options;
             options.bLatinHypercube = bLatin;
             options.seeds = {5u, 6u, 7u};
             options.nMaxCalls = 30000;
             options.nBatchSize = 777;
             options.nThreads = nThreads;
-            const CMonteCarlo::SResult result = CMonteCarlo(model.collection, g, options).Run();
+            const CMonteCarlo::SResult result =
+                CMonteCarlo(model.collection, g.limitState, options).Run();
             EXPECT_EQ(model.collection.FollowsDefaultNumerics(), !bFaithful);
             model.collection.SetNumerics(bFaithful ? ENumerics::Faithful : ENumerics::Accurate);
             CExOr generator(5u, 6u, 7u);
@@ -111,66 +105,80 @@ TEST(MonteCarlo, DrawsTheSamplersSamples) {
     }
 }
 
-struct SCallbackFault {
-    int nPoint;
-}; // thrown by a limit state, not a std::exception
+struct SCallbackFault {}; // thrown by a limit state, not a std::exception
 
-// Refusals name what is wrong; a callback's own exception reaches the caller unchanged from
-// every method on 1 and 2 threads.
-TEST(Analyses, RefuseWithMessagesAndPassCallbackExceptions) {
-    ProblemPtr discrete = DiscreteLoad();
+// Refusals name what is wrong: a method that cannot handle a variable, a value of g that is not
+// a number (at the point where it happened), options out of range, a fixed variable that is
+// correlated.
+TEST(Analyses, RefuseWithMessages) {
+    ProblemPtr discrete = DiscreteLoad(), linear = LinearNormals(), correlated = LinearNormals();
     SCounted g(discrete->g);
-    const auto Message = [](const auto& run) {
+    SCounted nan([](const double* x) { return x[0] > 11.0 ? std::nan("") : 1.0; }, false);
+    const std::vector<double>& rows = nan.rows;
+    CForm::SOptions badStart;
+    badStart.starts = {{1.0, 2.0}};
+    CSubsetSimulation::SOptions badP0;
+    badP0.dP0 = 0.3;
+    CImportanceSampling::SOptions noBatch;
+    noBatch.centre = {0.0, 0.0, 0.0};
+    noBatch.nBatchSize = 0;
+    correlated->model.collection.SetCorr(correlated->model.Dist(1), correlated->model.Dist(2), 0.2,
+                                         FALSE);
+    const std::pair<std::function<void()>, std::string> kRefusals[] = {
+        {[&] { CForm(discrete->Transform(), g.limitState).Run(); },
+         "FORM needs continuous variables, but 'D' is discrete"},
+        {[&] { CSorm(discrete->Transform(), g.limitState).Run(); }, "SORM needs continuous"},
+        {[&] { CSubsetSimulation(linear->Transform(), nan.limitState).Run(); },
+         "g is nan at (X0 = "},
+        {[&] { CForm(linear->Transform(), g.limitState, badStart).Run(); },
+         "needs 3 coordinates, not 2"},
+        {[&] { CSubsetSimulation(linear->Transform(), g.limitState, badP0).Run(); },
+         "N p0 a whole number that divides N (N = 1000, p0 = 0.3"},
+        {[&] { CImportanceSampling(linear->Transform(), g.limitState, noBatch).Run(); },
+         "a batch size of at least 1"},
+        {[&] { CUSpaceTransform{correlated->model.collection}; },
+         "'F' and 'X1' are correlated in U-space, but one of them is fixed"},
+    };
+    for (const auto& [run, expected] : kRefusals) {
+        std::string message = "no error";
         try {
             run();
         } catch (const CReliabilityError& e) {
-            return std::string(e.what());
+            message = e.what();
         }
-        return std::string("no error");
-    };
-    EXPECT_NE(Message([&] {
-                  CForm(discrete->Transform(), g.limitState).Run();
-              }).find("FORM needs continuous variables, but 'D' is discrete"),
-              std::string::npos);
-    EXPECT_NE(Message([&] {
-                  CSorm(discrete->Transform(), g.limitState).Run();
-              }).find("SORM needs continuous"),
-              std::string::npos);
-    ProblemPtr linear = LinearNormals();
-    SCounted nan([](const double* x) { return x[0] > 11.0 ? std::nan("") : 1.0; });
-    EXPECT_NE(Message([&] {
-                  CSubsetSimulation(linear->Transform(), nan.limitState).Run();
-              }).find("g is nan at (X0 = 1"),
-              std::string::npos);
-    CForm::SOptions badStart;
-    badStart.starts = {{1.0, 2.0}};
-    EXPECT_NE(Message([&] {
-                  CForm(linear->Transform(), g.limitState, badStart).Run();
-              }).find("needs 3 coordinates, not 2"),
-              std::string::npos);
-    CSubsetSimulation::SOptions badP0;
-    badP0.dP0 = 0.3;
-    EXPECT_NE(Message([&] {
-                  CSubsetSimulation(linear->Transform(), g.limitState, badP0).Run();
-              }).find("p0"),
-              std::string::npos);
-    linear->model.collection.SetCorr(linear->model.Dist(1), linear->model.Dist(0), 0.2, FALSE);
-    EXPECT_NE(Message([&] {
-                  CUSpaceTransform transform(linear->model.collection);
-              }).find("'X0' and 'F' are correlated in U-space, but one of them is fixed"),
-              std::string::npos);
+        EXPECT_NE(message.find(expected), std::string::npos) << message;
+    }
+    // The NaN of subset simulation's first batch: at the first row beyond X0 = 11, all values.
+    std::size_t r = 0;
+    while (rows[r] <= 11.0)
+        r += 4;
+    char point[200];
+    std::snprintf(point, sizeof point, "g is nan at (X0 = %.17g, F = 7, X1 = %.17g, X2 = %.17g)",
+                  rows[r], rows[r + 2], rows[r + 3]);
+    std::string message;
+    try {
+        CSubsetSimulation(linear->Transform(), nan.limitState).Run();
+    } catch (const CReliabilityError& e) {
+        message = e.what();
+    }
+    EXPECT_EQ(message, point);
+}
 
+// A callback's own exception reaches the caller unchanged from every method on 1 and 2 threads
+// (and the sanitizer build finds nothing leaked).
+TEST(Analyses, PassCallbackExceptions) {
     for (const int nThreads : {1, 2}) {
         ProblemPtr problem = LinearNormals();
         SCounted faulty([](const double* x) {
             if (x[0] > 13.0)
-                throw SCallbackFault{7};
+                throw SCallbackFault{};
             return 1.0;
         });
         const CTransform& transform = problem->Transform();
         CImportanceSampling::SOptions centred;
         centred.centre = {1.0, 0.0, 0.0};
         centred.nThreads = nThreads;
+        centred.nBatchSize = 1;
         CMonteCarlo::SOptions mc;
         mc.nThreads = nThreads;
         CSubsetSimulation::SOptions subset;
@@ -183,9 +191,24 @@ TEST(Analyses, RefuseWithMessagesAndPassCallbackExceptions) {
     }
 }
 
+// Subset simulation stops where g is flat below its last threshold (g = 1 for u1 < 0, else 2:
+// the second level is all 1) and says so; FORM stops where the gradient vanishes.
+TEST(Analyses, StopWhereGIsFlat) {
+    const CStandardNormalSpace space(2);
+    SCounted steps([](const double* u) { return u[0] < 0.0 ? 1.0 : 2.0; });
+    const CSubsetSimulation::SResult subset = CSubsetSimulation(space, steps.limitState).Run();
+    EXPECT_FALSE(subset.bConverged);
+    EXPECT_EQ(subset.strReason, "the thresholds stopped falling at level 1: g is flat there");
+    EXPECT_EQ(subset.dPf, 0.0);
+    SCounted constant([](const double*) { return 1.0; });
+    const CForm::SResult form = CForm(space, constant.limitState).Run();
+    EXPECT_FALSE(form.bConverged);
+    EXPECT_EQ(form.strReason, "the gradient of g vanishes at the point reached: no direction");
+}
+
 // Two starts on g = 9 - u1^2 find its two design points (+-3, 0) and say so; a single start
 // finds one.
-TEST(Form, SeveralStartsReportDistinctDesignPoints) {
+TEST(Form, SeveralStartsAndLineSearch) {
     const CStandardNormalSpace space(2);
     SCounted g([](const double* u) { return 9.0 - u[0] * u[0]; });
     CForm::SOptions options;
@@ -194,10 +217,19 @@ TEST(Form, SeveralStartsReportDistinctDesignPoints) {
     ASSERT_EQ(both.searches.size(), 2u);
     EXPECT_NEAR(both.searches[0].u[0], 3.0, 1e-3);
     EXPECT_NEAR(both.searches[1].u[0], -3.0, 1e-3);
+    EXPECT_NEAR(both.searches[1].dBeta, 3.0, 1e-3);
     EXPECT_TRUE(both.bDistinctDesignPoints);
     EXPECT_NEAR(both.dBeta, 3.0, 1e-3);
     options.starts.pop_back();
     EXPECT_FALSE(CForm(space, g.limitState, options).Run().bDistinctDesignPoints);
+    // From (1, 0) on g = 3 - u2 + u1^2 / 2 full steps overshoot: the line search shortens them
+    // (single trial points) and the search still ends at (0, 3).
+    SCounted curved([](const double* u) { return 3.0 - u[1] + 0.5 * u[0] * u[0]; });
+    options.starts = {{1.0, 0.0}};
+    const CForm::SResult r = CForm(space, curved.limitState, options).Run();
+    EXPECT_TRUE(r.bConverged);
+    EXPECT_NEAR(r.dBeta, 3.0, 2e-3);
+    EXPECT_GT(r.nCalls, 3 * r.nIterations);
 }
 
 // The caller's gradient replaces the differences: one point of g and one of the gradient per

@@ -14,13 +14,24 @@ using namespace stochvar::testing;
 
 namespace {
 
-// g = beta0 - u3 + v^T K v / 2 with v = (u1, u2): curvatures are the eigenvalues of K.
-ProblemPtr Paraboloid(double beta0, double k11, double k12, double k22) {
+// g = beta0 - u4 + v^T K v / 2 with v = (u1, u2, u3) and K tridiagonal with a on the diagonal
+// and b beside it: the curvatures are the eigenvalues of K, a and a -+ sqrt(2) b.
+ProblemPtr Paraboloid(double beta0, double a, double b) {
     auto p = std::make_unique<SProblem>();
-    p->pTransform = std::make_unique<CStandardNormalSpace>(3);
+    p->pTransform = std::make_unique<CStandardNormalSpace>(4);
     p->g = [=](const double* u) {
-        return beta0 - u[2] + 0.5 * (k11 * u[0] * u[0] + 2 * k12 * u[0] * u[1] + k22 * u[1] * u[1]);
+        const double vKv =
+            a * (u[0] * u[0] + u[1] * u[1] + u[2] * u[2]) + 2.0 * b * (u[0] * u[1] + u[1] * u[2]);
+        return beta0 - u[3] + 0.5 * vKv;
     };
+    return p;
+}
+
+// g = 2.5 - u1, one coordinate only: no curvature.
+ProblemPtr Line() {
+    auto p = std::make_unique<SProblem>();
+    p->pTransform = std::make_unique<CStandardNormalSpace>(1);
+    p->g = [](const double* u) { return 2.5 - u[0]; };
     return p;
 }
 
@@ -31,16 +42,17 @@ struct SSmooth {
     int nIterations;           // at most
     std::vector<double> kappa; // exact principal curvatures, ascending
 };
-const double kDisc = std::sqrt(0.05); // K = [[0.3, 0.1], [0.1, -0.1]]: 0.1 -+ sqrt(0.05)
+const double kSpread = std::sqrt(2.0) * 0.15;
 const SSmooth kSmooth[] = {
+    {"line in one dimension", Line, 2.5, 2, {}},
     {"linear", LinearNormals, 0.0, 2, {0.0, 0.0}},
     {"lognormal R - S", LogNormalRS, 0.0, 10, {0.0}},
     {"parabola", [] { return Parabola(3.0, 0.2); }, 3.0, 10, {0.2}},
     {"paraboloid",
-     [] { return Paraboloid(2.5, 0.3, 0.1, -0.1); },
+     [] { return Paraboloid(2.5, 0.1, 0.15); },
      2.5,
      10,
-     {0.1 - kDisc, 0.1 + kDisc}},
+     {0.1 - kSpread, 0.1, 0.1 + kSpread}},
 };
 
 // Breitung's product (1 + beta kappa)^-1/2 and Tvedt's three terms for a paraboloid.
@@ -77,7 +89,6 @@ TEST(FormSorm, ClosedForms) {
         EXPECT_NEAR(form.dBeta, beta, 1e-6 * beta);
         EXPECT_LE(form.nIterations, row.nIterations);
         EXPECT_EQ(form.nCalls, form.nIterations * (m + 1)); // no step was refused
-        EXPECT_LE(form.nCalls, 10 * (m + 1));
         EXPECT_EQ(form.dPf, Phi(-form.dBeta));
         std::vector<double> x(static_cast<std::size_t>(transform.GetVariableCount()));
         transform.ToPhysical(form.u.data(), x.data());
@@ -93,8 +104,8 @@ TEST(FormSorm, ClosedForms) {
         const double pf = Phi(-form.dBeta);
         EXPECT_NEAR(sorm.dPfBreitung, pf * BreitungFactor(form.dBeta, row.kappa), 1e-5 * pf);
         EXPECT_NEAR(sorm.dPfTvedt, TvedtFormula(form.dBeta, row.kappa), 1e-5 * pf);
-        const double psi = Density(form.dBeta) / pf;
-        EXPECT_NEAR(sorm.dPfHohenbichlerRackwitz, pf * BreitungFactor(psi, row.kappa), 1e-5 * pf);
+        EXPECT_NEAR(sorm.dPfHohenbichlerRackwitz,
+                    pf * BreitungFactor(Density(form.dBeta) / pf, row.kappa), 1e-5 * pf);
         EXPECT_EQ(sorm.dPf, sorm.dPfTvedt);
         EXPECT_TRUE(sorm.warnings.empty());
     }
@@ -136,7 +147,7 @@ TEST(Sorm, WarnsWhereTheParaboloidClosesAroundTheOrigin) {
     const CSorm::SResult sorm = CSorm(problem->Transform(), g.limitState).Run();
     EXPECT_NEAR(sorm.form.dBeta, 2.0, 1e-9);
     EXPECT_TRUE(std::isnan(sorm.dPfBreitung) && std::isnan(sorm.dPfTvedt) &&
-                std::isnan(sorm.dPfHohenbichlerRackwitz));
+                std::isnan(sorm.dPfHohenbichlerRackwitz) && std::isnan(sorm.dBeta));
     ASSERT_EQ(sorm.warnings.size(), 2u);
     EXPECT_NE(sorm.warnings[0].find("1 + beta kappa = -1.4 <= 0"), std::string::npos)
         << sorm.warnings[0];

@@ -17,14 +17,14 @@
 
 namespace stochvar::testing {
 
-inline double Phi(double x) {
-    return AccurateStdNormalCdf(x);
-}
+inline double (*const Phi)(double) = AccurateStdNormalCdf;
 
-// g of one point, as a batch callback that counts every point (and whether a fixed value moved).
+// g of one point, as a batch callback that counts every point; one that is not thread-safe also
+// keeps the points (rows) and their values.
 struct SCounted {
     std::function<double(const double*)> g;
     std::atomic<long long> nPoints{0};
+    std::vector<double> rows, values;
     SLimitState limitState;
     explicit SCounted(std::function<double(const double*)> f, bool bThreadSafe = true)
         : g(std::move(f)) {
@@ -33,6 +33,10 @@ struct SCounted {
             for (int p = 0; p < nRows; ++p)
                 out[p] = g(x + p * nVars);
             nPoints += nRows;
+            if (!limitState.bThreadSafe) {
+                rows.insert(rows.end(), x, x + nRows * nVars);
+                values.insert(values.end(), out, out + nRows);
+            }
         };
     }
 };
@@ -52,7 +56,6 @@ struct SProblem {
 using ProblemPtr = std::unique_ptr<SProblem>;
 
 // g = 19 + F - X0 - 2 X1 + 3 X2 with F fixed at 7 and correlated normals X: beta = 12 / sd.
-inline constexpr double kLinearA[] = {-1.0, -2.0, 3.0}, kLinearSigma[] = {2.0, 1.0, 0.5};
 inline ProblemPtr LinearNormals() {
     auto p = std::make_unique<SProblem>();
     p->model.Add(MakeNormal("X0", 10.0, 2.0));
