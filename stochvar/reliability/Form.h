@@ -16,9 +16,9 @@
 //
 // Gradients: finite differences in u, each gradient one batch of points (the point itself and
 // its m forward neighbours, or 2m neighbours for central differences), or the caller's gradient
-// dg/dx mapped through the Jacobian dx/du when the limit state has one. Each iteration costs one
-// gradient batch; a full step that the line search refuses costs one more, and each shorter
-// trial step one point.
+// dg/dx mapped through the Jacobian dx/du when the limit state has one. An iteration evaluates
+// one gradient batch at the full step; when the line search refuses that step, each shorter trial
+// costs one point and the step it accepts another gradient batch.
 //
 // Several starting points may be given; each is searched, the design point nearest the origin
 // among the converged searches is reported, and the result says whether two searches ended at
