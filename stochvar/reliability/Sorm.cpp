@@ -3,6 +3,7 @@
 #include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/StdNormal.h>
 #include <stochvar/reliability/LimitStateEvaluator.h>
+#include <stochvar/reliability/ReliabilityError.h>
 #include <stochvar/reliability/Transform.h>
 
 #include <algorithm>
@@ -248,6 +249,12 @@ std::vector<double> CSorm::Curvatures(const CForm::SResult& form, long long& nCa
 CSorm::SResult CSorm::Run(const CForm::SResult& form) const {
     const auto started = std::chrono::steady_clock::now();
     CForm::RequireContinuous(m_transform, "SORM");
+    if (form.bConverged &&
+        form.alpha.size() != static_cast<std::size_t>(m_transform.GetDimension())) {
+        throw CReliabilityError("the FORM result belongs to a problem of " +
+                                std::to_string(form.alpha.size()) + " coordinates, not " +
+                                std::to_string(m_transform.GetDimension()));
+    }
     const CNumericsScope scope(m_transform.GetNumerics());
     SResult result;
     result.form = form;

@@ -53,8 +53,8 @@ public:
 
     // Runs FORM, then the curvatures at its design point. Throws as CForm::Run does.
     SResult Run() const;
-    // The curvatures at the design point of a FORM result of the same problem; the calls
-    // reported include FORM's.
+    // The curvatures at the design point of a FORM result of the same problem (one of another
+    // dimension is refused); the calls reported include FORM's.
     SResult Run(const CForm::SResult& form) const;
 
 private:

@@ -122,6 +122,8 @@ TEST(Analyses, RefuseWithMessages) {
     CImportanceSampling::SOptions noBatch;
     noBatch.centre = {0.0, 0.0, 0.0};
     noBatch.nBatchSize = 0;
+    CForm::SResult planar; // a converged FORM result of two coordinates
+    planar.bConverged = true, planar.alpha = {0.0, 1.0};
     correlated->model.collection.SetCorr(correlated->model.Dist(1), correlated->model.Dist(2), 0.2,
                                          FALSE);
     const std::pair<std::function<void()>, std::string> kRefusals[] = {
@@ -136,6 +138,8 @@ TEST(Analyses, RefuseWithMessages) {
          "N p0 a whole number that divides N (N = 1000, p0 = 0.3"},
         {[&] { CImportanceSampling(linear->Transform(), g.limitState, noBatch).Run(); },
          "a batch size of at least 1"},
+        {[&] { CSorm(linear->Transform(), g.limitState).Run(planar); },
+         "the FORM result belongs to a problem of 2 coordinates, not 3"},
         {[&] { CUSpaceTransform{correlated->model.collection}; },
          "'F' and 'X1' are correlated in U-space, but one of them is fixed"},
     };
