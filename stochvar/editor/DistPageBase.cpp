@@ -86,8 +86,10 @@ void CDistPageBase::OnAxis() {
     if (m_pDist == nullptr) {
         return;
     }
+    const SDistState before(*m_pDist);
     EditAxisBounds(m_pDist, this);
     UpdateChart();
+    ReportEdit(before);
 }
 
 bool CDistPageBase::GetValue(double& dValue) const {
@@ -96,6 +98,12 @@ bool CDistPageBase::GetValue(double& dValue) const {
 
 void CDistPageBase::BeepNotANumber() {
     Beep(kBeepFrequency, kBeepDuration);
+}
+
+void CDistPageBase::ReportEdit(const SDistState& before) {
+    if (m_pDist != nullptr && SDistState(*m_pDist) != before) {
+        Q_EMIT distModified();
+    }
 }
 
 void CDistPageBase::keyPressEvent(QKeyEvent* pEvent) {

@@ -129,6 +129,7 @@ void CDistPageCont::OnEnter() {
         BeepNotANumber();
         return;
     }
+    const SDistState before(*m_pDist);
     const int nId = static_cast<int>(ids[nCur]);
     CDistStatus status = m_pDist->CheckParamValue(nId, dValue);
     if (!status.IsOk()) {
@@ -152,6 +153,7 @@ void CDistPageCont::OnEnter() {
     UpdateParameterBox();
     UpdateValueBox();
     UpdateChart();
+    ReportEdit(before);
 }
 
 void CDistPageCont::OnSelchangeInputType() {
@@ -162,11 +164,13 @@ void CDistPageCont::OnSelchangeInputType() {
     if (nSelected < 0) {
         return;
     }
+    const SDistState before(*m_pDist);
     m_pDist->m_nParamCombi = nSelected;
     UpdateInputTypeBox();
     UpdateParameterBox();
     UpdateValueBox();
     UpdateChart();
+    ReportEdit(before);
 }
 
 void CDistPageCont::OnSelchangeParameter() {

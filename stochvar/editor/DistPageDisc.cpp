@@ -196,6 +196,7 @@ void CDistPageDisc::OnEnter() {
         return;
     }
     CDiscrete* pDiscrete = Discrete();
+    const SDistState before(*pDiscrete);
     if (!(dValue >= 0.0)) {
         CDistStatus status;
         status.SetError("Frequency must be >= 0");
@@ -211,10 +212,12 @@ void CDistPageDisc::OnEnter() {
         m_nSelCategory = nSel + 1 < pDiscrete->GetCategoryCount() ? nSel + 1 : 0;
     }
     UpdateAll();
+    ReportEdit(before);
 }
 
 void CDistPageDisc::InsertCategory(int nPosition) {
     CDiscrete* pDiscrete = Discrete();
+    const SDistState before(*pDiscrete);
     CDlgNameValue dlg(this);
     dlg.m_strName = ToCString(FormatText("Cat_%d", pDiscrete->GetCategoryCount()));
     dlg.m_dValue = kNewCategoryFrequency;
@@ -223,6 +226,7 @@ void CDistPageDisc::InsertCategory(int nPosition) {
         pDiscrete->AddCategory(dlg.m_strName, dlg.m_dValue, nPosition);
     }
     UpdateAll();
+    ReportEdit(before);
 }
 
 void CDistPageDisc::OnInsertHere() {
@@ -247,6 +251,7 @@ void CDistPageDisc::OnEdit() {
         return;
     }
     CDiscrete* pDiscrete = Discrete();
+    const SDistState before(*pDiscrete);
     CDlgNameValue dlg(this);
     double dProbability = 0.0;
     pDiscrete->GetCategory(nSel, dlg.m_strName, dlg.m_dValue, dProbability);
@@ -255,6 +260,7 @@ void CDistPageDisc::OnEdit() {
         pDiscrete->AddCategory(dlg.m_strName, dlg.m_dValue, nSel);
     }
     UpdateAll();
+    ReportEdit(before);
 }
 
 void CDistPageDisc::OnDblclkCatFreq() {
@@ -266,30 +272,36 @@ void CDistPageDisc::OnDelete() {
     if (m_pDist == nullptr || nSel < 0) {
         return;
     }
+    const SDistState before(*m_pDist);
     Discrete()->DeleteCategory(nSel);
     UpdateAll();
+    ReportEdit(before);
 }
 
 void CDistPageDisc::OnMoveUp() {
     if (m_pDist == nullptr) {
         return;
     }
+    const SDistState before(*m_pDist);
     const int nSel = GetCategoryBoxIndex();
     if (nSel > 0) {
         Discrete()->SwitchIndex(nSel, nSel - 1);
     }
     UpdateAll();
+    ReportEdit(before);
 }
 
 void CDistPageDisc::OnMoveDown() {
     if (m_pDist == nullptr) {
         return;
     }
+    const SDistState before(*m_pDist);
     const int nSel = GetCategoryBoxIndex();
     if (nSel >= 0 && nSel + 1 < Discrete()->GetCategoryCount()) {
         Discrete()->SwitchIndex(nSel, nSel + 1);
     }
     UpdateAll();
+    ReportEdit(before);
 }
 
 void CDistPageDisc::ShowCurve(BOOL bCdf) {
