@@ -27,6 +27,7 @@
 #include <stochvar/families/Triangular.h>
 #include <stochvar/families/Uniform.h>
 #include <stochvar/families/Weibull.h>
+#include <stochvar/simulation/BatchSampler.h>
 #include <stochvar/simulation/Corr.h>
 #include <stochvar/simulation/DistCollection.h>
 #include <stochvar/simulation/GaussHermite.h>

@@ -5,8 +5,9 @@
 // collection it works on, and the columns of its listings.
 //
 // A command writes its results to standard output and its messages to standard error, and
-// returns the exit code. Usage errors leave as CUsageError, refused documents as CDocumentError;
-// main turns them into exit codes 2 and 1.
+// returns the exit code. Usage errors leave as CUsageError (or, for a sampling run's arguments,
+// CSampleRequestError), refused documents as CDocumentError; main turns them into exit codes 2
+// and 1.
 
 #include "Arguments.h"
 

@@ -127,12 +127,12 @@ std::string GivenPairs(const CCollectionDocument& doc, const CSampleStatistics& 
 
 // "1000 samples", or for a slice "samples 1001 to 2000 (of a run of 10000)".
 std::string SamplesText(long long nCount, const SSampleRequest& request) {
-    if (!request.IsSlice()) {
+    if (!request.run.IsSlice()) {
         return std::to_string(nCount) + (nCount == 1 ? " sample" : " samples");
     }
-    return "samples " + std::to_string(request.nFirst + 1) + " to " +
-           std::to_string(request.nFirst + nCount) + " (of a run of " +
-           std::to_string(request.nSamples) + ")";
+    return "samples " + std::to_string(request.run.nFirst + 1) + " to " +
+           std::to_string(request.run.nFirst + nCount) + " (of a run of " +
+           std::to_string(request.run.nSamples) + ")";
 }
 
 } // namespace
@@ -148,10 +148,11 @@ std::string SampleSummary(const CCollectionDocument& doc, const CSampleStatistic
     }
     nNameWidth += 2;
 
-    std::string out = SamplesText(stats.GetCount(), request) + " of " + std::to_string(n) +
-                      (n == 1 ? " variable (" : " variables (") +
-                      (request.bLatinHypercube ? "Latin hypercube sampling" : "plain sampling") +
-                      ", " + SeedText(request.seed) + ")\n";
+    std::string out =
+        SamplesText(stats.GetCount(), request) + " of " + std::to_string(n) +
+        (n == 1 ? " variable (" : " variables (") +
+        (request.run.bLatinHypercube ? "Latin hypercube sampling" : "plain sampling") + ", " +
+        SeedText(request.seed) + ")\n";
     out += std::string("numerics: ") + NumericsName(doc.GetCollection().GetNumerics()) + "\n";
     if (!request.strOut.empty() && request.strOut != "-") {
         out += "written to " + request.strOut + "\n";

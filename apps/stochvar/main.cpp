@@ -5,6 +5,8 @@
 #include "SampleCommand.h"
 #include "ShowCommand.h"
 
+#include <stochvar/documents/SampleRequestError.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -70,6 +72,8 @@ int Run(const std::vector<std::string>& args) {
         try {
             return RunCommand(*pCommand, std::span(args).subspan(1));
         } catch (const CUsageError& error) {
+            return UsageError(error.what(), pCommand->pszName);
+        } catch (const CSampleRequestError& error) {
             return UsageError(error.what(), pCommand->pszName);
         }
     }

@@ -4,16 +4,17 @@
 #include "PythonVariable.h"
 #include "SeedArgument.h"
 
+#include <stochvar/documents/DocumentError.h>
 #include <stochvar/documents/DocumentFile.h>
 #include <stochvar/documents/InputEntry.h>
 #include <stochvar/documents/ReadinessReport.h>
-#include <stochvar/documents/SamplingMemory.h>
+#include <stochvar/documents/SampleRun.h>
 
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
 #include <algorithm>
-#include <climits>
+#include <exception>
 
 namespace py = pybind11;
 using namespace pybind11::literals;
@@ -24,28 +25,6 @@ namespace {
 
 // How messages name a collection built in Python.
 constexpr const char* kBuiltSource = "collection";
-
-// Values drawn between two looks at Ctrl+C: large enough that worker threads pay off.
-constexpr int kBatchValues = 1 << 20;
-constexpr int kMaxBatchRows = 65536;
-
-// A copy of a collection for one run. It owns the copies of the variables.
-class CRunCopy {
-public:
-    explicit CRunCopy(CDistCollection& source) : m_collection(&source) {}
-    ~CRunCopy() {
-        for (int i = 0; i < m_collection.GetCount(); ++i) {
-            delete m_collection.GetDist(i);
-        }
-    }
-    CRunCopy(const CRunCopy&) = delete;
-    CRunCopy& operator=(const CRunCopy&) = delete;
-
-    CDistCollection& Get() { return m_collection; }
-
-private:
-    CDistCollection m_collection;
-};
 
 bool IsPosition(const py::handle& key) {
     return PyIndex_Check(key.ptr()) != 0 && !py::isinstance<py::bool_>(key);
@@ -238,63 +217,46 @@ py::array_t<double> CPythonCollection::Sample(int nSamples, bool bLatinHypercube
                                               const py::object& seed, int nFirst,
                                               std::optional<int> count,
                                               std::optional<int> threads) const {
-    const int n = Count();
-    if (nSamples < 1) {
-        throw py::value_error("n must be at least 1");
-    }
-    if (nFirst < 0 || nFirst >= nSamples) {
-        throw py::value_error("first must lie in 0 .. n - 1");
-    }
-    const int nCount = count.value_or(nSamples - nFirst);
-    if (nCount < 0 || nCount > nSamples - nFirst) {
-        throw py::value_error("count must lie in 0 .. n - first");
-    }
-    if (threads && *threads < 1) {
-        throw py::value_error("threads must be at least 1 (None: one per core)");
-    }
-    if (n == 0) {
-        throw CInputRefused("the collection holds no variables: nothing to sample");
-    }
-    if (bLatinHypercube && nSamples > INT_MAX / n) {
-        throw py::value_error("too many samples for Latin hypercube sampling of " +
-                              std::to_string(n) + " variables");
-    }
-    CReadinessReport(*m_pDoc).Require(EDocumentUse::sample, m_strSource);
-    RequireMemoryForRun(n, nSamples, bLatinHypercube);
-
-    CExOr generator = GeneratorFromPython(seed);
-    py::array_t<double> values({static_cast<py::ssize_t>(nCount), static_cast<py::ssize_t>(n)});
+    SSampleRunRequest request;
+    request.nSamples = nSamples;
+    request.bLatinHypercube = bLatinHypercube;
+    request.seeds = SeedFromPython(seed);
+    request.nFirst = nFirst;
+    request.count = count;
+    request.threads = threads;
+    CSampleRun run(*m_pDoc, request, m_strSource);
+    py::array_t<double> values({static_cast<py::ssize_t>(run.GetCount()),
+                                static_cast<py::ssize_t>(run.GetVariableCount())});
     double* pValues = values.mutable_data();
-    CRunCopy run(m_pDoc->GetCollection());
-    CDistCollection& collection = run.Get();
-    int nSkipped = 0;
+
+    // The run reads only its own copy of the collection from here on: the interpreter lock is
+    // released, and taken back between batches to look at Ctrl+C.
+    std::exception_ptr pRefusal;
     {
         py::gil_scoped_release unlocked;
-        collection.InitSimulation(nSamples, bLatinHypercube ? TRUE : FALSE, &generator);
-        if (collection.m_bInitialized) {
-            nSkipped = collection.SkipSamples(nFirst);
+        try {
+            run.Prepare();
+        } catch (const CDocumentError&) {
+            pRefusal = std::current_exception();
         }
     }
-    CMessageRelay::Relay();
-    if (!collection.m_bInitialized || nSkipped != nFirst) {
-        throw CInputRefused("the simulation could not be prepared");
+    CMessageRelay::Relay(); // a message the library showed while preparing says more
+    if (pRefusal) {
+        std::rethrow_exception(pRefusal);
     }
-    const int nBatchRows = std::clamp(kBatchValues / n, 1, kMaxBatchRows);
-    for (int nDone = 0; nDone < nCount;) {
-        int nRows = 0;
-        {
-            py::gil_scoped_release unlocked;
-            nRows = collection.GetSamples(std::min(nBatchRows, nCount - nDone),
-                                          pValues + static_cast<std::size_t>(nDone) * n,
-                                          threads.value_or(0));
-        }
-        if (nRows == 0) {
-            throw CInputRefused("the run ended after " + std::to_string(nDone) + " samples");
-        }
-        nDone += nRows;
-        if (PyErr_CheckSignals() != 0) {
-            throw py::error_already_set();
-        }
+    bool bInterrupted = false;
+    {
+        py::gil_scoped_release unlocked;
+        run.Draw(
+            [&bInterrupted](const SSampleBatch&) {
+                const py::gil_scoped_acquire locked;
+                bInterrupted = PyErr_CheckSignals() != 0;
+                return !bInterrupted;
+            },
+            pValues);
+    }
+    if (bInterrupted) {
+        throw py::error_already_set();
     }
     return values;
 }
@@ -350,10 +312,10 @@ equal the whole run.
 lhs: Latin hypercube sampling (the strata belong to the run of n).
 seed: None (the default seeds), one whole number from 0 to 2**64 - 1 (mixed by SplitMix64, as
     --seed N) or the three 32-bit seeds.
-threads: worker threads; None for one per core.
+threads: worker threads (at most 256); None for one per core.
 
-Raises InputError, with the reason, when the collection cannot be sampled. The interpreter lock is
-released while the samples are drawn.)doc")
+Raises ValueError for an argument out of range, InputError, with the reason, when the collection
+cannot be sampled. The interpreter lock is released while the samples are drawn.)doc")
         .def("save", &CPythonCollection::Save, "path"_a, py::kw_only(), "format"_a = py::none(),
              "Writes the collection as a JSON or binary document (format 'json' or 'binary'; "
              "None: JSON for *.json, binary otherwise), complete or not at all.")
