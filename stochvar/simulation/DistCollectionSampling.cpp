@@ -7,8 +7,8 @@
 #include <stochvar/model/Dist.h>
 #include <stochvar/model/DistStatus.h>
 #include <stochvar/numerics/ExOr.h>
-#include <stochvar/numerics/StdNormal.h>
 #include <stochvar/simulation/ParallelChunks.h>
+#include <stochvar/simulation/SamplingNormals.h>
 
 #include <algorithm>
 #include <cmath>
@@ -22,28 +22,6 @@ namespace {
 std::size_t Count(int n) { return n > 0 ? static_cast<std::size_t>(n) : 0; }
 
 std::size_t Count(int nRows, int nColumns) { return Count(nRows) * Count(nColumns); }
-
-// The standard normal functions of one kind of numerics. The sampling loops take them as a type,
-// chosen once per call, so that they check nothing per value.
-struct SFaithfulNormals {
-    static double Cdf(double x) { return FaithfulStdNormalCdf(x); }
-    static double Inverse(double p) { return FaithfulStdNormalInverse(p); }
-};
-
-struct SAccurateNormals {
-    static double Cdf(double x) { return AccurateStdNormalCdf(x); }
-    static double Inverse(double p) { return AccurateStdNormalInverse(p); }
-};
-
-// Calls work(SFaithfulNormals{}) or work(SAccurateNormals{}).
-template <class Work>
-void WithNormals(ENumerics numerics, const Work& work) {
-    if (numerics == ENumerics::Accurate) {
-        work(SAccurateNormals{});
-    } else {
-        work(SFaithfulNormals{});
-    }
-}
 
 } // namespace
 
