@@ -14,9 +14,9 @@
 // The factor covers the variables it is given, in ascending collection order; position p of the
 // matrix stands for variable GetVariable(p). A variable that no entry joins to another one adds
 // nothing but exact zeros to the sums of the others and has the pivot 1, so leaving it out changes
-// no bit of the rest of the factor. The same holds for any split of the variables into groups
-// that no entry joins (the connected components of the correlation graph): the factor of each
-// group, in ascending order, is its block of the whole factor, bit for bit.
+// no bit of the rest of the factor. The same reasoning covers any split of the variables into
+// groups that no entry joins (the connected components of the correlation graph): each group,
+// factored on its own in ascending order, gives its block of the whole factor.
 //
 // Storage: order x order doubles, row-major; R in the lower triangle after Build, L after Factor,
 // zeros above the diagonal. The buffers keep their memory for the next Build of the same size or
