@@ -25,7 +25,6 @@ CDistCollection::~CDistCollection() {
     for (SCorr* pCorr : m_Corrs) {
         delete pCorr;
     }
-    FreeBuffers();
 }
 
 void CDistCollection::ResetContents() {
