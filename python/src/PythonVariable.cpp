@@ -7,7 +7,6 @@
 #include <stochvar/documents/DocumentBuilder.h>
 #include <stochvar/documents/DocumentFile.h>
 #include <stochvar/documents/InputEntry.h>
-#include <stochvar/documents/Moments.h>
 #include <stochvar/families/Discrete.h>
 
 #include <algorithm>
@@ -387,11 +386,10 @@ array of its shape).)doc");
                                "Every parameter of the family by keyword: the given values, then "
                                "those the conversion derived from them.")
         .def_property_readonly(
-            "mean", [](const CPythonVariable& self) { return TargetMoments(self.Dist()).dMean; },
+            "mean", [](const CPythonVariable& self) { return self.Dist().GetMoments().dMean; },
             "The mean (of the category positions, for a discrete variable).")
         .def_property_readonly(
-            "stddev",
-            [](const CPythonVariable& self) { return TargetMoments(self.Dist()).dStdDev; },
+            "stddev", [](const CPythonVariable& self) { return self.Dist().GetMoments().dStdDev; },
             "The standard deviation.")
         .def("pdf", &CPythonVariable::Pdf, "x"_a, "Probability density at x.")
         .def("cdf", &CPythonVariable::Cdf, "x"_a, "Cumulative distribution function at x.")

@@ -1,9 +1,9 @@
 #include <stochvar/documents/JsonDocument.h>
 
 #include <stochvar/documents/DocumentBuilder.h>
-#include <stochvar/documents/NumberText.h>
 
 #include <stochvar/families/Discrete.h>
+#include <stochvar/numerics/NumberText.h>
 
 #include <nlohmann/json.hpp>
 

@@ -12,11 +12,11 @@
 #include <stochvar/documents/DocumentFile.h>
 #include <stochvar/documents/JsonDocument.h>
 #include <stochvar/documents/MessageCapture.h>
-#include <stochvar/documents/NumberText.h>
 #include <stochvar/documents/ReadinessReport.h>
 
 #include <stochvar/model/Dist.h>
 #include <stochvar/module/HostHooks.h>
+#include <stochvar/numerics/NumberText.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
