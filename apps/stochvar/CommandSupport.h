@@ -11,6 +11,8 @@
 #include "Arguments.h"
 
 #include <stochvar/documents/CollectionDocument.h>
+// The commands tell a discrete variable's categories from other values by its type id.
+#include <stochvar/families/FamilyList.h>
 
 #include <cstddef>
 #include <memory>

@@ -4,6 +4,7 @@
 #include <stochvar/numerics/NumberText.h>
 
 #include <stochvar/families/Discrete.h>
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/simulation/Nataf.h>
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 #include <stochvar/families/Beta.h>
 
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/families/FamilyRules.h>
 #include <stochvar/numerics/BetaFunctions.h>
 #include <stochvar/numerics/NumberText.h>

@@ -1,5 +1,6 @@
 #include <stochvar/families/Discrete.h>
 
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/module/HostHooks.h>
 
 #include <cmath>

@@ -43,7 +43,7 @@ void CDist::FillKeywordTables() {
         m_ParamNames.Add(keyword);
     }
     m_DistNames.RemoveAll();
-    for (const char* keyword : kDistKeywords) {
+    for (const char* keyword : DistTypeKeywords()) {
         m_DistNames.Add(keyword);
     }
 }

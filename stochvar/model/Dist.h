@@ -136,8 +136,8 @@ public:
     // The type keyword table, in type-id order; belongs to this variable.
     CStringArray* GetPossibleDistributions() { return &m_DistNames; }
     // A new variable of type nType built from this one (name, slot, flags, axis, parameters and
-    // categories carried over); null for a type id outside 0 to 10. Owned by the caller.
-    // Defined with the families (families/DistFactory.cpp), since it names each of them.
+    // categories carried over); null for a type id outside the list. Owned by the caller.
+    // Defined with the list of families (families/FamilyList.cpp), since it names each of them.
     CDist* CreateNewDist(int nType);
 
     // The shared default generator, used by GetRandom when no generator is given. Unprotected:

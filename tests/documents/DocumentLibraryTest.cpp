@@ -14,6 +14,7 @@
 #include <stochvar/documents/MessageCapture.h>
 #include <stochvar/documents/ReadinessReport.h>
 
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/model/Dist.h>
 #include <stochvar/module/HostHooks.h>
 #include <stochvar/numerics/NumberText.h>
