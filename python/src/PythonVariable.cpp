@@ -2,6 +2,7 @@
 
 #include "ElementwiseCall.h"
 #include "MessageRelay.h"
+#include "PickleState.h"
 #include "SeedArgument.h"
 
 #include <stochvar/documents/DocumentBuilder.h>
@@ -174,8 +175,9 @@ py::bytes VariableDocument(const CPythonVariable& variable) {
     return py::bytes(WriteDocument(doc, EDocumentFormat::binary));
 }
 
-std::unique_ptr<CPythonVariable> VariableFromDocument(const std::string& bytes) {
-    const std::unique_ptr<CCollectionDocument> pDoc = ReadDocument(bytes, "pickled variable");
+std::unique_ptr<CPythonVariable> VariableFromDocument(const py::bytes& state) {
+    const std::unique_ptr<CCollectionDocument> pDoc =
+        ReadDocument(state.cast<std::string>(), "pickled variable");
     CMessageRelay::Warn(pDoc->m_warnings);
     if (pDoc->GetVariableCount() != 1) {
         throw CInputRefused("a pickled variable holds exactly one variable");
@@ -400,13 +402,9 @@ SplitMix64 into three seeds, as the command-line host does with --seed N), or th
 seeds.)doc")
         .def("__repr__", &CPythonVariable::Repr)
         .def("__reduce__", [](const CPythonVariable& self) {
-            // A function of the package, as pickle cannot name the compiled module's functions.
-            return py::make_tuple(py::module_::import("stochvar").attr("_variable_from_document"),
-                                  py::make_tuple(VariableDocument(self)));
+            return ReduceToState("_variable_from_state", VariableDocument(self));
         });
-    m.def("_variable_from_document", [](const py::bytes& bytes) {
-        return VariableFromDocument(bytes.cast<std::string>());
-    });
+    m.def("_variable_from_state", &VariableFromDocument);
 
     BindFamilies(m, std::make_index_sequence<DIST_COUNT>());
 }

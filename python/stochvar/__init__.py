@@ -62,7 +62,7 @@ def slices(n, parts):
     return [(first, end - first) for first, end in zip(bounds, bounds[1:]) if end > first]
 
 
-
-def _variable_from_document(document):
-    """Rebuilds a pickled variable from its one-variable binary document."""
-    return _core._variable_from_document(document)
+def _unpickle(rebuild, state):
+    """Rebuilds a pickled variable or collection: `rebuild` names the compiled module's function
+    that reads the state (a binary document) through the library's checks."""
+    return getattr(_core, rebuild)(state)
