@@ -204,7 +204,8 @@ Frequencies are non-negative weights; the probabilities are the frequencies norm
                                "Category name -> probability.");
 }
 
-// The class of a family whose values are parameters of its input types.
+// The Python class of the family of type id nType: the discrete family's own, or one whose
+// keywords give the values of an input type.
 template <int nType>
 void BindFamily(py::module_& m) {
     if constexpr (nType == DIST_DISCRETE) {
