@@ -1,6 +1,6 @@
 #include "stochvar-editor/SaveCheck.h"
 
-#include <stochvar/documents/NumberText.h>
+#include <stochvar/numerics/NumberText.h>
 #include <stochvar/documents/ReadinessReport.h>
 
 #include <algorithm>

@@ -12,6 +12,7 @@
 #include "Arguments.h"
 
 #include <stochvar/documents/CollectionDocument.h>
+// The commands tell a discrete variable's categories from other values by its type id.
 
 #include <cstddef>
 #include <memory>

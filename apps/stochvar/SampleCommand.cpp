@@ -10,6 +10,7 @@
 #include <stochvar/documents/DocumentError.h>
 #include <stochvar/documents/SampleRun.h>
 #include <stochvar/documents/SampleStatistics.h>
+#include <stochvar/families/FamilyList.h>
 
 #include <cerrno>
 #include <climits>

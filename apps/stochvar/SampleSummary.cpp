@@ -2,8 +2,6 @@
 
 #include "CommandSupport.h"
 
-#include <stochvar/documents/Moments.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -63,7 +61,7 @@ std::string Moments(const CCollectionDocument& doc, const CSampleStatistics& sta
                       Padded("sample mean", kNumberWidth) + Padded("target sd", kNumberWidth) +
                       "sample sd\n";
     for (int i = 0; i < doc.GetVariableCount(); ++i) {
-        const SMoments target = TargetMoments(*doc.GetVariable(i));
+        const SMoments target = doc.GetVariable(i)->GetMoments();
         out += Padded(names[static_cast<std::size_t>(i)], nNameWidth) +
                Padded(Fixed("%.6g", target.dMean), kNumberWidth) +
                Padded(Fixed("%.6g", stats.GetMean(i)), kNumberWidth) +

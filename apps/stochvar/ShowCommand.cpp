@@ -1,10 +1,10 @@
 #include "ShowCommand.h"
 
-#include <stochvar/documents/Moments.h>
-#include <stochvar/documents/NumberText.h>
 #include <stochvar/documents/ReadinessReport.h>
+#include <stochvar/numerics/NumberText.h>
 
 #include <stochvar/families/Discrete.h>
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/simulation/Nataf.h>
 
 #include <algorithm>
@@ -93,7 +93,7 @@ void ListVariable(std::string& out, CDist& dist, int nIndex) {
     } else {
         ListContinuous(out, dist);
     }
-    const SMoments moments = TargetMoments(dist);
+    const SMoments moments = dist.GetMoments();
     out += "    mean " + FormatShortest(moments.dMean) + ", standard deviation " +
            FormatShortest(moments.dStdDev) + "\n";
     if (!dist.m_bAutoAxis) {

@@ -1,6 +1,7 @@
 #include "PythonCollection.h"
 
 #include "MessageRelay.h"
+#include "PickleState.h"
 #include "PythonVariable.h"
 #include "SeedArgument.h"
 
@@ -319,10 +320,10 @@ cannot be sampled. The interpreter lock is released while the samples are drawn.
         .def("save", &CPythonCollection::Save, "path"_a, py::kw_only(), "format"_a = py::none(),
              "Writes the collection as a JSON or binary document (format 'json' or 'binary'; "
              "None: JSON for *.json, binary otherwise), complete or not at all.")
-        .def(py::pickle([](const CPythonCollection& self) { return self.ToDocument(); },
-                        [](const py::tuple& state) {
-                            return CPythonCollection::FromDocument(state);
-                        }));
+        .def("__reduce__", [](const CPythonCollection& self) {
+            return ReduceToState("_collection_from_state", self.ToDocument());
+        });
+    m.def("_collection_from_state", &CPythonCollection::FromDocument);
     m.def("load", &CPythonCollection::Load, "path"_a, py::kw_only(), "numerics"_a = py::none(),
           R"doc(Reads a collection document (JSON or binary, told by its content) through the same checks as
 the command-line host and the editor. A refused document raises InputError naming the file, the

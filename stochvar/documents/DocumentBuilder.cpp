@@ -2,10 +2,10 @@
 
 #include <stochvar/documents/DocumentError.h>
 #include <stochvar/documents/InputEntry.h>
-#include <stochvar/documents/NumberText.h>
 #include <stochvar/documents/ReadinessReport.h>
 
 #include <stochvar/families/Discrete.h>
+#include <stochvar/numerics/NumberText.h>
 
 #include <algorithm>
 #include <cmath>

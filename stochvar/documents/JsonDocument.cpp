@@ -1,9 +1,10 @@
 #include <stochvar/documents/JsonDocument.h>
 
 #include <stochvar/documents/DocumentBuilder.h>
-#include <stochvar/documents/NumberText.h>
 
 #include <stochvar/families/Discrete.h>
+#include <stochvar/families/FamilyList.h>
+#include <stochvar/numerics/NumberText.h>
 
 #include <nlohmann/json.hpp>
 
@@ -63,15 +64,15 @@ std::string JoinedList(KeyList items) {
 
 std::string KnownFamilies() {
     std::string out;
-    for (const char* pszKeyword : kDistKeywords) {
+    for (const char* pszKeyword : DistTypeKeywords()) {
         out += (out.empty() ? "" : ", ") + std::string(pszKeyword);
     }
     return out;
 }
 
-int FindKeyword(const char* const* table, int nCount, std::string_view keyword) {
-    for (int i = 0; i < nCount; ++i) {
-        if (keyword == table[i]) {
+int FindKeyword(std::span<const char* const> table, std::string_view keyword) {
+    for (int i = 0; i < static_cast<int>(table.size()); ++i) {
+        if (keyword == table[static_cast<std::size_t>(i)]) {
             return i;
         }
     }
@@ -175,7 +176,7 @@ private:
         CheckKeys(item, kVariableKeys, strSubject);
 
         const std::string strType = String(Required(item, "type", strSubject), strSubject, "type");
-        const int nType = FindKeyword(kDistKeywords, DIST_COUNT, strType);
+        const int nType = FindKeyword(DistTypeKeywords(), strType);
         if (nType < 0) {
             Refuse(strSubject, "unknown family \"" + strType + "\" (known: " + KnownFamilies() + ")");
         }
@@ -240,7 +241,7 @@ private:
             Refuse(strSubject, "\"values\" must be an object of parameter values by keyword");
         }
         for (const auto& entry : values.items()) {
-            const int nParam = FindKeyword(kParamKeywords, PARAM_COUNT, entry.key());
+            const int nParam = FindKeyword(kParamKeywords, entry.key());
             if (nParam < 0) {
                 Refuse(strSubject, "unknown parameter keyword \"" + entry.key() + "\"");
             }

@@ -6,6 +6,7 @@
 #include <stochvar/editor/ListFill.h>
 #include <stochvar/editor/TextConversion.h>
 #include <stochvar/families/Discrete.h>
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/model/Dist.h>
 #include <stochvar/module/HostHooks.h>
 

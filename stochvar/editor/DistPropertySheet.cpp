@@ -8,6 +8,7 @@
 #include <stochvar/editor/DlgCorrelationMatrix.h>
 #include <stochvar/editor/ListFill.h>
 #include <stochvar/editor/TextConversion.h>
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/model/Dist.h>
 #include <stochvar/module/HostHooks.h>
 #include <stochvar/simulation/DistCollection.h>

@@ -1,5 +1,6 @@
 #include <stochvar/editor/DistState.h>
 
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/model/Dist.h>
 
 #include <bit>

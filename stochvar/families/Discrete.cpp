@@ -1,5 +1,6 @@
 #include <stochvar/families/Discrete.h>
 
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/module/HostHooks.h>
 
 #include <cmath>
@@ -196,6 +197,37 @@ double CDiscrete::GetInverse(double p) {
 void CDiscrete::SetAutoAxis() {
     m_dAxisMin = 0.0;
     m_dAxisMax = 1.0;
+}
+
+bool CDiscrete::KeepsMomentsInSlots() const {
+    return false;
+}
+
+SMoments CDiscrete::GetMoments() const {
+    double dMean = 0.0;
+    for (int k = 0; k < m_Probabilities.GetSize(); ++k) {
+        dMean += k * m_Probabilities[k];
+    }
+    double dVariance = 0.0;
+    for (int k = 0; k < m_Probabilities.GetSize(); ++k) {
+        dVariance += (k - dMean) * (k - dMean) * m_Probabilities[k];
+    }
+    return {dMean, std::sqrt(dVariance)};
+}
+
+void CDiscrete::ListSamplingObstacles(CStringArray& reasons) const {
+    if (m_Frequencies.IsEmpty()) {
+        reasons.Add("it has no categories");
+        return;
+    }
+    double dSum = 0.0;
+    for (const double dFrequency : m_Frequencies) {
+        dSum += dFrequency;
+    }
+    // Below kMinFrequencySum every category is equally likely, whatever the frequencies ask.
+    if (!(dSum >= kMinFrequencySum)) {
+        reasons.Add("the frequencies of its categories add up to 0");
+    }
 }
 
 CDist* CDiscrete::CreateCopy() {

@@ -1,5 +1,6 @@
 #include <stochvar/families/Weibull.h>
 
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/families/FamilyRules.h>
 #include <stochvar/numerics/GammaFunctions.h>
 

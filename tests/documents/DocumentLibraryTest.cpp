@@ -12,11 +12,12 @@
 #include <stochvar/documents/DocumentFile.h>
 #include <stochvar/documents/JsonDocument.h>
 #include <stochvar/documents/MessageCapture.h>
-#include <stochvar/documents/NumberText.h>
 #include <stochvar/documents/ReadinessReport.h>
 
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/model/Dist.h>
 #include <stochvar/module/HostHooks.h>
+#include <stochvar/numerics/NumberText.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -218,7 +219,7 @@ TEST(BinaryDocument, StoredValuesGoThroughTheLibrarysChecksAgain) {
         {[](CDist& x, CDist&, auto&) { x.SetParamValue(PARAM_MEAN, std::numeric_limits<double>::infinity()); },
          "X: MEAN is not a finite number"},
         {[](CDist& x, CDist&, auto&) { x.m_nType = DIST_LOGNORMAL; }, "X: stored as class CNormal but with type id 5 (LOGNORMAL)"},
-        {[](CDist& x, CDist&, auto&) { x.m_nType = 11; }, "X: unknown type id 11"},
+        {[](CDist& x, CDist&, auto&) { x.m_nType = DIST_COUNT; }, "X: unknown type id " + std::to_string(DIST_COUNT)},
         {[](CDist& x, CDist&, auto&) { x.m_nParamCombi = 2; }, "X: unknown input type 2"},
         {[](CDist& x, CDist&, auto&) { x.m_nParamCombiCount = 3; }, "X: stored with 3 input types, the family has 2"},
         {[](CDist&, CDist& d, auto&) { d.m_Probabilities.Add(0.5); },

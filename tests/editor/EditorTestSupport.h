@@ -12,6 +12,7 @@
 #include <stochvar/editor/DistPropertySheet.h>
 #include <stochvar/editor/DlgCorrelationMatrix.h>
 #include <stochvar/families/Discrete.h>
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/families/Normal.h>
 #include <stochvar/module/HostHooks.h>
 #include <stochvar/simulation/DistCollection.h>

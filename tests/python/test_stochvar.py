@@ -61,6 +61,16 @@ def test_family_against_scipy(variable, reference, through_phi):
     assert (type(c), repr(c), c.params) == (type(variable), repr(variable), variable.params)
 
 
+def test_variables_and_collections_pickle_with_every_protocol():
+    pair = sv.Collection([sv.Fixed(mean=2.5, name="F"), sv.Discrete({"a": 1, "b": 3}, name="D")],
+                         numerics="accurate")
+    for protocol in range(pickle.HIGHEST_PROTOCOL + 1):
+        for thing in (pair, *pair.variables):
+            again = pickle.loads(pickle.dumps(thing, protocol=protocol))
+            assert (type(again), repr(again)) == (type(thing), repr(thing))
+        assert pickle.loads(pickle.dumps(pair, protocol=protocol)).numerics == "accurate"
+
+
 def test_keywords_choose_the_input_type():
     assert sv.Exponential(lambda_=2, lower_bound=1).input_type == "/LAMBDA/LOWER_BOUND"
     assert sv.Exponential(mean=3, cov=0.5).params["lower_bound"] == 1.5
