@@ -46,13 +46,9 @@ QAction* AddAction(QMenu* pMenu, const QString& text, const char* pszName,
     return pAction;
 }
 
-std::string ToPathString(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
+std::string ToPathString(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-QString ToQt(const std::string& text) {
-    return QString::fromStdString(text);
-}
+QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 
 QString ListOfProblems(const std::vector<SSaveProblem>& problems) {
     QStringList lines;
@@ -109,9 +105,7 @@ CEditorMainWindow::~CEditorMainWindow() {
     DeleteSheet();
 }
 
-CDistPropertySheet* CEditorMainWindow::GetSheet() const {
-    return m_pSheet;
-}
+CDistPropertySheet* CEditorMainWindow::GetSheet() const { return m_pSheet; }
 
 void CEditorMainWindow::FitToScreen() {
     QSize size = kPreferredSize.expandedTo(m_pSheetHost->minimumSizeHint());
@@ -363,13 +357,9 @@ void CEditorMainWindow::OnOpen() {
     }
 }
 
-void CEditorMainWindow::OnSave() {
-    SaveDocument();
-}
+void CEditorMainWindow::OnSave() { SaveDocument(); }
 
-void CEditorMainWindow::OnSaveAs() {
-    SaveAsWithDialog();
-}
+void CEditorMainWindow::OnSaveAs() { SaveAsWithDialog(); }
 
 bool CEditorMainWindow::SaveAsWithDialog() {
     QString filter = FilterFor(m_format);

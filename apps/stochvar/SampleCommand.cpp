@@ -72,16 +72,13 @@ constexpr const char* kSampleUsage =
     "                       for byte. Earlier samples are skipped, not drawn: a jump of the\n"
     "                       generator, or with --lhs a replay of the strata alone\n"
     "      --threads K      worker threads (default: one per core); the numbers are the same\n"
-    "                       for every K\n"
-    STOCHVAR_NUMERICS_HELP
+    "                       for every K\n" STOCHVAR_NUMERICS_HELP
     "  -h, --help           show this help\n";
 
 constexpr SOptionDefinition kSampleOptions[] = {
-    {"samples", 'n', true}, {"lhs", 0, false},   {"seed", 0, true},
-    {"out", 'o', true},     {"format", 0, true}, {"categories", 0, true},
-    {"numbered", 0, false}, {"first", 0, true},  {"count", 0, true},
-    {"threads", 0, true},
-    kNumericsOption,
+    {"samples", 'n', true}, {"lhs", 0, false},       {"seed", 0, true},      {"out", 'o', true},
+    {"format", 0, true},    {"categories", 0, true}, {"numbered", 0, false}, {"first", 0, true},
+    {"count", 0, true},     {"threads", 0, true},    kNumericsOption,
 };
 
 // The value of an option that takes one of two words.

@@ -26,8 +26,7 @@ constexpr const char* kShowUsage =
     "A variable that cannot be sampled, or correlations that do not form a positive definite\n"
     "matrix, are listed with a warning that says why.\n"
     "\n"
-    "Options:\n" STOCHVAR_NUMERICS_HELP
-    "  -h, --help           show this help\n";
+    "Options:\n" STOCHVAR_NUMERICS_HELP "  -h, --help           show this help\n";
 
 constexpr SOptionDefinition kShowOptions[] = {kNumericsOption};
 

@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
     }
     // Whatever a command printed must have reached standard output (a full disk, a closed pipe).
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-        return Refused((std::string("standard output: cannot write: ") + std::strerror(errno)).c_str());
+        return Refused(
+            (std::string("standard output: cannot write: ") + std::strerror(errno)).c_str());
     }
     return nExit;
 }

@@ -40,7 +40,8 @@ std::optional<ENumerics> NumericsArgument(const std::optional<std::string>& name
     const std::optional<ENumerics> numerics = NumericsFromName(*name);
     if (!numerics) {
         throw py::value_error("numerics is 'faithful', 'accurate' or None (the process default), "
-                              "not '" + *name + "'");
+                              "not '" +
+                              *name + "'");
     }
     return numerics;
 }
@@ -69,8 +70,9 @@ CPythonCollection::CPythonCollection(std::unique_ptr<CCollectionDocument> pDoc,
     CMessageRelay::Warn(m_pDoc->m_warnings);
 }
 
-std::unique_ptr<CPythonCollection> CPythonCollection::Load(
-    const std::filesystem::path& path, const std::optional<std::string>& numerics) {
+std::unique_ptr<CPythonCollection>
+CPythonCollection::Load(const std::filesystem::path& path,
+                        const std::optional<std::string>& numerics) {
     return std::make_unique<CPythonCollection>(
         LoadDocument(path.string(), NumericsArgument(numerics)), path.string());
 }
@@ -177,7 +179,8 @@ void CPythonCollection::Correlate(const py::object& first, const py::object& sec
                                   const std::string& strSpace) {
     if (strSpace != "X" && strSpace != "U") {
         throw py::value_error("space is 'X' (between the variables) or 'U' (between their "
-                              "standard normal images), not '" + strSpace + "'");
+                              "standard normal images), not '" +
+                              strSpace + "'");
     }
     const int nFirst = IndexOf(first);
     const int nSecond = IndexOf(second);
@@ -187,8 +190,8 @@ void CPythonCollection::Correlate(const py::object& first, const py::object& sec
     for (int k = 0; k < m_pDoc->GetCorrelationCount(); ++k) {
         int nA = -1;
         int nB = -1;
-        if (m_pDoc->GetCorrelationPair(k, nA, nB) && std::minmax(nA, nB) ==
-                                                         std::minmax(nFirst, nSecond)) {
+        if (m_pDoc->GetCorrelationPair(k, nA, nB) &&
+            std::minmax(nA, nB) == std::minmax(nFirst, nSecond)) {
             throw CInputRefused("the pair is already correlated");
         }
     }
@@ -197,8 +200,8 @@ void CPythonCollection::Correlate(const py::object& first, const py::object& sec
                             " does not lie between -1 and 1");
     }
     // A value outside the pair's admissible range is moved to the nearer bound with a warning.
-    m_pDoc->GetCollection().SetCorr(m_pDoc->GetVariable(nFirst), m_pDoc->GetVariable(nSecond),
-                                    dRho, strSpace == "X" ? TRUE : FALSE);
+    m_pDoc->GetCollection().SetCorr(m_pDoc->GetVariable(nFirst), m_pDoc->GetVariable(nSecond), dRho,
+                                    strSpace == "X" ? TRUE : FALSE);
     CMessageRelay::Relay();
 }
 
@@ -263,7 +266,9 @@ py::array_t<double> CPythonCollection::Sample(int nSamples, bool bLatinHypercube
 }
 
 void BindCollection(py::module_& m) {
-    py::class_<CPythonCollection>(m, "Collection", R"doc(Variables analysed together, the correlations between them, and correlated sampling.
+    py::class_<CPythonCollection>(
+        m, "Collection",
+        R"doc(Variables analysed together, the correlations between them, and correlated sampling.
 
     beam = stochvar.Collection([stochvar.Normal(mean=10, stddev=0.7, name="G"),
                                 stochvar.Gumbel(mean=8, cov=0.3, name="Q")])
@@ -297,18 +302,18 @@ default (stochvar.set_default_numerics). It governs correlate and sample, so cho
         .def("__getitem__", &CPythonCollection::GetVariable, "key"_a,
              "A copy of the variable with this name or at this position.")
         .def("__repr__", &CPythonCollection::Repr)
-        .def("correlate", &CPythonCollection::Correlate, "a"_a, "b"_a, "rho"_a,
-             "space"_a = "X", R"doc(Correlates two variables (names, positions or variables of the collection). space 'X': rho is
-the correlation between the variables; a value outside the pair's admissible range is moved to
-the nearer bound with an InputWarning. space 'U': rho is the correlation of their standard normal
-images. Read the stored values back from correlations.)doc")
+        .def("correlate", &CPythonCollection::Correlate, "a"_a, "b"_a, "rho"_a, "space"_a = "X",
+             R"doc(Correlates two variables (names, positions or variables of the collection). space
+'X': rho is the correlation between the variables; a value outside the pair's admissible range
+is moved to the nearer bound with an InputWarning. space 'U': rho is the correlation of their
+standard normal images. Read the stored values back from correlations.)doc")
         .def("sample", &CPythonCollection::Sample, "n"_a, py::kw_only(), "lhs"_a = false,
-             "seed"_a = py::none(), "first"_a = 0, "count"_a = py::none(),
-             "threads"_a = py::none(), R"doc(Samples first .. first + count - 1 (count: the rest of the run by default) of a run of n joint
-samples, as a count x len(self) float64 array in collection order (a discrete variable gives its
-category positions). The numbers are those of `stochvar sample -n N --first F --count C` with the
-same seed, bit for bit, and the same for every thread count, so slices drawn anywhere and joined
-equal the whole run.
+             "seed"_a = py::none(), "first"_a = 0, "count"_a = py::none(), "threads"_a = py::none(),
+             R"doc(Samples first .. first + count - 1 (count: the rest of the run by default) of a
+run of n joint samples, as a count x len(self) float64 array in collection order (a discrete
+variable gives its category positions). The numbers are those of `stochvar sample -n N --first F
+--count C` with the same seed, bit for bit, and the same for every thread count, so slices drawn
+anywhere and joined equal the whole run.
 
 lhs: Latin hypercube sampling (the strata belong to the run of n).
 seed: None (the default seeds), one whole number from 0 to 2**64 - 1 (mixed by SplitMix64, as
@@ -325,10 +330,10 @@ cannot be sampled. The interpreter lock is released while the samples are drawn.
         });
     m.def("_collection_from_state", &CPythonCollection::FromDocument);
     m.def("load", &CPythonCollection::Load, "path"_a, py::kw_only(), "numerics"_a = py::none(),
-          R"doc(Reads a collection document (JSON or binary, told by its content) through the same checks as
-the command-line host and the editor. A refused document raises InputError naming the file, the
-variable and the reason; what reading corrected is issued as InputWarning. numerics, when given,
-replaces the document's own "numerics" (as stochvar --numerics does).)doc");
+          R"doc(Reads a collection document (JSON or binary, told by its content) through the same
+checks as the command-line host and the editor. A refused document raises InputError naming the
+file, the variable and the reason; what reading corrected is issued as InputWarning. numerics,
+when given, replaces the document's own "numerics" (as stochvar --numerics does).)doc");
     m.def(
         "set_default_numerics",
         [](const std::string& name) { SetDefaultNumerics(*NumericsArgument(name)); }, "numerics"_a,

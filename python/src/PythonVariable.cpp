@@ -106,7 +106,9 @@ int ChooseInputType(const SFamily& family, const std::vector<std::vector<UINT>>&
     }
     std::string strChoices;
     for (std::size_t n = 0; n < inputTypes.size(); ++n) {
-        strChoices += std::string(n == 0 ? "" : n + 1 == inputTypes.size() ? " or " : "; ") +
+        strChoices += std::string(n == 0                       ? ""
+                                  : n + 1 == inputTypes.size() ? " or "
+                                                               : "; ") +
                       "(" + KeywordList(inputTypes[n]) + ")";
     }
     throw py::type_error(std::string(family.pszPythonClass) +
@@ -152,13 +154,15 @@ std::vector<std::pair<std::string, double>> CategoriesArgument(const py::object&
                                  "pairs");
         }
         const std::string strName = item[py::int_(0)].cast<std::string>();
-        entries.emplace_back(strName, NumberArgument(item[py::int_(1)], "the frequency of " + strName));
+        entries.emplace_back(strName,
+                             NumberArgument(item[py::int_(1)], "the frequency of " + strName));
     }
     return entries;
 }
 
 std::unique_ptr<CDist> BuildDiscrete(const py::object& categories, const std::string& strName) {
-    std::unique_ptr<CDist> pDist = CDocumentBuilder::CreateVariable(DIST_DISCRETE, CString(strName));
+    std::unique_ptr<CDist> pDist =
+        CDocumentBuilder::CreateVariable(DIST_DISCRETE, CString(strName));
     EnterCategories(static_cast<CDiscrete&>(*pDist), CategoriesArgument(categories),
                     [] { CMessageRelay::Relay(); });
     pDist->SetAutoAxis();
@@ -189,11 +193,13 @@ std::unique_ptr<CPythonVariable> VariableFromDocument(const py::bytes& state) {
 
 void BindDiscrete(py::module_& m) {
     const SFamily& family = *FindFamily(DIST_DISCRETE);
-    py::class_<CPythonDiscrete, CPythonVariable>(m, family.pszPythonClass, (std::string(family.pszSummary) + R"doc(
+    py::class_<CPythonDiscrete, CPythonVariable>(m, family.pszPythonClass,
+                                                 (std::string(family.pszSummary) + R"doc(
     Discrete({"light": 1, "heavy": 3}, name="load class")
     Discrete([("light", 1), ("heavy", 3)])
 
-Frequencies are non-negative weights; the probabilities are the frequencies normalised.)doc").c_str())
+Frequencies are non-negative weights; the probabilities are the frequencies normalised.)doc")
+                                                     .c_str())
         .def(py::init([](const py::object& categories, const std::string& strName) {
                  return std::make_unique<CPythonDiscrete>(BuildDiscrete(categories, strName));
              }),
@@ -371,13 +377,14 @@ std::unique_ptr<CPythonVariable> WrapVariable(std::unique_ptr<CDist> pDist) {
 }
 
 void BindVariables(py::module_& m) {
-    py::class_<CPythonVariable> variable(m, "Variable", R"doc(A stochastic variable. Built through one of the family classes (Normal, LogNormal, ...), never
-directly. A variable does not change once built.
+    py::class_<CPythonVariable> variable(
+        m, "Variable",
+        R"doc(A stochastic variable. Built through one of the family classes (Normal, LogNormal,
+...), never directly. A variable does not change once built.
 
 pdf, cdf and ppf take a number (and return a float) or an array-like (and return a float64
 array of its shape).)doc");
-    variable
-        .def_property_readonly("name", &CPythonVariable::GetName, "The variable's name.")
+    variable.def_property_readonly("name", &CPythonVariable::GetName, "The variable's name.")
         .def_property_readonly("family", &CPythonVariable::GetFamily,
                                "The family's keyword, e.g. 'NORMAL'.")
         .def_property_readonly("input_type", &CPythonVariable::GetInputType,

@@ -172,8 +172,7 @@ std::unique_ptr<CCollectionDocument> ReadBinaryDocument(std::string_view bytes,
         reader.ReadDocument();
     } catch (const CArchiveException& error) {
         builder.Refuse(reader.CurrentSubject(),
-                       std::string("the binary document is truncated or damaged: ") +
-                           error.what());
+                       std::string("the binary document is truncated or damaged: ") + error.what());
     } catch (const std::bad_alloc&) {
         builder.Refuse(reader.CurrentSubject(),
                        "the binary document is damaged (a stored size is impossibly large)");
@@ -196,8 +195,7 @@ std::string WriteBinaryDocument(const CCollectionDocument& doc) {
         for (int k = 0; k < doc.GetCorrelationCount(); ++k) {
             const auto [nFirst, nSecond] = doc.GetCorrelationPairToWrite(k);
             const SCorr& corr = doc.GetCorrelation(k);
-            ar << nFirst << nSecond << (corr.bXSpace ? TRUE : FALSE) << corr.dCorrU
-               << corr.dCorrX;
+            ar << nFirst << nSecond << (corr.bXSpace ? TRUE : FALSE) << corr.dCorrU << corr.dCorrX;
         }
         ar.Close();
     }

@@ -47,8 +47,7 @@ std::vector<std::string> EnterInputValues(CDist& dist, int nParamCombi,
     return warnings;
 }
 
-void EnterCategories(CDiscrete& dist,
-                     const std::vector<std::pair<std::string, double>>& categories,
+void EnterCategories(CDiscrete& dist, const std::vector<std::pair<std::string, double>>& categories,
                      const std::function<void()>& afterEach) {
     dist.m_CategoryNames.RemoveAll();
     dist.m_Frequencies.RemoveAll();

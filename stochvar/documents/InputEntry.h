@@ -36,8 +36,7 @@ std::vector<std::string> EnterInputValues(CDist& dist, int nParamCombi,
 // library refuses a negative or NaN frequency through the message box hook; the caller, who
 // captures those messages, takes them after each category (afterEach). An infinite frequency,
 // which the library would take, is refused here (CInputRefused).
-void EnterCategories(CDiscrete& dist,
-                     const std::vector<std::pair<std::string, double>>& categories,
+void EnterCategories(CDiscrete& dist, const std::vector<std::pair<std::string, double>>& categories,
                      const std::function<void()>& afterEach);
 
 // A library message without its trailing blanks and line breaks.

@@ -74,13 +74,9 @@ void CDistPageBase::ShowCurve(BOOL bCdf) {
     UpdateChart();
 }
 
-void CDistPageBase::OnPdf() {
-    ShowCurve(FALSE);
-}
+void CDistPageBase::OnPdf() { ShowCurve(FALSE); }
 
-void CDistPageBase::OnCdf() {
-    ShowCurve(TRUE);
-}
+void CDistPageBase::OnCdf() { ShowCurve(TRUE); }
 
 void CDistPageBase::OnAxis() {
     if (m_pDist == nullptr) {
@@ -96,9 +92,7 @@ bool CDistPageBase::GetValue(double& dValue) const {
     return ParseExactNumber(m_pValueBox->text(), dValue);
 }
 
-void CDistPageBase::BeepNotANumber() {
-    Beep(kBeepFrequency, kBeepDuration);
-}
+void CDistPageBase::BeepNotANumber() { Beep(kBeepFrequency, kBeepDuration); }
 
 void CDistPageBase::ReportEdit(const SDistState& before) {
     if (m_pDist != nullptr && SDistState(*m_pDist) != before) {

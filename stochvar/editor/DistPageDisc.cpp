@@ -77,9 +77,7 @@ CDistPageDisc::CDistPageDisc(QWidget* pParent)
     connect(m_pCategoryBox, &QListWidget::itemDoubleClicked, this, &CDistPageDisc::OnDblclkCatFreq);
 }
 
-CDiscrete* CDistPageDisc::Discrete() const {
-    return static_cast<CDiscrete*>(m_pDist);
-}
+CDiscrete* CDistPageDisc::Discrete() const { return static_cast<CDiscrete*>(m_pDist); }
 
 void CDistPageDisc::SetDist(CDist* pDist) {
     if (pDist == nullptr) {
@@ -118,9 +116,7 @@ void CDistPageDisc::UpdateCategoryBox() {
     RefillList(m_pCategoryBox, lines, lines.isEmpty() ? -1 : m_nSelCategory);
 }
 
-int CDistPageDisc::GetCategoryBoxIndex() const {
-    return SelectedLine(m_pCategoryBox);
-}
+int CDistPageDisc::GetCategoryBoxIndex() const { return SelectedLine(m_pCategoryBox); }
 
 void CDistPageDisc::SetValue(double dValue) {
     QLineEdit* pValueBox = ValueBox();
@@ -264,9 +260,7 @@ void CDistPageDisc::OnEdit() {
     ReportEdit(before);
 }
 
-void CDistPageDisc::OnDblclkCatFreq() {
-    OnEdit();
-}
+void CDistPageDisc::OnDblclkCatFreq() { OnEdit(); }
 
 void CDistPageDisc::OnDelete() {
     const int nSel = GetCategoryBoxIndex();

@@ -214,17 +214,13 @@ BOOL CDistPropertySheet::OnInitDialog() {
     return TRUE;
 }
 
-int CDistPropertySheet::GetPageCount() const {
-    return m_pPages->count();
-}
+int CDistPropertySheet::GetPageCount() const { return m_pPages->count(); }
 
 int CDistPropertySheet::GetPageIndex(const QWidget* pPage) const {
     return m_pPages->indexOf(const_cast<QWidget*>(pPage));
 }
 
-QWidget* CDistPropertySheet::GetActivePage() const {
-    return m_pPages->currentWidget();
-}
+QWidget* CDistPropertySheet::GetActivePage() const { return m_pPages->currentWidget(); }
 
 void CDistPropertySheet::TakeBackup() {
     DeleteBackup();
@@ -367,13 +363,9 @@ BOOL CDistPropertySheet::SelectVariable(int nIndex) {
     return m_nCurrentDist == nIndex ? TRUE : FALSE;
 }
 
-void CDistPropertySheet::OnDropdownVariable() {
-    UpdateVariableList();
-}
+void CDistPropertySheet::OnDropdownVariable() { UpdateVariableList(); }
 
-void CDistPropertySheet::OnCloseupVariable() {
-    UpdateVariableBox();
-}
+void CDistPropertySheet::OnCloseupVariable() { UpdateVariableBox(); }
 
 void CDistPropertySheet::OnDistClicked() {
     if (m_pCurrentDist == nullptr) {

@@ -234,8 +234,6 @@ void CBeta::ListSamplingObstacles(CStringArray& reasons) const {
     }
 }
 
-CDist* CBeta::CreateCopy() {
-    return new CBeta(m_ppReference, m_strVarName, this);
-}
+CDist* CBeta::CreateCopy() { return new CBeta(m_ppReference, m_strVarName, this); }
 
 } // namespace stochvar

@@ -136,13 +136,9 @@ void CDiscrete::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pI
     ListParams(kNoInputTypes, nParamCombi, strLabel, pIds);
 }
 
-CDistStatus CDiscrete::CheckCombination(int /*nParamCombi*/) {
-    return CDistStatus();
-}
+CDistStatus CDiscrete::CheckCombination(int /*nParamCombi*/) { return CDistStatus(); }
 
-CDistStatus CDiscrete::CalcBasePar(int /*nParamCombi*/) {
-    return CDistStatus();
-}
+CDistStatus CDiscrete::CalcBasePar(int /*nParamCombi*/) { return CDistStatus(); }
 
 double CDiscrete::GetDensity(double x) {
     // k is x + 0.5 - 1e-10 truncated toward zero; kept as a double until it is known to be a
@@ -199,9 +195,7 @@ void CDiscrete::SetAutoAxis() {
     m_dAxisMax = 1.0;
 }
 
-bool CDiscrete::KeepsMomentsInSlots() const {
-    return false;
-}
+bool CDiscrete::KeepsMomentsInSlots() const { return false; }
 
 SMoments CDiscrete::GetMoments() const {
     double dMean = 0.0;
@@ -230,9 +224,7 @@ void CDiscrete::ListSamplingObstacles(CStringArray& reasons) const {
     }
 }
 
-CDist* CDiscrete::CreateCopy() {
-    return new CDiscrete(m_ppReference, m_strVarName, this);
-}
+CDist* CDiscrete::CreateCopy() { return new CDiscrete(m_ppReference, m_strVarName, this); }
 
 CDist* CDiscrete::ChangeDistribution() {
     const std::unique_ptr<CDist> pBackup(CreateCopy());

@@ -91,9 +91,7 @@ double IntegerPower(double r, int k) {
 
 } // namespace
 
-int ActiveNatafOrder() {
-    return IsAccurateNumericsActive() ? kAccurateNatafOrder : kNatafOrder;
-}
+int ActiveNatafOrder() { return IsAccurateNumericsActive() ? kAccurateNatafOrder : kNatafOrder; }
 
 void HermiteCoefficients(CDist* pDist, int nCount, double* pCoeffs) {
     nCount = std::min(nCount, ActiveNatafOrder() + 1);

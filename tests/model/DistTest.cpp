@@ -28,7 +28,8 @@ namespace {
 
 // The values' bytes, little-endian by their size (int 4, double 8), independent of CArchive.
 static_assert(std::endian::native == std::endian::little);
-template <class... T> Bytes Le(T... values) {
+template <class... T>
+Bytes Le(T... values) {
     return (Bytes(reinterpret_cast<const char*>(&values), sizeof values) + ...);
 }
 
@@ -41,7 +42,9 @@ TEST(FixedDist, FreshVariableIsADegeneratePoint) {
     CDist dist(&pSlot, "F", nullptr);
     // Type id, input types, may change, input type, cursor, an automatic axis [0, 1], the 16
     // slots at 0, and no categories.
-    EXPECT_EQ(Body(dist), "\x01" "F" + Le(DIST_FIXED, 1, TRUE, 0, 0, 0.0, 1.0, TRUE) +
+    EXPECT_EQ(Body(dist), "\x01"
+                          "F" +
+                              Le(DIST_FIXED, 1, TRUE, 0, 0, 0.0, 1.0, TRUE) +
                               Bytes(8 * PARAM_COUNT, '\0') + Bytes(6, '\0'));
     EXPECT_EQ(dist.m_ppReference, &pSlot);
     CString label;

@@ -35,10 +35,23 @@ struct SEntries {
 // variable with itself, address no variable, or name one left out play no part. A pivot that is
 // not positive (or not a number) is reported as its variable's collection index.
 TEST(CorrelationFactor, ReproducesTheMatrixOrNamesTheFailingVariable) {
-    struct SCase { int nDists; std::vector<int> variables; std::vector<Entry> entries; int nRow; };
+    struct SCase {
+        int nDists;
+        std::vector<int> variables;
+        std::vector<Entry> entries;
+        int nRow;
+    };
     const SCase cases[] = {
-        {8, {2, 5, 6}, {{2, 5, 0.4}, {6, 5, -0.5}, {5, 2, 0.1}, {2, 3, 0.99}, {5, 5, 0.5},
-                        {-1, 6, 0.9}, {6, 8, 0.9}}, -1},
+        {8,
+         {2, 5, 6},
+         {{2, 5, 0.4},
+          {6, 5, -0.5},
+          {5, 2, 0.1},
+          {2, 3, 0.99},
+          {5, 5, 0.5},
+          {-1, 6, 0.9},
+          {6, 8, 0.9}},
+         -1},
         {8, {1, 4, 6}, {{1, 4, 0.9}, {1, 6, 0.9}, {6, 4, -0.9}}, 6},
         {6, {0, 3, 5}, {{5, 3, std::nan("")}}, 5},
         {4, {1, 3}, {{3, 1, 1.0}}, 3},
@@ -47,7 +60,8 @@ TEST(CorrelationFactor, ReproducesTheMatrixOrNamesTheFailingVariable) {
     };
     for (const SCase& c : cases) {
         SEntries entries;
-        for (auto [i, j, rho] : c.entries) entries.Add(i, j, rho);
+        for (auto [i, j, rho] : c.entries)
+            entries.Add(i, j, rho);
         CCorrelationFactor factor;
         factor.Build(entries.array, c.nDists, c.variables);
         const int m = static_cast<int>(c.variables.size());
@@ -62,8 +76,10 @@ TEST(CorrelationFactor, ReproducesTheMatrixOrNamesTheFailingVariable) {
                 double rho = p == q ? 1.0 : 0.0, product = 0.0;
                 const int a = Variable(p), b = Variable(q);
                 for (auto [i, j, r] : c.entries)
-                    if (a != b && std::minmax(i, j) == std::minmax(a, b)) rho = r;
-                for (int k = 0; k <= std::min(p, q); ++k) product += L[p * m + k] * L[q * m + k];
+                    if (a != b && std::minmax(i, j) == std::minmax(a, b))
+                        rho = r;
+                for (int k = 0; k <= std::min(p, q); ++k)
+                    product += L[p * m + k] * L[q * m + k];
                 EXPECT_NEAR(product, rho, 1e-15) << c.nDists << ": " << p << ", " << q;
                 EXPECT_TRUE(q <= p || L[p * m + q] == 0.0) << p << ", " << q;
             }
