@@ -42,8 +42,10 @@ docs-images: setup
 	cmake --build --preset default --target stochvar-docs-images
 	build/default/bin/stochvar-docs-images docs/images build/default/screenshots
 
+# Every folder that holds C++ sources, with the repository's .clang-format.
 format:
-	find stochvar apps tests bench examples -name '*.h' -o -name '*.cpp' | xargs clang-format -i
+	find stochvar apps tests bench examples python tools fuzz \( -name '*.h' -o -name '*.cpp' \) \
+		-print0 | xargs -0 clang-format -i
 
 clean:
 	rm -rf build

@@ -184,7 +184,12 @@ void BM_W1_GetSamples(benchmark::State& state) {
     }
     ReportValues(state, N, w.Count());
 }
-BENCHMARK(BM_W1_GetSamples)->ArgName("threads")->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_W1_GetSamples)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_W1_GetSample(benchmark::State& state) { RunThroughGetSample(state, W1, FALSE); }
 void BM_W2_GetSample(benchmark::State& state) { RunThroughGetSample(state, W2, FALSE); }

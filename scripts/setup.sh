@@ -9,6 +9,8 @@ PACKAGES=(
     ninja-build
     pkg-config
     clang
+    # make format, and the test that the sources keep the format.
+    clang-format
     libclang-rt-dev
     libgtest-dev
     libgmock-dev

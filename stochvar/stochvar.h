@@ -17,16 +17,9 @@
 #include <stochvar/numerics/MachineConstant.h>
 #include <stochvar/numerics/SpecialFunctions.h>
 #include <stochvar/numerics/StdNormal.h>
-#include <stochvar/families/Beta.h>
-#include <stochvar/families/Discrete.h>
-#include <stochvar/families/Exponential.h>
-#include <stochvar/families/Gumbel.h>
-#include <stochvar/families/LogNormal.h>
-#include <stochvar/families/Normal.h>
-#include <stochvar/families/Rayleigh.h>
-#include <stochvar/families/Triangular.h>
-#include <stochvar/families/Uniform.h>
-#include <stochvar/families/Weibull.h>
+// Every family's class, with the list of families.
+#include <stochvar/families/FamilyList.h>
+#include <stochvar/simulation/BatchSampler.h>
 #include <stochvar/simulation/Corr.h>
 #include <stochvar/simulation/DistCollection.h>
 #include <stochvar/simulation/GaussHermite.h>

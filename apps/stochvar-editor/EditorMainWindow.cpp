@@ -5,7 +5,6 @@
 #include "stochvar-editor/SaveTarget.h"
 
 #include <stochvar/documents/DocumentError.h>
-#include <stochvar/documents/JsonDocument.h>
 #include <stochvar/documents/ReadinessReport.h>
 #include <stochvar/editor/TextConversion.h>
 #include <stochvar/families/Normal.h>
@@ -24,7 +23,6 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -48,13 +46,9 @@ QAction* AddAction(QMenu* pMenu, const QString& text, const char* pszName,
     return pAction;
 }
 
-std::string ToPathString(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
+std::string ToPathString(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-QString ToQt(const std::string& text) {
-    return QString::fromStdString(text);
-}
+QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 
 QString ListOfProblems(const std::vector<SSaveProblem>& problems) {
     QStringList lines;
@@ -71,7 +65,7 @@ QString ListOfProblems(const std::vector<SSaveProblem>& problems) {
 
 CEditorMainWindow::CEditorMainWindow(QWidget* pParent)
     : QMainWindow(pParent), m_pScrollArea(new QScrollArea(this)),
-      m_pSheetHost(new QWidget(m_pScrollArea)), m_pTitleUpdate(new QTimer(this)) {
+      m_pSheetHost(new QWidget(m_pScrollArea)) {
     auto* pHostLayout = new QVBoxLayout(m_pSheetHost);
     pHostLayout->setContentsMargins(0, 0, 0, 0);
     // The sheet grows with the window; below its minimum size the area scrolls.
@@ -101,25 +95,17 @@ CEditorMainWindow::CEditorMainWindow(QWidget* pParent)
                       QKeySequence::UnknownKey),
             &QAction::triggered, this, &CEditorMainWindow::OnRemoveVariable);
 
-    m_pTitleUpdate->setSingleShot(true);
-    m_pTitleUpdate->setInterval(0);
-    connect(m_pTitleUpdate, &QTimer::timeout, this, &CEditorMainWindow::UpdateTitle);
-    qApp->installEventFilter(this);
-
     statusBar();
     NewDocument();
     FitToScreen();
 }
 
 CEditorMainWindow::~CEditorMainWindow() {
-    qApp->removeEventFilter(this);
     // The sheet goes before the variables it shows.
     DeleteSheet();
 }
 
-CDistPropertySheet* CEditorMainWindow::GetSheet() const {
-    return m_pSheet;
-}
+CDistPropertySheet* CEditorMainWindow::GetSheet() const { return m_pSheet; }
 
 void CEditorMainWindow::FitToScreen() {
     QSize size = kPreferredSize.expandedTo(m_pSheetHost->minimumSizeHint());
@@ -141,10 +127,9 @@ void CEditorMainWindow::SetDocument(std::unique_ptr<CCollectionDocument> pDocume
     m_pDocument = std::move(pDocument);
     m_path = path;
     m_format = format;
-    m_strSavedSnapshot = Snapshot();
 
     RebuildSheet(0);
-    UpdateTitle();
+    SetModified(false);
 }
 
 void CEditorMainWindow::RebuildSheet(int nIndex) {
@@ -152,8 +137,7 @@ void CEditorMainWindow::RebuildSheet(int nIndex) {
     m_pSheet = new CHostPropertySheet(*m_pDocument);
     m_pSheet->Create(m_pSheetHost, &m_pDocument->GetCollection());
     m_pSheetHost->layout()->addWidget(m_pSheet);
-    connect(m_pSheet, &CHostPropertySheet::correlationsEdited, this,
-            &CEditorMainWindow::UpdateTitle);
+    connect(m_pSheet, &CDistPropertySheet::collectionModified, this, [this] { SetModified(true); });
     if (nIndex > 0) {
         m_pSheet->SelectVariable(nIndex);
     }
@@ -169,7 +153,7 @@ void CEditorMainWindow::AddVariable() {
     }
     m_pDocument->AddVariable(std::make_unique<CNormal>(nullptr, ToCString(name), nullptr));
     RebuildSheet(m_pDocument->GetVariableCount() - 1);
-    UpdateTitle();
+    SetModified(true);
 }
 
 void CEditorMainWindow::RemoveVariable() {
@@ -181,7 +165,7 @@ void CEditorMainWindow::RemoveVariable() {
     DeleteSheet();
     m_pDocument->RemoveVariable(nIndex);
     RebuildSheet(std::min(nIndex, m_pDocument->GetVariableCount() - 1));
-    UpdateTitle();
+    SetModified(true);
 }
 
 void CEditorMainWindow::OnRemoveVariable() {
@@ -268,10 +252,10 @@ bool CEditorMainWindow::SaveDocumentAs(const QString& path) {
 bool CEditorMainWindow::ReadyToWrite() {
     const std::vector<SCorr> before = m_pDocument->CopyCorrelations();
     // Re-points the reference slots and checks every correlation; the library reports each
-    // correction itself, and the check below names it again with the others.
+    // correction itself (and the sheet reports it as a change), and the check below names it
+    // again with the others.
     m_pSheet->OnOK();
     const CSaveCheck check(*m_pDocument, before);
-    UpdateTitle();
     return check.IsClean() || AskAboutProblems(check);
 }
 
@@ -331,24 +315,10 @@ bool CEditorMainWindow::WriteTo(const QString& path, EDocumentFormat format) {
     }
     m_path = path;
     m_format = format;
-    m_strSavedSnapshot = Snapshot();
-    UpdateTitle();
+    SetModified(false);
     statusBar()->showMessage(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()),
                              kStatusTimeout);
     return true;
-}
-
-std::string CEditorMainWindow::Snapshot() const {
-    try {
-        return WriteJsonDocument(*m_pDocument);
-    } catch (const CDocumentError&) {
-        return std::string();
-    }
-}
-
-bool CEditorMainWindow::IsModified() const {
-    const std::string strNow = Snapshot();
-    return strNow.empty() || strNow != m_strSavedSnapshot;
 }
 
 bool CEditorMainWindow::ConfirmDiscard() {
@@ -387,13 +357,9 @@ void CEditorMainWindow::OnOpen() {
     }
 }
 
-void CEditorMainWindow::OnSave() {
-    SaveDocument();
-}
+void CEditorMainWindow::OnSave() { SaveDocument(); }
 
-void CEditorMainWindow::OnSaveAs() {
-    SaveAsWithDialog();
-}
+void CEditorMainWindow::OnSaveAs() { SaveAsWithDialog(); }
 
 bool CEditorMainWindow::SaveAsWithDialog() {
     QString filter = FilterFor(m_format);
@@ -423,18 +389,16 @@ void CEditorMainWindow::closeEvent(QCloseEvent* pEvent) {
     }
 }
 
-bool CEditorMainWindow::eventFilter(QObject* pWatched, QEvent* pEvent) {
-    if (pEvent->type() == QEvent::KeyPress || pEvent->type() == QEvent::MouseButtonRelease) {
-        m_pTitleUpdate->start();
-    }
-    return QMainWindow::eventFilter(pWatched, pEvent);
+void CEditorMainWindow::SetModified(bool bModified) {
+    m_bModified = bModified;
+    UpdateTitle();
 }
 
 void CEditorMainWindow::UpdateTitle() {
     const QString name =
         m_path.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(m_path).fileName();
     setWindowTitle(QStringLiteral("%1[*] - %2").arg(name, QApplication::applicationDisplayName()));
-    setWindowModified(IsModified());
+    setWindowModified(m_bModified);
 }
 
 void CEditorMainWindow::ShowError(const QString& title, const QString& text) {

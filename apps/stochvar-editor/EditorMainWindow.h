@@ -20,9 +20,10 @@
 // The Variable menu adds a normal variable or removes the one shown (with its correlations,
 // after a confirmation).
 //
-// Unsaved changes are found by comparing the document's JSON text with the text it had when it
-// was opened or last saved; the title shows them ("[*]"). Before a document is replaced or the
-// window closes, the user is asked whether to save them.
+// The document counts as modified from the first edit that changes it (the sheet reports each
+// one; adding and removing variables are the window's own) until it is written; the title shows
+// it ("[*]"). An edit undone by hand still counts. Before a modified document is replaced or the
+// window closes, the user is asked whether to save it.
 
 #include <stochvar/documents/CollectionDocument.h>
 #include <stochvar/documents/DocumentFile.h>
@@ -31,10 +32,8 @@
 #include <QString>
 
 #include <memory>
-#include <string>
 
 class QScrollArea;
-class QTimer;
 
 namespace stochvar {
 
@@ -72,8 +71,8 @@ public:
     // Removes the variable shown, with its correlations, without asking.
     void RemoveVariable();
 
-    // Whether the document differs from the file it was read from or last written to.
-    bool IsModified() const;
+    // Whether the document was changed since it was read, made or last written.
+    bool IsModified() const { return m_bModified; }
     // Asks what to do with unsaved changes; true when the caller may go on (saved or
     // discarded), false when the user cancelled or the save failed. No question when unchanged.
     bool ConfirmDiscard();
@@ -85,9 +84,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
-    // Key presses and mouse releases anywhere may have changed the document: the title is
-    // brought up to date once they have been handled.
-    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     void OnNew();
@@ -109,8 +105,7 @@ private:
     // Shows the problems; true for Save Anyway. Go to shows the variable of the first problem.
     bool AskAboutProblems(const CSaveCheck& check);
     bool WriteTo(const QString& path, EDocumentFormat format);
-    // The document as JSON text; empty when it cannot be written.
-    std::string Snapshot() const;
+    void SetModified(bool bModified);
     void UpdateTitle();
     // The window's first size: what the sheet would like, within the screen's available area.
     void FitToScreen();
@@ -120,10 +115,9 @@ private:
     CHostPropertySheet* m_pSheet = nullptr;
     QScrollArea* m_pScrollArea;
     QWidget* m_pSheetHost;
-    QTimer* m_pTitleUpdate;
     QString m_path;
     EDocumentFormat m_format = EDocumentFormat::json;
-    std::string m_strSavedSnapshot;
+    bool m_bModified = false;
 };
 
 } // namespace stochvar

@@ -15,7 +15,6 @@ void CHostPropertySheet::OnCorrelation() {
     m_doc.ReconcileCorrelations(before, [](double dBefore, double dAfter) {
         return CCorrelationCtrl::ShownValue(dBefore) == dAfter;
     });
-    Q_EMIT correlationsEdited();
 }
 
 } // namespace stochvar

@@ -19,10 +19,6 @@ class CHostPropertySheet : public CDistPropertySheet {
 public:
     explicit CHostPropertySheet(CCollectionDocument& doc, QWidget* pParent = nullptr);
 
-Q_SIGNALS:
-    // The correlation dialog closed (with or without changes).
-    void correlationsEdited();
-
 protected:
     void OnCorrelation() override;
 

@@ -1,7 +1,7 @@
 #include "stochvar-editor/SaveCheck.h"
 
-#include <stochvar/documents/NumberText.h>
 #include <stochvar/documents/ReadinessReport.h>
+#include <stochvar/numerics/NumberText.h>
 
 #include <algorithm>
 
@@ -9,9 +9,7 @@ namespace stochvar {
 
 namespace {
 
-double GivenValue(const SCorr& corr) {
-    return corr.bXSpace != 0 ? corr.dCorrX : corr.dCorrU;
-}
+double GivenValue(const SCorr& corr) { return corr.bXSpace != 0 ? corr.dCorrX : corr.dCorrU; }
 
 } // namespace
 

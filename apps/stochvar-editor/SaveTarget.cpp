@@ -12,13 +12,9 @@ QString Extension(EDocumentFormat format) {
     return QString::fromLatin1(extension.data(), static_cast<qsizetype>(extension.size()));
 }
 
-QString Pattern(EDocumentFormat format) {
-    return QStringLiteral("*") + Extension(format);
-}
+QString Pattern(EDocumentFormat format) { return QStringLiteral("*") + Extension(format); }
 
-QString AllFilesFilter() {
-    return QStringLiteral("All files (*)");
-}
+QString AllFilesFilter() { return QStringLiteral("All files (*)"); }
 
 } // namespace
 

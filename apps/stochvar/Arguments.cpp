@@ -31,7 +31,8 @@ bool IsDigits(std::string_view text) {
 }
 
 // Digits only: no sign, no blanks, no leading "+", as from_chars reads them.
-template <class T> bool ParseDigits(std::string_view text, T& value) {
+template <class T>
+bool ParseDigits(std::string_view text, T& value) {
     if (!IsDigits(text)) {
         return false;
     }

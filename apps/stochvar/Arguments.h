@@ -24,8 +24,8 @@ public:
 };
 
 struct SOptionDefinition {
-    std::string_view name;  // long name without the dashes
-    char shortName;         // 0 when there is none
+    std::string_view name; // long name without the dashes
+    char shortName;        // 0 when there is none
     bool bTakesValue;
 };
 

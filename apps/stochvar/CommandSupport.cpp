@@ -40,8 +40,8 @@ std::unique_ptr<CCollectionDocument> OpenDocument(const std::string& strPath,
             bytes.append(buffer, nRead);
         }
         if (std::ferror(stdin) != 0) {
-            throw CDocumentError(std::string(kStandardInputName) + ": cannot read: " +
-                                 std::strerror(errno));
+            throw CDocumentError(std::string(kStandardInputName) +
+                                 ": cannot read: " + std::strerror(errno));
         }
         pDoc = ReadDocument(bytes, kStandardInputName, numerics);
     } else {

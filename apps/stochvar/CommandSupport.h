@@ -5,12 +5,14 @@
 // collection it works on, and the columns of its listings.
 //
 // A command writes its results to standard output and its messages to standard error, and
-// returns the exit code. Usage errors leave as CUsageError, refused documents as CDocumentError;
-// main turns them into exit codes 2 and 1.
+// returns the exit code. Usage errors leave as CUsageError (or, for a sampling run's arguments,
+// CSampleRequestError), refused documents as CDocumentError; main turns them into exit codes 2
+// and 1.
 
 #include "Arguments.h"
 
 #include <stochvar/documents/CollectionDocument.h>
+// The commands tell a discrete variable's categories from other values by its type id.
 
 #include <cstddef>
 #include <memory>
@@ -44,17 +46,18 @@ std::unique_ptr<CCollectionDocument> OpenDocument(const std::string& strPath,
                                                   std::optional<ENumerics> numerics = std::nullopt);
 // The document named by the only positional argument, or the built-in example when there is
 // none; numerics as for OpenDocument.
-std::unique_ptr<CCollectionDocument> OpenCollection(const std::vector<std::string>& positionals,
-                                                    std::optional<ENumerics> numerics = std::nullopt);
+std::unique_ptr<CCollectionDocument>
+OpenCollection(const std::vector<std::string>& positionals,
+               std::optional<ENumerics> numerics = std::nullopt);
 
 // The option --numerics faithful|accurate of the commands that compute, and its help lines (a
 // literal, to be joined with the rest of a usage text).
 inline constexpr SOptionDefinition kNumericsOption{"numerics", 0, true};
 #define STOCHVAR_NUMERICS_HELP                                                                     \
-    "      --numerics WHICH faithful or accurate, whatever the document says (without it:\n"    \
-    "                       the document's \"numerics\", else faithful). faithful: the\n"        \
-    "                       library's established numbers, bit for bit, as every other host\n"  \
-    "                       computes them; accurate: Phi, Phi^-1 and the Nataf mapping to\n"    \
+    "      --numerics WHICH faithful or accurate, whatever the document says (without it:\n"       \
+    "                       the document's \"numerics\", else faithful). faithful: the\n"          \
+    "                       library's established numbers, bit for bit, as every other host\n"     \
+    "                       computes them; accurate: Phi, Phi^-1 and the Nataf mapping to\n"       \
     "                       double precision (see docs/sampling.md)\n"
 // The numerics --numerics asks for; nothing when it was not given.
 std::optional<ENumerics> NumericsChoice(const CParsedArguments& parsed);

@@ -1,6 +1,6 @@
 #include "CsvWriter.h"
 
-#include <stochvar/documents/NumberText.h>
+#include <stochvar/numerics/NumberText.h>
 
 #include <algorithm>
 #include <cstring>

@@ -8,19 +8,15 @@
 
 #include <stochvar/documents/AtomicFile.h>
 #include <stochvar/documents/DocumentError.h>
-#include <stochvar/documents/ReadinessReport.h>
+#include <stochvar/documents/SampleRun.h>
 #include <stochvar/documents/SampleStatistics.h>
-#include <stochvar/documents/SamplingMemory.h>
+#include <stochvar/families/FamilyList.h>
 
-#include <stochvar/numerics/ExOr.h>
-
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -76,24 +72,14 @@ constexpr const char* kSampleUsage =
     "                       for byte. Earlier samples are skipped, not drawn: a jump of the\n"
     "                       generator, or with --lhs a replay of the strata alone\n"
     "      --threads K      worker threads (default: one per core); the numbers are the same\n"
-    "                       for every K\n"
-    STOCHVAR_NUMERICS_HELP
+    "                       for every K\n" STOCHVAR_NUMERICS_HELP
     "  -h, --help           show this help\n";
 
 constexpr SOptionDefinition kSampleOptions[] = {
-    {"samples", 'n', true}, {"lhs", 0, false},   {"seed", 0, true},
-    {"out", 'o', true},     {"format", 0, true}, {"categories", 0, true},
-    {"numbered", 0, false}, {"first", 0, true},  {"count", 0, true},
-    {"threads", 0, true},
-    kNumericsOption,
+    {"samples", 'n', true}, {"lhs", 0, false},       {"seed", 0, true},      {"out", 'o', true},
+    {"format", 0, true},    {"categories", 0, true}, {"numbered", 0, false}, {"first", 0, true},
+    {"count", 0, true},     {"threads", 0, true},    kNumericsOption,
 };
-
-// Values drawn between two hand-overs to the output, the statistics and the progress bar: large
-// enough that worker threads pay off, small enough to stay in memory with many variables.
-constexpr int kBatchValues = 1 << 20;
-constexpr int kMaxBatchRows = 65536;
-// More worker threads than this only queue for the cores.
-constexpr int kMaxThreads = 256;
 
 // The value of an option that takes one of two words.
 bool ChooseSecond(const CParsedArguments& parsed, std::string_view name, const char* pszFirst,
@@ -110,14 +96,13 @@ bool ChooseSecond(const CParsedArguments& parsed, std::string_view name, const c
 }
 
 // --first and --count: a slice of the run of N samples.
-void ReadSlice(const CParsedArguments& parsed, SSampleRequest& request) {
-    const int N = request.nSamples;
+void ReadSlice(const CParsedArguments& parsed, SSampleRunRequest& run) {
+    const int N = run.nSamples;
     if (const std::string* pFirst = parsed.Value("first")) {
-        request.nFirst = ParseCount(*pFirst, parsed.Spelling("first"), 0, N - 1);
+        run.nFirst = ParseCount(*pFirst, parsed.Spelling("first"), 0, N - 1);
     }
-    request.nCount = N - request.nFirst;
     if (const std::string* pCount = parsed.Value("count")) {
-        request.nCount = ParsePositiveCount(*pCount, parsed.Spelling("count"), N - request.nFirst);
+        run.count = ParsePositiveCount(*pCount, parsed.Spelling("count"), N - run.nFirst);
     }
 }
 
@@ -127,15 +112,17 @@ SSampleRequest ReadRequest(const CParsedArguments& parsed) {
     if (pSamples == nullptr) {
         throw CUsageError("the number of samples is missing (-n N)");
     }
-    request.nSamples = ParsePositiveCount(*pSamples, parsed.Spelling("samples"), INT_MAX);
-    ReadSlice(parsed, request);
+    request.run.nSamples = ParsePositiveCount(*pSamples, parsed.Spelling("samples"), INT_MAX);
+    ReadSlice(parsed, request.run);
     if (const std::string* pThreads = parsed.Value("threads")) {
-        request.nThreads = ParsePositiveCount(*pThreads, parsed.Spelling("threads"), kMaxThreads);
+        request.run.threads =
+            ParsePositiveCount(*pThreads, parsed.Spelling("threads"), CBatchSampler::kMaxThreads);
     }
-    request.bLatinHypercube = parsed.Has("lhs");
+    request.run.bLatinHypercube = parsed.Has("lhs");
     if (const std::string* pSeed = parsed.Value("seed")) {
         request.seed = ParseSeedChoice(*pSeed, parsed.Spelling("seed"));
     }
+    request.run.seeds = request.seed.seeds;
     if (const std::string* pOut = parsed.Value("out")) {
         if (pOut->empty()) {
             throw CUsageError(parsed.Spelling("out") + " needs a file name");
@@ -166,7 +153,7 @@ std::unique_ptr<CSampleWriter> MakeWriter(const SSampleRequest& request,
                                           const CCollectionDocument& doc, std::FILE* pFile) {
     const int n = doc.GetVariableCount();
     if (request.format == ESampleFormat::npy) {
-        return std::make_unique<CNpyWriter>(pFile, request.nCount, n);
+        return std::make_unique<CNpyWriter>(pFile, request.run.Count(), n);
     }
     std::vector<SCsvColumn> columns;
     for (int i = 0; i < n; ++i) {
@@ -179,31 +166,8 @@ std::unique_ptr<CSampleWriter> MakeWriter(const SSampleRequest& request,
             }
         }
     }
-    const int nFirstNumber = request.bNumbered ? request.nFirst + 1 : 0;
+    const int nFirstNumber = request.bNumbered ? request.run.nFirst + 1 : 0;
     return std::make_unique<CCsvWriter>(pFile, std::move(columns), nFirstNumber);
-}
-
-void PrepareRun(CCollectionDocument& doc, const SSampleRequest& request, CExOr& generator) {
-    const int n = doc.GetVariableCount();
-    if (request.bLatinHypercube && request.nSamples > INT_MAX / n) {
-        throw CUsageError("too many samples for Latin hypercube sampling of " + std::to_string(n) +
-                          " variables");
-    }
-    RequireMemoryForRun(n, request.nSamples, request.bLatinHypercube);
-    try {
-        doc.GetCollection().InitSimulation(request.nSamples, request.bLatinHypercube ? TRUE : FALSE,
-                                           &generator, nullptr);
-    } catch (const std::bad_alloc&) {
-        throw CDocumentError("not enough memory for the run: use fewer samples" +
-                             std::string(request.bLatinHypercube ? " or plain sampling" : ""));
-    }
-    if (!doc.GetCollection().m_bInitialized) {
-        throw CDocumentError("the simulation could not be prepared");
-    }
-    if (doc.GetCollection().SkipSamples(request.nFirst) != request.nFirst) {
-        throw CDocumentError("the run could not be moved to sample " +
-                             std::to_string(request.nFirst + 1));
-    }
 }
 
 int RunSample(const CParsedArguments& parsed) {
@@ -211,14 +175,8 @@ int RunSample(const CParsedArguments& parsed) {
     const std::unique_ptr<CCollectionDocument> pDoc =
         OpenCollection(parsed.Positionals(), NumericsChoice(parsed));
     CCollectionDocument& doc = *pDoc;
-    const int n = doc.GetVariableCount();
-    if (n == 0) {
-        throw CDocumentError("the collection holds no variables: nothing to sample");
-    }
-    CReadinessReport(doc).Require(EDocumentUse::sample, CollectionName(parsed.Positionals()));
-
-    CExOr generator(request.seed.seeds[0], request.seed.seeds[1], request.seed.seeds[2]);
-    PrepareRun(doc, request, generator);
+    CSampleRun run(doc, request.run, CollectionName(parsed.Positionals()));
+    run.Prepare(); // before the output is opened: a run that cannot start touches no file
 
     std::unique_ptr<CAtomicFile> pOut;
     std::unique_ptr<CSampleWriter> pWriter;
@@ -226,28 +184,18 @@ int RunSample(const CParsedArguments& parsed) {
         pOut = std::make_unique<CAtomicFile>(request.strOut);
         pWriter = MakeWriter(request, doc, pOut->Get());
     }
-
-    CSampleStatistics stats(n);
-    const int nBatchRows = std::clamp(kBatchValues / n, 1, kMaxBatchRows);
-    std::vector<double> batch(static_cast<std::size_t>(nBatchRows) * static_cast<std::size_t>(n));
-    CProgressBar progress(request.nCount, CProgressBar::IsStderrTerminal());
-    long long nDone = 0;
-    while (nDone < request.nCount) {
-        const int nRows = doc.GetCollection().GetSamples(
-            static_cast<int>(std::min<long long>(nBatchRows, request.nCount - nDone)),
-            batch.data(), request.nThreads);
-        if (nRows == 0) {
-            throw CDocumentError("the run ended after " + std::to_string(nDone) + " samples");
-        }
-        for (int r = 0; r < nRows; ++r) {
-            stats.Add(batch.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(n));
+    CSampleStatistics stats(run.GetVariableCount());
+    CProgressBar progress(run.GetCount(), CProgressBar::IsStderrTerminal());
+    run.Draw([&](const SSampleBatch& batch) {
+        for (int r = 0; r < batch.nRows; ++r) {
+            stats.Add(batch.Row(r));
         }
         if (pWriter) {
-            pWriter->WriteRows(batch.data(), nRows);
+            pWriter->WriteRows(batch.pRows, batch.nRows);
         }
-        nDone += nRows;
-        progress.Update(nDone);
-    }
+        progress.Update(batch.DrawnAfter());
+        return true;
+    });
     progress.Finish();
 
     if (pWriter && !pWriter->Finish()) {

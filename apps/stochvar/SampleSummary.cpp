@@ -2,8 +2,6 @@
 
 #include "CommandSupport.h"
 
-#include <stochvar/documents/Moments.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -63,7 +61,7 @@ std::string Moments(const CCollectionDocument& doc, const CSampleStatistics& sta
                       Padded("sample mean", kNumberWidth) + Padded("target sd", kNumberWidth) +
                       "sample sd\n";
     for (int i = 0; i < doc.GetVariableCount(); ++i) {
-        const SMoments target = TargetMoments(*doc.GetVariable(i));
+        const SMoments target = doc.GetVariable(i)->GetMoments();
         out += Padded(names[static_cast<std::size_t>(i)], nNameWidth) +
                Padded(Fixed("%.6g", target.dMean), kNumberWidth) +
                Padded(Fixed("%.6g", stats.GetMean(i)), kNumberWidth) +
@@ -127,12 +125,12 @@ std::string GivenPairs(const CCollectionDocument& doc, const CSampleStatistics& 
 
 // "1000 samples", or for a slice "samples 1001 to 2000 (of a run of 10000)".
 std::string SamplesText(long long nCount, const SSampleRequest& request) {
-    if (!request.IsSlice()) {
+    if (!request.run.IsSlice()) {
         return std::to_string(nCount) + (nCount == 1 ? " sample" : " samples");
     }
-    return "samples " + std::to_string(request.nFirst + 1) + " to " +
-           std::to_string(request.nFirst + nCount) + " (of a run of " +
-           std::to_string(request.nSamples) + ")";
+    return "samples " + std::to_string(request.run.nFirst + 1) + " to " +
+           std::to_string(request.run.nFirst + nCount) + " (of a run of " +
+           std::to_string(request.run.nSamples) + ")";
 }
 
 } // namespace
@@ -148,10 +146,11 @@ std::string SampleSummary(const CCollectionDocument& doc, const CSampleStatistic
     }
     nNameWidth += 2;
 
-    std::string out = SamplesText(stats.GetCount(), request) + " of " + std::to_string(n) +
-                      (n == 1 ? " variable (" : " variables (") +
-                      (request.bLatinHypercube ? "Latin hypercube sampling" : "plain sampling") +
-                      ", " + SeedText(request.seed) + ")\n";
+    std::string out =
+        SamplesText(stats.GetCount(), request) + " of " + std::to_string(n) +
+        (n == 1 ? " variable (" : " variables (") +
+        (request.run.bLatinHypercube ? "Latin hypercube sampling" : "plain sampling") + ", " +
+        SeedText(request.seed) + ")\n";
     out += std::string("numerics: ") + NumericsName(doc.GetCollection().GetNumerics()) + "\n";
     if (!request.strOut.empty() && request.strOut != "-") {
         out += "written to " + request.strOut + "\n";

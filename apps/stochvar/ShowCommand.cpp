@@ -1,10 +1,10 @@
 #include "ShowCommand.h"
 
-#include <stochvar/documents/Moments.h>
-#include <stochvar/documents/NumberText.h>
 #include <stochvar/documents/ReadinessReport.h>
+#include <stochvar/numerics/NumberText.h>
 
 #include <stochvar/families/Discrete.h>
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/simulation/Nataf.h>
 
 #include <algorithm>
@@ -26,8 +26,7 @@ constexpr const char* kShowUsage =
     "A variable that cannot be sampled, or correlations that do not form a positive definite\n"
     "matrix, are listed with a warning that says why.\n"
     "\n"
-    "Options:\n" STOCHVAR_NUMERICS_HELP
-    "  -h, --help           show this help\n";
+    "Options:\n" STOCHVAR_NUMERICS_HELP "  -h, --help           show this help\n";
 
 constexpr SOptionDefinition kShowOptions[] = {kNumericsOption};
 
@@ -93,7 +92,7 @@ void ListVariable(std::string& out, CDist& dist, int nIndex) {
     } else {
         ListContinuous(out, dist);
     }
-    const SMoments moments = TargetMoments(dist);
+    const SMoments moments = dist.GetMoments();
     out += "    mean " + FormatShortest(moments.dMean) + ", standard deviation " +
            FormatShortest(moments.dStdDev) + "\n";
     if (!dist.m_bAutoAxis) {

@@ -5,6 +5,8 @@
 #include "SampleCommand.h"
 #include "ShowCommand.h"
 
+#include <stochvar/documents/SampleRequestError.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -71,6 +73,8 @@ int Run(const std::vector<std::string>& args) {
             return RunCommand(*pCommand, std::span(args).subspan(1));
         } catch (const CUsageError& error) {
             return UsageError(error.what(), pCommand->pszName);
+        } catch (const CSampleRequestError& error) {
+            return UsageError(error.what(), pCommand->pszName);
         }
     }
     return UsageError("unknown command \"" + strCommand + "\"", nullptr);
@@ -95,7 +99,8 @@ int main(int argc, char** argv) {
     }
     // Whatever a command printed must have reached standard output (a full disk, a closed pipe).
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-        return Refused((std::string("standard output: cannot write: ") + std::strerror(errno)).c_str());
+        return Refused(
+            (std::string("standard output: cannot write: ") + std::strerror(errno)).c_str());
     }
     return nExit;
 }

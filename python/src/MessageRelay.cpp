@@ -31,7 +31,9 @@ void CMessageRelay::Install() {
     SetHostHooks(std::move(hooks));
 }
 
-void CMessageRelay::SetWarningClass(py::handle warningClass) { g_pWarningClass = warningClass.ptr(); }
+void CMessageRelay::SetWarningClass(py::handle warningClass) {
+    g_pWarningClass = warningClass.ptr();
+}
 
 void CMessageRelay::Relay(int nStackLevel) {
     std::vector<std::string> warnings;

@@ -6,6 +6,7 @@
 
 #include <stochvar/documents/DocumentError.h>
 #include <stochvar/documents/InputEntry.h>
+#include <stochvar/documents/SampleRequestError.h>
 
 namespace py = pybind11;
 
@@ -13,14 +14,17 @@ namespace {
 
 PyObject* g_pInputError = nullptr; // owned by the module, which outlives every call
 
-// A refused document (CDocumentError) is refused input as much as a refused value.
-void TranslateDocumentError(std::exception_ptr pException) {
+// A refused document (CDocumentError) is refused input as much as a refused value; a sampling
+// request out of range is a wrong argument.
+void TranslateDocumentErrors(std::exception_ptr pException) {
     try {
         if (pException) {
             std::rethrow_exception(pException);
         }
     } catch (const stochvar::CDocumentError& error) {
         PyErr_SetString(g_pInputError, error.what());
+    } catch (const stochvar::CSampleRequestError& error) {
+        PyErr_SetString(PyExc_ValueError, error.what());
     }
 }
 
@@ -42,7 +46,7 @@ PYBIND11_MODULE(_core, m) {
     inputError.attr("__doc__") =
         "A value, a document or a run that the library refuses, with the library's message.";
     g_pInputError = inputError.ptr();
-    py::register_exception_translator(&TranslateDocumentError);
+    py::register_exception_translator(&TranslateDocumentErrors);
 
     const auto warningClass = py::reinterpret_steal<py::object>(PyErr_NewExceptionWithDoc(
         "stochvar.InputWarning",

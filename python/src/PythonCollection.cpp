@@ -1,19 +1,21 @@
 #include "PythonCollection.h"
 
 #include "MessageRelay.h"
+#include "PickleState.h"
 #include "PythonVariable.h"
 #include "SeedArgument.h"
 
+#include <stochvar/documents/DocumentError.h>
 #include <stochvar/documents/DocumentFile.h>
 #include <stochvar/documents/InputEntry.h>
 #include <stochvar/documents/ReadinessReport.h>
-#include <stochvar/documents/SamplingMemory.h>
+#include <stochvar/documents/SampleRun.h>
 
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
 #include <algorithm>
-#include <climits>
+#include <exception>
 
 namespace py = pybind11;
 using namespace pybind11::literals;
@@ -24,28 +26,6 @@ namespace {
 
 // How messages name a collection built in Python.
 constexpr const char* kBuiltSource = "collection";
-
-// Values drawn between two looks at Ctrl+C: large enough that worker threads pay off.
-constexpr int kBatchValues = 1 << 20;
-constexpr int kMaxBatchRows = 65536;
-
-// A copy of a collection for one run. It owns the copies of the variables.
-class CRunCopy {
-public:
-    explicit CRunCopy(CDistCollection& source) : m_collection(&source) {}
-    ~CRunCopy() {
-        for (int i = 0; i < m_collection.GetCount(); ++i) {
-            delete m_collection.GetDist(i);
-        }
-    }
-    CRunCopy(const CRunCopy&) = delete;
-    CRunCopy& operator=(const CRunCopy&) = delete;
-
-    CDistCollection& Get() { return m_collection; }
-
-private:
-    CDistCollection m_collection;
-};
 
 bool IsPosition(const py::handle& key) {
     return PyIndex_Check(key.ptr()) != 0 && !py::isinstance<py::bool_>(key);
@@ -60,7 +40,8 @@ std::optional<ENumerics> NumericsArgument(const std::optional<std::string>& name
     const std::optional<ENumerics> numerics = NumericsFromName(*name);
     if (!numerics) {
         throw py::value_error("numerics is 'faithful', 'accurate' or None (the process default), "
-                              "not '" + *name + "'");
+                              "not '" +
+                              *name + "'");
     }
     return numerics;
 }
@@ -89,8 +70,9 @@ CPythonCollection::CPythonCollection(std::unique_ptr<CCollectionDocument> pDoc,
     CMessageRelay::Warn(m_pDoc->m_warnings);
 }
 
-std::unique_ptr<CPythonCollection> CPythonCollection::Load(
-    const std::filesystem::path& path, const std::optional<std::string>& numerics) {
+std::unique_ptr<CPythonCollection>
+CPythonCollection::Load(const std::filesystem::path& path,
+                        const std::optional<std::string>& numerics) {
     return std::make_unique<CPythonCollection>(
         LoadDocument(path.string(), NumericsArgument(numerics)), path.string());
 }
@@ -197,7 +179,8 @@ void CPythonCollection::Correlate(const py::object& first, const py::object& sec
                                   const std::string& strSpace) {
     if (strSpace != "X" && strSpace != "U") {
         throw py::value_error("space is 'X' (between the variables) or 'U' (between their "
-                              "standard normal images), not '" + strSpace + "'");
+                              "standard normal images), not '" +
+                              strSpace + "'");
     }
     const int nFirst = IndexOf(first);
     const int nSecond = IndexOf(second);
@@ -207,8 +190,8 @@ void CPythonCollection::Correlate(const py::object& first, const py::object& sec
     for (int k = 0; k < m_pDoc->GetCorrelationCount(); ++k) {
         int nA = -1;
         int nB = -1;
-        if (m_pDoc->GetCorrelationPair(k, nA, nB) && std::minmax(nA, nB) ==
-                                                         std::minmax(nFirst, nSecond)) {
+        if (m_pDoc->GetCorrelationPair(k, nA, nB) &&
+            std::minmax(nA, nB) == std::minmax(nFirst, nSecond)) {
             throw CInputRefused("the pair is already correlated");
         }
     }
@@ -217,8 +200,8 @@ void CPythonCollection::Correlate(const py::object& first, const py::object& sec
                             " does not lie between -1 and 1");
     }
     // A value outside the pair's admissible range is moved to the nearer bound with a warning.
-    m_pDoc->GetCollection().SetCorr(m_pDoc->GetVariable(nFirst), m_pDoc->GetVariable(nSecond),
-                                    dRho, strSpace == "X" ? TRUE : FALSE);
+    m_pDoc->GetCollection().SetCorr(m_pDoc->GetVariable(nFirst), m_pDoc->GetVariable(nSecond), dRho,
+                                    strSpace == "X" ? TRUE : FALSE);
     CMessageRelay::Relay();
 }
 
@@ -238,69 +221,54 @@ py::array_t<double> CPythonCollection::Sample(int nSamples, bool bLatinHypercube
                                               const py::object& seed, int nFirst,
                                               std::optional<int> count,
                                               std::optional<int> threads) const {
-    const int n = Count();
-    if (nSamples < 1) {
-        throw py::value_error("n must be at least 1");
-    }
-    if (nFirst < 0 || nFirst >= nSamples) {
-        throw py::value_error("first must lie in 0 .. n - 1");
-    }
-    const int nCount = count.value_or(nSamples - nFirst);
-    if (nCount < 0 || nCount > nSamples - nFirst) {
-        throw py::value_error("count must lie in 0 .. n - first");
-    }
-    if (threads && *threads < 1) {
-        throw py::value_error("threads must be at least 1 (None: one per core)");
-    }
-    if (n == 0) {
-        throw CInputRefused("the collection holds no variables: nothing to sample");
-    }
-    if (bLatinHypercube && nSamples > INT_MAX / n) {
-        throw py::value_error("too many samples for Latin hypercube sampling of " +
-                              std::to_string(n) + " variables");
-    }
-    CReadinessReport(*m_pDoc).Require(EDocumentUse::sample, m_strSource);
-    RequireMemoryForRun(n, nSamples, bLatinHypercube);
-
-    CExOr generator = GeneratorFromPython(seed);
-    py::array_t<double> values({static_cast<py::ssize_t>(nCount), static_cast<py::ssize_t>(n)});
+    SSampleRunRequest request;
+    request.nSamples = nSamples;
+    request.bLatinHypercube = bLatinHypercube;
+    request.seeds = SeedFromPython(seed);
+    request.nFirst = nFirst;
+    request.count = count;
+    request.threads = threads;
+    CSampleRun run(*m_pDoc, request, m_strSource);
+    py::array_t<double> values({static_cast<py::ssize_t>(run.GetCount()),
+                                static_cast<py::ssize_t>(run.GetVariableCount())});
     double* pValues = values.mutable_data();
-    CRunCopy run(m_pDoc->GetCollection());
-    CDistCollection& collection = run.Get();
-    int nSkipped = 0;
+
+    // The run reads only its own copy of the collection from here on: the interpreter lock is
+    // released, and taken back between batches to look at Ctrl+C.
+    std::exception_ptr pRefusal;
     {
         py::gil_scoped_release unlocked;
-        collection.InitSimulation(nSamples, bLatinHypercube ? TRUE : FALSE, &generator);
-        if (collection.m_bInitialized) {
-            nSkipped = collection.SkipSamples(nFirst);
+        try {
+            run.Prepare();
+        } catch (const CDocumentError&) {
+            pRefusal = std::current_exception();
         }
     }
-    CMessageRelay::Relay();
-    if (!collection.m_bInitialized || nSkipped != nFirst) {
-        throw CInputRefused("the simulation could not be prepared");
+    CMessageRelay::Relay(); // a message the library showed while preparing says more
+    if (pRefusal) {
+        std::rethrow_exception(pRefusal);
     }
-    const int nBatchRows = std::clamp(kBatchValues / n, 1, kMaxBatchRows);
-    for (int nDone = 0; nDone < nCount;) {
-        int nRows = 0;
-        {
-            py::gil_scoped_release unlocked;
-            nRows = collection.GetSamples(std::min(nBatchRows, nCount - nDone),
-                                          pValues + static_cast<std::size_t>(nDone) * n,
-                                          threads.value_or(0));
-        }
-        if (nRows == 0) {
-            throw CInputRefused("the run ended after " + std::to_string(nDone) + " samples");
-        }
-        nDone += nRows;
-        if (PyErr_CheckSignals() != 0) {
-            throw py::error_already_set();
-        }
+    bool bInterrupted = false;
+    {
+        py::gil_scoped_release unlocked;
+        run.Draw(
+            [&bInterrupted](const SSampleBatch&) {
+                const py::gil_scoped_acquire locked;
+                bInterrupted = PyErr_CheckSignals() != 0;
+                return !bInterrupted;
+            },
+            pValues);
+    }
+    if (bInterrupted) {
+        throw py::error_already_set();
     }
     return values;
 }
 
 void BindCollection(py::module_& m) {
-    py::class_<CPythonCollection>(m, "Collection", R"doc(Variables analysed together, the correlations between them, and correlated sampling.
+    py::class_<CPythonCollection>(
+        m, "Collection",
+        R"doc(Variables analysed together, the correlations between them, and correlated sampling.
 
     beam = stochvar.Collection([stochvar.Normal(mean=10, stddev=0.7, name="G"),
                                 stochvar.Gumbel(mean=8, cov=0.3, name="Q")])
@@ -334,38 +302,38 @@ default (stochvar.set_default_numerics). It governs correlate and sample, so cho
         .def("__getitem__", &CPythonCollection::GetVariable, "key"_a,
              "A copy of the variable with this name or at this position.")
         .def("__repr__", &CPythonCollection::Repr)
-        .def("correlate", &CPythonCollection::Correlate, "a"_a, "b"_a, "rho"_a,
-             "space"_a = "X", R"doc(Correlates two variables (names, positions or variables of the collection). space 'X': rho is
-the correlation between the variables; a value outside the pair's admissible range is moved to
-the nearer bound with an InputWarning. space 'U': rho is the correlation of their standard normal
-images. Read the stored values back from correlations.)doc")
+        .def("correlate", &CPythonCollection::Correlate, "a"_a, "b"_a, "rho"_a, "space"_a = "X",
+             R"doc(Correlates two variables (names, positions or variables of the collection). space
+'X': rho is the correlation between the variables; a value outside the pair's admissible range
+is moved to the nearer bound with an InputWarning. space 'U': rho is the correlation of their
+standard normal images. Read the stored values back from correlations.)doc")
         .def("sample", &CPythonCollection::Sample, "n"_a, py::kw_only(), "lhs"_a = false,
-             "seed"_a = py::none(), "first"_a = 0, "count"_a = py::none(),
-             "threads"_a = py::none(), R"doc(Samples first .. first + count - 1 (count: the rest of the run by default) of a run of n joint
-samples, as a count x len(self) float64 array in collection order (a discrete variable gives its
-category positions). The numbers are those of `stochvar sample -n N --first F --count C` with the
-same seed, bit for bit, and the same for every thread count, so slices drawn anywhere and joined
-equal the whole run.
+             "seed"_a = py::none(), "first"_a = 0, "count"_a = py::none(), "threads"_a = py::none(),
+             R"doc(Samples first .. first + count - 1 (count: the rest of the run by default) of a
+run of n joint samples, as a count x len(self) float64 array in collection order (a discrete
+variable gives its category positions). The numbers are those of `stochvar sample -n N --first F
+--count C` with the same seed, bit for bit, and the same for every thread count, so slices drawn
+anywhere and joined equal the whole run.
 
 lhs: Latin hypercube sampling (the strata belong to the run of n).
 seed: None (the default seeds), one whole number from 0 to 2**64 - 1 (mixed by SplitMix64, as
     --seed N) or the three 32-bit seeds.
-threads: worker threads; None for one per core.
+threads: worker threads (at most 256); None for one per core.
 
-Raises InputError, with the reason, when the collection cannot be sampled. The interpreter lock is
-released while the samples are drawn.)doc")
+Raises ValueError for an argument out of range, InputError, with the reason, when the collection
+cannot be sampled. The interpreter lock is released while the samples are drawn.)doc")
         .def("save", &CPythonCollection::Save, "path"_a, py::kw_only(), "format"_a = py::none(),
              "Writes the collection as a JSON or binary document (format 'json' or 'binary'; "
              "None: JSON for *.json, binary otherwise), complete or not at all.")
-        .def(py::pickle([](const CPythonCollection& self) { return self.ToDocument(); },
-                        [](const py::tuple& state) {
-                            return CPythonCollection::FromDocument(state);
-                        }));
+        .def("__reduce__", [](const CPythonCollection& self) {
+            return ReduceToState("_collection_from_state", self.ToDocument());
+        });
+    m.def("_collection_from_state", &CPythonCollection::FromDocument);
     m.def("load", &CPythonCollection::Load, "path"_a, py::kw_only(), "numerics"_a = py::none(),
-          R"doc(Reads a collection document (JSON or binary, told by its content) through the same checks as
-the command-line host and the editor. A refused document raises InputError naming the file, the
-variable and the reason; what reading corrected is issued as InputWarning. numerics, when given,
-replaces the document's own "numerics" (as stochvar --numerics does).)doc");
+          R"doc(Reads a collection document (JSON or binary, told by its content) through the same
+checks as the command-line host and the editor. A refused document raises InputError naming the
+file, the variable and the reason; what reading corrected is issued as InputWarning. numerics,
+when given, replaces the document's own "numerics" (as stochvar --numerics does).)doc");
     m.def(
         "set_default_numerics",
         [](const std::string& name) { SetDefaultNumerics(*NumericsArgument(name)); }, "numerics"_a,

@@ -2,17 +2,19 @@
 
 #include "ElementwiseCall.h"
 #include "MessageRelay.h"
+#include "PickleState.h"
 #include "SeedArgument.h"
 
 #include <stochvar/documents/DocumentBuilder.h>
 #include <stochvar/documents/DocumentFile.h>
 #include <stochvar/documents/InputEntry.h>
-#include <stochvar/documents/Moments.h>
 #include <stochvar/families/Discrete.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <set>
+#include <string>
 #include <utility>
 
 namespace py = pybind11;
@@ -21,41 +23,6 @@ using namespace pybind11::literals;
 namespace stochvar::python {
 
 namespace {
-
-struct SFamily {
-    int nType;
-    const char* pszClass;
-    const char* pszSummary;
-};
-
-constexpr SFamily kFamilies[] = {
-    {DIST_FIXED, "Fixed", "A deterministic value: always its mean."},
-    {DIST_NORMAL, "Normal", "Normal variable with mean and standard deviation."},
-    {DIST_LOGNORMAL, "LogNormal",
-     "Shifted lognormal variable: X = lower_bound + exp(Y), with Y normal of mean ksi and\n"
-     "standard deviation epsilon."},
-    {DIST_UNIFORM, "Uniform", "Uniform variable on [lower_bound, upper_bound]."},
-    {DIST_TRIANGULAR, "Triangular",
-     "Triangular variable on [lower_bound, upper_bound] with its mode at most_likely."},
-    {DIST_BETA, "Beta",
-     "Beta variable on [lower_bound, upper_bound] with exponents r and s (t = r + s)."},
-    {DIST_EXPONENTIAL, "Exponential",
-     "Shifted exponential variable: X - lower_bound is exponential with rate lambda_."},
-    {DIST_GUMBEL, "Gumbel",
-     "Gumbel (largest extreme value) variable with inverse scale alpha and location beta."},
-    {DIST_RAYLEIGH, "Rayleigh", "Shifted Rayleigh variable with scale theta."},
-    {DIST_WEIBULL, "Weibull",
-     "Shifted Weibull variable with scale alpha and shape beta; delta = alpha**-beta, and cov\n"
-     "is stddev / (mean - lower_bound)."},
-    {DIST_DISCRETE, "Discrete",
-     "Discrete variable: named categories with frequencies; its values are the category\n"
-     "positions 0, 1, ..."},
-};
-
-const SFamily& Family(int nType) {
-    return *std::find_if(std::begin(kFamilies), std::end(kFamilies),
-                         [nType](const SFamily& family) { return family.nType == nType; });
-}
 
 // The Python spelling of a parameter keyword: lower case, "-" as "_", and lambda_ for LAMBDA,
 // since lambda is a Python keyword.
@@ -139,16 +106,19 @@ int ChooseInputType(const SFamily& family, const std::vector<std::vector<UINT>>&
     }
     std::string strChoices;
     for (std::size_t n = 0; n < inputTypes.size(); ++n) {
-        strChoices += std::string(n == 0 ? "" : n + 1 == inputTypes.size() ? " or " : "; ") +
+        strChoices += std::string(n == 0                       ? ""
+                                  : n + 1 == inputTypes.size() ? " or "
+                                                               : "; ") +
                       "(" + KeywordList(inputTypes[n]) + ")";
     }
-    throw py::type_error(std::string(family.pszClass) + " takes the values of one input type, " +
-                         strChoices + "; not (" + strGiven + ")");
+    throw py::type_error(std::string(family.pszPythonClass) +
+                         " takes the values of one input type, " + strChoices + "; not (" +
+                         strGiven + ")");
 }
 
 // A new variable of the family from keyword values, entered as the editor enters them.
 std::unique_ptr<CDist> BuildFamilyVariable(int nType, const py::kwargs& kwargs) {
-    const SFamily& family = Family(nType);
+    const SFamily& family = *FindFamily(nType);
     std::unique_ptr<CDist> pDist =
         CDocumentBuilder::CreateVariable(nType, CString(NameArgument(kwargs)));
     const std::vector<std::vector<UINT>> inputTypes = InputTypes(*pDist);
@@ -184,13 +154,15 @@ std::vector<std::pair<std::string, double>> CategoriesArgument(const py::object&
                                  "pairs");
         }
         const std::string strName = item[py::int_(0)].cast<std::string>();
-        entries.emplace_back(strName, NumberArgument(item[py::int_(1)], "the frequency of " + strName));
+        entries.emplace_back(strName,
+                             NumberArgument(item[py::int_(1)], "the frequency of " + strName));
     }
     return entries;
 }
 
 std::unique_ptr<CDist> BuildDiscrete(const py::object& categories, const std::string& strName) {
-    std::unique_ptr<CDist> pDist = CDocumentBuilder::CreateVariable(DIST_DISCRETE, CString(strName));
+    std::unique_ptr<CDist> pDist =
+        CDocumentBuilder::CreateVariable(DIST_DISCRETE, CString(strName));
     EnterCategories(static_cast<CDiscrete&>(*pDist), CategoriesArgument(categories),
                     [] { CMessageRelay::Relay(); });
     pDist->SetAutoAxis();
@@ -207,8 +179,9 @@ py::bytes VariableDocument(const CPythonVariable& variable) {
     return py::bytes(WriteDocument(doc, EDocumentFormat::binary));
 }
 
-std::unique_ptr<CPythonVariable> VariableFromDocument(const std::string& bytes) {
-    const std::unique_ptr<CCollectionDocument> pDoc = ReadDocument(bytes, "pickled variable");
+std::unique_ptr<CPythonVariable> VariableFromDocument(const py::bytes& state) {
+    const std::unique_ptr<CCollectionDocument> pDoc =
+        ReadDocument(state.cast<std::string>(), "pickled variable");
     CMessageRelay::Warn(pDoc->m_warnings);
     if (pDoc->GetVariableCount() != 1) {
         throw CInputRefused("a pickled variable holds exactly one variable");
@@ -218,22 +191,66 @@ std::unique_ptr<CPythonVariable> VariableFromDocument(const std::string& bytes) 
     return WrapVariable(std::move(pDist));
 }
 
+void BindDiscrete(py::module_& m) {
+    const SFamily& family = *FindFamily(DIST_DISCRETE);
+    py::class_<CPythonDiscrete, CPythonVariable>(m, family.pszPythonClass,
+                                                 (std::string(family.pszSummary) + R"doc(
+    Discrete({"light": 1, "heavy": 3}, name="load class")
+    Discrete([("light", 1), ("heavy", 3)])
+
+Frequencies are non-negative weights; the probabilities are the frequencies normalised.)doc")
+                                                     .c_str())
+        .def(py::init([](const py::object& categories, const std::string& strName) {
+                 return std::make_unique<CPythonDiscrete>(BuildDiscrete(categories, strName));
+             }),
+             "categories"_a, py::kw_only(), "name"_a = "")
+        .def_property_readonly("categories", &CPythonDiscrete::GetCategories,
+                               "(name, frequency) pairs in category order.")
+        .def_property_readonly("probabilities", &CPythonDiscrete::GetProbabilities,
+                               "Category name -> probability.");
+}
+
+// The Python class of the family of type id nType: the discrete family's own, or one whose
+// keywords give the values of an input type.
 template <int nType>
 void BindFamily(py::module_& m) {
-    const SFamily& family = Family(nType);
-    std::unique_ptr<CDist> pSample = CDocumentBuilder::CreateVariable(nType, CString());
-    const std::string strDoc = std::string(family.pszSummary) +
-                               "\n\nThe keywords choose the input type; the values go through "
-                               "the library's checks and conversions:\n\n" +
-                               InputTypeUsage(family.pszClass, InputTypes(*pSample)) +
-                               "\nA refused value raises InputError with the library's message; "
-                               "a warning is issued as InputWarning.";
-    py::class_<TFamilyVariable<nType>, CPythonVariable>(m, family.pszClass, strDoc.c_str())
-        .def(py::init([](const py::kwargs& kwargs) {
-                 return std::make_unique<TFamilyVariable<nType>>(BuildFamilyVariable(nType, kwargs));
-             }),
-             "Builds the variable from the values of one input type (keywords) and an optional "
-             "name.");
+    if constexpr (nType == DIST_DISCRETE) {
+        BindDiscrete(m);
+    } else {
+        const SFamily& family = *FindFamily(nType);
+        std::unique_ptr<CDist> pSample = CDocumentBuilder::CreateVariable(nType, CString());
+        const std::string strDoc = std::string(family.pszSummary) +
+                                   "\n\nThe keywords choose the input type; the values go through "
+                                   "the library's checks and conversions:\n\n" +
+                                   InputTypeUsage(family.pszPythonClass, InputTypes(*pSample)) +
+                                   "\nA refused value raises InputError with the library's "
+                                   "message; a warning is issued as InputWarning.";
+        py::class_<TFamilyVariable<nType>, CPythonVariable>(m, family.pszPythonClass,
+                                                            strDoc.c_str())
+            .def(py::init([](const py::kwargs& kwargs) {
+                     return std::make_unique<TFamilyVariable<nType>>(
+                         BuildFamilyVariable(nType, kwargs));
+                 }),
+                 "Builds the variable from the values of one input type (keywords) and an "
+                 "optional name.");
+    }
+}
+
+// A Python class for every row of the list of families.
+template <std::size_t... I>
+void BindFamilies(py::module_& m, std::index_sequence<I...>) {
+    (BindFamily<kFamilies[I].nType>(m), ...);
+}
+
+template <int nType>
+std::unique_ptr<CPythonVariable> WrapAs(std::unique_ptr<CDist> pDist) {
+    return std::make_unique<TFamilyVariable<nType>>(std::move(pDist));
+}
+
+// For each type id, the function that wraps a variable into its family's class.
+template <std::size_t... I>
+constexpr auto Wrappers(std::index_sequence<I...>) {
+    return std::array{&WrapAs<kFamilies[I].nType>...};
 }
 
 } // namespace
@@ -287,7 +304,8 @@ std::string CPythonVariable::ReprArguments() const {
 }
 
 std::string CPythonVariable::Repr() const {
-    std::string strRepr = std::string(FamilyClassName(m_pDist->m_nType)) + "(" + ReprArguments();
+    std::string strRepr =
+        std::string(FindFamily(m_pDist->m_nType)->pszPythonClass) + "(" + ReprArguments();
     if (!GetName().empty()) {
         strRepr += ", name=" + PythonRepr(py::str(GetName()));
     }
@@ -349,35 +367,24 @@ std::string CPythonDiscrete::Repr() const {
 }
 
 std::unique_ptr<CPythonVariable> WrapVariable(std::unique_ptr<CDist> pDist) {
-    switch (pDist->m_nType) {
-    case DIST_FIXED: return std::make_unique<TFamilyVariable<DIST_FIXED>>(std::move(pDist));
-    case DIST_BETA: return std::make_unique<TFamilyVariable<DIST_BETA>>(std::move(pDist));
-    case DIST_EXPONENTIAL:
-        return std::make_unique<TFamilyVariable<DIST_EXPONENTIAL>>(std::move(pDist));
-    case DIST_DISCRETE: return std::make_unique<CPythonDiscrete>(std::move(pDist));
-    case DIST_GUMBEL: return std::make_unique<TFamilyVariable<DIST_GUMBEL>>(std::move(pDist));
-    case DIST_LOGNORMAL: return std::make_unique<TFamilyVariable<DIST_LOGNORMAL>>(std::move(pDist));
-    case DIST_NORMAL: return std::make_unique<TFamilyVariable<DIST_NORMAL>>(std::move(pDist));
-    case DIST_RAYLEIGH: return std::make_unique<TFamilyVariable<DIST_RAYLEIGH>>(std::move(pDist));
-    case DIST_TRIANGULAR:
-        return std::make_unique<TFamilyVariable<DIST_TRIANGULAR>>(std::move(pDist));
-    case DIST_UNIFORM: return std::make_unique<TFamilyVariable<DIST_UNIFORM>>(std::move(pDist));
-    case DIST_WEIBULL: return std::make_unique<TFamilyVariable<DIST_WEIBULL>>(std::move(pDist));
-    default: throw CInputRefused("the variable's type id " + std::to_string(pDist->m_nType) +
-                                 " names no family");
+    static constexpr auto kWrappers = Wrappers(std::make_index_sequence<DIST_COUNT>());
+    const SFamily* pFamily = FindFamily(pDist->m_nType);
+    if (pFamily == nullptr) {
+        throw CInputRefused("the variable's type id " + std::to_string(pDist->m_nType) +
+                            " names no family");
     }
+    return kWrappers[static_cast<std::size_t>(pFamily->nType)](std::move(pDist));
 }
 
-const char* FamilyClassName(int nType) { return Family(nType).pszClass; }
-
 void BindVariables(py::module_& m) {
-    py::class_<CPythonVariable> variable(m, "Variable", R"doc(A stochastic variable. Built through one of the family classes (Normal, LogNormal, ...), never
-directly. A variable does not change once built.
+    py::class_<CPythonVariable> variable(
+        m, "Variable",
+        R"doc(A stochastic variable. Built through one of the family classes (Normal, LogNormal,
+...), never directly. A variable does not change once built.
 
 pdf, cdf and ppf take a number (and return a float) or an array-like (and return a float64
 array of its shape).)doc");
-    variable
-        .def_property_readonly("name", &CPythonVariable::GetName, "The variable's name.")
+    variable.def_property_readonly("name", &CPythonVariable::GetName, "The variable's name.")
         .def_property_readonly("family", &CPythonVariable::GetFamily,
                                "The family's keyword, e.g. 'NORMAL'.")
         .def_property_readonly("input_type", &CPythonVariable::GetInputType,
@@ -387,11 +394,10 @@ array of its shape).)doc");
                                "Every parameter of the family by keyword: the given values, then "
                                "those the conversion derived from them.")
         .def_property_readonly(
-            "mean", [](const CPythonVariable& self) { return TargetMoments(self.Dist()).dMean; },
+            "mean", [](const CPythonVariable& self) { return self.Dist().GetMoments().dMean; },
             "The mean (of the category positions, for a discrete variable).")
         .def_property_readonly(
-            "stddev",
-            [](const CPythonVariable& self) { return TargetMoments(self.Dist()).dStdDev; },
+            "stddev", [](const CPythonVariable& self) { return self.Dist().GetMoments().dStdDev; },
             "The standard deviation.")
         .def("pdf", &CPythonVariable::Pdf, "x"_a, "Probability density at x.")
         .def("cdf", &CPythonVariable::Cdf, "x"_a, "Cumulative distribution function at x.")
@@ -404,38 +410,11 @@ SplitMix64 into three seeds, as the command-line host does with --seed N), or th
 seeds.)doc")
         .def("__repr__", &CPythonVariable::Repr)
         .def("__reduce__", [](const CPythonVariable& self) {
-            // A function of the package, as pickle cannot name the compiled module's functions.
-            return py::make_tuple(py::module_::import("stochvar").attr("_variable_from_document"),
-                                  py::make_tuple(VariableDocument(self)));
+            return ReduceToState("_variable_from_state", VariableDocument(self));
         });
-    m.def("_variable_from_document", [](const py::bytes& bytes) {
-        return VariableFromDocument(bytes.cast<std::string>());
-    });
+    m.def("_variable_from_state", &VariableFromDocument);
 
-    BindFamily<DIST_FIXED>(m);
-    BindFamily<DIST_NORMAL>(m);
-    BindFamily<DIST_LOGNORMAL>(m);
-    BindFamily<DIST_UNIFORM>(m);
-    BindFamily<DIST_TRIANGULAR>(m);
-    BindFamily<DIST_BETA>(m);
-    BindFamily<DIST_EXPONENTIAL>(m);
-    BindFamily<DIST_GUMBEL>(m);
-    BindFamily<DIST_RAYLEIGH>(m);
-    BindFamily<DIST_WEIBULL>(m);
-
-    py::class_<CPythonDiscrete, CPythonVariable>(m, "Discrete", (std::string(Family(DIST_DISCRETE).pszSummary) + R"doc(
-    Discrete({"light": 1, "heavy": 3}, name="load class")
-    Discrete([("light", 1), ("heavy", 3)])
-
-Frequencies are non-negative weights; the probabilities are the frequencies normalised.)doc").c_str())
-        .def(py::init([](const py::object& categories, const std::string& strName) {
-                 return std::make_unique<CPythonDiscrete>(BuildDiscrete(categories, strName));
-             }),
-             "categories"_a, py::kw_only(), "name"_a = "")
-        .def_property_readonly("categories", &CPythonDiscrete::GetCategories,
-                               "(name, frequency) pairs in category order.")
-        .def_property_readonly("probabilities", &CPythonDiscrete::GetProbabilities,
-                               "Category name -> probability.");
+    BindFamilies(m, std::make_index_sequence<DIST_COUNT>());
 }
 
 } // namespace stochvar::python

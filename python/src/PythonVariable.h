@@ -8,6 +8,7 @@
 // through the library's checks and conversions, as the editor enters them. Every call runs with
 // the interpreter lock held, as a variable belongs to one thread at a time.
 
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/model/Dist.h>
 
 #include <pybind11/numpy.h>
@@ -51,7 +52,7 @@ private:
     std::unique_ptr<CDist> m_pDist;
 };
 
-// One class per continuous family and the fixed kind, told apart by the type id.
+// One class per family of the list (families/FamilyList.h), told apart by the type id.
 template <int nType>
 class TFamilyVariable final : public CPythonVariable {
 public:
@@ -59,7 +60,8 @@ public:
 };
 
 // The discrete family: categories instead of parameters.
-class CPythonDiscrete final : public CPythonVariable {
+template <>
+class TFamilyVariable<DIST_DISCRETE> final : public CPythonVariable {
 public:
     using CPythonVariable::CPythonVariable;
 
@@ -70,11 +72,10 @@ public:
     std::string Repr() const override;
 };
 
+using CPythonDiscrete = TFamilyVariable<DIST_DISCRETE>;
+
 // The Python object of the variable's family.
 std::unique_ptr<CPythonVariable> WrapVariable(std::unique_ptr<CDist> pDist);
-
-// The Python class name of a family (the type id's keyword, as Python spells a class).
-const char* FamilyClassName(int nType);
 
 void BindVariables(pybind11::module_& m);
 

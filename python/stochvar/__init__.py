@@ -1,6 +1,6 @@
 """Stochastic variables for structural reliability analysis.
 
-Variables of eleven families, each built from the values of one of its input types::
+Variables of the library's families, each built from the values of one of its input types::
 
     import stochvar
     R = stochvar.LogNormal(mean=3.2, stddev=0.75, lower_bound=0.1, name="R")
@@ -26,32 +26,26 @@ Phi^-1 and the Nataf mapping to double precision (docs/sampling.md).
 
 from . import _core
 from ._core import (
-    Beta,
     Collection,
-    Discrete,
-    Exponential,
-    Fixed,
-    Gumbel,
     InputError,
     InputWarning,
-    LogNormal,
-    Normal,
-    Rayleigh,
-    Triangular,
-    Uniform,
     Variable,
-    Weibull,
     __version__,
     get_default_numerics,
     load,
     set_default_numerics,
 )
 
-__all__ = [
-    "Beta", "Collection", "Discrete", "Exponential", "Fixed", "Gumbel", "InputError",
-    "InputWarning", "LogNormal", "Normal", "Rayleigh", "Triangular", "Uniform", "Variable",
-    "Weibull", "get_default_numerics", "load", "set_default_numerics", "slices",
-]
+# One class per family (Normal, LogNormal, Discrete, ...): the compiled module binds a class for
+# every family the library lists, and each of them is exported here under its own name.
+_FAMILIES = [name for name, value in vars(_core).items()
+             if isinstance(value, type) and issubclass(value, Variable) and value is not Variable]
+globals().update((name, getattr(_core, name)) for name in _FAMILIES)
+
+__all__ = sorted([
+    "Collection", "InputError", "InputWarning", "Variable", "get_default_numerics", "load",
+    "set_default_numerics", "slices", *_FAMILIES,
+])
 
 
 def slices(n, parts):
@@ -68,6 +62,7 @@ def slices(n, parts):
     return [(first, end - first) for first, end in zip(bounds, bounds[1:]) if end > first]
 
 
-def _variable_from_document(document):
-    """Rebuilds a pickled variable from its one-variable binary document."""
-    return _core._variable_from_document(document)
+def _unpickle(rebuild, state):
+    """Rebuilds a pickled variable or collection: `rebuild` names the compiled module's function
+    that reads the state (a binary document) through the library's checks."""
+    return getattr(_core, rebuild)(state)

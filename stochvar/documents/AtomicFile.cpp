@@ -21,9 +21,7 @@ namespace {
 constexpr int kMaxLinkHops = 40;
 constexpr int kMaxNameTries = 100;
 
-std::string SystemMessage(int nError) {
-    return std::generic_category().message(nError);
-}
+std::string SystemMessage(int nError) { return std::generic_category().message(nError); }
 
 // The file that writing to strPath ends up in: every symbolic link followed, also one that
 // points to a file that does not exist yet. Returns ELOOP as the error for a cycle.

@@ -3,6 +3,7 @@
 #include <stochvar/documents/DocumentBuilder.h>
 
 #include <stochvar/families/Discrete.h>
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/framework/Archive.h>
 
 #include <new>
@@ -86,21 +87,20 @@ private:
 
     // The stored type id must name the class that was stored, with that class's input types.
     void CheckClass(const CDist& dist) const {
-        if (dist.m_nType < 0 || dist.m_nType >= DIST_COUNT) {
+        const SFamily* pFamily = FindFamily(dist.m_nType);
+        if (pFamily == nullptr) {
             m_builder.Refuse(m_strSubject, "unknown type id " + std::to_string(dist.m_nType));
         }
         const std::unique_ptr<CDist> pModel = CDocumentBuilder::CreateVariable(dist.m_nType, "");
         if (pModel == nullptr) {
-            m_builder.Refuse(m_strSubject, std::string("the family ") +
-                                               kDistKeywords[dist.m_nType] +
+            m_builder.Refuse(m_strSubject, std::string("the family ") + pFamily->pszKeyword +
                                                " is not available in this build");
         }
         if (pModel->GetRuntimeClass() != dist.GetRuntimeClass()) {
-            m_builder.Refuse(m_strSubject,
-                             std::string("stored as class ") +
-                                 dist.GetRuntimeClass()->m_lpszClassName + " but with type id " +
-                                 std::to_string(dist.m_nType) + " (" +
-                                 kDistKeywords[dist.m_nType] + ")");
+            m_builder.Refuse(m_strSubject, std::string("stored as class ") +
+                                               dist.GetRuntimeClass()->m_lpszClassName +
+                                               " but with type id " + std::to_string(dist.m_nType) +
+                                               " (" + pFamily->pszKeyword + ")");
         }
         if (pModel->m_nParamCombiCount != dist.m_nParamCombiCount) {
             m_builder.Refuse(m_strSubject, "stored with " +
@@ -172,8 +172,7 @@ std::unique_ptr<CCollectionDocument> ReadBinaryDocument(std::string_view bytes,
         reader.ReadDocument();
     } catch (const CArchiveException& error) {
         builder.Refuse(reader.CurrentSubject(),
-                       std::string("the binary document is truncated or damaged: ") +
-                           error.what());
+                       std::string("the binary document is truncated or damaged: ") + error.what());
     } catch (const std::bad_alloc&) {
         builder.Refuse(reader.CurrentSubject(),
                        "the binary document is damaged (a stored size is impossibly large)");
@@ -196,8 +195,7 @@ std::string WriteBinaryDocument(const CCollectionDocument& doc) {
         for (int k = 0; k < doc.GetCorrelationCount(); ++k) {
             const auto [nFirst, nSecond] = doc.GetCorrelationPairToWrite(k);
             const SCorr& corr = doc.GetCorrelation(k);
-            ar << nFirst << nSecond << (corr.bXSpace ? TRUE : FALSE) << corr.dCorrU
-               << corr.dCorrX;
+            ar << nFirst << nSecond << (corr.bXSpace ? TRUE : FALSE) << corr.dCorrU << corr.dCorrX;
         }
         ar.Close();
     }

@@ -37,9 +37,9 @@ inline constexpr unsigned kBinaryVersion = 1;
 
 // Reads a binary document; refuses it with CDocumentError (messages name strSource). numerics,
 // when given, is the collection's choice (see CDocumentBuilder).
-std::unique_ptr<CCollectionDocument> ReadBinaryDocument(std::string_view bytes,
-                                                        const std::string& strSource,
-                                                        std::optional<ENumerics> numerics = std::nullopt);
+std::unique_ptr<CCollectionDocument>
+ReadBinaryDocument(std::string_view bytes, const std::string& strSource,
+                   std::optional<ENumerics> numerics = std::nullopt);
 
 // The document's bytes. Throws CDocumentError when a correlation refers to no variable.
 std::string WriteBinaryDocument(const CCollectionDocument& doc);

@@ -19,7 +19,7 @@ inline constexpr const char* kBuiltInExampleName = "built-in example (beam.json)
 std::string_view BuiltInExampleText();
 
 // numerics as for ReadJsonDocument.
-std::unique_ptr<CCollectionDocument> LoadBuiltInExample(
-    std::optional<ENumerics> numerics = std::nullopt);
+std::unique_ptr<CCollectionDocument>
+LoadBuiltInExample(std::optional<ENumerics> numerics = std::nullopt);
 
 } // namespace stochvar

@@ -8,8 +8,8 @@
 // re-points the slot, and the variables in the collection are deleted when the document goes.
 
 #include <stochvar/model/Dist.h>
-#include <stochvar/simulation/DistCollection.h>
 #include <stochvar/numerics/ExOr.h>
+#include <stochvar/simulation/DistCollection.h>
 
 #include <deque>
 #include <functional>

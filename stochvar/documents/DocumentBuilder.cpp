@@ -2,10 +2,10 @@
 
 #include <stochvar/documents/DocumentError.h>
 #include <stochvar/documents/InputEntry.h>
-#include <stochvar/documents/NumberText.h>
 #include <stochvar/documents/ReadinessReport.h>
 
 #include <stochvar/families/Discrete.h>
+#include <stochvar/numerics/NumberText.h>
 
 #include <algorithm>
 #include <cmath>
@@ -85,7 +85,8 @@ void CDocumentBuilder::EnterInputValues(CDist& dist, int nParamCombi,
                                         const std::vector<double>& values,
                                         const std::string& strSubject) {
     try {
-        for (const std::string& strWarning : stochvar::EnterInputValues(dist, nParamCombi, values)) {
+        for (const std::string& strWarning :
+             stochvar::EnterInputValues(dist, nParamCombi, values)) {
             Warn(strSubject, strWarning);
         }
     } catch (const CInputRefused& refusal) {
@@ -131,13 +132,12 @@ void CDocumentBuilder::AddCorrelation(int nIndex1, int nIndex2, double dValue, B
     if (nIndex1 == nIndex2) {
         Refuse(strSubject, "a variable cannot be correlated with itself");
     }
-    if (!m_correlatedPairs.emplace(std::min(nIndex1, nIndex2), std::max(nIndex1, nIndex2))
-             .second) {
+    if (!m_correlatedPairs.emplace(std::min(nIndex1, nIndex2), std::max(nIndex1, nIndex2)).second) {
         Refuse(strSubject, "the pair is correlated twice");
     }
     if (!std::isfinite(dValue) || dValue < -1.0 || dValue > 1.0) {
-        Refuse(strSubject, "the correlation " + FormatShortest(dValue) +
-                               " does not lie between -1 and 1");
+        Refuse(strSubject,
+               "the correlation " + FormatShortest(dValue) + " does not lie between -1 and 1");
     }
     const int nBefore = doc.GetCorrelationCount();
     doc.GetCollection().SetCorr(pDist1, pDist2, dValue, bXSpace ? TRUE : FALSE);

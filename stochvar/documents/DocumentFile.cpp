@@ -21,8 +21,9 @@ namespace {
 bool HasJsonExtension(std::string_view strPath) {
     const std::string extension = std::filesystem::path(strPath).extension().string();
     return extension.size() == 5 &&
-           std::equal(extension.begin(), extension.end(), ".json",
-                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+           std::equal(extension.begin(), extension.end(), ".json", [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == b;
+           });
 }
 
 std::string SystemMessage(int nError) { return std::generic_category().message(nError); }

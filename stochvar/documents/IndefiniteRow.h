@@ -10,9 +10,9 @@
 namespace stochvar {
 
 // The row (the variable's index) at which the Cholesky factorisation of the collection's U-space
-// correlation matrix meets a pivot that is not positive, or -1 when it gets through. The matrix
-// is built and factored as CDistCollection::InitSimulation does it, in the same order of
-// operations, so both find the same row; without correlations nothing is factored (-1).
+// correlation matrix meets a pivot that is not positive, or -1 when it gets through. The same
+// CCorrelationFactor builds and factors the matrix for CDistCollection::InitSimulation, so both
+// find the same row; without correlations nothing is factored (-1).
 int FindIndefiniteRow(const CDistCollection& collection);
 
 } // namespace stochvar

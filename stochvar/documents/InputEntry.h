@@ -1,9 +1,9 @@
 #pragma once
 
-// Entering a variable's values the way the editor's protocol does, for every host that builds
-// variables from values given all at once (the document reader, the Python module): each value
-// through CheckParamValue into its slot, then CheckCombination and CalcBasePar for the set; the
-// categories of a discrete variable one by one through AddCategory.
+// Entering a variable's values through the editor's own protocol (CDist::EnterParamValue), for
+// every host that builds variables from values given all at once (the document reader, the
+// Python module): each value through CheckParamValue into its slot, then CheckCombination and
+// CalcBasePar for the set; the categories of a discrete variable one by one through AddCategory.
 //
 // A refusal leaves as CInputRefused with the library's own message, so that each host can say
 // where the value came from in its own way.
@@ -36,8 +36,7 @@ std::vector<std::string> EnterInputValues(CDist& dist, int nParamCombi,
 // library refuses a negative or NaN frequency through the message box hook; the caller, who
 // captures those messages, takes them after each category (afterEach). An infinite frequency,
 // which the library would take, is refused here (CInputRefused).
-void EnterCategories(CDiscrete& dist,
-                     const std::vector<std::pair<std::string, double>>& categories,
+void EnterCategories(CDiscrete& dist, const std::vector<std::pair<std::string, double>>& categories,
                      const std::function<void()>& afterEach);
 
 // A library message without its trailing blanks and line breaks.

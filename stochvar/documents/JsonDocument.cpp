@@ -1,9 +1,10 @@
 #include <stochvar/documents/JsonDocument.h>
 
 #include <stochvar/documents/DocumentBuilder.h>
-#include <stochvar/documents/NumberText.h>
 
 #include <stochvar/families/Discrete.h>
+#include <stochvar/families/FamilyList.h>
+#include <stochvar/numerics/NumberText.h>
 
 #include <nlohmann/json.hpp>
 
@@ -24,7 +25,7 @@ using KeyList = std::span<const std::string_view>;
 
 constexpr std::string_view kDocumentKeys[] = {"description", "numerics", "variables",
                                               "correlations"};
-constexpr std::string_view kVariableKeys[] = {"name",   "type", "input",    "values",
+constexpr std::string_view kVariableKeys[] = {"name",       "type", "input",    "values",
                                               "categories", "axis", "canChange"};
 constexpr std::string_view kCategoryKeys[] = {"name", "frequency"};
 constexpr std::string_view kAxisKeys[] = {"auto", "min", "max"};
@@ -34,11 +35,21 @@ std::string Quoted(std::string_view text) {
     std::string out = "\"";
     for (const char ch : text) {
         switch (ch) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (static_cast<unsigned char>(ch) < 0x20) {
                 static constexpr char kHex[] = "0123456789abcdef";
@@ -63,15 +74,15 @@ std::string JoinedList(KeyList items) {
 
 std::string KnownFamilies() {
     std::string out;
-    for (const char* pszKeyword : kDistKeywords) {
+    for (const char* pszKeyword : DistTypeKeywords()) {
         out += (out.empty() ? "" : ", ") + std::string(pszKeyword);
     }
     return out;
 }
 
-int FindKeyword(const char* const* table, int nCount, std::string_view keyword) {
-    for (int i = 0; i < nCount; ++i) {
-        if (keyword == table[i]) {
+int FindKeyword(std::span<const char* const> table, std::string_view keyword) {
+    for (int i = 0; i < static_cast<int>(table.size()); ++i) {
+        if (keyword == table[static_cast<std::size_t>(i)]) {
             return i;
         }
     }
@@ -123,12 +134,11 @@ private:
         m_builder.Refuse(strSubject, strReason);
     }
 
-    void CheckKeys(const json& object, KeyList allowed,
-                   const std::string& strSubject) const {
+    void CheckKeys(const json& object, KeyList allowed, const std::string& strSubject) const {
         for (const auto& item : object.items()) {
             if (std::find(allowed.begin(), allowed.end(), item.key()) == allowed.end()) {
-                Refuse(strSubject, "unknown key \"" + item.key() + "\" (expected " +
-                                       JoinedList(allowed) + ")");
+                Refuse(strSubject,
+                       "unknown key \"" + item.key() + "\" (expected " + JoinedList(allowed) + ")");
             }
         }
     }
@@ -175,9 +185,10 @@ private:
         CheckKeys(item, kVariableKeys, strSubject);
 
         const std::string strType = String(Required(item, "type", strSubject), strSubject, "type");
-        const int nType = FindKeyword(kDistKeywords, DIST_COUNT, strType);
+        const int nType = FindKeyword(DistTypeKeywords(), strType);
         if (nType < 0) {
-            Refuse(strSubject, "unknown family \"" + strType + "\" (known: " + KnownFamilies() + ")");
+            Refuse(strSubject,
+                   "unknown family \"" + strType + "\" (known: " + KnownFamilies() + ")");
         }
         std::unique_ptr<CDist> pDist = CDocumentBuilder::CreateVariable(nType, CString(strName));
         if (pDist == nullptr) {
@@ -240,13 +251,13 @@ private:
             Refuse(strSubject, "\"values\" must be an object of parameter values by keyword");
         }
         for (const auto& entry : values.items()) {
-            const int nParam = FindKeyword(kParamKeywords, PARAM_COUNT, entry.key());
+            const int nParam = FindKeyword(kParamKeywords, entry.key());
             if (nParam < 0) {
                 Refuse(strSubject, "unknown parameter keyword \"" + entry.key() + "\"");
             }
             if (std::find(ids.begin(), ids.end(), static_cast<UINT>(nParam)) == ids.end()) {
-                Refuse(strSubject, entry.key() + " is not a parameter of input type " +
-                                       strLabel.str());
+                Refuse(strSubject,
+                       entry.key() + " is not a parameter of input type " + strLabel.str());
             }
         }
         std::vector<double> entered;
@@ -288,8 +299,8 @@ private:
         }
         CheckKeys(axis, kAxisKeys, strSubject);
         const bool bBounds = axis.contains("min") || axis.contains("max");
-        const bool bAuto = axis.contains("auto") ? Boolean(axis["auto"], strSubject, "auto")
-                                                 : !bBounds;
+        const bool bAuto =
+            axis.contains("auto") ? Boolean(axis["auto"], strSubject, "auto") : !bBounds;
         if (bAuto) {
             if (bBounds) {
                 Refuse(strSubject, "an automatic axis takes no \"min\" or \"max\"");
@@ -321,8 +332,7 @@ private:
         const int nIndex1 = doc.FindVariable(strName1);
         const int nIndex2 = doc.FindVariable(strName2);
         if (nIndex1 < 0 || nIndex2 < 0) {
-            Refuse(strSubject,
-                   "unknown variable \"" + (nIndex1 < 0 ? strName1 : strName2) + "\"");
+            Refuse(strSubject, "unknown variable \"" + (nIndex1 < 0 ? strName1 : strName2) + "\"");
         }
         const double dValue = Number(Required(item, "value", strSubject), strSubject, "value");
         const std::string strSpace =
@@ -357,8 +367,8 @@ void WriteVariable(std::string& out, const CDist& constDist) {
     if (dist.m_nType == DIST_DISCRETE) {
         out += ",\n      \"categories\": [";
         for (int k = 0; k < dist.m_CategoryNames.GetSize(); ++k) {
-            out += std::string(k == 0 ? "" : ",") + "\n        {\"name\": " +
-                   Quoted(dist.m_CategoryNames[k].str()) +
+            out += std::string(k == 0 ? "" : ",") +
+                   "\n        {\"name\": " + Quoted(dist.m_CategoryNames[k].str()) +
                    ", \"frequency\": " + FormatShortest(dist.m_Frequencies[k]) + "}";
         }
         out += dist.m_CategoryNames.IsEmpty() ? "]" : "\n      ]";
@@ -421,8 +431,7 @@ std::string WriteJsonDocument(const CCollectionDocument& doc) {
         out += "  \"description\": " + Quoted(doc.m_strDescription) + ",\n";
     }
     if (!doc.GetCollection().FollowsDefaultNumerics()) {
-        out += "  \"numerics\": " + Quoted(NumericsName(doc.GetCollection().GetNumerics())) +
-               ",\n";
+        out += "  \"numerics\": " + Quoted(NumericsName(doc.GetCollection().GetNumerics())) + ",\n";
     }
     out += "  \"variables\": [";
     for (int i = 0; i < doc.GetVariableCount(); ++i) {
@@ -436,9 +445,9 @@ std::string WriteJsonDocument(const CCollectionDocument& doc) {
         const SCorr& corr = doc.GetCorrelation(k);
         out += std::string(k == 0 ? "\n" : ",\n") + "    {\"between\": [" +
                Quoted(doc.GetVariable(nFirst)->m_strVarName.str()) + ", " +
-               Quoted(doc.GetVariable(nSecond)->m_strVarName.str()) + "], \"value\": " +
-               FormatShortest(corr.bXSpace ? corr.dCorrX : corr.dCorrU) + ", \"space\": " +
-               (corr.bXSpace ? "\"X\"" : "\"U\"") + "}";
+               Quoted(doc.GetVariable(nSecond)->m_strVarName.str()) +
+               "], \"value\": " + FormatShortest(corr.bXSpace ? corr.dCorrX : corr.dCorrU) +
+               ", \"space\": " + (corr.bXSpace ? "\"X\"" : "\"U\"") + "}";
     }
     out += doc.GetCorrelationCount() == 0 ? "]\n" : "\n  ]\n";
     out += "}\n";

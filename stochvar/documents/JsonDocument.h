@@ -12,8 +12,9 @@
 //    "correlations": [{"between": ["R", "S"], "value": 0.3, "space": "X"}]}
 //
 // A variable names its family by keyword ("type"), its input type by label or by number
-// ("input", default 0; 1 and 1.0 are the same number) and gives exactly the values of that input type by parameter keyword.
-// A DISCRETE variable gives categories instead. Optional per variable: "axis" ({"auto": true}, or
+// ("input", default 0; 1 and 1.0 are the same number) and gives exactly the values of that input
+// type by parameter keyword. A DISCRETE variable gives categories instead. Optional per variable:
+// "axis" ({"auto": true}, or
 // {"min": a, "max": b} with "auto" false or left out) and "canChange" (default true). A
 // correlation names two variables, its value and the space it is given in: "X" between the
 // variables themselves, "U" between their standard normal images. "numerics" ("faithful" or
@@ -37,9 +38,9 @@ namespace stochvar {
 
 // Reads a JSON document; refuses it with CDocumentError (messages name strSource). numerics,
 // when given, replaces what the document says (see CDocumentBuilder).
-std::unique_ptr<CCollectionDocument> ReadJsonDocument(std::string_view text,
-                                                      const std::string& strSource,
-                                                      std::optional<ENumerics> numerics = std::nullopt);
+std::unique_ptr<CCollectionDocument>
+ReadJsonDocument(std::string_view text, const std::string& strSource,
+                 std::optional<ENumerics> numerics = std::nullopt);
 
 // The document as JSON text. Throws CDocumentError when a correlation refers to no variable.
 std::string WriteJsonDocument(const CCollectionDocument& doc);

@@ -3,10 +3,8 @@
 #include <stochvar/documents/DocumentBuilder.h>
 #include <stochvar/documents/DocumentError.h>
 #include <stochvar/documents/IndefiniteRow.h>
-#include <stochvar/documents/NumberText.h>
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 #include <unordered_set>
 
@@ -15,14 +13,6 @@ namespace stochvar {
 namespace {
 
 constexpr const char* kCannotSample = "cannot be sampled: ";
-
-// Below this sum the discrete family ignores the frequencies and gives every category the same
-// probability, which is not what a document with frequencies asks for.
-constexpr double kNegligibleFrequencySum = 1e-10;
-
-bool IsMomentInput(const CDist& dist) {
-    return dist.m_nParamCombi <= 1;
-}
 
 } // namespace
 
@@ -120,86 +110,11 @@ void CReadinessReport::CheckCombination(const SVariable& variable) {
 }
 
 void CReadinessReport::CheckVariable(const SVariable& variable) {
-    constexpr auto kState = SReadinessFinding::EKind::unsampleable;
-    const CDist& dist = variable.dist;
-    if (dist.m_nType == DIST_FIXED) {
-        return;
-    }
-    if (dist.m_nType == DIST_DISCRETE) {
-        CheckCategories(variable);
-        return;
-    }
-    // A beta variable's own findings name the cause (bounds, exponents) of a spread that is
-    // negative or not a number.
-    const std::size_t nBefore = m_findings.size();
-    if (dist.m_nType == DIST_BETA) {
-        CheckBeta(variable);
-    }
-    if (m_findings.size() > nBefore) {
-        return;
-    }
-    const double dMean = dist.GetParamValue(PARAM_MEAN);
-    const double dStdDev = dist.GetParamValue(PARAM_STDDEV);
-    if (std::isnan(dMean)) {
-        Add(kState, variable, std::string(kCannotSample) + "the mean is not a number");
-    }
-    if (std::isnan(dStdDev)) {
-        Add(kState, variable,
-            std::string(kCannotSample) + "the standard deviation is not a number");
-    } else if (dStdDev < 0.0) {
-        Add(kState, variable,
-            std::string(kCannotSample) + "the standard deviation " + FormatShortest(dStdDev) +
-                " is negative");
-    }
-}
-
-void CReadinessReport::CheckBeta(const SVariable& variable) {
-    constexpr auto kState = SReadinessFinding::EKind::unsampleable;
-    const CDist& dist = variable.dist;
-    const double L = dist.GetParamValue(PARAM_LOWER_BOUND);
-    const double U = dist.GetParamValue(PARAM_UPPER_BOUND);
-    if (!(L < U)) {
-        Add(kState, variable,
-            std::string(kCannotSample) + "the lower bound " + FormatShortest(L) +
-                " is not below the upper bound " + FormatShortest(U));
-        return;
-    }
-    const double R = dist.GetParamValue(PARAM_R);
-    const double S = dist.GetParamValue(PARAM_S);
-    if (R > 0.0 && S > 0.0) {
-        return;
-    }
-    std::string strReason = std::string(kCannotSample) + "the exponents R = " + FormatShortest(R) +
-                            " and S = " + FormatShortest(S) + " are not both positive";
-    if (IsMomentInput(dist)) {
-        // The variance of a beta variable is (MEAN - L)(U - MEAN) / (R + S + 1), so positive
-        // exponents need the mean inside the bounds and the spread below this limit.
-        const double m = dist.GetParamValue(PARAM_MEAN);
-        if (!(L < m && m < U)) {
-            strReason += " (the mean must lie between the bounds)";
-        } else {
-            strReason += " (with mean " + FormatShortest(m) + " on [" + FormatShortest(L) + ", " +
-                         FormatShortest(U) + "] the standard deviation must stay below " +
-                         FormatShortest(std::sqrt((m - L) * (U - m))) + ")";
-        }
-    }
-    Add(kState, variable, std::move(strReason));
-}
-
-void CReadinessReport::CheckCategories(const SVariable& variable) {
-    constexpr auto kState = SReadinessFinding::EKind::unsampleable;
-    const CDist& dist = variable.dist;
-    if (dist.m_Frequencies.IsEmpty()) {
-        Add(kState, variable, std::string(kCannotSample) + "it has no categories");
-        return;
-    }
-    double dSum = 0.0;
-    for (const double dFrequency : dist.m_Frequencies) {
-        dSum += dFrequency;
-    }
-    if (!(dSum >= kNegligibleFrequencySum)) {
-        Add(kState, variable,
-            std::string(kCannotSample) + "the frequencies of its categories add up to 0");
+    CStringArray reasons;
+    variable.dist.ListSamplingObstacles(reasons);
+    for (const CString& strReason : reasons) {
+        Add(SReadinessFinding::EKind::unsampleable, variable,
+            std::string(kCannotSample) + strReason.str());
     }
 }
 

@@ -6,7 +6,8 @@
 // The library checks what its contract asks of each input value; some states that pass those
 // checks still cannot be sampled (a beta variable whose mean and standard deviation do not fit
 // its bounds converts to negative exponents, a discrete variable may have no categories, the
-// correlations may not form a positive definite matrix). An editor may also leave a document in
+// correlations may not form a positive definite matrix); each variable says for itself what
+// stands in its way (CDist::ListSamplingObstacles). An editor may also leave a document in
 // a state that reading would refuse (two variables of one name, values that fail their input
 // type's check). The report lists each such finding with its subject and reason, and which uses
 // it stops:
@@ -70,8 +71,6 @@ private:
     void CheckNames(const CCollectionDocument& doc);
     void CheckCombination(const SVariable& variable);
     void CheckVariable(const SVariable& variable);
-    void CheckBeta(const SVariable& variable);
-    void CheckCategories(const SVariable& variable);
     void CheckCorrelations(const CCollectionDocument& doc);
     void Add(SReadinessFinding::EKind kind, const SVariable& variable, std::string strReason);
     void Add(SReadinessFinding::EKind kind, int nVariable, const std::string& strSubject,

@@ -24,7 +24,9 @@ public:
 
 private:
     static std::size_t Index(int i) { return static_cast<std::size_t>(i); }
-    double CoMoment(int i, int j) const { return m_coMoments[Index(i) * Index(m_nVariables) + Index(j)]; }
+    double CoMoment(int i, int j) const {
+        return m_coMoments[Index(i) * Index(m_nVariables) + Index(j)];
+    }
 
     int m_nVariables;
     long long m_nCount = 0;

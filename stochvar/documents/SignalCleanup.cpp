@@ -65,9 +65,7 @@ CSignalCleanup::CBlock::CBlock() {
     pthread_sigmask(SIG_BLOCK, &blocked, &m_previous);
 }
 
-CSignalCleanup::CBlock::~CBlock() {
-    pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
-}
+CSignalCleanup::CBlock::~CBlock() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
 
 void CSignalCleanup::InstallHandlers() {
     for (std::size_t k = 0; k < std::size(kSignals); ++k) {

@@ -196,13 +196,9 @@ int CChart2D::GetLabelPosition(int nIndex) const {
                : 0;
 }
 
-QSize CChart2D::sizeHint() const {
-    return QSize(420, 300);
-}
+QSize CChart2D::sizeHint() const { return QSize(420, 300); }
 
-QSize CChart2D::minimumSizeHint() const {
-    return QSize(240, 160);
-}
+QSize CChart2D::minimumSizeHint() const { return QSize(240, 160); }
 
 // The plot area inside the axes, the scales of both axes and their maps onto the pixels of the
 // plot area; worked out anew for every paint from the widget's size, its font and the data.

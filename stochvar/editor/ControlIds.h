@@ -45,12 +45,11 @@ enum EControlId {
 };
 
 // The object name under which a control with the given id is found.
-inline QString ControlName(int nId) {
-    return QString::number(nId);
-}
+inline QString ControlName(int nId) { return QString::number(nId); }
 
 // Gives the widget its control id and returns it, for use where the widget is made.
-template <class TWidget> TWidget* WithId(TWidget* pWidget, int nId) {
+template <class TWidget>
+TWidget* WithId(TWidget* pWidget, int nId) {
     pWidget->setObjectName(ControlName(nId));
     return pWidget;
 }

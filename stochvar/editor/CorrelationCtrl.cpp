@@ -33,9 +33,7 @@ double ReadNumber(const QString& text) {
     return std::atof(bytes.constData());
 }
 
-QString NumberText(double dValue) {
-    return FormatText("%.13g", dValue);
-}
+QString NumberText(double dValue) { return FormatText("%.13g", dValue); }
 
 } // namespace
 
@@ -132,9 +130,7 @@ void CCorrelationCtrl::Initialize() {
     resizeColumnsToContents();
 }
 
-double CCorrelationCtrl::ShownValue(double dValue) {
-    return ReadNumber(NumberText(dValue));
-}
+double CCorrelationCtrl::ShownValue(double dValue) { return ReadNumber(NumberText(dValue)); }
 
 QString CCorrelationCtrl::GetValue(int nRow, int nCol) const {
     const QTableWidgetItem* pItem = item(nRow - 1, nCol - 1);

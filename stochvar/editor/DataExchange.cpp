@@ -10,9 +10,7 @@ namespace stochvar {
 
 namespace {
 
-bool IsBlank(QChar ch) {
-    return ch == u' ' || ch == u'\t';
-}
+bool IsBlank(QChar ch) { return ch == u' ' || ch == u'\t'; }
 
 } // namespace
 

@@ -74,28 +74,30 @@ void CDistPageBase::ShowCurve(BOOL bCdf) {
     UpdateChart();
 }
 
-void CDistPageBase::OnPdf() {
-    ShowCurve(FALSE);
-}
+void CDistPageBase::OnPdf() { ShowCurve(FALSE); }
 
-void CDistPageBase::OnCdf() {
-    ShowCurve(TRUE);
-}
+void CDistPageBase::OnCdf() { ShowCurve(TRUE); }
 
 void CDistPageBase::OnAxis() {
     if (m_pDist == nullptr) {
         return;
     }
+    const SDistState before(*m_pDist);
     EditAxisBounds(m_pDist, this);
     UpdateChart();
+    ReportEdit(before);
 }
 
 bool CDistPageBase::GetValue(double& dValue) const {
     return ParseExactNumber(m_pValueBox->text(), dValue);
 }
 
-void CDistPageBase::BeepNotANumber() {
-    Beep(kBeepFrequency, kBeepDuration);
+void CDistPageBase::BeepNotANumber() { Beep(kBeepFrequency, kBeepDuration); }
+
+void CDistPageBase::ReportEdit(const SDistState& before) {
+    if (m_pDist != nullptr && SDistState(*m_pDist) != before) {
+        Q_EMIT distModified();
+    }
 }
 
 void CDistPageBase::keyPressEvent(QKeyEvent* pEvent) {

@@ -10,8 +10,13 @@
 //
 // Return anywhere on the page goes to the page's OnEnter; the page takes the key itself, so that
 // an enclosing dialog does not also act on it.
+//
+// An edit that changes the variable (a value, the input type, a category, the axis bounds)
+// reports it with distModified; one that leaves it as it was (Return on an unchanged value, a
+// dialog cancelled, the curve choice) does not.
 
 #include <stochvar/editor/Chart2D.h>
+#include <stochvar/editor/DistState.h>
 #include <stochvar/framework/Types.h>
 
 #include <QWidget>
@@ -37,6 +42,10 @@ public:
     // Commits the value box.
     virtual void OnEnter() = 0;
 
+Q_SIGNALS:
+    // The user's edit changed the variable shown.
+    void distModified();
+
 protected:
     explicit CDistPageBase(QWidget* pParent);
 
@@ -61,6 +70,8 @@ protected:
     bool GetValue(double& dValue) const;
     // Sounds the beep for a value box that does not hold a number.
     static void BeepNotANumber();
+    // Emits distModified when the variable no longer has the state taken before the edit.
+    void ReportEdit(const SDistState& before);
 
     void keyPressEvent(QKeyEvent* pEvent) override;
 

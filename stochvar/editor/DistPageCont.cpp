@@ -75,13 +75,9 @@ void CDistPageCont::UpdateParameterBox() {
 
 void CDistPageCont::UpdateValueBox() {
     if (m_pDist != nullptr) {
-        CString strLabel;
-        CUIntArray ids;
-        m_pDist->GetParamsList(m_pDist->m_nParamCombi, strLabel, &ids);
-        const int nCur = m_pDist->m_nCurParam;
         // A cursor beyond the list (after a change to a shorter input type) shows nothing.
-        if (nCur >= 0 && nCur < ids.GetSize()) {
-            const int nId = static_cast<int>(ids[nCur]);
+        const int nId = m_pDist->GetParamUnderCursor();
+        if (nId >= 0) {
             ValueBox()->setText(FormatText("%.20g", m_pDist->GetParamValue(nId)));
         } else {
             ValueBox()->clear();
@@ -114,14 +110,7 @@ void CDistPageCont::UpdateChart() {
 }
 
 void CDistPageCont::OnEnter() {
-    if (m_pDist == nullptr) {
-        return;
-    }
-    CString strLabel;
-    CUIntArray ids;
-    m_pDist->GetParamsList(m_pDist->m_nParamCombi, strLabel, &ids);
-    int nCur = m_pDist->m_nCurParam;
-    if (nCur < 0 || nCur >= ids.GetSize()) {
+    if (m_pDist == nullptr || m_pDist->GetParamUnderCursor() < 0) {
         return;
     }
     double dValue = 0.0;
@@ -129,29 +118,17 @@ void CDistPageCont::OnEnter() {
         BeepNotANumber();
         return;
     }
-    const int nId = static_cast<int>(ids[nCur]);
-    CDistStatus status = m_pDist->CheckParamValue(nId, dValue);
-    if (!status.IsOk()) {
-        status.ShowMessage();
-    } else {
-        m_pDist->SetParamValue(nId, dValue);
-        if (++nCur >= ids.GetSize()) {
-            // A full set of values: check it as a whole, then convert it.
-            nCur = 0;
-            const int nCombi = m_pDist->m_nParamCombi;
-            status = m_pDist->CheckCombination(nCombi);
-            if (status.IsOk()) {
-                status = m_pDist->CalcBasePar(nCombi);
-            }
-            if (!status.IsOk()) {
-                status.ShowMessage();
-            }
+    const SDistState before(*m_pDist);
+    // A warning alone passes unseen on this path; a failed check or conversion is shown.
+    m_pDist->EnterParamValue(dValue, [](CDistStatus status) {
+        if (!status.IsOk()) {
+            status.ShowMessage();
         }
-    }
-    m_pDist->m_nCurParam = nCur;
+    });
     UpdateParameterBox();
     UpdateValueBox();
     UpdateChart();
+    ReportEdit(before);
 }
 
 void CDistPageCont::OnSelchangeInputType() {
@@ -162,11 +139,13 @@ void CDistPageCont::OnSelchangeInputType() {
     if (nSelected < 0) {
         return;
     }
+    const SDistState before(*m_pDist);
     m_pDist->m_nParamCombi = nSelected;
     UpdateInputTypeBox();
     UpdateParameterBox();
     UpdateValueBox();
     UpdateChart();
+    ReportEdit(before);
 }
 
 void CDistPageCont::OnSelchangeParameter() {

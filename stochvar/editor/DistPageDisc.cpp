@@ -6,6 +6,7 @@
 #include <stochvar/editor/ListFill.h>
 #include <stochvar/editor/TextConversion.h>
 #include <stochvar/families/Discrete.h>
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/model/Dist.h>
 #include <stochvar/module/HostHooks.h>
 
@@ -76,9 +77,7 @@ CDistPageDisc::CDistPageDisc(QWidget* pParent)
     connect(m_pCategoryBox, &QListWidget::itemDoubleClicked, this, &CDistPageDisc::OnDblclkCatFreq);
 }
 
-CDiscrete* CDistPageDisc::Discrete() const {
-    return static_cast<CDiscrete*>(m_pDist);
-}
+CDiscrete* CDistPageDisc::Discrete() const { return static_cast<CDiscrete*>(m_pDist); }
 
 void CDistPageDisc::SetDist(CDist* pDist) {
     if (pDist == nullptr) {
@@ -117,9 +116,7 @@ void CDistPageDisc::UpdateCategoryBox() {
     RefillList(m_pCategoryBox, lines, lines.isEmpty() ? -1 : m_nSelCategory);
 }
 
-int CDistPageDisc::GetCategoryBoxIndex() const {
-    return SelectedLine(m_pCategoryBox);
-}
+int CDistPageDisc::GetCategoryBoxIndex() const { return SelectedLine(m_pCategoryBox); }
 
 void CDistPageDisc::SetValue(double dValue) {
     QLineEdit* pValueBox = ValueBox();
@@ -196,6 +193,7 @@ void CDistPageDisc::OnEnter() {
         return;
     }
     CDiscrete* pDiscrete = Discrete();
+    const SDistState before(*pDiscrete);
     if (!(dValue >= 0.0)) {
         CDistStatus status;
         status.SetError("Frequency must be >= 0");
@@ -211,10 +209,12 @@ void CDistPageDisc::OnEnter() {
         m_nSelCategory = nSel + 1 < pDiscrete->GetCategoryCount() ? nSel + 1 : 0;
     }
     UpdateAll();
+    ReportEdit(before);
 }
 
 void CDistPageDisc::InsertCategory(int nPosition) {
     CDiscrete* pDiscrete = Discrete();
+    const SDistState before(*pDiscrete);
     CDlgNameValue dlg(this);
     dlg.m_strName = ToCString(FormatText("Cat_%d", pDiscrete->GetCategoryCount()));
     dlg.m_dValue = kNewCategoryFrequency;
@@ -223,6 +223,7 @@ void CDistPageDisc::InsertCategory(int nPosition) {
         pDiscrete->AddCategory(dlg.m_strName, dlg.m_dValue, nPosition);
     }
     UpdateAll();
+    ReportEdit(before);
 }
 
 void CDistPageDisc::OnInsertHere() {
@@ -247,6 +248,7 @@ void CDistPageDisc::OnEdit() {
         return;
     }
     CDiscrete* pDiscrete = Discrete();
+    const SDistState before(*pDiscrete);
     CDlgNameValue dlg(this);
     double dProbability = 0.0;
     pDiscrete->GetCategory(nSel, dlg.m_strName, dlg.m_dValue, dProbability);
@@ -255,41 +257,46 @@ void CDistPageDisc::OnEdit() {
         pDiscrete->AddCategory(dlg.m_strName, dlg.m_dValue, nSel);
     }
     UpdateAll();
+    ReportEdit(before);
 }
 
-void CDistPageDisc::OnDblclkCatFreq() {
-    OnEdit();
-}
+void CDistPageDisc::OnDblclkCatFreq() { OnEdit(); }
 
 void CDistPageDisc::OnDelete() {
     const int nSel = GetCategoryBoxIndex();
     if (m_pDist == nullptr || nSel < 0) {
         return;
     }
+    const SDistState before(*m_pDist);
     Discrete()->DeleteCategory(nSel);
     UpdateAll();
+    ReportEdit(before);
 }
 
 void CDistPageDisc::OnMoveUp() {
     if (m_pDist == nullptr) {
         return;
     }
+    const SDistState before(*m_pDist);
     const int nSel = GetCategoryBoxIndex();
     if (nSel > 0) {
         Discrete()->SwitchIndex(nSel, nSel - 1);
     }
     UpdateAll();
+    ReportEdit(before);
 }
 
 void CDistPageDisc::OnMoveDown() {
     if (m_pDist == nullptr) {
         return;
     }
+    const SDistState before(*m_pDist);
     const int nSel = GetCategoryBoxIndex();
     if (nSel >= 0 && nSel + 1 < Discrete()->GetCategoryCount()) {
         Discrete()->SwitchIndex(nSel, nSel + 1);
     }
     UpdateAll();
+    ReportEdit(before);
 }
 
 void CDistPageDisc::ShowCurve(BOOL bCdf) {

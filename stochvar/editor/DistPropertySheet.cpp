@@ -4,9 +4,11 @@
 #include <stochvar/editor/DialogButtons.h>
 #include <stochvar/editor/DistPageCont.h>
 #include <stochvar/editor/DistPageDisc.h>
+#include <stochvar/editor/DistState.h>
 #include <stochvar/editor/DlgCorrelationMatrix.h>
 #include <stochvar/editor/ListFill.h>
 #include <stochvar/editor/TextConversion.h>
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/model/Dist.h>
 #include <stochvar/module/HostHooks.h>
 #include <stochvar/simulation/DistCollection.h>
@@ -25,9 +27,13 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 namespace stochvar {
 
@@ -76,6 +82,22 @@ void RefillCombo(QComboBox* pBox, const QStringList& items) {
             pBox->setItemText(i, items[i]);
         }
     }
+}
+
+// The correlation entries as the user gives them: the pair, the space and the coefficient in that
+// space (bit for bit), in the order of the list. The other space's value follows from these.
+using CorrelationState = std::vector<std::tuple<int, int, BOOL, std::uint64_t>>;
+
+CorrelationState CorrelationsOf(const CDistCollection* pCollection) {
+    CorrelationState state;
+    if (pCollection != nullptr) {
+        for (const SCorr* pCorr : pCollection->m_Corrs) {
+            const double dGiven = pCorr->bXSpace != FALSE ? pCorr->dCorrX : pCorr->dCorrU;
+            state.emplace_back(pCorr->nIndex1, pCorr->nIndex2, pCorr->bXSpace,
+                               std::bit_cast<std::uint64_t>(dGiven));
+        }
+    }
+    return state;
 }
 
 } // namespace
@@ -134,7 +156,10 @@ CDistPropertySheet::CDistPropertySheet(CDistCollection* pDistCollection, QWidget
             &CDistPropertySheet::OnChangeVariableSelection);
     connect(m_pDistributionBox, &QListWidget::itemSelectionChanged, this,
             &CDistPropertySheet::OnDistClicked);
-    connect(m_pCorrelation, &QPushButton::clicked, this, &CDistPropertySheet::OnCorrelation);
+    connect(m_pCorrelation, &QPushButton::clicked, this, &CDistPropertySheet::EditCorrelations);
+    for (CDistPageBase* pPage : std::initializer_list<CDistPageBase*>{m_pPageCont, m_pPageDisc}) {
+        connect(pPage, &CDistPageBase::distModified, this, &CDistPropertySheet::collectionModified);
+    }
     connect(m_pOk, &QPushButton::clicked, this, &CDistPropertySheet::OnOK);
     connect(m_pCancel, &QPushButton::clicked, this, &CDistPropertySheet::OnCancel);
 
@@ -189,17 +214,13 @@ BOOL CDistPropertySheet::OnInitDialog() {
     return TRUE;
 }
 
-int CDistPropertySheet::GetPageCount() const {
-    return m_pPages->count();
-}
+int CDistPropertySheet::GetPageCount() const { return m_pPages->count(); }
 
 int CDistPropertySheet::GetPageIndex(const QWidget* pPage) const {
     return m_pPages->indexOf(const_cast<QWidget*>(pPage));
 }
 
-QWidget* CDistPropertySheet::GetActivePage() const {
-    return m_pPages->currentWidget();
-}
+QWidget* CDistPropertySheet::GetActivePage() const { return m_pPages->currentWidget(); }
 
 void CDistPropertySheet::TakeBackup() {
     DeleteBackup();
@@ -291,13 +312,18 @@ void CDistPropertySheet::OnChangeVariable() {
         return;
     }
     const QString name = m_pVariableBox->currentText();
-    m_pCurrentDist->SetVarName(ToCString(name));
+    const CString strName = ToCString(name);
+    const bool bRenamed = m_pCurrentDist->m_strVarName != strName;
+    m_pCurrentDist->SetVarName(strName);
     // The list entry follows the name. The model is changed quietly: a refresh of the edit
     // field would move the text cursor the user is typing at.
     const int nIndex = m_pVariableBox->currentIndex();
     if (nIndex >= 0) {
         const QSignalBlocker blocker(m_pVariableBox->model());
         m_pVariableBox->setItemText(nIndex, name);
+    }
+    if (bRenamed) {
+        Q_EMIT collectionModified();
     }
 }
 
@@ -337,13 +363,9 @@ BOOL CDistPropertySheet::SelectVariable(int nIndex) {
     return m_nCurrentDist == nIndex ? TRUE : FALSE;
 }
 
-void CDistPropertySheet::OnDropdownVariable() {
-    UpdateVariableList();
-}
+void CDistPropertySheet::OnDropdownVariable() { UpdateVariableList(); }
 
-void CDistPropertySheet::OnCloseupVariable() {
-    UpdateVariableBox();
-}
+void CDistPropertySheet::OnCloseupVariable() { UpdateVariableBox(); }
 
 void CDistPropertySheet::OnDistClicked() {
     if (m_pCurrentDist == nullptr) {
@@ -356,11 +378,23 @@ void CDistPropertySheet::OnDistClicked() {
         return;
     }
     CDist* pOld = m_pCurrentDist;
+    const bool bChanged = SDistState(*pOld) != SDistState(*pNew);
     m_pCurrentDist = pNew;
     m_pCurrentDist->UpdateReferenceVariable();
     m_pDistCollection->SetDist(m_nCurrentDist, m_pCurrentDist);
     UpdateAll();
     delete pOld;
+    if (bChanged) {
+        Q_EMIT collectionModified();
+    }
+}
+
+void CDistPropertySheet::EditCorrelations() {
+    const CorrelationState before = CorrelationsOf(m_pDistCollection);
+    OnCorrelation();
+    if (CorrelationsOf(m_pDistCollection) != before) {
+        Q_EMIT collectionModified();
+    }
 }
 
 void CDistPropertySheet::OnCorrelation() {
@@ -386,11 +420,15 @@ BOOL CDistPropertySheet::OnOK() {
         }
     }
     // Every entry is checked, also after one failed: each reports and corrects itself.
+    const CorrelationState before = CorrelationsOf(m_pDistCollection);
     BOOL bAllOk = TRUE;
     for (SCorr* pCorr : m_pDistCollection->m_Corrs) {
         if (m_pDistCollection->CheckCorr(pCorr) == 0) {
             bAllOk = FALSE;
         }
+    }
+    if (CorrelationsOf(m_pDistCollection) != before) {
+        Q_EMIT collectionModified();
     }
     if (IsEmbedded()) {
         TakeBackup();
@@ -401,6 +439,7 @@ BOOL CDistPropertySheet::OnOK() {
 }
 
 void CDistPropertySheet::OnCancel() {
+    bool bRestored = false;
     if (m_pDistCollection != nullptr && m_pBackupCollection != nullptr) {
         const int nCount = std::min(m_pDistCollection->GetCount(), m_pBackupCollection->GetCount());
         for (int i = 0; i < nCount; ++i) {
@@ -408,13 +447,19 @@ void CDistPropertySheet::OnCancel() {
             if (pBackup == nullptr) {
                 continue; // never replace a variable by nothing
             }
-            delete m_pDistCollection->GetDist(i);
+            CDist* pEdited = m_pDistCollection->GetDist(i);
+            bRestored =
+                bRestored || pEdited == nullptr || SDistState(*pEdited) != SDistState(*pBackup);
+            delete pEdited;
             m_pDistCollection->SetDist(i, pBackup);
             pBackup->UpdateReferenceVariable();
             // The host owns it now.
             m_pBackupCollection->SetDist(i, nullptr);
         }
         m_pCurrentDist = m_pDistCollection->GetDist(m_nCurrentDist);
+    }
+    if (bRestored) {
+        Q_EMIT collectionModified();
     }
     if (IsEmbedded()) {
         TakeBackup();

@@ -20,6 +20,12 @@
 //   confirm the edits (the correlation checks run, and the confirmed state becomes the one that
 //   OnCancel restores) and OnCancel to go back to the last confirmed state (or the opening one).
 //
+// Every edit of the user that changes the collection is reported by collectionModified: a value,
+// an input type, a category or the axis bounds on a page, a name, a family, a correlation, the
+// correction of a correlation by OnOK, the restoring of changed variables by OnCancel. An edit that
+// leaves everything as it was (Return on an unchanged value, a dialog cancelled, another variable
+// shown) reports nothing.
+//
 // Ownership: the backup is a deep copy owned by the sheet; its variables are deleted with it,
 // unless a Cancel handed them to the host. Return anywhere in the sheet commits the value box of
 // the page shown.
@@ -85,6 +91,10 @@ public:
     // Escape and closing the window: OnCancel for a modal sheet, nothing for an embedded one.
     void reject() override;
 
+Q_SIGNALS:
+    // The user's edit changed the collection: one of its variables or its correlations.
+    void collectionModified();
+
 protected:
     virtual BOOL OnInitDialog();
 
@@ -99,8 +109,9 @@ protected:
     void OnChangeVariableSelection();
     void OnDropdownVariable();
     void OnCloseupVariable();
-    // Runs the correlation dialog on the collection's lists; a host may wrap it (to see what
-    // the dialog changed).
+    // Runs the correlation dialog on the collection's lists; a host may wrap it (to bring what
+    // the dialog changed into a form of its own). What the list holds after the call decides
+    // whether the collection was modified.
     virtual void OnCorrelation();
 
     void keyPressEvent(QKeyEvent* pEvent) override;
@@ -117,6 +128,8 @@ protected:
 private:
     // Return goes to the Enter action of the page shown.
     void RouteReturn();
+    // The Correlation button: OnCorrelation, reported when the correlations changed.
+    void EditCorrelations();
     void ShowPage(QWidget* pPage);
     // A deep copy of the host collection becomes the backup; the previous one is deleted with
     // its variables.

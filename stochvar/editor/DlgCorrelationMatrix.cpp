@@ -74,9 +74,7 @@ BOOL CDlgCorrelationMatrix::OnInitDialog() {
     return TRUE;
 }
 
-void CDlgCorrelationMatrix::accept() {
-    OnOK();
-}
+void CDlgCorrelationMatrix::accept() { OnOK(); }
 
 void CDlgCorrelationMatrix::OnOK() {
     if (m_pGrid->OnOK() != 0) {

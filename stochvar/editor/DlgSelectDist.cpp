@@ -5,6 +5,7 @@
 #include <stochvar/editor/DistPageCont.h>
 #include <stochvar/editor/ListFill.h>
 #include <stochvar/editor/TextConversion.h>
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/model/Dist.h>
 #include <stochvar/module/HostHooks.h>
 

@@ -20,9 +20,7 @@ constexpr UINT kIconQuestion = 0x00000020;
 constexpr UINT kIconAsterisk = 0x00000040;
 
 // Widgets can only be made while a QApplication runs.
-bool HasWidgets() {
-    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
-}
+bool HasWidgets() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
 
 QMessageBox::Icon IconOf(UINT nStyle) {
     switch (nStyle & kIconMask) {

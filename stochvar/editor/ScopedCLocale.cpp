@@ -24,9 +24,7 @@ locale_t CLocale() {
 
 CScopedCLocale::CScopedCLocale() : m_pPrevious(uselocale(CLocale())) {}
 
-CScopedCLocale::~CScopedCLocale() {
-    uselocale(static_cast<locale_t>(m_pPrevious));
-}
+CScopedCLocale::~CScopedCLocale() { uselocale(static_cast<locale_t>(m_pPrevious)); }
 #else
 // Elsewhere the C library keeps the "C" locale unless the program changes it.
 CScopedCLocale::CScopedCLocale() = default;

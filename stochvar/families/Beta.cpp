@@ -1,7 +1,9 @@
 #include <stochvar/families/Beta.h>
 
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/families/FamilyRules.h>
 #include <stochvar/numerics/BetaFunctions.h>
+#include <stochvar/numerics/NumberText.h>
 
 #include <cmath>
 
@@ -192,8 +194,46 @@ void CBeta::SetAutoAxis() {
     }
 }
 
-CDist* CBeta::CreateCopy() {
-    return new CBeta(m_ppReference, m_strVarName, this);
+CString CBeta::ShapeObstacle() const {
+    const double L = m_Params[PARAM_LOWER_BOUND];
+    const double U = m_Params[PARAM_UPPER_BOUND];
+    if (!(L < U)) {
+        return "the lower bound " + FormatShortest(L) + " is not below the upper bound " +
+               FormatShortest(U);
+    }
+    const double R = m_Params[PARAM_R];
+    const double S = m_Params[PARAM_S];
+    if (R > 0.0 && S > 0.0) {
+        return CString();
+    }
+    std::string strReason = "the exponents R = " + FormatShortest(R) +
+                            " and S = " + FormatShortest(S) + " are not both positive";
+    // Input types 0 and 1 give the moments. The variance of a beta variable is
+    // (MEAN - L)(U - MEAN) / (R + S + 1), so positive exponents need the mean inside the bounds
+    // and the spread below this limit.
+    if (m_nParamCombi <= 1) {
+        const double m = m_Params[PARAM_MEAN];
+        if (!(L < m && m < U)) {
+            strReason += " (the mean must lie between the bounds)";
+        } else {
+            strReason += " (with mean " + FormatShortest(m) + " on [" + FormatShortest(L) + ", " +
+                         FormatShortest(U) + "] the standard deviation must stay below " +
+                         FormatShortest(std::sqrt((m - L) * (U - m))) + ")";
+        }
+    }
+    return strReason;
 }
+
+void CBeta::ListSamplingObstacles(CStringArray& reasons) const {
+    // The shape's own reason names the cause of a spread that is negative or not a number.
+    const CString strObstacle = ShapeObstacle();
+    if (strObstacle.IsEmpty()) {
+        CDist::ListSamplingObstacles(reasons);
+    } else {
+        reasons.Add(strObstacle);
+    }
+}
+
+CDist* CBeta::CreateCopy() { return new CBeta(m_ppReference, m_strVarName, this); }
 
 } // namespace stochvar

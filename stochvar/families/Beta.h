@@ -41,6 +41,10 @@ public:
     double GetInverse(double p) override;
     void PrepareInverse() override;
     void SetAutoAxis() override;
+    // Bounds that are not in order, or exponents that are not both positive (with, for the
+    // moment input types, what the mean and standard deviation would need); otherwise the rule
+    // of the moments in the slots.
+    void ListSamplingObstacles(CStringArray& reasons) const override;
     CDist* CreateCopy() override;
 
     static constexpr double kDefaultMean = 0.7;
@@ -53,6 +57,8 @@ private:
     void ExponentsFromMoments();
     // MEAN and STDDEV from R, T and the bounds (input types 2 and 3).
     void MomentsFromExponents();
+    // Why bounds and exponents give no distribution to sample; empty when they do.
+    CString ShapeObstacle() const;
 
     // Constants of the inverse for the shapes (R, S) they were made for; hosts write the slots
     // directly, so every use checks them against the slots.

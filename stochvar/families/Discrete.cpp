@@ -1,5 +1,6 @@
 #include <stochvar/families/Discrete.h>
 
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/module/HostHooks.h>
 
 #include <cmath>
@@ -135,13 +136,9 @@ void CDiscrete::GetParamsList(int nParamCombi, CString& strLabel, CUIntArray* pI
     ListParams(kNoInputTypes, nParamCombi, strLabel, pIds);
 }
 
-CDistStatus CDiscrete::CheckCombination(int /*nParamCombi*/) {
-    return CDistStatus();
-}
+CDistStatus CDiscrete::CheckCombination(int /*nParamCombi*/) { return CDistStatus(); }
 
-CDistStatus CDiscrete::CalcBasePar(int /*nParamCombi*/) {
-    return CDistStatus();
-}
+CDistStatus CDiscrete::CalcBasePar(int /*nParamCombi*/) { return CDistStatus(); }
 
 double CDiscrete::GetDensity(double x) {
     // k is x + 0.5 - 1e-10 truncated toward zero; kept as a double until it is known to be a
@@ -198,9 +195,36 @@ void CDiscrete::SetAutoAxis() {
     m_dAxisMax = 1.0;
 }
 
-CDist* CDiscrete::CreateCopy() {
-    return new CDiscrete(m_ppReference, m_strVarName, this);
+bool CDiscrete::KeepsMomentsInSlots() const { return false; }
+
+SMoments CDiscrete::GetMoments() const {
+    double dMean = 0.0;
+    for (int k = 0; k < m_Probabilities.GetSize(); ++k) {
+        dMean += k * m_Probabilities[k];
+    }
+    double dVariance = 0.0;
+    for (int k = 0; k < m_Probabilities.GetSize(); ++k) {
+        dVariance += (k - dMean) * (k - dMean) * m_Probabilities[k];
+    }
+    return {dMean, std::sqrt(dVariance)};
 }
+
+void CDiscrete::ListSamplingObstacles(CStringArray& reasons) const {
+    if (m_Frequencies.IsEmpty()) {
+        reasons.Add("it has no categories");
+        return;
+    }
+    double dSum = 0.0;
+    for (const double dFrequency : m_Frequencies) {
+        dSum += dFrequency;
+    }
+    // Below kMinFrequencySum every category is equally likely, whatever the frequencies ask.
+    if (!(dSum >= kMinFrequencySum)) {
+        reasons.Add("the frequencies of its categories add up to 0");
+    }
+}
+
+CDist* CDiscrete::CreateCopy() { return new CDiscrete(m_ppReference, m_strVarName, this); }
 
 CDist* CDiscrete::ChangeDistribution() {
     const std::unique_ptr<CDist> pBackup(CreateCopy());

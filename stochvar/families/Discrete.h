@@ -70,6 +70,13 @@ public:
     double GetInverse(double p) override;
     // The axis is [0, 1] whatever the categories.
     void SetAutoAxis() override;
+    // The moments are those of the category positions 0 .. n-1 with their probabilities; the
+    // MEAN and STDDEV slots do not hold them.
+    bool KeepsMomentsInSlots() const override;
+    SMoments GetMoments() const override;
+    // No categories, or frequencies that add up to (almost) 0, so that the probabilities would
+    // not be the frequencies' shares.
+    void ListSamplingObstacles(CStringArray& reasons) const override;
     CDist* CreateCopy() override;
 
     // Edits the categories in place through the discrete dialog (host hook); a dialog that does

@@ -1,5 +1,6 @@
 #include <stochvar/families/Exponential.h>
 
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/families/FamilyRules.h>
 
 #include <cmath>

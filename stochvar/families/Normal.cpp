@@ -1,5 +1,6 @@
 #include <stochvar/families/Normal.h>
 
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/families/FamilyRules.h>
 #include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/StdNormal.h>

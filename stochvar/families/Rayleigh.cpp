@@ -1,5 +1,6 @@
 #include <stochvar/families/Rayleigh.h>
 
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/families/FamilyRules.h>
 #include <stochvar/numerics/Constants.h>
 
@@ -14,9 +15,9 @@ namespace {
 constexpr int kParamCombiCount = 4;
 
 // The three factors are roots, taken at run time, of 2 / pi, 2 - pi / 2 and pi / 2.
-using constants::kTwoOverPi;
-using constants::kTwoMinusHalfPi;
 using constants::kHalfPi;
+using constants::kTwoMinusHalfPi;
+using constants::kTwoOverPi;
 
 // THETA per unit of (MEAN - LOWER_BOUND).
 double K1() { return std::sqrt(kTwoOverPi); }

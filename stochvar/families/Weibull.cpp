@@ -1,5 +1,6 @@
 #include <stochvar/families/Weibull.h>
 
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/families/FamilyRules.h>
 #include <stochvar/numerics/GammaFunctions.h>
 
@@ -154,12 +155,8 @@ double CWeibull::GetInverse(double p) {
            m_Params[PARAM_LOWER_BOUND];
 }
 
-void CWeibull::SetAutoAxis() {
-    family_rules::SetLowerBoundAxis(*this);
-}
+void CWeibull::SetAutoAxis() { family_rules::SetLowerBoundAxis(*this); }
 
-CDist* CWeibull::CreateCopy() {
-    return new CWeibull(m_ppReference, m_strVarName, this);
-}
+CDist* CWeibull::CreateCopy() { return new CWeibull(m_ppReference, m_strVarName, this); }
 
 } // namespace stochvar

@@ -111,13 +111,9 @@ void CArchive::ReadExact(void* lpBuf, std::size_t nCount) {
     }
 }
 
-void CArchive::Write(const void* lpBuf, UINT nMax) {
-    WriteBytes(lpBuf, nMax);
-}
+void CArchive::Write(const void* lpBuf, UINT nMax) { WriteBytes(lpBuf, nMax); }
 
-UINT CArchive::Read(void* lpBuf, UINT nMax) {
-    return static_cast<UINT>(ReadSome(lpBuf, nMax));
-}
+UINT CArchive::Read(void* lpBuf, UINT nMax) { return static_cast<UINT>(ReadSome(lpBuf, nMax)); }
 
 void CArchive::Flush() {
     CheckOpen();
@@ -151,7 +147,8 @@ UINT CArchive::GetObjectSchema() {
 
 // ---- numbers --------------------------------------------------------------------------------
 
-template <class U> void CArchive::WriteUnsigned(U value) {
+template <class U>
+void CArchive::WriteUnsigned(U value) {
     static_assert(std::is_unsigned_v<U>);
     unsigned char bytes[sizeof(U)];
     for (std::size_t i = 0; i < sizeof(U); ++i) {
@@ -160,7 +157,8 @@ template <class U> void CArchive::WriteUnsigned(U value) {
     WriteBytes(bytes, sizeof(U));
 }
 
-template <class U> U CArchive::ReadUnsigned() {
+template <class U>
+U CArchive::ReadUnsigned() {
     static_assert(std::is_unsigned_v<U>);
     unsigned char bytes[sizeof(U)];
     ReadExact(bytes, sizeof(U));
@@ -176,44 +174,32 @@ CArchive& CArchive::operator<<(BYTE by) {
     return *this;
 }
 
-CArchive& CArchive::operator<<(char ch) {
-    return *this << static_cast<BYTE>(ch);
-}
+CArchive& CArchive::operator<<(char ch) { return *this << static_cast<BYTE>(ch); }
 
 CArchive& CArchive::operator<<(WORD w) {
     WriteUnsigned(w);
     return *this;
 }
 
-CArchive& CArchive::operator<<(std::int16_t n) {
-    return *this << static_cast<WORD>(n);
-}
+CArchive& CArchive::operator<<(std::int16_t n) { return *this << static_cast<WORD>(n); }
 
 CArchive& CArchive::operator<<(DWORD dw) {
     WriteUnsigned(dw);
     return *this;
 }
 
-CArchive& CArchive::operator<<(int n) {
-    return *this << static_cast<DWORD>(n);
-}
+CArchive& CArchive::operator<<(int n) { return *this << static_cast<DWORD>(n); }
 
 CArchive& CArchive::operator<<(std::uint64_t n) {
     WriteUnsigned(n);
     return *this;
 }
 
-CArchive& CArchive::operator<<(std::int64_t n) {
-    return *this << static_cast<std::uint64_t>(n);
-}
+CArchive& CArchive::operator<<(std::int64_t n) { return *this << static_cast<std::uint64_t>(n); }
 
-CArchive& CArchive::operator<<(float f) {
-    return *this << std::bit_cast<DWORD>(f);
-}
+CArchive& CArchive::operator<<(float f) { return *this << std::bit_cast<DWORD>(f); }
 
-CArchive& CArchive::operator<<(double d) {
-    return *this << std::bit_cast<std::uint64_t>(d);
-}
+CArchive& CArchive::operator<<(double d) { return *this << std::bit_cast<std::uint64_t>(d); }
 
 CArchive& CArchive::operator>>(BYTE& by) {
     by = ReadUnsigned<BYTE>();
@@ -378,9 +364,7 @@ CArchive& CArchive::operator<<(const CString& str) {
     return *this;
 }
 
-CArchive& CArchive::operator<<(const char* psz) {
-    return *this << CString(psz);
-}
+CArchive& CArchive::operator<<(const char* psz) { return *this << CString(psz); }
 
 CArchive& CArchive::operator>>(CString& str) {
     bool bWide = false;

@@ -145,8 +145,10 @@ private:
     void WriteBytes(const void* lpBuf, std::size_t nCount);
     std::size_t ReadSome(void* lpBuf, std::size_t nCount);
     void ReadExact(void* lpBuf, std::size_t nCount);
-    template <class U> void WriteUnsigned(U value);
-    template <class U> U ReadUnsigned();
+    template <class U>
+    void WriteUnsigned(U value);
+    template <class U>
+    U ReadUnsigned();
 
     void WriteStringLength(std::size_t nLength);
     std::uint64_t ReadStringLength(bool& bWide);

@@ -43,8 +43,6 @@ CArchiveException::CArchiveException(int cause, const CString& strFileName,
     }
 }
 
-const char* CArchiveException::what() const noexcept {
-    return m_strWhat.c_str();
-}
+const char* CArchiveException::what() const noexcept { return m_strWhat.c_str(); }
 
 } // namespace stochvar

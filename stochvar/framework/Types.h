@@ -1,7 +1,7 @@
 #pragma once
 
 // The integer types and truth values of the framework's interfaces, kept under their
-// framework names so that the library's signatures read as documented.
+// framework names so that code written against the framework's signatures compiles unchanged.
 
 #include <cstdint>
 

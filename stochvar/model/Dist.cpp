@@ -1,6 +1,9 @@
 #include <stochvar/model/Dist.h>
 
 #include <stochvar/module/HostHooks.h>
+#include <stochvar/numerics/NumberText.h>
+
+#include <cmath>
 
 namespace stochvar {
 
@@ -40,7 +43,7 @@ void CDist::FillKeywordTables() {
         m_ParamNames.Add(keyword);
     }
     m_DistNames.RemoveAll();
-    for (const char* keyword : kDistKeywords) {
+    for (const char* keyword : DistTypeKeywords()) {
         m_DistNames.Add(keyword);
     }
 }
@@ -126,6 +129,41 @@ CDistStatus CDist::CheckParamValue(int nParam, double dValue) {
     return status;
 }
 
+int CDist::GetParamUnderCursor() {
+    CString strLabel;
+    CUIntArray ids;
+    GetParamsList(m_nParamCombi, strLabel, &ids);
+    return m_nCurParam >= 0 && m_nCurParam < ids.GetSize() ? static_cast<int>(ids[m_nCurParam])
+                                                           : -1;
+}
+
+void CDist::EnterParamValue(double dValue, const std::function<void(CDistStatus)>& onStatus) {
+    CString strLabel;
+    CUIntArray ids;
+    GetParamsList(m_nParamCombi, strLabel, &ids);
+    int nCur = m_nCurParam;
+    if (nCur < 0 || nCur >= ids.GetSize()) {
+        return;
+    }
+    const int nParam = static_cast<int>(ids[nCur]);
+    CDistStatus status = CheckParamValue(nParam, dValue);
+    onStatus(status);
+    if (!status.IsOk()) {
+        return;
+    }
+    m_Params[nParam] = dValue;
+    if (++nCur >= ids.GetSize()) {
+        // A full set of values: check it as a whole, then convert it.
+        nCur = 0;
+        status = CheckCombination(m_nParamCombi);
+        onStatus(status);
+        if (status.IsOk()) {
+            onStatus(CalcBasePar(m_nParamCombi));
+        }
+    }
+    m_nCurParam = nCur;
+}
+
 CDistStatus CDist::CheckCombination(int /*nParamCombi*/) { return CDistStatus(); }
 
 CDistStatus CDist::CalcBasePar(int /*nParamCombi*/) { return CDistStatus(); }
@@ -146,6 +184,32 @@ double CDist::GetRandom(CExOr* pExOr) {
 void CDist::SetAutoAxis() {
     m_dAxisMin = m_Params[PARAM_MEAN] - 1.0;
     m_dAxisMax = m_Params[PARAM_MEAN] + 1.0;
+}
+
+bool CDist::KeepsMomentsInSlots() const {
+    // This implementation serves the fixed kind and, inherited, the continuous families.
+    return m_nType != DIST_FIXED;
+}
+
+SMoments CDist::GetMoments() const {
+    const double dMean = m_Params[PARAM_MEAN];
+    return {dMean, KeepsMomentsInSlots() ? m_Params[PARAM_STDDEV] : 0.0};
+}
+
+void CDist::ListSamplingObstacles(CStringArray& reasons) const {
+    if (!KeepsMomentsInSlots()) {
+        return;
+    }
+    const double dMean = m_Params[PARAM_MEAN];
+    const double dStdDev = m_Params[PARAM_STDDEV];
+    if (std::isnan(dMean)) {
+        reasons.Add("the mean is not a number");
+    }
+    if (std::isnan(dStdDev)) {
+        reasons.Add("the standard deviation is not a number");
+    } else if (dStdDev < 0.0) {
+        reasons.Add("the standard deviation " + FormatShortest(dStdDev) + " is negative");
+    }
 }
 
 CDist* CDist::CreateCopy() { return new CDist(m_ppReference, m_strVarName, this); }

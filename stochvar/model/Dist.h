@@ -19,10 +19,17 @@
 #include <stochvar/model/Keywords.h>
 #include <stochvar/numerics/ExOr.h>
 
+#include <functional>
 #include <initializer_list>
 #include <vector>
 
 namespace stochvar {
+
+// The mean and standard deviation that a variable stands for.
+struct SMoments {
+    double dMean;
+    double dStdDev;
+};
 
 class CDist : public CObject {
     STOCHVAR_DECLARE_SERIAL(CDist)
@@ -68,6 +75,18 @@ public:
     virtual CDistStatus CalcBasePar(int nParamCombi);
     CDistStatus CalcBasePar() { return CalcBasePar(m_nParamCombi); }
 
+    // The editing protocol of an input type, one value at a time, as every editor and reader
+    // enters values. The parameter under the cursor: the id at position m_nCurParam of the
+    // active input type's list, or -1 when the cursor lies outside the list.
+    int GetParamUnderCursor();
+    // Enters dValue for the parameter under the cursor (nothing when there is none).
+    // CheckParamValue decides; a value it takes is stored in its slot and the cursor moves on.
+    // After the last parameter of the input type the cursor is back at 0 and CheckCombination,
+    // then CalcBasePar, run on the whole set; the values entered stay stored even if the set
+    // fails. Each status goes to onStatus as it comes, and the protocol stops at the first one
+    // that is not ok (a warning alone passes).
+    void EnterParamValue(double dValue, const std::function<void(CDistStatus)>& onStatus);
+
     // Evaluation; never fails.
     virtual double GetDensity(double x);
     virtual double GetCumulative(double x);
@@ -82,6 +101,21 @@ public:
     virtual double GetRandom(CExOr* pExOr = nullptr);
     // Recomputes the chart axis bounds from the parameters.
     virtual void SetAutoAxis();
+
+    // Whether the MEAN and STDDEV slots hold the variable's mean and standard deviation. They do
+    // in the continuous families, whose conversions fill both (unless the slots were never
+    // filled, or filled with nonsense); the fixed kind has no spread, and the discrete family
+    // overrides this: its moments follow from its probabilities.
+    virtual bool KeepsMomentsInSlots() const;
+    // The mean and standard deviation the variable stands for: those of the slots when it keeps
+    // them there, otherwise (the fixed kind) MEAN without spread.
+    virtual SMoments GetMoments() const;
+    // Appends why the sampler cannot draw from the variable as it stands, one reason per entry
+    // ("the mean is not a number"): states that the checks and conversions let through but
+    // that no sample can come from. Appends nothing when it can be sampled. This rule reads the
+    // moments kept in the slots (a mean or standard deviation that is not a number, a negative
+    // standard deviation); the fixed kind has none to check.
+    virtual void ListSamplingObstacles(CStringArray& reasons) const;
 
     // A new variable of the same class with this one's contents and reference slot.
     virtual CDist* CreateCopy();
@@ -102,8 +136,8 @@ public:
     // The type keyword table, in type-id order; belongs to this variable.
     CStringArray* GetPossibleDistributions() { return &m_DistNames; }
     // A new variable of type nType built from this one (name, slot, flags, axis, parameters and
-    // categories carried over); null for a type id outside 0 to 10. Owned by the caller.
-    // Defined with the families (families/DistFactory.cpp), since it names each of them.
+    // categories carried over); null for a type id outside the list. Owned by the caller.
+    // Defined with the list of families (families/FamilyList.cpp), since it names each of them.
     CDist* CreateNewDist(int nType);
 
     // The shared default generator, used by GetRandom when no generator is given. Unprotected:

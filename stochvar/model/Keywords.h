@@ -1,7 +1,9 @@
 #pragma once
 
-// The two fixed numberings shared by the families, the editor and the archive: parameter slot ids
-// and distribution type ids, with their keywords.
+// The fixed numberings shared by the families, the editor and the archive: parameter slot ids
+// with their keywords, and the type id of the fixed kind with the type keywords.
+
+#include <span>
 
 namespace stochvar {
 
@@ -24,32 +26,21 @@ enum EParam {
     PARAM_T = 15,
 };
 
-enum EDistType {
-    DIST_FIXED = 0,
-    DIST_BETA = 1,
-    DIST_EXPONENTIAL = 2,
-    DIST_DISCRETE = 3,
-    DIST_GUMBEL = 4,
-    DIST_LOGNORMAL = 5,
-    DIST_NORMAL = 6,
-    DIST_RAYLEIGH = 7,
-    DIST_TRIANGULAR = 8,
-    DIST_UNIFORM = 9,
-    DIST_WEIBULL = 10,
-};
+// The type id of the fixed kind, CDist itself. The families' type ids are theirs
+// (families/FamilyList.h).
+inline constexpr int DIST_FIXED = 0;
 
 inline constexpr int PARAM_COUNT = 16;
-inline constexpr int DIST_COUNT = 11;
 
-// Keywords in id order.
+// Parameter keywords in id order.
 inline constexpr const char* kParamKeywords[PARAM_COUNT] = {
     "MOST-LIKELY", "MEAN",  "STDDEV", "COV",   "UPPER_BOUND", "LOWER_BOUND", "EPSILON", "KSI",
     "LAMBDA",      "ALPHA", "BETA",   "DELTA", "THETA",       "R",           "S",       "T",
 };
 
-inline constexpr const char* kDistKeywords[DIST_COUNT] = {
-    "FIXED",     "BETA",   "EXPONENTIAL", "DISCRETE",   "GUMBEL",  "LOGNORMAL",
-    "NORMAL",    "RAYLEIGH", "TRIANGULAR", "UNIFORM",   "WEIBULL",
-};
+// Type keywords in type-id order, one per family. They are defined with the list of families
+// (families/FamilyList.cpp), as the model cannot name the families; the model's own classes
+// read them at run time only, when they fill their keyword tables.
+std::span<const char* const> DistTypeKeywords();
 
 } // namespace stochvar

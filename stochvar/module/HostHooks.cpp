@@ -14,11 +14,16 @@ SHostHooks& Installed() {
 // Fills the entries a host left empty with the defaults, so that every hook can be called.
 SHostHooks Completed(SHostHooks hooks) {
     SHostHooks defaults = DefaultHostHooks();
-    if (!hooks.messageBox) hooks.messageBox = std::move(defaults.messageBox);
-    if (!hooks.beep) hooks.beep = std::move(defaults.beep);
-    if (!hooks.messageBeep) hooks.messageBeep = std::move(defaults.messageBeep);
-    if (!hooks.changeDistribution) hooks.changeDistribution = std::move(defaults.changeDistribution);
-    if (!hooks.changeDiscrete) hooks.changeDiscrete = std::move(defaults.changeDiscrete);
+    if (!hooks.messageBox)
+        hooks.messageBox = std::move(defaults.messageBox);
+    if (!hooks.beep)
+        hooks.beep = std::move(defaults.beep);
+    if (!hooks.messageBeep)
+        hooks.messageBeep = std::move(defaults.messageBeep);
+    if (!hooks.changeDistribution)
+        hooks.changeDistribution = std::move(defaults.changeDistribution);
+    if (!hooks.changeDiscrete)
+        hooks.changeDiscrete = std::move(defaults.changeDiscrete);
     if (!hooks.changeDistCollection)
         hooks.changeDistCollection = std::move(defaults.changeDistCollection);
     return hooks;

@@ -105,9 +105,7 @@ double SlopeTimesRest(const SHalfSqrt2Scaled& a) {
     return kTwoOverSqrtPi * std::exp(-a.t * a.t) * a.d;
 }
 
-double StdNormalDensity(double z) {
-    return kInvSqrt2Pi * std::exp(-0.5 * z * z);
-}
+double StdNormalDensity(double z) { return kInvSqrt2Pi * std::exp(-0.5 * z * z); }
 
 // One Newton step on Phi(z) = q for a lower-tail z, q < 1/4: the rational approximations are
 // good to about 1e-16 in relative terms, Phi to a few ulps, and on its way back to z the error of

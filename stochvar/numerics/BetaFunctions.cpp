@@ -169,9 +169,9 @@ bool SolveLowerTail(double p, double alpha, double beta, double B,
         // Newton step for ln I_x = ln p written as x_new = x (1 + ts)^(1/alpha), with
         // ts = r p alpha B / (x^alpha (1 - x)^(beta - 1)); the power form keeps x_new > 0 and
         // is exact for the leading term x^alpha / (alpha B).
-        const double ts = dSign(1.0, r) * std::exp(std::log(std::fabs(r)) + std::log(p) + lnB +
-                                                   lnAlpha - (beta - 1.0) * dLnRel(-x) -
-                                                   alpha * std::log(x));
+        const double ts =
+            dSign(1.0, r) * std::exp(std::log(std::fabs(r)) + std::log(p) + lnB + lnAlpha -
+                                     (beta - 1.0) * dLnRel(-x) - alpha * std::log(x));
         double xNew = 0.0;
         if (ts <= -1.0) {
             xNew = (lo + hi) / 2.0;

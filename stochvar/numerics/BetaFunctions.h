@@ -22,12 +22,12 @@ struct SBetaShapeConstants {
     struct SOrder {
         double p = 0.0;
         double q = 0.0;
-        double lnP = 0.0;          // log p
-        double lnQ = 0.0;          // log q
-        double lnBeta = 0.0;       // dLBeta(p, q)
-        double lnBetaFracQ = 0.0;  // dLBeta(frac(q), p); frac(q) is 1 for a whole q
-        double beta = 0.0;         // dBeta(p, q)
-        double lnOfBeta = 0.0;     // log(dBeta(p, q))
+        double lnP = 0.0;         // log p
+        double lnQ = 0.0;         // log q
+        double lnBeta = 0.0;      // dLBeta(p, q)
+        double lnBetaFracQ = 0.0; // dLBeta(frac(q), p); frac(q) is 1 for a whole q
+        double beta = 0.0;        // dBeta(p, q)
+        double lnOfBeta = 0.0;    // log(dBeta(p, q))
     };
     SOrder orders[2];
     bool bValid = false;

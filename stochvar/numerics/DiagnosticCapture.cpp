@@ -30,7 +30,8 @@ void PrintDiagnostic(const char* pFormat, ...) {
             std::string& text = pCapture->m_strText;
             const std::size_t nOld = text.size();
             text.resize(nOld + static_cast<std::size_t>(nLength) + 1);
-            std::vsnprintf(text.data() + nOld, static_cast<std::size_t>(nLength) + 1, pFormat, args);
+            std::vsnprintf(text.data() + nOld, static_cast<std::size_t>(nLength) + 1, pFormat,
+                           args);
             text.resize(nOld + static_cast<std::size_t>(nLength));
         }
     }

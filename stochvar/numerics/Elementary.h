@@ -14,14 +14,10 @@ inline double dSign(double a, double b) {
 }
 
 // b if a <= b, else a (a NaN in a wins, a NaN in b loses).
-inline double dMax(double a, double b) {
-    return a <= b ? b : a;
-}
+inline double dMax(double a, double b) { return a <= b ? b : a; }
 
 // a if a < b, else b (a NaN in a loses, a NaN in b wins).
-inline double dMin(double a, double b) {
-    return a < b ? a : b;
-}
+inline double dMin(double a, double b) { return a < b ? a : b; }
 
 // ln(1 + x), accurate near 0 (Chebyshev series for |x| <= 0.375). Reports x <= -1 and goes on
 // with the logarithm of the non-positive number.

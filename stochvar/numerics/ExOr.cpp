@@ -50,8 +50,8 @@ SResiduePair MultiplyFibonacci(const SResiduePair& a, const SResiduePair& b) {
     const std::uint64_t u = (a.nOlder * b.nNewer % kModulus + a.nNewer * b.nOlder % kModulus +
                              kModulus - a.nOlder * b.nOlder % kModulus) %
                             kModulus;
-    const std::uint64_t w = (a.nOlder * b.nOlder % kModulus + a.nNewer * b.nNewer % kModulus) %
-                            kModulus;
+    const std::uint64_t w =
+        (a.nOlder * b.nOlder % kModulus + a.nNewer * b.nNewer % kModulus) % kModulus;
     return {u, w};
 }
 
@@ -119,8 +119,8 @@ void CExOr::Discard(unsigned long long k) {
         ++j;
     }
     std::uint32_t nOlder = static_cast<std::uint32_t>(r.nOlder);
-    std::uint32_t nNewer = static_cast<std::uint32_t>(
-        r.nNewer < kModulusGap ? r.nNewer + kModulus : r.nNewer);
+    std::uint32_t nNewer =
+        static_cast<std::uint32_t>(r.nNewer < kModulusGap ? r.nNewer + kModulus : r.nNewer);
     for (; j < k; ++j) {
         const std::uint32_t t = AdditiveStep(nOlder, nNewer);
         nOlder = nNewer;

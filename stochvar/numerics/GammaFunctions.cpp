@@ -58,9 +58,7 @@ const SGammaLimits& GammaLimits() {
 
 // Distance of x from the integer that x - 0.5 truncates to, relative to x: small when x is
 // close to a negative integer.
-double RelativeOffsetFromNegativeInteger(double x) {
-    return (x - std::trunc(x - 0.5)) / x;
-}
+double RelativeOffsetFromNegativeInteger(double x) { return (x - std::trunc(x - 0.5)) / x; }
 
 } // namespace
 

@@ -29,9 +29,7 @@ namespace detail {
 
 std::atomic<bool> g_bAccurateRequested{false};
 
-bool IsAccurateActiveOnThread() {
-    return GetActiveNumerics() == ENumerics::Accurate;
-}
+bool IsAccurateActiveOnThread() { return GetActiveNumerics() == ENumerics::Accurate; }
 
 } // namespace detail
 
@@ -40,9 +38,7 @@ void SetDefaultNumerics(ENumerics numerics) {
     g_defaultNumerics.store(numerics, std::memory_order_relaxed);
 }
 
-ENumerics GetDefaultNumerics() {
-    return g_defaultNumerics.load(std::memory_order_relaxed);
-}
+ENumerics GetDefaultNumerics() { return g_defaultNumerics.load(std::memory_order_relaxed); }
 
 ENumerics GetActiveNumerics() {
     const unsigned char nChoice = t_nChoice;
@@ -69,8 +65,6 @@ void CNumericsScope::Enter(ENumerics numerics) {
     t_nChoice = ThreadChoice(numerics);
 }
 
-void CNumericsScope::Leave() {
-    t_nChoice = m_nPrevious;
-}
+void CNumericsScope::Leave() { t_nChoice = m_nPrevious; }
 
 } // namespace stochvar

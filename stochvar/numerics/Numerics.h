@@ -63,9 +63,7 @@ namespace detail {
 // and stays so. Until then every thread is faithful, and the standard normal functions decide
 // that with one load instead of looking at the thread's scope.
 extern std::atomic<bool> g_bAccurateRequested;
-inline bool AccurateEverRequested() {
-    return g_bAccurateRequested.load(std::memory_order_relaxed);
-}
+inline bool AccurateEverRequested() { return g_bAccurateRequested.load(std::memory_order_relaxed); }
 bool IsAccurateActiveOnThread();
 
 } // namespace detail

@@ -40,8 +40,7 @@ namespace detail {
 // Beyond this |x| the upper tail of Phi underflows: -0.5 ln(4 * smallest) - 0.1. It depends on a
 // machine constant only, so it is computed once, by the same operations.
 inline double StdNormalCutOff() {
-    static const double T =
-        -0.5 * std::log(4.0 * MachineConstant(MACHINE_SMALLEST_POSITIVE)) - 0.1;
+    static const double T = -0.5 * std::log(4.0 * MachineConstant(MACHINE_SMALLEST_POSITIVE)) - 0.1;
     return T;
 }
 

@@ -25,7 +25,6 @@ CDistCollection::~CDistCollection() {
     for (SCorr* pCorr : m_Corrs) {
         delete pCorr;
     }
-    FreeBuffers();
 }
 
 void CDistCollection::ResetContents() {
@@ -97,8 +96,8 @@ BOOL CDistCollection::CheckRange(CDist* pDist1, CDist* pDist2, double* pdCorrX) 
         return TRUE;
     }
     CString strMessage;
-    strMessage.Format(pszFormat, pDist1->GetVarName().GetString(),
-                      pDist2->GetVarName().GetString(), dCorrX, dMin, dMax, *pdCorrX);
+    strMessage.Format(pszFormat, pDist1->GetVarName().GetString(), pDist2->GetVarName().GetString(),
+                      dCorrX, dMin, dMax, *pdCorrX);
     CDistStatus status;
     status.SetWarning(strMessage);
     status.ShowMessage();

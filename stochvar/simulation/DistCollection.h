@@ -27,10 +27,9 @@
 #include <stochvar/framework/Types.h>
 #include <stochvar/numerics/Numerics.h>
 #include <stochvar/simulation/Corr.h>
-#include <stochvar/simulation/StratumWalk.h>
+#include <stochvar/simulation/SamplingRunState.h>
 
 #include <optional>
-#include <vector>
 
 namespace stochvar {
 
@@ -121,41 +120,44 @@ public:
     //   when the run is exhausted, when the collection is copied, and by GetStrata. Read it
     //   through GetStrata (or after the run); m_pStrata itself lags behind during a run.
     //
-    // The U-space matrix has a unit diagonal and, for each entry in list order, the entry's
-    // dCorrU between its two variables (a later entry for a pair overrides an earlier one). It is
-    // factored as L L^T, row by row (column-oriented Cholesky), whenever the list is not empty.
+    // The U-space matrix of all variables of the run is built from the entries and factored as
+    // CCorrelationFactor says (entries that pair a variable with itself or address no variable
+    // of the run play no part), whenever the list is not empty; without entries the factor is
+    // the identity. A factorisation that fails (a pivot that is not positive, or not a number)
+    // shows the error box "Negative definit correlation matrix starting at row j" and leaves the
+    // collection not initialised, also when an earlier run had been ready, so that GetSample
+    // never reads a partial factor; a caller's table of an earlier run is forgotten.
     //
-    // Decisions taken here:
-    // - Entries that pair a variable with itself, or whose indices address no variable of the
-    //   run, are skipped: the diagonal stays 1 and nothing is written outside the matrix.
-    // - A pivot that is not positive, or not a number, fails the factorisation: the error box
-    //   "Negative definit correlation matrix starting at row j" is shown and the collection is
-    //   left not initialised, also when an earlier run had been ready, so that GetSample never
-    //   reads a partial factor; a caller's table of an earlier run is forgotten.
-    // - Buffers are sized by the first call and reused; a later call that needs more (more
-    //   variables, more samples under Latin hypercube sampling, or Latin hypercube sampling newly
-    //   switched on) reallocates them. They never shrink before ResetContents.
+    // Buffers (SamplingRunState.h) are sized by the first call and reused; a later call that
+    // needs more (more variables, more samples under Latin hypercube sampling, or Latin hypercube
+    // sampling newly switched on) grows them. They never shrink before ResetContents.
     void InitSimulation(int nSamples, BOOL bLatinHypercube, CExOr* pExOr, int* pStrata = nullptr);
 
     // Draws the next joint sample of the run: writes one value per variable of the run into
     // pValues[0 .. n-1] in collection order, sets nSample to its number within the run (1 .. N)
-    // and returns TRUE. Takes exactly n draws from the generator, one per variable in index
-    // order. Returns FALSE, writing nothing, when the collection is not initialised, when the
-    // run is exhausted, or when the collection now holds fewer variables than the run was
-    // prepared for, or when the run was given no generator. Variables added after InitSimulation
-    // take no part until the next one. Allocates nothing (a stratum walk that meets more than
-    // CStratumWalk::kReservedRepeats repeated strata in one run would grow its list once).
+    // and returns TRUE. One sample, step by step: DrawUniforms takes the uniform numbers and
+    // moves them into unused strata (CStratumWalk::Place, or WalkCallerStrata on a caller's
+    // table); the Inverse of SamplingNormals.h makes them independent standard normal values;
+    // FinishSample correlates them (CCorrelationFactor::Correlate), maps each through the Cdf of
+    // SamplingNormals.h and hands it to the variable's GetInverse. Takes exactly n draws from the
+    // generator, one per variable in index order. Returns FALSE, writing nothing, when the
+    // collection is not initialised, when the run is exhausted, or when the collection now holds
+    // fewer variables than the run was prepared for, or when the run was given no generator.
+    // Variables added after InitSimulation take no part until the next one. Allocates nothing (a
+    // stratum walk that meets more than CStratumWalk::kReservedRepeats repeated strata in one run
+    // would grow its list once).
     BOOL GetSample(int& nSample, double* pValues);
 
     // Draws the next min(nCount, samples left) joint samples into pValues, row-major (n values
     // per sample, in collection order), and returns how many it drew; 0 where GetSample would
     // return FALSE. The values, the stratum tables and the generator state afterwards are those
-    // of as many GetSample calls, bit for bit, for every thread count. nThreads workers share
-    // the batch (nThreads <= 0: one per core); plain Monte Carlo gives each a generator copy
-    // jumped to its first draw and leaves the caller's generator jumped past the batch. Under
-    // Latin hypercube sampling the stratum walk runs on the calling thread and the workers do
-    // the rest (Phi^-1, the factor, Phi and the inverses). With more than one worker the call
-    // starts threads and allocates.
+    // of as many GetSample calls, bit for bit, for every thread count: each sample takes the road
+    // of GetSample, and the batch is cut into chunks by RunInChunks (ParallelChunks.h). nThreads
+    // workers share the batch (nThreads <= 0: one per core); plain Monte Carlo gives each a
+    // generator copy jumped to its first draw and leaves the caller's generator jumped past the
+    // batch. Under Latin hypercube sampling the stratum walk (DrawUniforms) runs on the calling
+    // thread and the workers do the rest (Phi^-1, the factor, Phi and the inverses: FinishSample).
+    // With more than one worker the call starts threads and allocates.
     int GetSamples(int nCount, double* pValues, int nThreads = 1);
 
     // Moves the run on by min(nCount, samples left) samples without producing them and returns
@@ -178,14 +180,21 @@ private:
     // Returns TRUE when *pdCorrX lies inside the admissible X-space range of the pair; otherwise
     // moves it to the nearer bound, shows the warning box and returns FALSE.
     static BOOL CheckRange(CDist* pDist1, CDist* pDist2, double* pdCorrX);
+
+    // Run preparation and copies.
+    // Copies the source's run: its members, factor and normal-value vector, and a stratum table
+    // (see the copy constructor); the walks go on from that table.
     void CopyRunState(const CDistCollection& source);
-    void CopyStrata(const int* pSource, int nInts);
+    // Frees every buffer of the run state and clears the pointers into it.
     void FreeBuffers();
-    void EnsureMatrixBuffers(int nDists);
-    void EnsureOwnStrata(int nInts);
-    void BuildCorrMatrix();
-    // Factors the matrix in place; returns the row at which a pivot fails, or -1.
-    int FactorCorrMatrix();
+    // Points m_pCorrMatrix and m_pNormal into the run state (after its buffers moved).
+    void PointIntoRunState();
+    // Shows the error box of a factorisation that failed at the variable nRow.
+    static void ReportIndefinite(int nRow);
+    // Gives the run the caller's table, or zero-fills the own one under Latin hypercube sampling.
+    void PrepareStrata(int* pStrata);
+
+    // Drawing samples.
     // The uniform numbers of the next sample, one per variable, each moved into an unused
     // stratum under Latin hypercube sampling; counts the sample as drawn.
     void DrawUniforms(double* v);
@@ -219,12 +228,7 @@ public:
 
 private:
     std::optional<ENumerics> m_numerics; // empty: the process default
-    int m_nRunDists = 0;                 // n of the current run
-    int m_nMatrixCapacity = 0;           // variables the matrix and the normal vector are sized for
-    int* m_pOwnStrata = nullptr;         // the collection's own stratum table
-    int m_nOwnStrataCapacity = 0;        // ints it holds
-    int m_nOwnStrataSample = 0;          // the sample count the own table was last written for
-    std::vector<CStratumWalk> m_Walks;   // one per variable, with the own table
+    SSamplingRunState m_run;             // the buffers the pointers above point into
 };
 
 } // namespace stochvar

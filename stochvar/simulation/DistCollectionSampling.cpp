@@ -1,17 +1,16 @@
-// Correlated sampling of a CDistCollection: run preparation (buffers, U-space matrix and its
-// Cholesky factor), the drawing of joint samples one at a time or in batches over threads, and
-// slices of a run.
+// Correlated sampling of a CDistCollection (declared in DistCollection.h): run preparation (the
+// run state of SamplingRunState.h with the factor of CorrelationFactor.h), the drawing of joint
+// samples one at a time or in batches over threads, and slices of a run.
 
 #include <stochvar/simulation/DistCollection.h>
 
 #include <stochvar/model/Dist.h>
 #include <stochvar/model/DistStatus.h>
 #include <stochvar/numerics/ExOr.h>
-#include <stochvar/numerics/StdNormal.h>
 #include <stochvar/simulation/ParallelChunks.h>
+#include <stochvar/simulation/SamplingNormals.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <cstring>
 
@@ -23,44 +22,19 @@ std::size_t Count(int n) { return n > 0 ? static_cast<std::size_t>(n) : 0; }
 
 std::size_t Count(int nRows, int nColumns) { return Count(nRows) * Count(nColumns); }
 
-// The standard normal functions of one kind of numerics. The sampling loops take them as a type,
-// chosen once per call, so that they check nothing per value.
-struct SFaithfulNormals {
-    static double Cdf(double x) { return FaithfulStdNormalCdf(x); }
-    static double Inverse(double p) { return FaithfulStdNormalInverse(p); }
-};
-
-struct SAccurateNormals {
-    static double Cdf(double x) { return AccurateStdNormalCdf(x); }
-    static double Inverse(double p) { return AccurateStdNormalInverse(p); }
-};
-
-// Calls work(SFaithfulNormals{}) or work(SAccurateNormals{}).
-template <class Work>
-void WithNormals(ENumerics numerics, const Work& work) {
-    if (numerics == ENumerics::Accurate) {
-        work(SAccurateNormals{});
-    } else {
-        work(SFaithfulNormals{});
-    }
-}
-
 } // namespace
 
 void CDistCollection::FreeBuffers() {
-    delete[] m_pCorrMatrix;
-    delete[] m_pNormal;
-    delete[] m_pOwnStrata;
+    m_run = SSamplingRunState{};
     m_pCorrMatrix = nullptr;
     m_pNormal = nullptr;
-    m_pOwnStrata = nullptr;
     m_pStrata = nullptr;
     m_bExternalStrata = FALSE;
-    m_nMatrixCapacity = 0;
-    m_nOwnStrataCapacity = 0;
-    m_nOwnStrataSample = 0;
-    m_nRunDists = 0;
-    std::vector<CStratumWalk>().swap(m_Walks);
+}
+
+void CDistCollection::PointIntoRunState() {
+    m_pCorrMatrix = m_run.factor.GetData();
+    m_pNormal = m_run.Normal();
 }
 
 void CDistCollection::CopyRunState(const CDistCollection& source) {
@@ -69,100 +43,29 @@ void CDistCollection::CopyRunState(const CDistCollection& source) {
     m_bInitialized = source.m_bInitialized;
     m_nSample = source.m_nSample;
     m_pExOr = source.m_pExOr;
-    m_nRunDists = source.m_nRunDists;
+    m_run.nDists = source.m_run.nDists;
+    m_run.factor = source.m_run.factor;
+    m_run.normal = source.m_run.normal;
+    PointIntoRunState();
 
-    if (source.m_pCorrMatrix != nullptr) {
-        m_nMatrixCapacity = source.m_nMatrixCapacity;
-        const std::size_t nElements = Count(m_nMatrixCapacity, m_nMatrixCapacity);
-        m_pCorrMatrix = new double[nElements];
-        std::copy_n(source.m_pCorrMatrix, nElements, m_pCorrMatrix);
-        m_pNormal = new double[Count(m_nMatrixCapacity)];
-        std::copy_n(source.m_pNormal, Count(m_nMatrixCapacity), m_pNormal);
-    }
     // A caller's table is copied only while a Latin hypercube run still reads it: after the run
     // the caller may well have released it. The copy owns whatever table it gets.
     const bool bRunReadsCallerTable = source.m_bExternalStrata && source.m_bInitialized &&
                                       source.m_bLatinHypercube &&
                                       source.m_nSample < source.m_nSamples;
     if (bRunReadsCallerTable) {
-        CopyStrata(source.m_pStrata, static_cast<int>(Count(source.m_nSamples, source.m_nRunDists)));
-    } else if (source.m_pOwnStrata != nullptr) {
-        CopyStrata(source.m_pOwnStrata, source.m_nOwnStrataCapacity);
+        const int* pTable = source.m_pStrata;
+        m_run.ownStrata.assign(pTable, pTable + Count(source.m_nSamples, source.m_run.nDists));
+    } else {
+        m_run.ownStrata = source.m_run.ownStrata;
     }
-    m_pStrata = m_pOwnStrata;
+    m_pStrata = m_run.OwnStrata();
     m_bExternalStrata = FALSE;
     // The table now holds the strata of the samples drawn so far; the walks go on from there.
-    m_nOwnStrataSample = m_nSample;
-    if (m_bInitialized && m_bLatinHypercube && m_nSample < m_nSamples && m_pOwnStrata != nullptr) {
+    m_run.nOwnStrataSample = m_nSample;
+    if (m_bInitialized && m_bLatinHypercube && m_nSample < m_nSamples && m_pStrata != nullptr) {
         StartStratumWalks();
     }
-}
-
-void CDistCollection::CopyStrata(const int* pSource, int nInts) {
-    m_nOwnStrataCapacity = nInts;
-    m_pOwnStrata = new int[Count(nInts)];
-    std::copy_n(pSource, Count(nInts), m_pOwnStrata);
-}
-
-void CDistCollection::EnsureMatrixBuffers(int nDists) {
-    if (m_pCorrMatrix != nullptr && nDists <= m_nMatrixCapacity) {
-        return;
-    }
-    delete[] m_pCorrMatrix;
-    delete[] m_pNormal;
-    m_nMatrixCapacity = nDists;
-    m_pCorrMatrix = new double[Count(nDists, nDists)];
-    m_pNormal = new double[Count(nDists)];
-}
-
-void CDistCollection::EnsureOwnStrata(int nInts) {
-    if (m_pOwnStrata != nullptr && nInts <= m_nOwnStrataCapacity) {
-        return;
-    }
-    delete[] m_pOwnStrata;
-    m_nOwnStrataCapacity = nInts;
-    m_pOwnStrata = new int[Count(nInts)];
-}
-
-void CDistCollection::BuildCorrMatrix() {
-    const int n = m_nRunDists;
-    double* R = m_pCorrMatrix;
-    std::fill_n(R, Count(n, n), 0.0);
-    for (int i = 0; i < n; ++i) {
-        R[i * n + i] = 1.0;
-    }
-    // Entries are written into the lower triangle, which the factorisation reads.
-    for (const SCorr* pCorr : m_Corrs) {
-        const int nRow = std::max(pCorr->nIndex1, pCorr->nIndex2);
-        const int nColumn = std::min(pCorr->nIndex1, pCorr->nIndex2);
-        if (nColumn < 0 || nRow >= n || nRow == nColumn) {
-            continue;
-        }
-        R[nRow * n + nColumn] = pCorr->dCorrU;
-    }
-}
-
-int CDistCollection::FactorCorrMatrix() {
-    const int n = m_nRunDists;
-    double* L = m_pCorrMatrix;
-    for (int j = 0; j < n; ++j) {
-        double s = 0.0;
-        for (int k = 0; k < j; ++k) {
-            double dot = 0.0;
-            for (int m = 0; m < k; ++m) {
-                dot += L[j * n + m] * L[k * n + m];
-            }
-            const double t = (L[j * n + k] - dot) / L[k * n + k];
-            L[j * n + k] = t;
-            s += t * t;
-        }
-        const double d = L[j * n + j] - s;
-        if (!(d > 0.0)) { // a NaN pivot fails as well
-            return j;
-        }
-        L[j * n + j] = std::sqrt(d);
-    }
-    return -1;
 }
 
 void CDistCollection::InitSimulation(int nSamples, BOOL bLatinHypercube, CExOr* pExOr,
@@ -171,63 +74,75 @@ void CDistCollection::InitSimulation(int nSamples, BOOL bLatinHypercube, CExOr* 
     m_pExOr = pExOr;
     m_nSamples = nSamples;
     m_bLatinHypercube = bLatinHypercube;
-    m_nRunDists = GetCount();
-    const int n = m_nRunDists;
+    m_run.nDists = GetCount();
+    const int n = m_run.nDists;
 
-    EnsureMatrixBuffers(n);
-    BuildCorrMatrix();
+    if (m_run.normal.size() < Count(n)) {
+        m_run.normal.resize(Count(n));
+    }
+    m_run.factor.Build(m_Corrs, n);
+    PointIntoRunState();
     if (!m_Corrs.IsEmpty()) {
-        const int nFailedRow = FactorCorrMatrix();
+        const int nFailedRow = m_run.factor.Factor();
         if (nFailedRow >= 0) {
-            CString strMessage;
-            strMessage.Format("Negative definit correlation matrix starting at row %d \n",
-                              nFailedRow);
-            CDistStatus status;
-            status.SetError(strMessage);
-            status.ShowMessage();
+            ReportIndefinite(nFailedRow);
             // Nothing of a run is left: not even a reference to an earlier caller's table.
             m_bInitialized = FALSE;
             m_bExternalStrata = FALSE;
-            m_pStrata = m_pOwnStrata;
+            m_pStrata = m_run.OwnStrata();
             return;
         }
     }
 
-    m_bExternalStrata = pStrata != nullptr ? TRUE : FALSE;
-    if (m_bExternalStrata) {
-        m_pStrata = pStrata;
-    } else {
-        if (m_bLatinHypercube) {
-            const int nInts = static_cast<int>(Count(nSamples, n));
-            EnsureOwnStrata(nInts);
-            std::fill_n(m_pOwnStrata, Count(nInts), 0);
-        }
-        m_pStrata = m_pOwnStrata;
-    }
+    PrepareStrata(pStrata);
     m_bInitialized = TRUE;
     m_nSample = 0;
-    m_nOwnStrataSample = 0;
+    m_run.nOwnStrataSample = 0;
     if (UsesStratumWalks()) {
         StartStratumWalks();
     }
 }
 
+void CDistCollection::ReportIndefinite(int nRow) {
+    CString strMessage;
+    strMessage.Format("Negative definit correlation matrix starting at row %d \n", nRow);
+    CDistStatus status;
+    status.SetError(strMessage);
+    status.ShowMessage();
+}
+
+void CDistCollection::PrepareStrata(int* pStrata) {
+    m_bExternalStrata = pStrata != nullptr ? TRUE : FALSE;
+    if (m_bExternalStrata) {
+        m_pStrata = pStrata;
+        return;
+    }
+    if (m_bLatinHypercube) {
+        const std::size_t nInts = Count(m_nSamples, m_run.nDists);
+        if (m_run.ownStrata.size() < nInts) {
+            m_run.ownStrata.resize(nInts);
+        }
+        std::fill_n(m_run.ownStrata.begin(), nInts, 0);
+    }
+    m_pStrata = m_run.OwnStrata();
+}
+
 void CDistCollection::StartStratumWalks() {
     const int N = m_nSamples;
-    m_Walks.resize(Count(m_nRunDists));
-    for (int i = 0; i < m_nRunDists; ++i) {
-        m_Walks[Count(i)].Restore(N, m_pOwnStrata + Count(i, N), m_nSample);
+    m_run.walks.resize(Count(m_run.nDists));
+    for (int i = 0; i < m_run.nDists; ++i) {
+        m_run.walks[Count(i)].Restore(N, m_run.ownStrata.data() + Count(i, N), m_nSample);
     }
 }
 
 void CDistCollection::WriteOwnStrata() {
-    if (!m_bInitialized || !UsesStratumWalks() || m_nOwnStrataSample == m_nSample) {
+    if (!m_bInitialized || !UsesStratumWalks() || m_run.nOwnStrataSample == m_nSample) {
         return;
     }
-    for (int i = 0; i < m_nRunDists; ++i) {
-        m_Walks[Count(i)].WriteSortedStrata(m_pOwnStrata + Count(i, m_nSamples));
+    for (int i = 0; i < m_run.nDists; ++i) {
+        m_run.walks[Count(i)].WriteSortedStrata(m_run.ownStrata.data() + Count(i, m_nSamples));
     }
-    m_nOwnStrataSample = m_nSample;
+    m_run.nOwnStrataSample = m_nSample;
 }
 
 const int* CDistCollection::GetStrata() {
@@ -236,7 +151,7 @@ const int* CDistCollection::GetStrata() {
 }
 
 void CDistCollection::DrawUniforms(double* v) {
-    const int n = m_nRunDists;
+    const int n = m_run.nDists;
     if (!m_bLatinHypercube) {
         for (int i = 0; i < n; ++i) {
             v[i] = m_pExOr->GetRandom();
@@ -246,10 +161,10 @@ void CDistCollection::DrawUniforms(double* v) {
         // variable's walk will end lets the memory be asked for before the first walk starts.
         for (int i = 0; i < n; ++i) {
             v[i] = m_pExOr->GetRandom();
-            m_Walks[Count(i)].Prefetch(v[i]);
+            m_run.walks[Count(i)].Prefetch(v[i]);
         }
         for (int i = 0; i < n; ++i) {
-            v[i] = m_Walks[Count(i)].Place(v[i]);
+            v[i] = m_run.walks[Count(i)].Place(v[i]);
         }
     } else {
         for (int i = 0; i < n; ++i) {
@@ -280,7 +195,7 @@ double CDistCollection::WalkCallerStrata(int nDist, double v) {
 
 int CDistCollection::DrawableCount(int nCount) const {
     if (!m_bInitialized || m_pExOr == nullptr || m_nSample >= m_nSamples ||
-        GetCount() < m_nRunDists || nCount <= 0) {
+        GetCount() < m_run.nDists || nCount <= 0) {
         return 0;
     }
     return std::min(nCount, m_nSamples - m_nSample);
@@ -288,17 +203,8 @@ int CDistCollection::DrawableCount(int nCount) const {
 
 template <class Normals>
 void CDistCollection::FinishSample(const double* z, double* pOut) const {
-    const int n = m_nRunDists;
-    const double* L = m_pCorrMatrix;
-    // y_i needs z_0 .. z_i only, so going from the last row of the factor up lets y overwrite z.
-    for (int i = n - 1; i >= 0; --i) {
-        double y = 0.0;
-        for (int k = 0; k <= i; ++k) {
-            y += L[i * n + k] * z[k];
-        }
-        pOut[i] = y;
-    }
-    for (int i = 0; i < n; ++i) {
+    m_run.factor.Correlate(z, pOut);
+    for (int i = 0; i < m_run.nDists; ++i) {
         pOut[i] = m_Dists[i]->GetInverse(Normals::Cdf(pOut[i]));
     }
 }
@@ -307,7 +213,7 @@ BOOL CDistCollection::GetSample(int& nSample, double* pValues) {
     if (DrawableCount(1) == 0) {
         return FALSE;
     }
-    const int n = m_nRunDists;
+    const int n = m_run.nDists;
     const ENumerics numerics = GetNumerics();
     const CNumericsScope scope(numerics);
     double* z = m_pNormal;
@@ -330,7 +236,7 @@ int CDistCollection::GetSamples(int nCount, double* pValues, int nThreads) {
     if (nDraw == 0) {
         return 0;
     }
-    const int n = m_nRunDists;
+    const int n = m_run.nDists;
     const ENumerics numerics = GetNumerics();
     const CNumericsScope scope(numerics);
     for (int i = 0; i < n; ++i) {
@@ -386,7 +292,7 @@ int CDistCollection::SkipSamples(int nCount) {
         return 0;
     }
     const CNumericsScope numerics(GetNumerics());
-    const int n = m_nRunDists;
+    const int n = m_run.nDists;
     if (m_bLatinHypercube) {
         for (int s = 0; s < nSkip; ++s) {
             DrawUniforms(m_pNormal); // as scratch

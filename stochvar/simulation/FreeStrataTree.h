@@ -78,8 +78,8 @@ private:
             const __m128i c = _mm_load_si128(reinterpret_cast<const __m128i*>(counts + i));
             return _mm_cmplt_epi32(_mm_xor_si128(c, bias), limit); // -1 per count below r
         };
-        __m128i sum = _mm_add_epi32(_mm_add_epi32(Below(0), Below(4)),
-                                    _mm_add_epi32(Below(8), Below(12)));
+        __m128i sum =
+            _mm_add_epi32(_mm_add_epi32(Below(0), Below(4)), _mm_add_epi32(Below(8), Below(12)));
         sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0x4E));
         sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0xB1));
         const unsigned n = static_cast<unsigned>(-_mm_cvtsi128_si32(sum));

@@ -47,13 +47,11 @@ bool HasSpread(const SQuadrature& q) {
     return *low != *high;
 }
 
-// The fixed and discrete kinds keep no moments in their MEAN and STDDEV slots; other families
-// do once converted, unless the slots were never filled or were filled with nonsense.
+// Moments in the MEAN and STDDEV slots that the series can be scaled with.
 bool HasStoredMoments(const CDist* pDist) {
     const double mu = pDist->GetParamValue(PARAM_MEAN);
     const double sigma = pDist->GetParamValue(PARAM_STDDEV);
-    return pDist->m_nType != DIST_FIXED && pDist->m_nType != DIST_DISCRETE && std::isfinite(mu) &&
-           std::isfinite(sigma) && sigma > 0.0;
+    return pDist->KeepsMomentsInSlots() && std::isfinite(mu) && std::isfinite(sigma) && sigma > 0.0;
 }
 
 // Mean and standard deviation of the quadrature values, normalised by the weights' sum.
@@ -93,9 +91,7 @@ double IntegerPower(double r, int k) {
 
 } // namespace
 
-int ActiveNatafOrder() {
-    return IsAccurateNumericsActive() ? kAccurateNatafOrder : kNatafOrder;
-}
+int ActiveNatafOrder() { return IsAccurateNumericsActive() ? kAccurateNatafOrder : kNatafOrder; }
 
 void HermiteCoefficients(CDist* pDist, int nCount, double* pCoeffs) {
     nCount = std::min(nCount, ActiveNatafOrder() + 1);

@@ -46,14 +46,14 @@ inline constexpr double kNatafTolerance = 1e-8;
 // and for any variable whose stored standard deviation is not a positive finite number or whose
 // stored mean is not finite.
 //
-// Decision: a variable without spread, whose 20 quadrature values are all equal, has all
-// coefficients 0, so that its pairs map to 0 (see NatafInvert) instead of NaN. This covers a
-// fixed value, a discrete variable with one category, a family with a zero or NaN standard
-// deviation whose inverse collapses to one value, and a positive spread too small to show in
-// doubles: a normal variable with mean 1e10 and standard deviation 1e-10 returns 1e10 at every
-// node, as the spacing of doubles near 1e10 is about 2e-6. Standardising such values with the
-// stored standard deviation gives z = 0 everywhere, a series g = 0 whose Newton inversion
-// divides 0 by 0.
+// A variable without spread, whose 20 quadrature values are all equal, has all coefficients 0,
+// so that its pairs map to 0 (see NatafInvert) instead of NaN: the normalisation would divide
+// 0 by 0. This covers a fixed value, a discrete variable with one category, a family with a
+// zero or NaN standard deviation whose inverse collapses to one value, and a positive spread too
+// small to show in doubles: a normal variable with mean 1e10 and standard deviation 1e-10 returns
+// 1e10 at every node, as the spacing of doubles near 1e10 is about 2e-6. Standardising such
+// values with the stored standard deviation gives z = 0 everywhere, a series g = 0 whose Newton
+// inversion divides 0 by 0.
 void HermiteCoefficients(CDist* pDist, int nCount, double* pCoeffs);
 
 // Series coefficients c[0..K] of a pair (K = nOrder) from the Hermite coefficients a and b of its
@@ -76,9 +76,9 @@ double LimitCorr(double dCorr);
 // vanishing slope) is taken like any other: the iterate becomes NaN, never meets the tolerance, and
 // the iteration runs its 50 steps, prints the line and returns NaN.
 //
-// Decision: a pair in which one variable has no spread (see HermiteCoefficients) has g = 0 for
-// every r: its variables are independent whatever the U-space value, so the result is 0 without
-// any step; *pnError is 1 when dCorrX is not 0, as no U-space value reproduces it.
+// A pair in which one variable has no spread (see HermiteCoefficients) has g = 0 for every r:
+// its variables are independent whatever the U-space value, so the result is 0 without any step;
+// *pnError is 1 when dCorrX is not 0, as no U-space value reproduces it.
 double NatafInvert(const double* c, double dCorrX, int* pnSteps, int* pnError,
                    int nOrder = kNatafOrder);
 

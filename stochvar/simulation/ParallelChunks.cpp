@@ -38,9 +38,7 @@ int ResolveThreadCount(int nThreads) {
     return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
-int ChunkCount(int nItems, int nThreads) {
-    return std::min(ResolveThreadCount(nThreads), nItems);
-}
+int ChunkCount(int nItems, int nThreads) { return std::min(ResolveThreadCount(nThreads), nItems); }
 
 void RunChunksOnThreads(int nItems, int nThreads, const std::function<void(int, int)>& work) {
     const int nChunks = ChunkCount(nItems, nThreads);

@@ -17,13 +17,13 @@ void RunChunksOnThreads(int nItems, int nThreads, const std::function<void(int, 
 
 // Splits [0, nItems) into contiguous chunks, one per thread (at most nThreads, at most nItems),
 // and calls work(nFirst, nCount) for each. With one chunk the work runs on the calling thread,
-// as a plain call that allocates nothing. With more, every chunk runs on a thread of its own (the first on the calling
-// thread) starting from the calling thread's error state of the special functions and with its
-// diagnostic lines captured; after the join the calling thread prints the lines chunk by chunk
-// and keeps the error state that the chunks, taken in order, left. So output and error state
-// are those of one thread doing the chunks in order, as long as the work changes the error
-// state only by storing values (as the special functions do). If a thread cannot be started,
-// its chunk runs on the calling thread.
+// as a plain call that allocates nothing. With more, every chunk runs on a thread of its own (the
+// first on the calling thread) starting from the calling thread's error state of the special
+// functions and with its diagnostic lines captured; after the join the calling thread prints the
+// lines chunk by chunk and keeps the error state that the chunks, taken in order, left. So output
+// and error state are those of one thread doing the chunks in order, as long as the work changes
+// the error state only by storing values (as the special functions do). If a thread cannot be
+// started, its chunk runs on the calling thread.
 template <class Work>
 void RunInChunks(int nItems, int nThreads, const Work& work) {
     if (ChunkCount(nItems, nThreads) > 1) {

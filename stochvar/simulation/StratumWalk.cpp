@@ -56,7 +56,8 @@ int SelectBit(std::uint64_t w, long long r) {
     const int nShift = std::countr_zero(reached) - 7;
     const long long nBefore = static_cast<long long>((c << 8) >> nShift & 0xFFU);
     const std::uint64_t byte = (w >> nShift) & 0xFFU;
-    return nShift + kSelectInByte[Index(static_cast<int>(byte))][Index(static_cast<int>(r - nBefore - 1))];
+    return nShift +
+           kSelectInByte[Index(static_cast<int>(byte))][Index(static_cast<int>(r - nBefore - 1))];
 }
 
 // An unsigned integer below 2^63 as a double.
@@ -203,8 +204,8 @@ double CStratumWalk::AddSteps(double v, long long k) const {
         const auto nSteps = static_cast<std::uint64_t>(k);
         // All three are below 2^53: converted through signed integers (one instruction) they
         // are exact all the same.
-        const bool bAllFit = AsDouble(nSteps) * AsDouble(step.nUlps) <
-                             AsDouble(nRoom) * kSafelyBelow;
+        const bool bAllFit =
+            AsDouble(nSteps) * AsDouble(step.nUlps) < AsDouble(nRoom) * kSafelyBelow;
         const std::uint64_t n = bAllFit ? nSteps : std::min(nRoom / step.nUlps, nSteps);
         a += n * step.nUlps;
         v = std::bit_cast<double>((bits & ~kSignificandMask) | (a & kSignificandMask));

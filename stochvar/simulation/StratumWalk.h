@@ -105,7 +105,7 @@ private:
     int m_nUsed = 0;
     double m_dStep = 0.0; // 1 / N, rounded
     std::vector<Word> m_Bits;
-    CFreeStrataTree m_FreeStrata; // free strata per word, summed up a 16-way tree
+    CFreeStrataTree m_FreeStrata;               // free strata per word, summed up a 16-way tree
     std::vector<std::pair<int, int>> m_Repeats; // (stratum, extra uses), ascending
     int m_nFirstBinade = 0;                     // exponent field of m_BinadeSteps[0]
     std::vector<SBinadeStep> m_BinadeSteps;

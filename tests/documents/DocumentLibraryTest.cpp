@@ -12,11 +12,12 @@
 #include <stochvar/documents/DocumentFile.h>
 #include <stochvar/documents/JsonDocument.h>
 #include <stochvar/documents/MessageCapture.h>
-#include <stochvar/documents/NumberText.h>
 #include <stochvar/documents/ReadinessReport.h>
 
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/model/Dist.h>
 #include <stochvar/module/HostHooks.h>
+#include <stochvar/numerics/NumberText.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -34,18 +35,21 @@ namespace stochvar::test {
 namespace {
 
 TEST(TextHelpers, TheShortestNumberReadsBackToTheSameBitsAndUtf8IsRecognised) {
-    for (const double value : {0.0, -0.0, 1.0 / 3.0, 1e-300, 5e-324, DBL_MIN, DBL_MAX, -123456789.125,
-                               9007199254740993.0, std::nextafter(1.0, 2.0)}) {
+    for (const double value : {0.0, -0.0, 1.0 / 3.0, 1e-300, 5e-324, DBL_MIN, DBL_MAX,
+                               -123456789.125, 9007199254740993.0, std::nextafter(1.0, 2.0)}) {
         const std::string text = FormatShortest(value);
-        EXPECT_EQ(std::bit_cast<std::uint64_t>(std::strtod(text.c_str(), nullptr)), std::bit_cast<std::uint64_t>(value));
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(std::strtod(text.c_str(), nullptr)),
+                  std::bit_cast<std::uint64_t>(value));
         EXPECT_LE(text.size(), static_cast<std::size_t>(kShortestDoubleChars)) << text;
     }
-    EXPECT_EQ(FormatShortest(0.1) + " " + FormatShortest(28.0) + " " + FormatShortest(0.1 + 0.2), "0.1 28 0.30000000000000004");
+    EXPECT_EQ(FormatShortest(0.1) + " " + FormatShortest(28.0) + " " + FormatShortest(0.1 + 0.2),
+              "0.1 28 0.30000000000000004");
     // Valid, the first five: one- to four-byte forms. Invalid: a Latin-1 byte, truncated forms, an
     // overlong "/", a surrogate, beyond U+10FFFF, a lone continuation byte.
     int nText = 0;
-    for (const char* psz : {"", "ascii", "\xCF\x83", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "caf\xE9", "\xCF", "\xE2\x82",
-                            "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80"}) {
+    for (const char* psz :
+         {"", "ascii", "\xCF\x83", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "caf\xE9", "\xCF",
+          "\xE2\x82", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80"}) {
         EXPECT_EQ(IsValidUtf8(psz), nText++ < 5) << psz;
     }
 }
@@ -53,7 +57,10 @@ TEST(TextHelpers, TheShortestNumberReadsBackToTheSameBitsAndUtf8IsRecognised) {
 TEST(MessageCapture, StatusMessagesAreRecordedByKindAndNotShown) {
     std::vector<CString> shown;
     SHostHooks outer;
-    outer.messageBox = [&shown](const CString& text, UINT) { shown.push_back(text); return IDOK; };
+    outer.messageBox = [&shown](const CString& text, UINT) {
+        shown.push_back(text);
+        return IDOK;
+    };
     const CScopedHostHooks outerHooks(outer);
     {
         CMessageCapture capture; // the prefixes of CDistStatus::ShowMessage, and none
@@ -65,7 +72,9 @@ TEST(MessageCapture, StatusMessagesAreRecordedByKindAndNotShown) {
         for (const SHostMessage& message : capture.TakeMessages()) {
             taken.emplace_back(message.kind, message.text);
         }
-        EXPECT_EQ(taken, (decltype(taken){{EKind::error, "bad value"}, {EKind::warning, "odd value"}, {EKind::note, "plain note"}}));
+        EXPECT_EQ(taken, (decltype(taken){{EKind::error, "bad value"},
+                                          {EKind::warning, "odd value"},
+                                          {EKind::note, "plain note"}}));
         EXPECT_TRUE(capture.TakeMessages().empty());
     }
     AfxMessageBox("after"); // the host's own hooks are back
@@ -76,17 +85,28 @@ TEST(JsonDocument, AcceptedSpellingsAreWrittenInOneCanonicalForm) {
     // Input type by number (1.0 is 1) or left out (input type 0), an automatic axis, the default
     // canChange, integers for doubles, keys in any order: written as the canonical spelling is,
     // whose layout the command-line tests check on the examples; text with JSON's short escapes.
-    const auto pDoc = ReadJsonDocument(R"({"description": "line\nbreak, \"q\", tab\t, back\\slash, \u0001",
-      "variables": [{"name": "\u03c3 \"s\"", "type": "NORMAL", "input": 1.0, "values": {"COV": 0.1, "MEAN": 250}},
-        {"name": "B", "type": "UNIFORM", "values": {"UPPER_BOUND": 2, "LOWER_BOUND": -1}, "axis": {"auto": true}, "canChange": true}],
-      "correlations": [{"space": "U", "value": -0.25, "between": ["B", "\u03c3 \"s\""]}]})", "loose.json");
+    const auto pDoc =
+        ReadJsonDocument(R"({"description": "line\nbreak, \"q\", tab\t, back\\slash, \u0001",
+      "variables": [{"name": "\u03c3 \"s\"", "type": "NORMAL", "input": 1.0,
+        "values": {"COV": 0.1, "MEAN": 250}},
+        {"name": "B", "type": "UNIFORM", "values": {"UPPER_BOUND": 2, "LOWER_BOUND": -1},
+        "axis": {"auto": true}, "canChange": true}],
+      "correlations": [{"space": "U", "value": -0.25, "between": ["B", "\u03c3 \"s\""]}]})",
+                         "loose.json");
     const std::string written = WriteJsonDocument(*pDoc);
-    EXPECT_EQ(written, WriteJsonDocument(*ReadJsonDocument(R"({"description": "line\nbreak, \"q\", tab\t, back\\slash, \u0001",
-      "variables": [{"name": "σ \"s\"", "type": "NORMAL", "input": "/MEAN/COV", "values": {"MEAN": 250, "COV": 0.1}},
-        {"name": "B", "type": "UNIFORM", "input": "/LOWER_BOUND/UPPER_BOUND", "values": {"LOWER_BOUND": -1, "UPPER_BOUND": 2}}],
-      "correlations": [{"between": ["B", "σ \"s\""], "value": -0.25, "space": "U"}]})", "canonical.json")));
-    EXPECT_THAT(written, ::testing::HasSubstr(R"("description": "line\nbreak, \"q\", tab\t, back\\slash, \u0001",)"));
-    EXPECT_THAT(written, ::testing::HasSubstr(R"({"between": ["B", "σ \"s\""], "value": -0.25, "space": "U"})"));
+    EXPECT_EQ(written, WriteJsonDocument(*ReadJsonDocument(
+                           R"({"description": "line\nbreak, \"q\", tab\t, back\\slash, \u0001",
+      "variables": [{"name": "σ \"s\"", "type": "NORMAL", "input": "/MEAN/COV",
+        "values": {"MEAN": 250, "COV": 0.1}},
+        {"name": "B", "type": "UNIFORM", "input": "/LOWER_BOUND/UPPER_BOUND",
+        "values": {"LOWER_BOUND": -1, "UPPER_BOUND": 2}}],
+      "correlations": [{"between": ["B", "σ \"s\""], "value": -0.25, "space": "U"}]})",
+                           "canonical.json")));
+    EXPECT_THAT(written,
+                ::testing::HasSubstr(
+                    R"("description": "line\nbreak, \"q\", tab\t, back\\slash, \u0001",)"));
+    EXPECT_THAT(written, ::testing::HasSubstr(
+                             R"({"between": ["B", "σ \"s\""], "value": -0.25, "space": "U"})"));
     EXPECT_EQ(WriteJsonDocument(*ReadJsonDocument(written, "again.json")), written);
     EXPECT_EQ(pDoc->GetVariable(0)->GetParamValue(PARAM_STDDEV), 25.0); // the conversion ran
     EXPECT_TRUE(pDoc->m_warnings.empty());
@@ -114,18 +134,21 @@ TEST(CollectionDocument, AnEditorsRebuiltListKeepsOnlyTheGivenPairs) {
     const std::string bd = R"({"between": ["b", "d"], "value": 0.3, "space": "U"})";
     std::string strDoc = R"({"correlations": [)" + ca + ", " + bd + R"(], "variables": [)";
     for (const std::string strName : {"a", "b", "c", "d"}) {
-        strDoc += R"({"type": "NORMAL", "values": {"MEAN": 0, "STDDEV": 1}, "name": ")" + strName + "\"}" + (strName == "d" ? "]}" : ",");
+        strDoc += R"({"type": "NORMAL", "values": {"MEAN": 0, "STDDEV": 1}, "name": ")" + strName +
+                  "\"}" + (strName == "d" ? "]}" : ",");
     }
     using Cells = std::map<std::pair<int, int>, std::pair<double, BOOL>>;
     const Cells shown{{{0, 2}, {0.1234567890123, TRUE}}, {{1, 3}, {0.3, FALSE}}};
     const std::string kNext = ",\n    "; // between two entries
     const std::pair<Cells, std::string> cases[] = {
         {{}, ca + kNext + bd},
-        {{{{1, 3}, {0.0, FALSE}}}, ca + kNext + R"({"between": ["b", "d"], "value": 0, "space": "U"})"},
+        {{{{1, 3}, {0.0, FALSE}}},
+         ca + kNext + R"({"between": ["b", "d"], "value": 0, "space": "U"})"},
         // A changed value, a changed space, a new pair.
         {{{{0, 2}, {0.2, TRUE}}, {{1, 3}, {0.3, TRUE}}, {{0, 1}, {0.4, TRUE}}},
-         R"({"between": ["c", "a"], "value": 0.2, "space": "X"})" + kNext + R"({"between": ["b", "d"], "value": 0.3, "space": "X"})"
-             + kNext + R"({"between": ["a", "b"], "value": 0.4, "space": "X"})"},
+         R"({"between": ["c", "a"], "value": 0.2, "space": "X"})" + kNext +
+             R"({"between": ["b", "d"], "value": 0.3, "space": "X"})" + kNext +
+             R"({"between": ["a", "b"], "value": 0.4, "space": "X"})"},
     };
     for (const auto& [edits, strEntries] : cases) {
         const auto pDoc = ReadJsonDocument(strDoc, "d.json");
@@ -140,11 +163,15 @@ TEST(CollectionDocument, AnEditorsRebuiltListKeepsOnlyTheGivenPairs) {
         for (int r = 0; r < 4; ++r) {
             for (int c = r + 1; c < 4; ++c) {
                 const auto [dValue, bXSpace] = cells.try_emplace({r, c}, 0.0, TRUE).first->second;
-                corrs.Add(new SCorr{r, c, pDoc->GetVariable(r), pDoc->GetVariable(c), dValue, dValue, bXSpace});
+                corrs.Add(new SCorr{r, c, pDoc->GetVariable(r), pDoc->GetVariable(c), dValue,
+                                    dValue, bXSpace});
             }
         }
-        pDoc->ReconcileCorrelations(before, [](double dBefore, double dAfter) { return std::abs(dBefore - dAfter) < 1e-13; });
-        EXPECT_THAT(WriteJsonDocument(*pDoc), ::testing::HasSubstr("\"correlations\": [\n    " + strEntries + "\n  ]"));
+        pDoc->ReconcileCorrelations(before, [](double dBefore, double dAfter) {
+            return std::abs(dBefore - dAfter) < 1e-13;
+        });
+        EXPECT_THAT(WriteJsonDocument(*pDoc),
+                    ::testing::HasSubstr("\"correlations\": [\n    " + strEntries + "\n  ]"));
     }
 }
 
@@ -156,10 +183,13 @@ const char* const kTwoVariables = R"({"variables": [
 
 // The value's nBytes low bytes, least significant first, as the binary form stores numbers.
 static_assert(std::endian::native == std::endian::little);
-std::string LittleEndian(std::uint64_t value, int nBytes) { return {reinterpret_cast<const char*>(&value), std::size_t(nBytes)}; }
+std::string LittleEndian(std::uint64_t value, int nBytes) {
+    return {reinterpret_cast<const char*>(&value), std::size_t(nBytes)};
+}
 
 // The message of the CDocumentError that the call raises, or "" if it raised none.
-template <class Fn> std::string ErrorOf(Fn&& call) {
+template <class Fn>
+std::string ErrorOf(Fn&& call) {
     try {
         call();
     } catch (const CDocumentError& error) {
@@ -178,28 +208,35 @@ TEST(BinaryDocument, BytesAreTheHeaderThenFramedVariablesThenCorrelations) {
     // new-class tag, schema 0 and its class name, then its own body (name "X", type id 6).
     const std::string head = std::string("STVCOL\r\n") + LittleEndian(1, 2) + LittleEndian(0, 1) +
                              LittleEndian(2, 2) + LittleEndian(0xFFFF, 2) + LittleEndian(0, 2) +
-                             LittleEndian(7, 2) + "CNormal" + LittleEndian(1, 1) + "X" + LittleEndian(6, 4);
+                             LittleEndian(7, 2) + "CNormal" + LittleEndian(1, 1) + "X" +
+                             LittleEndian(6, 4);
     EXPECT_EQ(bytes.substr(0, head.size()), head);
     // It ends with the correlation: positions in the order given (D is 1, X is 0), the U-space
     // flag, the U-space value as given and the X-space value that SetCorr derived.
-    EXPECT_TRUE(bytes.ends_with(LittleEndian(1, 2) + LittleEndian(1, 4) + LittleEndian(0, 8) +
-                                LittleEndian(std::bit_cast<std::uint64_t>(0.25), 8) +
-                                LittleEndian(std::bit_cast<std::uint64_t>(pDoc->GetCorrelation(0).dCorrX), 8)));
+    EXPECT_TRUE(bytes.ends_with(
+        LittleEndian(1, 2) + LittleEndian(1, 4) + LittleEndian(0, 8) +
+        LittleEndian(std::bit_cast<std::uint64_t>(0.25), 8) +
+        LittleEndian(std::bit_cast<std::uint64_t>(pDoc->GetCorrelation(0).dCorrX), 8)));
 }
 
 TEST(BinaryDocument, DamagedBytesAreRefused) {
     const std::string bytes = WriteBinaryDocument(*LoadBuiltInExample());
     EXPECT_EQ(RefusalOf(bytes), "");
     for (std::size_t n = 0; n < bytes.size(); ++n) {
-        ASSERT_THAT(RefusalOf(bytes.substr(0, n)), ::testing::StartsWith("doc.svc: ")) << n << " bytes";
+        ASSERT_THAT(RefusalOf(bytes.substr(0, n)), ::testing::StartsWith("doc.svc: "))
+            << n << " bytes";
     }
-    EXPECT_THAT(RefusalOf(bytes.substr(0, bytes.size() / 2)), ::testing::HasSubstr(": the binary document is truncated or damaged: "));
-    EXPECT_EQ(RefusalOf(bytes + "x"), "doc.svc: document: unexpected data after the end of the document");
+    EXPECT_THAT(RefusalOf(bytes.substr(0, bytes.size() / 2)),
+                ::testing::HasSubstr(": the binary document is truncated or damaged: "));
+    EXPECT_EQ(RefusalOf(bytes + "x"),
+              "doc.svc: document: unexpected data after the end of the document");
     std::string damaged = bytes;
     damaged[8] = 2;
-    EXPECT_EQ(RefusalOf(damaged), "doc.svc: document: unsupported format version 2 (this program reads 1)");
+    EXPECT_EQ(RefusalOf(damaged),
+              "doc.svc: document: unsupported format version 2 (this program reads 1)");
     damaged[0] = 'X';
-    EXPECT_EQ(RefusalOf(damaged), "doc.svc: document: not a binary collection document (no signature)");
+    EXPECT_EQ(RefusalOf(damaged),
+              "doc.svc: document: not a binary collection document (no signature)");
     // Reading by content takes unsigned bytes for no binary document at all.
     EXPECT_FALSE(FormatFromContents(damaged).has_value());
     EXPECT_EQ(FormatFromContents(bytes), EDocumentFormat::binary);
@@ -207,35 +244,45 @@ TEST(BinaryDocument, DamagedBytesAreRefused) {
     // The last entry is int, int, int, double, double: its first position is 28 bytes from the end.
     std::string stray = WriteBinaryDocument(*ReadJsonDocument(kTwoVariables, "two.json"));
     stray.replace(stray.size() - 28, 4, LittleEndian(7, 4));
-    EXPECT_EQ(RefusalOf(stray), "doc.svc: correlation 1: it refers to a variable that the document does not hold");
+    EXPECT_EQ(RefusalOf(stray),
+              "doc.svc: correlation 1: it refers to a variable that the document does not hold");
 }
 
 TEST(BinaryDocument, StoredValuesGoThroughTheLibrarysChecksAgain) {
     // A change of X or D written as it is and read back; the JSON reader's checks, which share
     // the document builder, are tested through the command-line host.
-    const std::pair<std::function<void(CDist&, CDist&, CCollectionDocument&)>, std::string> cases[] = {
-        {[](CDist& x, CDist&, auto&) { x.SetParamValue(PARAM_STDDEV, -1.0); }, "X: StdDev is less than (or equal to) 0"},
-        {[](CDist& x, CDist&, auto&) { x.SetParamValue(PARAM_MEAN, std::numeric_limits<double>::infinity()); },
-         "X: MEAN is not a finite number"},
-        {[](CDist& x, CDist&, auto&) { x.m_nType = DIST_LOGNORMAL; }, "X: stored as class CNormal but with type id 5 (LOGNORMAL)"},
-        {[](CDist& x, CDist&, auto&) { x.m_nType = 11; }, "X: unknown type id 11"},
-        {[](CDist& x, CDist&, auto&) { x.m_nParamCombi = 2; }, "X: unknown input type 2"},
-        {[](CDist& x, CDist&, auto&) { x.m_nParamCombiCount = 3; }, "X: stored with 3 input types, the family has 2"},
-        {[](CDist&, CDist& d, auto&) { d.m_Probabilities.Add(0.5); },
-         "D: the category names, frequencies and probabilities differ in number"},
-        {[](CDist&, CDist& d, auto&) { d.m_Frequencies[0] = -1.0; }, "D: Frequency must be >= 0"},
-        {[](CDist&, CDist&, auto& doc) { doc.m_strDescription = "\xFF"; },
-         "document: the description is not valid UTF-8 text"},
-        // Probabilities are recomputed from the frequencies, whatever was stored.
-        {[](CDist&, CDist& d, auto&) { d.m_Probabilities[0] = 0.9; }, ""},
-    };
+    const std::pair<std::function<void(CDist&, CDist&, CCollectionDocument&)>, std::string>
+        cases[] = {
+            {[](CDist& x, CDist&, auto&) { x.SetParamValue(PARAM_STDDEV, -1.0); },
+             "X: StdDev is less than (or equal to) 0"},
+            {[](CDist& x, CDist&, auto&) {
+                 x.SetParamValue(PARAM_MEAN, std::numeric_limits<double>::infinity());
+             },
+             "X: MEAN is not a finite number"},
+            {[](CDist& x, CDist&, auto&) { x.m_nType = DIST_LOGNORMAL; },
+             "X: stored as class CNormal but with type id 5 (LOGNORMAL)"},
+            {[](CDist& x, CDist&, auto&) { x.m_nType = DIST_COUNT; },
+             "X: unknown type id " + std::to_string(DIST_COUNT)},
+            {[](CDist& x, CDist&, auto&) { x.m_nParamCombi = 2; }, "X: unknown input type 2"},
+            {[](CDist& x, CDist&, auto&) { x.m_nParamCombiCount = 3; },
+             "X: stored with 3 input types, the family has 2"},
+            {[](CDist&, CDist& d, auto&) { d.m_Probabilities.Add(0.5); },
+             "D: the category names, frequencies and probabilities differ in number"},
+            {[](CDist&, CDist& d, auto&) { d.m_Frequencies[0] = -1.0; },
+             "D: Frequency must be >= 0"},
+            {[](CDist&, CDist&, auto& doc) { doc.m_strDescription = "\xFF"; },
+             "document: the description is not valid UTF-8 text"},
+            // Probabilities are recomputed from the frequencies, whatever was stored.
+            {[](CDist&, CDist& d, auto&) { d.m_Probabilities[0] = 0.9; }, ""},
+        };
     for (const auto& [change, strReason] : cases) {
         auto pDoc = ReadJsonDocument(kTwoVariables, "two.json");
         change(*pDoc->GetVariable(0), *pDoc->GetVariable(1), *pDoc);
         const std::string bytes = WriteBinaryDocument(*pDoc);
         EXPECT_EQ(RefusalOf(bytes), strReason.empty() ? "" : "doc.svc: " + strReason);
         if (strReason.empty()) {
-            EXPECT_EQ(ReadBinaryDocument(bytes, "doc.svc")->GetVariable(1)->m_Probabilities[0], 0.25);
+            EXPECT_EQ(ReadBinaryDocument(bytes, "doc.svc")->GetVariable(1)->m_Probabilities[0],
+                      0.25);
         }
     }
 }
@@ -244,7 +291,8 @@ TEST(BinaryDocument, StoredValuesGoThroughTheLibrarysChecksAgain) {
 // deviation is derived from its input, so that a change of it passes the input type's check).
 const char* const kReady = R"({"variables": [
     {"name": "N", "type": "NORMAL", "input": "/MEAN/COV", "values": {"MEAN": 4, "COV": 0.125}},
-    {"name": "B", "type": "BETA", "values": {"MEAN": 5, "STDDEV": 2, "LOWER_BOUND": 0, "UPPER_BOUND": 10}},
+    {"name": "B", "type": "BETA",
+     "values": {"MEAN": 5, "STDDEV": 2, "LOWER_BOUND": 0, "UPPER_BOUND": 10}},
     {"name": "D", "type": "DISCRETE", "categories": [{"name": "a", "frequency": 1}]},
     {"name": "U", "type": "UNIFORM", "values": {"LOWER_BOUND": 0, "UPPER_BOUND": 1}}]})";
 
@@ -260,33 +308,47 @@ TEST(ReadinessReport, FindsWhatStopsOpeningOrSampling) {
     // The change, what is found, at which variable, "subject: reason", and whether a file
     // written in this state opens again, and whether it can be sampled.
     const std::tuple<Change, EKind, int, const char*, bool, bool> cases[] = {
-        {set(0, PARAM_STDDEV, -1), EKind::unsampleable, 0, "N: cannot be sampled: the standard deviation -1 is negative", true, false},
-        {set(0, PARAM_STDDEV, NAN), EKind::unsampleable, 0, "N: cannot be sampled: the standard deviation is not a number", true, false},
-        {set(3, PARAM_MEAN, NAN), EKind::unsampleable, 3, "U: cannot be sampled: the mean is not a number", true, false},
+        {set(0, PARAM_STDDEV, -1), EKind::unsampleable, 0,
+         "N: cannot be sampled: the standard deviation -1 is negative", true, false},
+        {set(0, PARAM_STDDEV, NAN), EKind::unsampleable, 0,
+         "N: cannot be sampled: the standard deviation is not a number", true, false},
+        {set(3, PARAM_MEAN, NAN), EKind::unsampleable, 3,
+         "U: cannot be sampled: the mean is not a number", true, false},
         // T = (5 - 0)(10 - 5) / 2^2 - 1 = 5.25 and R = S = T / 2 = 2.625 before the change.
-        {set(1, PARAM_R, 0), EKind::unsampleable, 1, "B: cannot be sampled: the exponents R = 0 and S = 2.625 are not "
-         "both positive (with mean 5 on [0, 10] the standard deviation must stay below 5)", true, false},
+        {set(1, PARAM_R, 0), EKind::unsampleable, 1,
+         "B: cannot be sampled: the exponents R = 0 and S = 2.625 are not "
+         "both positive (with mean 5 on [0, 10] the standard deviation must stay below 5)",
+         true, false},
         {set(1, PARAM_LOWER_BOUND, 10), EKind::unsampleable, 1,
          "B: cannot be sampled: the lower bound 10 is not below the upper bound 10", true, false},
-        {[](CCollectionDocument& doc) { doc.GetVariable(2)->m_Frequencies.RemoveAll(); }, EKind::unsampleable, 2,
-         "D: cannot be sampled: it has no categories", true, false},
-        {[](CCollectionDocument& doc) { doc.GetVariable(2)->m_Frequencies[0] = 0.0; }, EKind::unsampleable, 2,
+        {[](CCollectionDocument& doc) { doc.GetVariable(2)->m_Frequencies.RemoveAll(); },
+         EKind::unsampleable, 2, "D: cannot be sampled: it has no categories", true, false},
+        {[](CCollectionDocument& doc) { doc.GetVariable(2)->m_Frequencies[0] = 0.0; },
+         EKind::unsampleable, 2,
          "D: cannot be sampled: the frequencies of its categories add up to 0", true, false},
-        {name(0, "\xE9t\xE9"), EKind::invalidText, 0, "\xE9t\xE9: the name is not valid UTF-8 text", false, false},
-        {[](CCollectionDocument& doc) { doc.GetVariable(2)->m_CategoryNames[0] = "\xC3("; }, EKind::invalidText, 2,
-         "D: a category name is not valid UTF-8 text", false, false},
-        {name(3, "B"), EKind::duplicateName, 3, "B: another variable has the same name", false, false},
+        {name(0, "\xE9t\xE9"), EKind::invalidText, 0, "\xE9t\xE9: the name is not valid UTF-8 text",
+         false, false},
+        {[](CCollectionDocument& doc) { doc.GetVariable(2)->m_CategoryNames[0] = "\xC3("; },
+         EKind::invalidText, 2, "D: a category name is not valid UTF-8 text", false, false},
+        {name(3, "B"), EKind::duplicateName, 3, "B: another variable has the same name", false,
+         false},
         {name(1, ""), EKind::unnamed, 1, "variable 2: the variable has no name", true, true},
-        {set(3, PARAM_LOWER_BOUND, 2), EKind::inconsistent, 3, "U: Upper bound must be larger than lower bound.", false, false},
+        {set(3, PARAM_LOWER_BOUND, 2), EKind::inconsistent, 3,
+         "U: Upper bound must be larger than lower bound.", false, false},
         // Over N, B and U (D, between them, takes no part) the later of the entries for N / B gives
         // the determinant 1 - 3 * 0.81 - 2 * 0.729 < 0, the earlier 0.028 > 0; the entry of N with
         // itself is skipped, or N would fail first.
         {[](CCollectionDocument& doc) {
-             for (const auto& [a, b, d] : {std::tuple{0, 0, 0.0}, {0, 1, -0.9}, {0, 1, 0.9}, {3, 0, 0.9}, {1, 3, -0.9}}) {
-                 doc.GetCollection().m_Corrs.Add(new SCorr{a, b, doc.GetVariable(a), doc.GetVariable(b), d, d, FALSE});
+             for (const auto& [a, b, d] :
+                  {std::tuple{0, 0, 0.0}, {0, 1, -0.9}, {0, 1, 0.9}, {3, 0, 0.9}, {1, 3, -0.9}}) {
+                 doc.GetCollection().m_Corrs.Add(
+                     new SCorr{a, b, doc.GetVariable(a), doc.GetVariable(b), d, d, FALSE});
              }
-         }, EKind::indefinite, 3, "correlations: cannot be sampled: the correlation matrix is not positive "
-         "definite at row 4, variable U (correlated with N and B)", true, false},
+         },
+         EKind::indefinite, 3,
+         "correlations: cannot be sampled: the correlation matrix is not positive "
+         "definite at row 4, variable U (correlated with N and B)",
+         true, false},
     };
     for (const auto& [change, kind, nVariable, pszMessage, bOpens, bSamples] : cases) {
         SCOPED_TRACE(pszMessage);
@@ -298,8 +360,10 @@ TEST(ReadinessReport, FindsWhatStopsOpeningOrSampling) {
         const SReadinessFinding& found = report.GetFindings()[0];
         EXPECT_EQ(found.strSubject + ": " + found.strReason, pszMessage);
         EXPECT_TRUE(found.kind == kind && found.nVariable == nVariable) << found.nVariable;
-        EXPECT_EQ(std::tuple(report.IsReadyFor(EDocumentUse::open), report.IsReadyFor(EDocumentUse::save),
-                             report.IsReadyFor(EDocumentUse::sample)), std::tuple(bOpens, bOpens, bSamples));
+        EXPECT_EQ(std::tuple(report.IsReadyFor(EDocumentUse::open),
+                             report.IsReadyFor(EDocumentUse::save),
+                             report.IsReadyFor(EDocumentUse::sample)),
+                  std::tuple(bOpens, bOpens, bSamples));
         EXPECT_EQ(ErrorOf([&] { report.Require(EDocumentUse::sample, "d"); }),
                   bSamples ? "" : "d: " + std::string(pszMessage));
     }

@@ -32,7 +32,9 @@ CASES = [(json.loads(path.read_text()), None) for path in EXAMPLES] + [  # docum
     (doc({"name": "D", "type": "DISCRETE", "categories": []}), None),
     (doc(numerics="accurate"), None),
     (doc(numerics="Accurate"), 'document: "numerics" must be "faithful" or "accurate"'),
-    (doc(variable_list=[]), 'document: unknown key "variable_list" (expected description, numerics, variables, correlations)'),
+    (doc(variable_list=[]),
+     'document: unknown key "variable_list" (expected description, numerics, variables, '
+     'correlations)'),
     ({"correlations": []}, 'document: "variables" must be an array of variables'),
     (doc(dict(A, type="normal")), 'A: unknown family "normal"'),
     (doc(dict(A, values={"MEAN": 1, "SIGMA": 1})), 'A: unknown parameter keyword "SIGMA"'),
@@ -41,12 +43,16 @@ CASES = [(json.loads(path.read_text()), None) for path in EXAMPLES] + [  # docum
     (doc({"name": "D", "type": "DISCRETE", "categories": [], "values": {"MEAN": 1}}),
      "D: a DISCRETE variable has categories, no input type or values"),
     (doc(dict(A, categories=[])), "A: only a DISCRETE variable has categories"),
-    (doc({"name": "D", "type": "DISCRETE", "categories": [{"name": "a", "frequency": -1}]}), "D: Frequency must be >= 0"),
-    (doc(dict(A, axis={"auto": True, "min": 0, "max": 1})), 'A: an automatic axis takes no "min" or "max"'),
+    (doc({"name": "D", "type": "DISCRETE", "categories": [{"name": "a", "frequency": -1}]}),
+     "D: Frequency must be >= 0"),
+    (doc(dict(A, axis={"auto": True, "min": 0, "max": 1})),
+     'A: an automatic axis takes no "min" or "max"'),
     (doc(dict(A, axis={"auto": False})), 'A: "min" is missing'),
     (doc(dict(A, input=-1)), "A: unknown input type -1 (known: 0 /MEAN/STDDEV, 1 /MEAN/COV)"),
-    (doc(dict(A, vlaues={})), 'A: unknown key "vlaues" (expected name, type, input, values, categories, axis, canChange)'),
-    (doc(A, {"value": 1.5}), "correlation N / A: the correlation 1.5 does not lie between -1 and 1"),
+    (doc(dict(A, vlaues={})),
+     'A: unknown key "vlaues" (expected name, type, input, values, categories, axis, canChange)'),
+    (doc(A, {"value": 1.5}),
+     "correlation N / A: the correlation 1.5 does not lie between -1 and 1"),
     (doc(A, {"space": "Z"}), 'correlation N / A: "space" must be "X" or "U"'),
     (doc(A, {"between": ["N", "A", "N"]}), 'correlation 1: "between" must name two variables'),
 ]
@@ -58,6 +64,8 @@ def test_schema_and_reader_agree(document, refusal, tmp_path):
     if "STOCHVAR_CLI" in os.environ:  # a build without the command-line host checks the schema
         path = tmp_path / "doc.json"
         path.write_text(json.dumps(document))
-        shown = subprocess.run([os.environ["STOCHVAR_CLI"], "show", str(path)], capture_output=True, text=True)
+        shown = subprocess.run([os.environ["STOCHVAR_CLI"], "show", str(path)],
+                               capture_output=True, text=True, timeout=60)
         assert shown.returncode == (0 if refusal is None else 1), shown.stderr
-        assert shown.stderr.startswith(f"stochvar: error: {path}: {refusal}" if refusal else ""), shown.stderr
+        expected = f"stochvar: error: {path}: {refusal}" if refusal else ""
+        assert shown.stderr.startswith(expected), shown.stderr

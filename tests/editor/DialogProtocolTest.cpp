@@ -44,7 +44,7 @@ struct SData {
     // Family, name, mean and standard deviation of a variable; "?" where the slot misses it.
     static std::string Variable(const CDist* pDist, CDist* const* pSlot) {
         std::ostringstream text;
-        text << kDistKeywords[pDist->m_nType] << ' ' << pDist->m_strVarName.GetString() << ' '
+        text << pDist->GetVarTypeName().GetString() << ' ' << pDist->m_strVarName.GetString() << ' '
              << pDist->GetParamValue(PARAM_MEAN) << ' ' << pDist->GetParamValue(PARAM_STDDEV)
              << (*pSlot == pDist && pDist->m_ppReference == pSlot ? "; " : " ?; ");
         return text.str();

@@ -12,6 +12,7 @@
 #include <stochvar/editor/DistPropertySheet.h>
 #include <stochvar/editor/DlgCorrelationMatrix.h>
 #include <stochvar/families/Discrete.h>
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/families/Normal.h>
 #include <stochvar/module/HostHooks.h>
 #include <stochvar/simulation/DistCollection.h>
@@ -48,14 +49,13 @@ struct SCountedNormal : CNormal {
 };
 
 // The control with the given id below pRoot; fails the test when there is none.
-template <class TControl = QPushButton> TControl* Control(const QWidget* pRoot, int nId) {
+template <class TControl = QPushButton>
+TControl* Control(const QWidget* pRoot, int nId) {
     auto* pControl = pRoot->findChild<TControl*>(ControlName(nId));
     EXPECT_NE(pControl, nullptr) << "no control " << nId << " of the expected class";
     return pControl;
 }
-inline void Click(const QWidget* pRoot, int nId) {
-    Control(pRoot, nId)->click();
-}
+inline void Click(const QWidget* pRoot, int nId) { Control(pRoot, nId)->click(); }
 // Replaces the text of the value box below pRoot by typing, then presses Return in it.
 inline void Enter(const QWidget* pRoot, const QString& text) {
     QLineEdit* pEdit = Control<QLineEdit>(pRoot, IDC_VALUE);
@@ -119,7 +119,8 @@ struct SModalScript {
 };
 inline std::vector<SModalScript*> g_modalScripts; // waiting, oldest first
 
-template <class TWindow> struct CModalScript : SModalScript {
+template <class TWindow>
+struct CModalScript : SModalScript {
     explicit CModalScript(std::function<void(TWindow&)> run)
         : SModalScript{&TWindow::staticMetaObject,
                        [run](QWidget& window) { run(static_cast<TWindow&>(window)); }} {

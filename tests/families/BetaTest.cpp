@@ -29,8 +29,8 @@ TEST(Beta, InverseLeansOnTheNearerBound) {
 // every call. Same bits and the same printed lines, also right after a host writes a slot
 // directly, and for shapes whose constants make the special functions report.
 TEST(Beta, InverseWithKeptConstantsEqualsComputingThemEveryTime) {
-    const std::pair<double, double> shapes[] = {{0.7635, 2.4814}, {0.3, 7.0},   {40.0, 25.0},
-                                                {12.0, 0.5},      {1.0, 1.0},   {150.0, 90.5},
+    const std::pair<double, double> shapes[] = {{0.7635, 2.4814}, {0.3, 7.0}, {40.0, 25.0},
+                                                {12.0, 0.5},      {1.0, 1.0}, {150.0, 90.5},
                                                 {5.0, 1e306}};
     CBeta dist(nullptr, "X", nullptr);
     Enter(dist, {{PARAM_LOWER_BOUND, 0.3}, {PARAM_UPPER_BOUND, 2.0}});

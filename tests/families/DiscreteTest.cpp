@@ -98,8 +98,8 @@ TEST(Discrete, EditingKeepsTheContainersParallelAndNormalised) {
 }
 
 TEST(Discrete, CumulativeIsPiecewiseLinearAndInverseIsItsStepInverse) {
-    const Values shapes[] = {{}, {1.0, 3.0}, {2.0, 0.0, 5.0, 3.0}, {0.0, 0.0, 1.0},
-                             Values(10, 1.0), {0.0, 0.0, 0.0}};
+    const Values shapes[] = {
+        {}, {1.0, 3.0}, {2.0, 0.0, 5.0, 3.0}, {0.0, 0.0, 1.0}, Values(10, 1.0), {0.0, 0.0, 0.0}};
     for (const Values& frequencies : shapes) {
         SCOPED_TRACE(frequencies.size());
         auto dist = MakeDiscrete(frequencies);

@@ -85,8 +85,12 @@ struct SStatusRow {
     const char* pszError;
 };
 
-struct SPoint { double x, density, cumulative; }; // NaN: not checked
-struct SQuantile { double p, x; };
+struct SPoint {
+    double x, density, cumulative;
+}; // NaN: not checked
+struct SQuantile {
+    double p, x;
+};
 
 // The identities a variable goes through: none, GetCumulative(GetInverse(p)) = p, or also those
 // of its density (integral, moments, the cumulative function as its integral).
@@ -129,6 +133,5 @@ struct SFamilyRows {
 const std::vector<SFamilyRows>& FamilyTable();
 
 inline void PrintTo(const SFamilyRows& rows, std::ostream* os) { *os << rows.name; }
-
 
 } // namespace stochvar::testing

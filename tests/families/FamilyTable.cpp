@@ -110,9 +110,15 @@ SVariableRow WeibullFromMoments(int nParamCombi, double b) {
     const double S = 2.5 * std::sqrt(std::tgamma(1.0 + 2.0 / b) - g1 * g1);
     const double V = S / (2.5 * g1); // S / (M - L)
     const SlotValues spread = {nParamCombi == 0 ? std::pair{SD, S} : std::pair{COV, V}};
-    return {nParamCombi, Join({{MEAN, -3.0 + 2.5 * g1}, {LB, -3.0}}, spread),
+    return {nParamCombi,
+            Join({{MEAN, -3.0 + 2.5 * g1}, {LB, -3.0}}, spread),
             {{BETA, b}, {ALPHA, 2.5}, {SD, S}, {COV, V}},
-            b < 2.0 ? kInverse : kQuadrature, "", {}, {}, "", 1e-9};
+            b < 2.0 ? kInverse : kQuadrature,
+            "",
+            {},
+            {},
+            "",
+            1e-9};
 }
 
 // clang-format off

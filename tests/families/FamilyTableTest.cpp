@@ -223,7 +223,8 @@ TEST_P(FamilyRowsTest, DensityIntegratesToOneWithTheSlotMomentsAndToTheCumulativ
         // At M + k S, placed without the family's inverse.
         for (double k = -3.0; k <= 3.0; k += 0.5) {
             EXPECT_NEAR(dist->GetCumulative(M + k * S), integral.UpTo(M + k * S, one),
-                        GetParam().tolerance.cdf) << k;
+                        GetParam().tolerance.cdf)
+                << k;
         }
     }
 }

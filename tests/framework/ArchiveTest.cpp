@@ -36,15 +36,16 @@ TEST(CArchiveTest, NumbersAreLittleEndian) {
             std::apply([&ar](const auto&... value) { (ar << ... << value); }, values);
         });
     };
-    const Bytes bytes = store({0xAB, 'A', 0x1234, -2, 0x12345678, -2, 0x0102030405060708, -2,
-                               1.0f, 0.1, std::bit_cast<double>(0xFFF8000000000001u)});
+    const Bytes bytes = store({0xAB, 'A', 0x1234, -2, 0x12345678, -2, 0x0102030405060708, -2, 1.0f,
+                               0.1, std::bit_cast<double>(0xFFF8000000000001u)});
     EXPECT_EQ(bytes, Hex("AB 41 34 12 FE FF 78 56 34 12 FE FF FF FF 08 07 06 05 04 03 02 01 "
                          "FE FF FF FF FF FF FF FF 00 00 80 3F 9A 99 99 99 99 99 B9 3F "
                          "01 00 00 00 00 00 F8 FF"));
     Values loaded;
-    EXPECT_EQ(LoadCause(bytes, [&](CArchive& ar) {
-                  std::apply([&ar](auto&... value) { (ar >> ... >> value); }, loaded);
-              }),
+    EXPECT_EQ(LoadCause(bytes,
+                        [&](CArchive& ar) {
+                            std::apply([&ar](auto&... value) { (ar >> ... >> value); }, loaded);
+                        }),
               std::nullopt);
     EXPECT_EQ(store(loaded), bytes);
 }
@@ -113,9 +114,13 @@ TEST(CArchiveTest, CountPrefixesAtEachBoundary) {
 // the detail and the archive's file name when known.
 TEST(CArchiveTest, RefusesUseInTheWrongDirectionAfterClosingOrOnAFailingStream) {
     const char* const kCauses[] = {
-        "no archive error", "archive error", "cannot store into an archive that is loading",
-        "unexpected end of archive", "cannot load from an archive that is storing",
-        "invalid object or class index in archive", "unknown or unexpected class in archive",
+        "no archive error",
+        "archive error",
+        "cannot store into an archive that is loading",
+        "unexpected end of archive",
+        "cannot load from an archive that is storing",
+        "invalid object or class index in archive",
+        "unknown or unexpected class in archive",
         "archive holds a class version (schema) that the class cannot read",
         "unknown archive error"};
     for (int nCause = 0; nCause < 9; ++nCause) {
@@ -430,7 +435,8 @@ TEST_F(ArchiveFramingTest, RefusesMalformedFraming) {
         // Two points of schema 1 of the versionable class, an int and a double each, the second
         // by its class index, then a bad index: each body read as its schema says.
         {NewClass("01 00", "CTestPoint") + Hex("05 00 00 00  00 00 00 00 00 00 E0 3F  01 80") +
-             Hex("06 00 00 00  00 00 00 00 00 00 00 40  04 00"), 2, badIndex, nullptr},
+             Hex("06 00 00 00  00 00 00 00 00 00 00 40  04 00"),
+         2, badIndex, nullptr},
         {Hex("00 80"), 0, badIndex, nullptr},
         {a + Hex("03 80"), 1, badIndex, nullptr}, // a class not yet seen
         {a + Hex("02 80"), 1, badIndex, nullptr}, // an object as a class

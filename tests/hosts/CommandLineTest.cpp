@@ -1,9 +1,10 @@
-// The command-line host, run as a program: the command line, one row per line with its exit code and
-// messages; output files replaced whole, written through links and FIFOs, and left as they were by a
-// failed or interrupted run; documents (what show lists, convert between JSON and binary, the choice
-// of numerics, documents refused as a whole, "file: subject: reason", exit code 1, or warned of);
-// and stochvar sample (the CSV and npy layouts, seeds that replay a run, the same numbers on other
-// threads and from slices joined, and the summary). What is drawn is tested with the simulation.
+// The command-line host, run as a program: the command line, one row per line with its exit code
+// and messages; output files replaced whole, written through links and FIFOs, and left as they were
+// by a failed or interrupted run; documents (what show lists, convert between JSON and binary, the
+// choice of numerics, documents refused as a whole, "file: subject: reason", exit code 1, or warned
+// of); and stochvar sample (the CSV and npy layouts, seeds that replay a run, the same numbers on
+// other threads and from slices joined, and the summary). What is drawn is tested with the
+// simulation.
 
 #include <stochvar/documents/BinaryDocument.h>
 
@@ -51,7 +52,10 @@ public:
     CTempDir() : m_path((std::filesystem::temp_directory_path() / "stochvar-XXXXXX").string()) {
         EXPECT_NE(mkdtemp(m_path.data()), nullptr);
     }
-    ~CTempDir() { std::error_code error; std::filesystem::remove_all(m_path, error); }
+    ~CTempDir() {
+        std::error_code error;
+        std::filesystem::remove_all(m_path, error);
+    }
 
     std::filesystem::path Path() const { return m_path; }
     std::string File(const std::string& strName) const { return m_path + "/" + strName; }
@@ -69,7 +73,8 @@ private:
 pid_t StartCli(const std::vector<std::string>& args, const std::string& strIn = "/dev/null",
                const std::string& strOut = "/dev/null", const std::string& strErr = "/dev/null") {
     std::vector<const char*> argv{STOCHVAR_CLI_PATH};
-    std::ranges::transform(args, std::back_inserter(argv), [](const std::string& strArg) { return strArg.c_str(); });
+    std::ranges::transform(args, std::back_inserter(argv),
+                           [](const std::string& strArg) { return strArg.c_str(); });
     argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) { // only async-signal-safe calls from here on
@@ -100,12 +105,14 @@ struct SCliCase {
 };
 
 // Runs and checks the row, standard output captured unless strOut names its file; returns the run.
-SCliCase ExpectCli(const SCliCase& row, const std::string& strIn = "/dev/null", const std::string& strOut = "") {
+SCliCase ExpectCli(const SCliCase& row, const std::string& strIn = "/dev/null",
+                   const std::string& strOut = "") {
     SCOPED_TRACE(::testing::PrintToString(row.args));
     const CTempDir capture;
     const std::string strOutPath = strOut.empty() ? capture.File("out") : strOut;
     const int nExitCode = WaitForExit(StartCli(row.args, strIn, strOutPath, capture.File("err")));
-    const SCliCase run{row.args, nExitCode, strOut.empty() ? ReadFile(strOutPath) : "", ReadFile(capture.File("err"))};
+    const SCliCase run{row.args, nExitCode, strOut.empty() ? ReadFile(strOutPath) : "",
+                       ReadFile(capture.File("err"))};
     EXPECT_EQ(run.nExitCode, row.nExitCode) << run.strErr;
     for (const auto& [text, part] : {std::pair{run.strOut, row.strOut}, {run.strErr, row.strErr}}) {
         EXPECT_THAT(text, ::testing::HasSubstr(part));
@@ -125,7 +132,9 @@ SCliCase Draw(std::vector<std::string> args, const std::string& strCount = "20",
 namespace fs = std::filesystem;
 
 // The files in the directory and below: a temporary file left behind adds to them.
-long Files(const CTempDir& dir) { return std::distance(fs::recursive_directory_iterator(dir.Path()), {}); }
+long Files(const CTempDir& dir) {
+    return std::distance(fs::recursive_directory_iterator(dir.Path()), {});
+}
 
 TEST(CommandLine, EachLineGivesItsExitCodeAndMessages) {
     // No refused or failed line leaves a file in the directory or changes the old one.
@@ -134,7 +143,8 @@ TEST(CommandLine, EachLineGivesItsExitCodeAndMessages) {
     const std::string strOld = dir.Write("old", "old");
     fs::create_directory(dir.File("folder"));
     const std::string strBad = dir.Write("bad.json", R"({"variables": [{"name": "x"}]})");
-    const std::string kCount = "-n needs a whole number from 1 to 2147483647 (such as 1000 or 1e6), not ";
+    const std::string kCount =
+        "-n needs a whole number from 1 to 2147483647 (such as 1000 or 1e6), not ";
     const std::string kSeed = "--seed takes one whole number from 0 to 18446744073709551615, three "
                               "written A,B,C (each from 0 to 4294967295), or random; not ";
     const SCliCase cases[] = {
@@ -148,17 +158,30 @@ TEST(CommandLine, EachLineGivesItsExitCodeAndMessages) {
         {{"sample", "--samples", "1"}, 0, "1 sample of 7 variables", ""},
         {{"sample", "-n", "2.5e3"}, 0, "2500 samples", ""},
         {{"sample", "-n", "1000e-2"}, 0, "10 samples", ""},
-        {{"sample", "-n", "1", "--seed", "42"}, 0, "seed 42 = seeds 3184996902,686809907,1196582743)\n", ""},
-        {{"sample", "-n", "1", "--seed", "18446744073709551615"}, 0,
-         "seed 18446744073709551615 = seeds 3839455607,3919575143,942667852)\n", ""},
-        {{"sample", "-n", "300", "--first", "120", "--count", "80"}, 0,
-         "samples 121 to 200 (of a run of 300) of 7 variables", ""},
+        {{"sample", "-n", "1", "--seed", "42"},
+         0,
+         "seed 42 = seeds 3184996902,686809907,1196582743)\n",
+         ""},
+        {{"sample", "-n", "1", "--seed", "18446744073709551615"},
+         0,
+         "seed 18446744073709551615 = seeds 3839455607,3919575143,942667852)\n",
+         ""},
+        {{"sample", "-n", "300", "--first", "120", "--count", "80"},
+         0,
+         "samples 121 to 200 (of a run of 300) of 7 variables",
+         ""},
         {{}, 2, "", "Usage: stochvar COMMAND"},
         {{"frobnicate"}, 2, "", "stochvar: unknown command \"frobnicate\"\nRun 'stochvar --help'"},
-        {{"show", "--verbose"}, 2, "", "stochvar: unknown option --verbose\nRun 'stochvar show --help'"},
+        {{"show", "--verbose"},
+         2,
+         "",
+         "stochvar: unknown option --verbose\nRun 'stochvar show --help'"},
         {{"show", "-x"}, 2, "", "unknown option -x"},
         {{"show", "a.json", "b.json"}, 2, "", "one document at most, not 2"},
-        {{"show", "--numerics", "exact"}, 2, "", "--numerics takes faithful or accurate, not \"exact\""},
+        {{"show", "--numerics", "exact"},
+         2,
+         "",
+         "--numerics takes faithful or accurate, not \"exact\""},
         // After "--" everything is a file name, and "-n" is not a document.
         {{"sample", "-o", x, "--", "-n", "5"}, 2, "", "the number of samples is missing (-n N)"},
         {{"sample", "-n"}, 2, "", "option -n needs a value"},
@@ -166,46 +189,86 @@ TEST(CommandLine, EachLineGivesItsExitCodeAndMessages) {
         {{"sample", "-n", "10", "--lhs=yes"}, 2, "", "option --lhs takes no value"},
         {{"sample", "-n", "10", "--format", "npy"}, 2, "", "--format needs --out FILE"},
         {{"sample", "-n", "10", "--format", "xml", "-o", x}, 2, "", "--format takes csv or npy"},
-        {{"sample", "-n", "10", "--categories", "labels"}, 2, "", "--categories takes positions or"},
-        {{"sample", "-n", "9", "--categories", "names", "--format", "npy", "-o", x}, 2, "",
+        {{"sample", "-n", "10", "--categories", "labels"},
+         2,
+         "",
+         "--categories takes positions or"},
+        {{"sample", "-n", "9", "--categories", "names", "--format", "npy", "-o", x},
+         2,
+         "",
          "--categories names needs --format csv"},
-        {{"sample", "-n", "9", "--numbered", "--format", "npy", "-o", x}, 2, "", "--numbered needs"},
-        {{"sample", "-n", "10", "--first", "10", "-o", x}, 2, "", "--first needs a whole number from 0 to 9"},
-        {{"sample", "-n", "10", "--first", "4", "--count", "7"}, 2, "", "--count needs a whole number from 1 to 6"},
-        {{"sample", "-n", "10", "--threads", "257"}, 2, "", "--threads needs a whole number from 1 to 256"},
+        {{"sample", "-n", "9", "--numbered", "--format", "npy", "-o", x},
+         2,
+         "",
+         "--numbered needs"},
+        {{"sample", "-n", "10", "--first", "10", "-o", x},
+         2,
+         "",
+         "--first needs a whole number from 0 to 9"},
+        {{"sample", "-n", "10", "--first", "4", "--count", "7"},
+         2,
+         "",
+         "--count needs a whole number from 1 to 6"},
+        {{"sample", "-n", "10", "--threads", "257"},
+         2,
+         "",
+         "--threads needs a whole number from 1 to 256"},
         {{"sample", "-n", "10", "--out="}, 2, "", "--out needs a file name"},
-        {{"sample", "-n", "2000000000", "--lhs", "-o", x}, 2, "",
+        {{"sample", "-n", "2000000000", "--lhs", "-o", x},
+         2,
+         "",
          "too many samples for Latin hypercube sampling of 7 variables"},
         {{"convert", "a.json", "b.json", "c.json"}, 2, "", "convert needs an input and an output"},
         {{"convert", "a.json", x, "--to", "xml"}, 2, "", "--to takes json or binary, not \"xml\""},
-        {{"convert", strBad, strOld}, 1, "", "stochvar: error: " + strBad + ": x: \"type\" is missing\n"},
+        {{"convert", strBad, strOld},
+         1,
+         "",
+         "stochvar: error: " + strBad + ": x: \"type\" is missing\n"},
         {{"sample", strBad, "-n", "5", "--out", strOld}, 1, "", "bad.json: x: \"type\" is missing"},
-        {{"sample", "-n", "5", "--out", dir.File("folder")}, 1, "", "folder: cannot write: Is a directory"},
+        {{"sample", "-n", "5", "--out", dir.File("folder")},
+         1,
+         "",
+         "folder: cannot write: Is a directory"},
         {{"sample", "-n", "5", "-o", dir.File("no/s.csv")}, 1, "", "s.csv: cannot write: "},
-        {{"convert", dir.File("none"), strOld}, 1, "", "none: cannot open: No such file or directory\n"},
-        {{"sample", dir.File("folder"), "-n", "5", "-o", x}, 1, "", "folder: cannot open: it is a directory, not"},
+        {{"convert", dir.File("none"), strOld},
+         1,
+         "",
+         "none: cannot open: No such file or directory\n"},
+        {{"sample", dir.File("folder"), "-n", "5", "-o", x},
+         1,
+         "",
+         "folder: cannot open: it is a directory, not"},
     };
     for (const SCliCase& row : cases) {
         ExpectCli(row);
     }
-    for (const std::string strCount : {"0", "-5", "1.5", "1e-3", "1e", "12abc", "2147483648", "3e9"}) {
+    for (const std::string strCount :
+         {"0", "-5", "1.5", "1e-3", "1e", "12abc", "2147483648", "3e9"}) {
         ExpectCli({{"sample", "-o", x, "-n", strCount}, 2, "", kCount + "\"" + strCount + "\"\n"});
     }
-    for (const std::string strSeed : {"1,2", "1,2,3,4", "1,,3", "1,2,4294967296", "18446744073709551616"}) {
-        ExpectCli({{"sample", "-o", x, "-n", "9", "--seed", strSeed}, 2, "", kSeed + "\"" + strSeed + "\"\n"});
+    for (const std::string strSeed :
+         {"1,2", "1,2,3,4", "1,,3", "1,2,4294967296", "18446744073709551616"}) {
+        ExpectCli({{"sample", "-o", x, "-n", "9", "--seed", strSeed},
+                   2,
+                   "",
+                   kSeed + "\"" + strSeed + "\"\n"});
     }
     // A full standard output is an error, whichever command wrote to it.
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"show"}, {"sample", "-n", "5"},
-                                                 {"sample", "-n", "5", "--out", "-"}, {"--help"}}) {
-        ExpectCli({args, 1, "", "stochvar: error: standard output: cannot write: No space left"}, "/dev/null", "/dev/full");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"show"},
+                                                 {"sample", "-n", "5"},
+                                                 {"sample", "-n", "5", "--out", "-"},
+                                                 {"--help"}}) {
+        ExpectCli({args, 1, "", "stochvar: error: standard output: cannot write: No space left"},
+                  "/dev/null", "/dev/full");
     }
     EXPECT_EQ(ReadFile(strOld), "old");
     EXPECT_EQ(Files(dir), 3);
 }
 
 TEST(OutputFile, SpecialTargetsAreWrittenThroughAndRegularFilesReplacedWhole) {
-    for (std::vector<std::string> line : {std::vector<std::string>{"convert", kBeam, "--to", "binary"},
-                                          {"sample", "-n", "50", "--out"}}) {
+    for (std::vector<std::string> line :
+         {std::vector<std::string>{"convert", kBeam, "--to", "binary"},
+          {"sample", "-n", "50", "--out"}}) {
         const CTempDir dir;
         chmod(dir.Write("old", "old").c_str(), 0600);
         dir.Write("real", "old");
@@ -214,20 +277,27 @@ TEST(OutputFile, SpecialTargetsAreWrittenThroughAndRegularFilesReplacedWhole) {
         fs::create_symlink("sub/later", dir.File("dangling"));
         mkfifo(dir.File("fifo").c_str(), 0600);
         line.push_back("-");
-        const std::string expected = ExpectCli({line, 0, "\n", line[0] == "sample" ? "50 samples" : ""}).strOut;
+        const std::string expected =
+            ExpectCli({line, 0, "\n", line[0] == "sample" ? "50 samples" : ""}).strOut;
         // The name written to, and the file that then holds the output ("" for the FIFO's reader).
-        for (const auto& [pszName, pszHolder] : {std::pair{"new", "new"}, {"old", "old"}, {"link", "real"},
-                                                 {"dangling", "sub/later"}, {"fifo", ""}}) {
+        for (const auto& [pszName, pszHolder] : {std::pair{"new", "new"},
+                                                 {"old", "old"},
+                                                 {"link", "real"},
+                                                 {"dangling", "sub/later"},
+                                                 {"fifo", ""}}) {
             std::future<std::string> reader; // a FIFO needs a reader for the writer to get through
             if (*pszHolder == '\0') {
                 reader = std::async(std::launch::async, ReadFile, dir.File("fifo"));
             }
             line.back() = dir.File(pszName);
             ExpectCli({line, 0, line[0] == "sample" ? "written to" : "", ""});
-            EXPECT_EQ(*pszHolder == '\0' ? reader.get() : ReadFile(dir.File(pszHolder)), expected) << pszName;
+            EXPECT_EQ(*pszHolder == '\0' ? reader.get() : ReadFile(dir.File(pszHolder)), expected)
+                << pszName;
         }
-        EXPECT_TRUE(fs::is_symlink(dir.File("link")) && fs::is_symlink(dir.File("dangling")) && fs::is_fifo(dir.File("fifo")));
-        EXPECT_EQ(fs::status(dir.File("old")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_TRUE(fs::is_symlink(dir.File("link")) && fs::is_symlink(dir.File("dangling")) &&
+                    fs::is_fifo(dir.File("fifo")));
+        EXPECT_EQ(fs::status(dir.File("old")).permissions(),
+                  fs::perms::owner_read | fs::perms::owner_write);
         EXPECT_EQ(Files(dir), 8); // old, real, link, sub, sub/later, dangling, fifo, new
     }
 }
@@ -269,7 +339,10 @@ TEST(Show, ListsEveryPartOfADocumentAndWarnsOfWhatCannotBeSampled) {
     // probabilities 1/4 and 3/4 at 0 and 1 has mean 0.75 and sd sqrt(3) / 4.
     const CTempDir dir;
     const std::string strDoc = dir.Write("d.json", kEverything);
-    const SCliCase shown = ExpectCli({{"show", strDoc}, 0, "Collection " + strDoc + R"(
+    const SCliCase shown = ExpectCli(
+        {{"show", strDoc},
+         0,
+         "Collection " + strDoc + R"(
 two lines
 of text
 3 variables, 1 correlation
@@ -295,10 +368,17 @@ E  DISCRETE, 0 categories
 Correlations
 D / N  given in X-space
     X-space  0.5
-    U-space  0.67326)", "stochvar: warning: " + strDoc + ": E: cannot be sampled: it has no categories\n"});
-    EXPECT_THAT(shown.strOut, ::testing::ContainsRegex("\n    admissible X-space range \\[-0\\.742656064[0-9]+, 0\\.742656064[0-9]+\\]\n$"));
+    U-space  0.67326)",
+         "stochvar: warning: " + strDoc + ": E: cannot be sampled: it has no categories\n"});
+    EXPECT_THAT(
+        shown.strOut,
+        ::testing::ContainsRegex(
+            "\n    admissible X-space range \\[-0\\.742656064[0-9]+, 0\\.742656064[0-9]+\\]\n$"));
     // The numerics of the line map the correlation; the document can come from standard input.
-    ExpectCli({{"show", strDoc, "--numerics", "accurate"}, 0, "    U-space  0.67327", "E: cannot be sampled"});
+    ExpectCli({{"show", strDoc, "--numerics", "accurate"},
+               0,
+               "    U-space  0.67327",
+               "E: cannot be sampled"});
     ExpectCli({{"show", "-"}, 0, "Collection standard input\n", ""}, kBeam);
 }
 
@@ -306,14 +386,18 @@ TEST(Convert, JsonAndBinaryCarryTheSameDocument) {
     // Output names try each rule: .json in any case is JSON, any other name binary, unless --to
     // says; reading goes by the contents. The examples are in the writer's layout.
     const CTempDir dir;
-    const std::vector<std::string> documents{dir.Write("all.json", kEverything), kBeam, kExamples + "/column.json",
-                                             kExamples + "/offshore.json", kExamples + "/slope.json"};
-    const std::string strCopy = dir.File("copy.JSON"), strBinary = dir.File("doc"), strBack = dir.File("back.svc");
+    const std::vector<std::string> documents{
+        dir.Write("all.json", kEverything), kBeam, kExamples + "/column.json",
+        kExamples + "/offshore.json", kExamples + "/slope.json"};
+    const std::string strCopy = dir.File("copy.JSON"), strBinary = dir.File("doc"),
+                      strBack = dir.File("back.svc");
     for (const std::string& strJson : documents) {
         SCOPED_TRACE(strJson);
-        for (std::vector<std::string> line : {std::vector<std::string>{strJson, strCopy}, {strJson, strBinary},
-                                              {strBinary, strBack, "--to", "json"},
-                                              {strBack, dir.File("again.json"), "--to", "binary"}}) {
+        for (std::vector<std::string> line :
+             {std::vector<std::string>{strJson, strCopy},
+              {strJson, strBinary},
+              {strBinary, strBack, "--to", "json"},
+              {strBack, dir.File("again.json"), "--to", "binary"}}) {
             line.insert(line.begin(), "convert");
             ExpectCli({line, 0, "", ""});
         }
@@ -322,12 +406,16 @@ TEST(Convert, JsonAndBinaryCarryTheSameDocument) {
         EXPECT_EQ(ReadFile(dir.File("again.json")), ReadFile(strBinary));
         if (strJson == documents[0]) { // not sampled, from either form, for the same reason
             for (const std::string& strDoc : {strJson, strBinary}) {
-                ExpectCli({{"sample", strDoc, "-n", "5", "-o", strBack}, 1, "", strDoc + ": E: cannot be sampled: it has no"});
+                ExpectCli({{"sample", strDoc, "-n", "5", "-o", strBack},
+                           1,
+                           "",
+                           strDoc + ": E: cannot be sampled: it has no"});
             }
             EXPECT_EQ(ReadFile(strBack), ReadFile(strCopy));
         } else {
             EXPECT_EQ(ReadFile(strCopy), ReadFile(strJson));
-            EXPECT_EQ(Draw({strBinary, "--lhs"}, "300").strOut, Draw({strJson, "--lhs"}, "300").strOut);
+            EXPECT_EQ(Draw({strBinary, "--lhs"}, "300").strOut,
+                      Draw({strJson, "--lhs"}, "300").strOut);
         }
     }
 }
@@ -342,45 +430,65 @@ TEST(Numerics, TheOptionOverridesTheDocumentAndJsonAloneKeepsTheChoice) {
     const std::string accurate = Draw({strAccurate}, "200", "numerics: accurate\n").strOut;
     EXPECT_NE(accurate, faithful);
     EXPECT_EQ(Draw({"--numerics=accurate"}, "200", "numerics: accurate\n").strOut, accurate);
-    EXPECT_EQ(Draw({strAccurate, "--numerics", "faithful"}, "200", "numerics: faithful\n").strOut, faithful);
+    EXPECT_EQ(Draw({strAccurate, "--numerics", "faithful"}, "200", "numerics: faithful\n").strOut,
+              faithful);
     // JSON keeps the choice; binary has no place for it and drops it with a warning.
     ExpectCli({{"convert", strAccurate, dir.File("copy.json")}, 0, "", ""});
     EXPECT_EQ(ReadFile(dir.File("copy.json")), strBeam);
-    ExpectCli({{"convert", strAccurate, dir.File("b.svc")}, 0, "", "stochvar: warning: " + strAccurate +
-               ": the binary form keeps no choice of numerics: \"numerics\": \"accurate\" is not written\n"});
+    ExpectCli({{"convert", strAccurate, dir.File("b.svc")},
+               0,
+               "",
+               "stochvar: warning: " + strAccurate +
+                   ": the binary form keeps no choice of numerics: \"numerics\": \"accurate\" is "
+                   "not written\n"});
     ExpectCli({{"show", dir.File("b.svc")}, 0, "numerics: faithful\n", ""});
 }
 
 // A document of R with the fields after its name, a normal S, and the correlations.
 std::string Doc(const std::string& strR, const std::string& strCorrelations = "") {
     return R"({"variables": [{"name": "R", )" + strR + R"(}, {"name": "S", "type": "NORMAL",
-        "values": {"MEAN": 1, "STDDEV": 2}}], "correlations": [)" + strCorrelations + "]}";
+        "values": {"MEAN": 1, "STDDEV": 2}}], "correlations": [)" +
+           strCorrelations + "]}";
 }
 
 TEST(RefusedDocument, EachKindOfErrorRefusesTheWholeDocument) {
-    // More refusals, of documents that the JSON Schema refuses too: tests/documents/test_document_schema.py.
+    // More refusals, of documents that the JSON Schema refuses too:
+    // tests/documents/test_document_schema.py.
     const std::string kR = R"("type": "NORMAL", "values": {"MEAN": 3, "STDDEV": 1})";
     // The correlations from the first entry's pair on.
-    const auto corr = [&](const std::string& strPairs) { return Doc(kR, R"({"between": [)" + strPairs + "}"); };
+    const auto corr = [&](const std::string& strPairs) {
+        return Doc(kR, R"({"between": [)" + strPairs + "}");
+    };
     const std::pair<std::string, std::string> cases[] = {
-        {Doc(R"("type": "NORMAL", "values": {"MEAN": 3, "COV": 0.1})"), "R: COV is not a parameter of input type /MEAN/STDDEV"},
-        {Doc(R"("type": "NORMAL", "values": {"MEAN": 3})"), "R: the value of STDDEV is missing (input type /MEAN/STDDEV)"},
-        {Doc(R"("type": "NORMAL", "values": {"MEAN": 3, "STDDEV": 0})"), "R: StdDev is less than (or equal to) 0"},
-        {Doc(R"("type": "NORMAL", "values": {"MEAN": 1e400, "STDDEV": 1})"), "document: not valid JSON: number overflow"},
-        {Doc(R"("type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 1, "MEAN": 2})"), "document: the key \"MEAN\" is given twice"},
+        {Doc(R"("type": "NORMAL", "values": {"MEAN": 3, "COV": 0.1})"),
+         "R: COV is not a parameter of input type /MEAN/STDDEV"},
+        {Doc(R"("type": "NORMAL", "values": {"MEAN": 3})"),
+         "R: the value of STDDEV is missing (input type /MEAN/STDDEV)"},
+        {Doc(R"("type": "NORMAL", "values": {"MEAN": 3, "STDDEV": 0})"),
+         "R: StdDev is less than (or equal to) 0"},
+        {Doc(R"("type": "NORMAL", "values": {"MEAN": 1e400, "STDDEV": 1})"),
+         "document: not valid JSON: number overflow"},
+        {Doc(R"("type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 1, "MEAN": 2})"),
+         "document: the key \"MEAN\" is given twice"},
         {Doc(R"("type": "NORMAL", "input": "/MEAN/SIGMA")"),
          "R: unknown input type \"/MEAN/SIGMA\" (known: 0 /MEAN/STDDEV, 1 /MEAN/COV)"},
         {Doc(R"("type": "NORMAL", "input": 1.5)"), "R: unknown input type 1.5 (known: 0 /MEAN/STD"},
         {Doc(R"("type": "NORMAL", "input": true)"), "R: \"input\" must be an input type label"},
-        {Doc(kR + R"(, "axis": {"min": 5, "max": 1})"), "R: the axis minimum must be a number below"},
-        {R"({"variables": [{"name": "F", "type": "FIXED", "values": {"MEAN": 1}}, {"name": "", "type": "NORMALL"}]})",
-         "variable 2: unknown family \"NORMALL\" (known: FIXED, BETA, EXPONENTIAL, DISCRETE, GUMBEL, LOGNORMAL, "
-         "NORMAL, RAYLEIGH, TRIANGULAR, UNIFORM, WEIBULL)"},
+        {Doc(kR + R"(, "axis": {"min": 5, "max": 1})"),
+         "R: the axis minimum must be a number below"},
         {R"({"variables": [{"name": "F", "type": "FIXED", "values": {"MEAN": 1}},
-                           {"name": "F", "type": "FIXED", "values": {"MEAN": 2}}]})", "F: another variable has the same name"},
-        {corr(R"("R", "Q"], "value": 0.3, "space": "X")"), "correlation R / Q: unknown variable \"Q\""},
-        {corr(R"("R", "R"], "value": 0.3, "space": "U")"), "correlation R / R: a variable cannot be correlated with itself"},
-        {corr(R"("R", "S"], "value": 0.3, "space": "U"}, {"between": ["S", "R"], "value": 0.1, "space": "X")"),
+                           {"name": "", "type": "NORMALL"}]})",
+         "variable 2: unknown family \"NORMALL\" (known: FIXED, BETA, EXPONENTIAL, DISCRETE, "
+         "GUMBEL, LOGNORMAL, NORMAL, RAYLEIGH, TRIANGULAR, UNIFORM, WEIBULL)"},
+        {R"({"variables": [{"name": "F", "type": "FIXED", "values": {"MEAN": 1}},
+                           {"name": "F", "type": "FIXED", "values": {"MEAN": 2}}]})",
+         "F: another variable has the same name"},
+        {corr(R"("R", "Q"], "value": 0.3, "space": "X")"),
+         "correlation R / Q: unknown variable \"Q\""},
+        {corr(R"("R", "R"], "value": 0.3, "space": "U")"),
+         "correlation R / R: a variable cannot be correlated with itself"},
+        {corr(R"("R", "S"], "value": 0.3, "space": "U"},
+                   {"between": ["S", "R"], "value": 0.1, "space": "X")"),
          "correlation S / R: the pair is correlated twice"},
         {"{\"variables\": [", "document: not valid JSON: "},
         {"some text\n", "document: not a collection document (neither JSON nor the binary format)"},
@@ -392,9 +500,12 @@ TEST(RefusedDocument, EachKindOfErrorRefusesTheWholeDocument) {
     }
     // A correction is a warning: a given 1 is moved to the library's limit, and kept.
     const std::string strOne = dir.Write("w.json", corr(R"("R", "S"], "value": 1, "space": "X")"));
-    ExpectCli({{"show", strOne}, 0, "X-space  0.9999999999\n",
-               "stochvar: warning: " + strOne + ": correlation R / S: Correlation specified "
-               "between variable R and S is too large to perform the nataf mapping."});
+    ExpectCli({{"show", strOne},
+               0,
+               "X-space  0.9999999999\n",
+               "stochvar: warning: " + strOne +
+                   ": correlation R / S: Correlation specified "
+                   "between variable R and S is too large to perform the nataf mapping."});
     ExpectCli({{"convert", strOne, dir.File("out")}, 0, "", "Correlation is modified to"});
     ExpectCli({{"show", dir.File("out")}, 0, "X-space  0.9999999999\n", ""});
 }
@@ -405,8 +516,8 @@ TEST(Sample, CsvAndSummaryOfAConstantDocumentAreExact) {
     const CTempDir dir;
     const std::string strDoc = dir.Write("c.json", R"({"variables": [
         {"name": "a,b", "type": "FIXED", "values": {"MEAN": 0.30000000000000004}},
-        {"name": "say \"hi\" twice", "type": "DISCRETE", "categories": [{"name": "never", "frequency": 0},
-                                                                   {"name": "x,\"y\"", "frequency": 2}]},
+        {"name": "say \"hi\" twice", "type": "DISCRETE",
+         "categories": [{"name": "never", "frequency": 0}, {"name": "x,\"y\"", "frequency": 2}]},
         {"name": " pad", "type": "FIXED", "values": {"MEAN": -1e-300}}]})");
     const std::string strHeader = "\"a,b\",\"say \"\"hi\"\" twice\",\" pad\"\n";
     const std::string strSeed = " variables (plain sampling, seed 699570728,398267609,1044576128)\n"
@@ -424,22 +535,28 @@ say "hi" twice  0.0000 (0.0000)   1
  pad            0.0000 (0.0000)   0.0000 (0.0000)   1
 )";
     const std::string strCsv = dir.File("s.csv");
-    ExpectCli({{"sample", strDoc, "-n", "2", "-o", strCsv}, 0,
-               "2 samples of 3" + strSeed + "written to " + strCsv + "\n" + strTables, ""});
+    ExpectCli({{"sample", strDoc, "-n", "2", "-o", strCsv},
+               0,
+               "2 samples of 3" + strSeed + "written to " + strCsv + "\n" + strTables,
+               ""});
     const std::string strRow = "0.30000000000000004,1,-1e-300\n";
     EXPECT_EQ(ReadFile(strCsv), strHeader + strRow + strRow);
-    ExpectCli({{"sample", strDoc, "-n", "1", "--categories", "names", "-o", "-"}, 0,
-               strHeader + "0.30000000000000004,\"x,\"\"y\"\"\",-1e-300\n", "1 sample of 3" + strSeed + strTables});
+    ExpectCli({{"sample", strDoc, "-n", "1", "--categories", "names", "-o", "-"},
+               0,
+               strHeader + "0.30000000000000004,\"x,\"\"y\"\"\",-1e-300\n",
+               "1 sample of 3" + strSeed + strTables});
 }
 
 TEST(Sample, SeedsThreadsAndSlicesReplayARun) {
-    // The seeds printed, one drawn at random too, replay the run, on any number of threads, and so do
-    // slices joined without their later header lines, with the run's own sample numbers. (That every
-    // thread count and slice of either method gives the same numbers is the simulation tests' part.)
+    // The seeds printed, one drawn at random too, replay the run, on any number of threads, and so
+    // do slices joined without their later header lines, with the run's own sample numbers. (That
+    // every thread count and slice of either method gives the same numbers is the simulation tests'
+    // part.)
     const auto body = [](const std::string& csv) { return csv.substr(csv.find('\n') + 1); };
     const SCliCase drawn = Draw({"--lhs", "--numbered", "--seed", "random"}, "300");
     std::smatch match;
-    ASSERT_TRUE(std::regex_search(drawn.strErr, match, std::regex("seed ([0-9]+) drawn at random = seeds ([0-9,]+)\\)")));
+    ASSERT_TRUE(std::regex_search(
+        drawn.strErr, match, std::regex("seed ([0-9]+) drawn at random = seeds ([0-9,]+)\\)")));
     EXPECT_EQ(Draw({"--lhs", "--numbered", "--seed", match[1]}, "300").strOut, drawn.strOut);
     const auto run = [&](std::vector<std::string> args) {
         args.insert(args.end(), {"--lhs", "--numbered", "--seed=" + match.str(2)});
@@ -449,12 +566,17 @@ TEST(Sample, SeedsThreadsAndSlicesReplayARun) {
     EXPECT_EQ(run({"--threads", "3"}), drawn.strOut);
     const std::string middle = run({"--first", "120", "--count", "1"});
     EXPECT_TRUE(body(middle).starts_with("121,"));
-    EXPECT_EQ(run({"--count", "120"}) + body(middle) + body(run({"--first", "121", "--threads", "1"})), drawn.strOut);
-    // Each of the three seeds counts, and so does the method; a document from standard input replays too.
+    EXPECT_EQ(run({"--count", "120"}) + body(middle) +
+                  body(run({"--first", "121", "--threads", "1"})),
+              drawn.strOut);
+    // Each of the three seeds counts, and so does the method; a document from standard input
+    // replays too.
     EXPECT_NE(Draw({"--seed", "11,22,34"}).strOut, Draw({"--seed", "11,22,33"}).strOut);
     EXPECT_NE(Draw({"--seed", "11,22,33", "--lhs"}).strOut, Draw({"--seed", "11,22,33"}).strOut);
     const std::string strColumn = kExamples + "/column.json";
-    EXPECT_EQ(Draw({"-", "--seed", "699570728,398267609,1044576128"}, "20", "20 samples", strColumn).strOut, Draw({strColumn}).strOut);
+    EXPECT_EQ(Draw({"-", "--seed", "699570728,398267609,1044576128"}, "20", "20 samples", strColumn)
+                  .strOut,
+              Draw({strColumn}).strOut);
 }
 
 TEST(Sample, NpyHoldsTheCsvNumbersBitForBit) {
@@ -463,7 +585,10 @@ TEST(Sample, NpyHoldsTheCsvNumbersBitForBit) {
     static_assert(std::endian::native == std::endian::little, "the npy data are little-endian");
     const CTempDir dir;
     std::string csv = Draw({"--lhs"}, "5000").strOut;
-    ExpectCli({{"sample", "-n", "5e3", "--lhs", "--format", "npy", "-o", dir.File("s.npy")}, 0, "written to", ""});
+    ExpectCli({{"sample", "-n", "5e3", "--lhs", "--format", "npy", "-o", dir.File("s.npy")},
+               0,
+               "written to",
+               ""});
     const std::string npy = ReadFile(dir.File("s.npy"));
     const std::string strDict = "{'descr': '<f8', 'fortran_order': False, 'shape': (5000, 7), }";
     ASSERT_EQ(npy.substr(0, 128), std::string("\x93NUMPY\x01\x00\x76\x00", 10) + strDict +
@@ -483,19 +608,27 @@ TEST(Sample, SummaryListsTheTargetCorrelations) {
     // Beyond twelve variables only the pairs given are listed.
     const CTempDir dir;
     const auto variable = [](int i) {
-        return R"({"type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 1}, "name": "v)" + std::to_string(i) + "\"}";
+        return R"({"type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 1}, "name": "v)" +
+               std::to_string(i) + "\"}";
     };
-    std::string strDoc = R"({"correlations": [{"between": ["v0", "v11"], "value": 0.5, "space": "X"}], "variables": [)";
+    std::string strDoc =
+        R"({"correlations": [{"between": ["v0", "v11"], "value": 0.5, "space": "X"}],
+            "variables": [)";
     for (int i = 0; i < 12; ++i) {
         strDoc += variable(i) + (i < 11 ? "," : "]}");
     }
     const std::string strTwelve = dir.Write("12.json", strDoc);
-    EXPECT_THAT(ExpectCli({{"sample", strTwelve, "-n", "50"}, 0, "\ncorrelation: sample (target, X-space)\n", ""}).strOut,
-                ContainsRegex("\nv11 +[-0-9.]+ \\(0\\.5000\\) +[-0-9.]+ \\(0\\.0000\\) "));
+    EXPECT_THAT(
+        ExpectCli(
+            {{"sample", strTwelve, "-n", "50"}, 0, "\ncorrelation: sample (target, X-space)\n", ""})
+            .strOut,
+        ContainsRegex("\nv11 +[-0-9.]+ \\(0\\.5000\\) +[-0-9.]+ \\(0\\.0000\\) "));
     strDoc.insert(strDoc.size() - 2, "," + variable(12));
-    EXPECT_THAT(ExpectCli({{"sample", dir.Write("13.json", strDoc), "-n", "50"}, 0, "v0", ""}).strOut,
-                ContainsRegex("\ncorrelation of the 1 given pairs: sample \\(target, X-space\\); every other pair "
-                              "is independent\nv0 / v11  [-0-9.]+ \\(0\\.5000\\)\n$"));
+    EXPECT_THAT(
+        ExpectCli({{"sample", dir.Write("13.json", strDoc), "-n", "50"}, 0, "v0", ""}).strOut,
+        ContainsRegex(
+            "\ncorrelation of the 1 given pairs: sample \\(target, X-space\\); every other pair "
+            "is independent\nv0 / v11  [-0-9.]+ \\(0\\.5000\\)\n$"));
 }
 
 TEST(Sample, ARunLargerThanTheMemoryLeftIsRefusedBeforeItStarts) {
@@ -504,12 +637,15 @@ TEST(Sample, ARunLargerThanTheMemoryLeftIsRefusedBeforeItStarts) {
 #endif
     // 5e7 samples of 7 variables need a stratum table of 1.4 GB, in an address space of 400 MB.
     const CTempDir dir;
-    const std::string strCommand = "ulimit -v 400000; exec " STOCHVAR_CLI_PATH " sample --lhs -n 5e7 2>" + dir.File("err");
+    const std::string strCommand =
+        "ulimit -v 400000; exec " STOCHVAR_CLI_PATH " sample --lhs -n 5e7 2>" + dir.File("err");
     EXPECT_EQ(WEXITSTATUS(std::system(strCommand.c_str())), 1);
-    EXPECT_THAT(ReadFile(dir.File("err")),
-                ::testing::MatchesRegex("stochvar: error: Latin hypercube sampling of 7 variables with 50000000 samples "
-                                        "needs 1.3 GiB of memory, but only 0.[0-9] GiB are available: use fewer "
-                                        "samples or plain sampling .*\n"));
+    EXPECT_THAT(
+        ReadFile(dir.File("err")),
+        ::testing::MatchesRegex(
+            "stochvar: error: Latin hypercube sampling of 7 variables with 50000000 samples "
+            "needs 1.3 GiB of memory, but only 0.[0-9] GiB are available: use fewer "
+            "samples or plain sampling .*\n"));
 }
 
 } // namespace

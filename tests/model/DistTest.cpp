@@ -16,6 +16,9 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
 
 using namespace stochvar;
 using namespace stochvar::test;
@@ -25,7 +28,8 @@ namespace {
 
 // The values' bytes, little-endian by their size (int 4, double 8), independent of CArchive.
 static_assert(std::endian::native == std::endian::little);
-template <class... T> Bytes Le(T... values) {
+template <class... T>
+Bytes Le(T... values) {
     return (Bytes(reinterpret_cast<const char*>(&values), sizeof values) + ...);
 }
 
@@ -38,7 +42,9 @@ TEST(FixedDist, FreshVariableIsADegeneratePoint) {
     CDist dist(&pSlot, "F", nullptr);
     // Type id, input types, may change, input type, cursor, an automatic axis [0, 1], the 16
     // slots at 0, and no categories.
-    EXPECT_EQ(Body(dist), "\x01" "F" + Le(DIST_FIXED, 1, TRUE, 0, 0, 0.0, 1.0, TRUE) +
+    EXPECT_EQ(Body(dist), "\x01"
+                          "F" +
+                              Le(DIST_FIXED, 1, TRUE, 0, 0, 0.0, 1.0, TRUE) +
                               Bytes(8 * PARAM_COUNT, '\0') + Bytes(6, '\0'));
     EXPECT_EQ(dist.m_ppReference, &pSlot);
     CString label;
@@ -100,6 +106,38 @@ TEST(DistStatus, ChecksAndTheirMessages) {
             EXPECT_EQ(style, MB_ICONEXCLAMATION | MB_OK);
         }
     }
+}
+
+// The editing protocol, one value at a time on a normal variable with input type /MEAN/COV: the
+// statuses handed out, the cursor afterwards, and the STDDEV that only a converted set derives.
+TEST(DistEntry, ValueByValueThenTheSetIsCheckedAndConverted) {
+    CNormal dist(nullptr, "X", nullptr); // MEAN 4, STDDEV 0.5
+    dist.m_nParamCombi = 1;
+    const int kIds[] = {PARAM_MEAN, PARAM_COV};
+    const char* const kMeanZero = "Mean value must be different from 0 when CoV is given as input.";
+    // The value entered, the cursor before, then the messages of the statuses ("" for a clean
+    // one), the cursor after and STDDEV after.
+    const std::tuple<double, int, std::vector<std::string>, int, double> steps[] = {
+        {0.0, 0, {""}, 1, 0.5},                                  // MEAN stored
+        {-1.0, 1, {"CoV is less than (or equal to) 0"}, 1, 0.5}, // refused, cursor stays
+        {0.1, 1, {"", kMeanZero}, 0, 0.5},                       // the set fails its check
+        {10.0, 0, {""}, 1, 0.5},
+        {0.1, 1, {"", "", ""}, 0, 1.0}, // checked and converted
+        {7.0, 2, {}, 2, 1.0},           // no parameter there
+    };
+    for (const auto& [dValue, nBefore, messages, nAfter, dStdDev] : steps) {
+        SCOPED_TRACE(dValue);
+        dist.m_nCurParam = nBefore;
+        EXPECT_EQ(dist.GetParamUnderCursor(), nBefore < 2 ? kIds[nBefore] : -1);
+        std::vector<std::string> seen;
+        dist.EnterParamValue(
+            dValue, [&seen](CDistStatus status) { seen.push_back(status.m_strMessage.str()); });
+        EXPECT_EQ(seen, messages);
+        EXPECT_EQ(std::pair(dist.m_nCurParam, dist.GetParamValue(PARAM_STDDEV)),
+                  std::pair(nAfter, dStdDev));
+    }
+    EXPECT_EQ(std::pair(dist.GetParamValue(PARAM_MEAN), dist.GetParamValue(PARAM_COV)),
+              std::pair(10.0, 0.1));
 }
 
 TEST(DistCopy, TheSameTypeTakesEverythingAnotherNotTheInputTypeAndCursor) {

@@ -10,7 +10,8 @@
 
 namespace stochvar::test {
 
-template <class Callable> std::string CapturedOutputOf(Callable&& callable) {
+template <class Callable>
+std::string CapturedOutputOf(Callable&& callable) {
     ::testing::internal::CaptureStdout();
     std::forward<Callable>(callable)();
     return ::testing::internal::GetCapturedStdout();

@@ -17,7 +17,8 @@ struct SReference {
     std::uint64_t s1, s2, s3;
     double Next() {
         std::uint64_t t = s1 + s2;
-        for (int i = 0; i < 2; ++i) t -= t >= (1ULL << 32) ? (1ULL << 32) - 99 : 0;
+        for (int i = 0; i < 2; ++i)
+            t -= t >= (1ULL << 32) ? (1ULL << 32) - 99 : 0;
         s3 = (129 * s3 + 907633385) % (1ULL << 32);
         s1 = s2;
         s2 = t;
@@ -28,16 +29,24 @@ struct SReference {
 // Seeds on the edges of the additive reduction: sums corrected once or twice, terms left
 // unreduced or equal to the modulus, sums wrapping to small residues, all zeros.
 const std::uint32_t kSeeds[][3] = {
-    {0u, 0u, 0u}, {4294967295u, 4294967295u, 7u}, {4294967295u, 1u, 0u}, {4294967197u, 0u, 123u},
-    {4294967197u, 4294967197u, 5u}, {0u, 4294967197u, 5u}, {2u, 1u, 9u}, {10u, 4294967192u, 9u},
+    {0u, 0u, 0u},
+    {4294967295u, 4294967295u, 7u},
+    {4294967295u, 1u, 0u},
+    {4294967197u, 0u, 123u},
+    {4294967197u, 4294967197u, 5u},
+    {0u, 4294967197u, 5u},
+    {2u, 1u, 9u},
+    {10u, 4294967192u, 9u},
     {CExOr::kDefaultSeed1, CExOr::kDefaultSeed2, CExOr::kDefaultSeed3}};
 
 // The next draws after a jump of k equal those after k single steps.
 void ExpectJumpEqualsSteps(CExOr generator, unsigned long long k) {
     CExOr jumped = generator;
     jumped.Discard(k);
-    for (unsigned long long i = 0; i < k; ++i) generator.GetRandom();
-    for (int i = 0; i < 4; ++i) ASSERT_EQ(jumped.GetRandom(), generator.GetRandom()) << "k = " << k;
+    for (unsigned long long i = 0; i < k; ++i)
+        generator.GetRandom();
+    for (int i = 0; i < 4; ++i)
+        ASSERT_EQ(jumped.GetRandom(), generator.GetRandom()) << "k = " << k;
 }
 
 // The worked example: t XOR n of the first three calls from the default seeds, scaled by 2^-32.
@@ -60,7 +69,8 @@ TEST(ExOr, MatchesTheReferenceModelAndJumpsAsItSteps) {
             ASSERT_TRUE(value >= 0.0 && value < 1.0);
         }
         for (int start = 0; start < 3; ++start, generator.GetRandom()) {
-            for (unsigned long long k = 0; k <= 80; ++k) ExpectJumpEqualsSteps(generator, k);
+            for (unsigned long long k = 0; k <= 80; ++k)
+                ExpectJumpEqualsSteps(generator, k);
             for (unsigned long long k : {1000ULL, 65536ULL, 1ULL << 20,
                                          static_cast<unsigned long long>(rng.GetRandom() * 4e6)})
                 ExpectJumpEqualsSteps(generator, k);

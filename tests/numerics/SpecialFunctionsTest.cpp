@@ -55,9 +55,12 @@ TEST(DGamma, AgreesWithTheCLibraryOverItsRange) {
     for (double y = 0.0; y < 1.0; y += 1.0 / 64.0)
         EXPECT_NEAR(0.9375 + dcsevl(2.0 * y - 1.0, GAMCS, 42), std::tgamma(1.0 + y), 1e-15) << y;
     std::vector<double> xs = {1e-8, -1e-8, 170.9};
-    for (double x = -9.93; x < 12.0; x += 0.173) xs.push_back(x); // none within 0.01 of a pole
-    for (double x = 12.0 + 1.0 / 3.0; x < 171.0; x += 1.37) xs.push_back(x);
-    for (double x = -60.31; x < -10.0; x += 1.37) xs.push_back(x);
+    for (double x = -9.93; x < 12.0; x += 0.173)
+        xs.push_back(x); // none within 0.01 of a pole
+    for (double x = 12.0 + 1.0 / 3.0; x < 171.0; x += 1.37)
+        xs.push_back(x);
+    for (double x = -60.31; x < -10.0; x += 1.37)
+        xs.push_back(x);
     for (double x : xs) {
         EXPECT_NEAR(dGamma(x), std::tgamma(x), GammaErrorBound(x) * std::fabs(std::tgamma(x))) << x;
         EXPECT_NEAR(dLnGam(x), std::lgamma(x), GammaErrorBound(x)) << x;
@@ -79,13 +82,15 @@ TEST(Elementary, AgreeWithTheCLibraryAndTheirRules) {
     for (double x = -0.375; x <= 0.375; x += 0.375 / 32.0) {
         const double expected = std::log1p(x);
         EXPECT_NEAR(x * (1.0 - x * dcsevl(x / 0.375, ALNRCS, 43)), expected,
-                    4e-16 * std::fabs(expected) + 1e-300) << x;
+                    4e-16 * std::fabs(expected) + 1e-300)
+            << x;
     }
-    for (double x : {-0.99, -0.6, -0.376, -0.375, -0.2, -1e-3, -1e-10, -1e-300, 0.0, 1e-300,
-                     1e-16, 1e-10, 1e-5, 0.01, 0.1, 0.374, 0.375, 0.376, 0.5, 1.0, 10.0, 1e100})
+    for (double x :
+         {-0.99, -0.6, -0.376, -0.375, -0.2,  -1e-3, -1e-10, -1e-300, 0.0, 1e-300, 1e-16,
+          1e-10, 1e-5, 0.01,   0.1,    0.374, 0.375, 0.376,  0.5,     1.0, 10.0,   1e100})
         EXPECT_NEAR(dLnRel(x), std::log1p(x), 4.0 * kEps * std::fabs(std::log1p(x))) << x;
-    for (double x : {-30.0, -2.0, -0.51, -0.5, -0.3, -1e-3, -1e-12, 1e-17, 1e-15, 1e-12, 1e-6,
-                     0.1, 0.49, 0.5, 0.51, 1.0, 7.0, 50.0})
+    for (double x : {-30.0, -2.0, -0.51, -0.5, -0.3, -1e-3, -1e-12, 1e-17, 1e-15, 1e-12, 1e-6, 0.1,
+                     0.49, 0.5, 0.51, 1.0, 7.0, 50.0})
         EXPECT_NEAR(dExpRl(x), std::expm1(x) / x, 8.0 * kEps * std::expm1(x) / x) << x;
     for (double x : {0.0, -0.0, 8.8817841970012e-16, -8.8817841970012e-16})
         EXPECT_EQ(dExpRl(x), 1.0) << x;
@@ -99,19 +104,23 @@ TEST(Elementary, AgreeWithTheCLibraryAndTheirRules) {
         EXPECT_EQ(ErrState(ERRSTATE_RECOVERY_MODE, 0, false), after) << before;
     }
     SetErrorState(saved);
-    for (auto [a, b, sign] : {std::tuple{3.0, -1.0, -3.0}, {-3.0, 1e-300, 3.0}, {3.0, 0.0, -3.0},
-                              {-3.0, -0.0, -3.0}, {2.0, kNaN, -2.0}})
+    for (auto [a, b, sign] : {std::tuple{3.0, -1.0, -3.0},
+                              {-3.0, 1e-300, 3.0},
+                              {3.0, 0.0, -3.0},
+                              {-3.0, -0.0, -3.0},
+                              {2.0, kNaN, -2.0}})
         EXPECT_EQ(dSign(a, b), sign) << a << ", " << b;
-    for (auto [x, n] : {std::pair{2.9, 2}, {-2.9, -2}, {1e300, INT_MAX}, {-1e300, INT_MIN},
-                        {kNaN, 0}})
+    for (auto [x, n] :
+         {std::pair{2.9, 2}, {-2.9, -2}, {1e300, INT_MAX}, {-1e300, INT_MIN}, {kNaN, 0}})
         EXPECT_EQ(detail::TruncToInt(x), n) << x;
 }
 
 // Beta functions: ln B from lgamma, and the absolute error bound of anything computed from it.
 double LnBeta(double a, double b) { return std::lgamma(a) + std::lgamma(b) - std::lgamma(a + b); }
 double LnBetaBound(double a, double b) {
-    return 4.0 * kEps * (10.0 + std::fabs(std::lgamma(a)) + std::fabs(std::lgamma(b)) +
-                         std::fabs(std::lgamma(a + b)));
+    return 4.0 * kEps *
+           (10.0 + std::fabs(std::lgamma(a)) + std::fabs(std::lgamma(b)) +
+            std::fabs(std::lgamma(a + b)));
 }
 
 // I_x(a, b) from its continued fraction (DLMF 8.17.22) by the modified Lentz method, on the side
@@ -126,8 +135,8 @@ double ReferenceBetaI(double x, double a, double b) {
     double c = 1.0, d = 1.0 / guard(1.0 - (a + b) * x / (a + 1.0)), h = d;
     for (int n = 2; n <= 20001 && (n % 2 == 1 || std::fabs(d * c - 1.0) >= 1e-16); ++n) {
         const int m = n / 2; // the coefficients d_n for n = 2m and n = 2m + 1
-        const double dn = (n % 2 == 0 ? m * (b - m) : -(a + m) * (a + b + m)) * x /
-                          ((a + n - 1.0) * (a + n));
+        const double dn =
+            (n % 2 == 0 ? m * (b - m) : -(a + m) * (a + b + m)) * x / ((a + n - 1.0) * (a + n));
         d = 1.0 / guard(1.0 + dn * d);
         c = guard(1.0 + dn / c);
         h *= d * c;
@@ -195,7 +204,10 @@ bool StartsNextToOne(double p, double a, double b) {
     return std::fabs(std::log(q) + LnBeta(alpha, bLower ? b : a) + std::log(alpha)) < 1e-9;
 }
 
-struct SInverse { double x = -1.0; int status = -1; };
+struct SInverse {
+    double x = -1.0;
+    int status = -1;
+};
 SInverse Inverse(double p, double a, double b, const SBetaShapeConstants* pConstants = nullptr) {
     SInverse r;
     BetaInv(p, a, b, r.x, r.status, pConstants);
@@ -225,9 +237,10 @@ TEST(BetaInv, BetaIOfTheQuantileGivesBackP) {
         // the density times it. On top: the spacing of doubles at x, which limits how well any x
         // can do near 1, and BetaI's own accuracy.
         const double x = r.x, tail = p <= 0.5 ? x : 1.0 - x;
-        const double f = x > 0.0 && x < 1.0 ? std::exp((a - 1.0) * std::log(x) +
-                                                       (b - 1.0) * std::log1p(-x) - LnBeta(a, b))
-                                            : 0.0;
+        const double f =
+            x > 0.0 && x < 1.0
+                ? std::exp((a - 1.0) * std::log(x) + (b - 1.0) * std::log1p(-x) - LnBeta(a, b))
+                : 0.0;
         const double spacing = BetaI(std::fmin(std::nextafter(x, 2.0), 1.0), a, b) -
                                BetaI(std::fmax(std::nextafter(x, -1.0), 0.0), a, b);
         EXPECT_NEAR(BetaI(x, a, b), p, 2e-10 * tail * f + spacing + 1e-13)
@@ -235,13 +248,14 @@ TEST(BetaInv, BetaIOfTheQuantileGivesBackP) {
     };
     const CNothingPrinted quiet;
     SBetaShapeConstants constants;
-    for (double p : {1e-12, 1e-8, 1e-4, 0.001, 0.01, 0.1, 0.3, 0.5, 0.7, 0.9, 0.99, 0.999, 0.9999,
-                     1.0 - 1e-8})
+    for (double p :
+         {1e-12, 1e-8, 1e-4, 0.001, 0.01, 0.1, 0.3, 0.5, 0.7, 0.9, 0.99, 0.999, 0.9999, 1.0 - 1e-8})
         for (double a : kShapes)
             for (double b : kShapes) {
                 ASSERT_FALSE(constants.IsFor(a, b)) << a << ", " << b;
                 ASSERT_TRUE(MakeBetaShapeConstants(a, b, constants) && constants.IsFor(a, b));
-                if (!StartsNextToOne(p, a, b)) check(p, a, b, constants);
+                if (!StartsNextToOne(p, a, b))
+                    check(p, a, b, constants);
             }
     EXPECT_GT(nChecked, 1100); // of 1134
     // One of those set aside: p = 0.9, a = 0.1, b = 1 starts just below 1, where the exchanged
@@ -299,53 +313,73 @@ TEST(Diagnostics, LinesAndValuesOfEveryReportedPath) {
     const std::string iShape = "BetaI: a and/or b is le zero\n";
     const std::string illegal = "ENTSRC:  Illegal value of IrNew\n";
     const SPrinted cases[] = {
-        {CALL(dGamma(0.0)), g0, kInf}, {CALL(std::fabs(dGamma(-3.0))), gInt + gHalf, kInf},
+        {CALL(dGamma(0.0)), g0, kInf},
+        {CALL(std::fabs(dGamma(-3.0))), gInt + gHalf, kInf},
         {CALL(dGamma(-3.0 + 1e-9)), gHalf}, // relative distance 3.3e-10 < 4.2e-8
-        {CALL(dGamma(-3.0 + 1e-6)), ""}, {CALL(dGamma(10.0)), ""}, // 3.3e-7
+        {CALL(dGamma(-3.0 + 1e-6)), ""},
+        {CALL(dGamma(10.0)), ""},      // 3.3e-7
         {CALL(dGamma(-12.0)), gHalf2}, // the sine of a rounded multiple of pi is not 0
-        {CALL(dGamma(-12.0 + 1e-7)), gHalf2}, {CALL(dGamma(-12.0 + 1e-5)), ""},
+        {CALL(dGamma(-12.0 + 1e-7)), gHalf2},
+        {CALL(dGamma(-12.0 + 1e-5)), ""},
         {CALL(dGamma(171.1)), gBig, std::tgamma(171.1)}, // the computation goes on
         {CALL(dGamma(200.0)), gBig, kInf},
         {CALL(dGamma(-170.06)), gSmall}, // the limits are 171.0525 and 1 - 171.0525
-        {CALL(dGamma(-200.0)), gSmall, 0.0}, {CALL(GammaXmax()), ""},
+        {CALL(dGamma(-200.0)), gSmall, 0.0},
+        {CALL(GammaXmax()), ""},
         {CALL(GammaXmax(kNaN)), "D9Gaml: Unable to find xmin\n"}, // the search never settles
-        {CALL(dGamma(GammaXmax())), ""}, {CALL(dGamma(std::nextafter(GammaXmax(), 200.0))), gBig},
+        {CALL(dGamma(GammaXmax())), ""},
+        {CALL(dGamma(std::nextafter(GammaXmax(), 200.0))), gBig},
         {CALL(dGamma(1.0 - GammaXmax())), gSmall}, // the lower limit
         {CALL(dGamma(std::nextafter(1.0 - GammaXmax(), 0.0))), ""},
         {CALL(d9lgmc(5.0)), lgmc + csX}, // the series is evaluated at 2 (10/5)^2 - 1 = 7
         {CALL(d9lgmc(9.9)), lgmc},       // still within dcsevl's tolerance
         {CALL(d9lgmc(8.34e305)), "d9lgmc:  x so big d9lgmc underflows\n", 0.0},
-        {CALL(d9lgmc(8.33e305)), ""}, {CALL(dLnGam(1e304)), ""},
+        {CALL(d9lgmc(8.33e305)), ""},
+        {CALL(dLnGam(1e304)), ""},
         {CALL(dLnGam(1e305)), lgBig, std::lgamma(1e305)},
         // Up to |x| = 10 dGamma's lines; beyond, its own: |distance * ln|Gamma| / x| against
         // 4.2e-8 (1.8e-9 and 5.7e-8 at -30).
-        {CALL(dLnGam(-10.0)), gInt + gHalf}, {CALL(dLnGam(-10.0 - 1e-9)), lgHalf},
-        {CALL(dLnGam(-30.0 + 1e-9)), lgHalf}, {CALL(dLnGam(-30.0 + 3e-8)), ""},
-        {CALL(dLnGam(-0x1p52)), lgHalf}, // x - 0.5 rounds to the even x, an integer
+        {CALL(dLnGam(-10.0)), gInt + gHalf},
+        {CALL(dLnGam(-10.0 - 1e-9)), lgHalf},
+        {CALL(dLnGam(-30.0 + 1e-9)), lgHalf},
+        {CALL(dLnGam(-30.0 + 3e-8)), ""},
+        {CALL(dLnGam(-0x1p52)), lgHalf},        // x - 0.5 rounds to the even x, an integer
         {CALL(dLnGam(-1e305)), lgBig + lgHalf}, // x - 0.5 rounds to x: a "negative integer"
         // dcsevl's tolerance: 1.1 either way, and just beyond.
-        {CALL(dcsevl(1.1, kCs, 3)), ""}, {CALL(dcsevl(-1.1, kCs, 3)), ""},
-        {CALL(dcsevl(1.1005, kCs, 3)), csX}, {CALL(dcsevl(-1.1005, kCs, 3)), csX},
+        {CALL(dcsevl(1.1, kCs, 3)), ""},
+        {CALL(dcsevl(-1.1, kCs, 3)), ""},
+        {CALL(dcsevl(1.1005, kCs, 3)), csX},
+        {CALL(dcsevl(-1.1005, kCs, 3)), csX},
         {CALL(dcsevl(-1.2, kCs, 3)), csX, 0.37}, // still the value of the series there
-        {CALL(dcsevl(0.5, kCs, 0)), csFew, 0.0}, {CALL(dcsevl(2.0, kCs, 0)), csFew + csX},
+        {CALL(dcsevl(0.5, kCs, 0)), csFew, 0.0},
+        {CALL(dcsevl(2.0, kCs, 0)), csFew + csX},
         {CALL(dcsevl(0.5, kCs, 1)), "", 0.5}, // one term: half of it
         {CALL(dcsevl(0.5, kMany.data(), 1000)), ""},
         {CALL(dcsevl(0.5, kMany.data(), 1001)), "dcsevl:  number of terms gt 1000\n"},
         // InitDS keeps the term whose addition to the tail (summed from the end) reached eta.
         {CALL(InitDS(kOs, 4, 0.0)), "InitDS:  eta may be too small\n", 3.0},
-        {CALL(InitDS(kOs, 4, 0.0005)), "", 4.0}, {CALL(InitDS(kOs, 4, 0.001)), "", 4.0},
-        {CALL(InitDS(kOs, 4, 0.0011)), "", 3.0}, {CALL(InitDS(kOs, 4, 0.011)), "", 3.0},
-        {CALL(InitDS(kOs, 4, 0.0111)), "", 2.0}, {CALL(InitDS(kOs, 4, 0.2)), "", 1.0},
+        {CALL(InitDS(kOs, 4, 0.0005)), "", 4.0},
+        {CALL(InitDS(kOs, 4, 0.001)), "", 4.0},
+        {CALL(InitDS(kOs, 4, 0.0011)), "", 3.0},
+        {CALL(InitDS(kOs, 4, 0.011)), "", 3.0},
+        {CALL(InitDS(kOs, 4, 0.0111)), "", 2.0},
+        {CALL(InitDS(kOs, 4, 0.2)), "", 1.0},
         {CALL(InitDS(kOs, 4, 100.0)), "", 1.0},
-        {CALL(dLBeta(0.0, 1.0)), lBeta + g0}, {CALL(dLBeta(-0.5, 2.0)), lBeta},
-        {CALL(dBeta(0.0, 1.0)), beta + g0}, {CALL(dBeta(1.0, 0.0)), beta + g0},
+        {CALL(dLBeta(0.0, 1.0)), lBeta + g0},
+        {CALL(dLBeta(-0.5, 2.0)), lBeta},
+        {CALL(dBeta(0.0, 1.0)), beta + g0},
+        {CALL(dBeta(1.0, 0.0)), beta + g0},
         {CALL(dBeta(-0.5, 2.0)), beta},
         // Small positive shapes are fine.
-        {CALL(dBeta(1e-5, 1.0)), "", 1e5}, {CALL(BetaI(0.5, 5e-4, 1.0)), "", std::pow(0.5, 5e-4)},
-        {CALL(BetaInvX(0.999, 5e-4, 1.0)), ""}, {CALL(BetaInvX(0.001, 1.0, 5e-4)), ""},
+        {CALL(dBeta(1e-5, 1.0)), "", 1e5},
+        {CALL(BetaI(0.5, 5e-4, 1.0)), "", std::pow(0.5, 5e-4)},
+        {CALL(BetaInvX(0.999, 5e-4, 1.0)), ""},
+        {CALL(BetaInvX(0.001, 1.0, 5e-4)), ""},
         {CALL(BetaI(0.5, 1.0, 5e-4)), "", 1.0 - std::pow(0.5, 5e-4)},
-        {CALL(BetaI(1.5, 2.0, 2.0)), iRange, 1.0}, {CALL(BetaI(-0.1, 2.0, 2.0)), iRange, 0.0},
-        {CALL(BetaI(0.5, 0.0, 2.0)), iShape}, {CALL(BetaI(0.5, 2.0, 0.0)), iShape},
+        {CALL(BetaI(1.5, 2.0, 2.0)), iRange, 1.0},
+        {CALL(BetaI(-0.1, 2.0, 2.0)), iRange, 0.0},
+        {CALL(BetaI(0.5, 0.0, 2.0)), iShape},
+        {CALL(BetaI(0.5, 2.0, 0.0)), iShape},
         {CALL(BetaI(1.5, 0.0, 2.0)), iRange + iShape + lBeta + g0},
         // p alpha B = 1: the start is x = 1, where ln(1 - x) is taken once; bisection follows.
         {CALL(BetaInvX(0.5, 1.0, 0.5)), lnRel, 0.75},
@@ -359,10 +393,13 @@ TEST(Diagnostics, LinesAndValuesOfEveryReportedPath) {
         {CALL(BetaInvX(1.0, 0.0, 3.0, kShape)), "", 0.0},
         {CALL(BetaInvX(0.3, 1000.0, 1000.0, kNone)), "", -1.0}, // B underflows: x not written
         {CALL(BetaInvX(0.7, 1000.0, 1000.0, kNone)), "", -1.0},
-        {CALL(dLnRel(-0.999999)), ""}, {CALL(dLnRel(-1.0)), lnRel, -kInf},
+        {CALL(dLnRel(-0.999999)), ""},
+        {CALL(dLnRel(-1.0)), lnRel, -kInf},
         {CALL(dLnRel(-2.0)), lnRel, kNaN},
-        {CALL(Entsrc(0, 0, 1)), "", 1.0}, {CALL(Entsrc(0, 2, 0)), "", 2.0}, // 0 keeps the mode
-        {CALL(Entsrc(0, 2, 1)), "", 1.0}, {CALL(Entsrc(0, 0, -1)), illegal, -1.0},
+        {CALL(Entsrc(0, 0, 1)), "", 1.0},
+        {CALL(Entsrc(0, 2, 0)), "", 2.0}, // 0 keeps the mode
+        {CALL(Entsrc(0, 2, 1)), "", 1.0},
+        {CALL(Entsrc(0, 0, -1)), illegal, -1.0},
         {CALL(Entsrc(0, 1, 3)), illegal, 3.0}, // reported, and still taken
         {CALL(Entsrc(4, 0, 1)), "ENTSRC - Called while in an error state\n", 1.0},
         {CALL(Entsrc(4, 1, 7)), illegal + "ENTSRC - Called while in an error state\n", 7.0},

@@ -57,11 +57,13 @@ double Ulps(double value, long double reference) {
 }
 
 // Uniform or log-uniform points over [low, high], always the same ones.
-template <class Check> void ForPoints(double low, double high, bool bLog, int n, Check check) {
+template <class Check>
+void ForPoints(double low, double high, bool bLog, int n, Check check) {
     std::mt19937_64 generator(20240601);
     std::uniform_real_distribution<double> draw(bLog ? std::log(low) : low,
                                                 bLog ? std::log(high) : high);
-    for (int i = 0; i < n; ++i) check(bLog ? std::exp(draw(generator)) : draw(generator));
+    for (int i = 0; i < n; ++i)
+        check(bLog ? std::exp(draw(generator)) : draw(generator));
 }
 
 TEST(StdNormal, FaithfulWithinThePublishedBoundsOfItsFormulas) {
@@ -82,18 +84,33 @@ TEST(StdNormal, FaithfulWithinThePublishedBoundsOfItsFormulas) {
 TEST(StdNormal, ValuesAndSaturationInBothNumerics) {
     const double T = 352.65366459402605;
     EXPECT_NEAR(detail::StdNormalCutOff(), T, 1e-12);
-    for (int n : {0, 5}) EXPECT_EQ(MachineConstant(n), 0.0) << n; // no such constant
-    struct SCase { int nSelector; double x, faithful, accurate, tolerance; };
+    for (int n : {0, 5})
+        EXPECT_EQ(MachineConstant(n), 0.0) << n; // no such constant
+    struct SCase {
+        int nSelector;
+        double x, faithful, accurate, tolerance;
+    };
     const SCase cases[] = {
-        {1, 0.0, 0.4999999995, 0.5, 1e-10}, {1, 1.0, 0.8413447404, 0.8413447461, 1e-10},
-        {1, -3.0, 0.0013499672, 0.0013498980, 1e-10}, {1, 1.96, 0.9750021748, 0.9750021049, 1e-10},
-        {2, 0.975, 1.9603949169, 1.9599639845, 1e-10}, {2, 0.5, 1.01e-7, 0.0, 1e-9},
-        {2, 1e-10, -6.3609388694, -6.3613409024, 1e-10}, {1, -T, 0.0, 0.0, 0.0},
-        {1, std::nextafter(-T, 0.0), 0.0, 0.0, 0.0}, {1, -400.0, 0.0, 0.0, 0.0},
-        {1, 40.0, 1.0, 1.0, 0.0}, {1, T, 1.0, 1.0, 0.0}, {1, kNaN, kNaN, kNaN, 0.0},
-        {2, 0.0, -1000.0, -1000.0, 0.0}, {2, -0.1, -1000.0, -1000.0, 0.0},
-        {2, kNaN, -1000.0, -1000.0, 0.0}, {2, 1.0, 1000.0, 1000.0, 0.0},
-        {2, 1.5, 1000.0, 1000.0, 0.0}, {0, 1.0, 0.0, 0.0, 0.0}, {3, 0.3, 0.0, 0.0, 0.0},
+        {1, 0.0, 0.4999999995, 0.5, 1e-10},
+        {1, 1.0, 0.8413447404, 0.8413447461, 1e-10},
+        {1, -3.0, 0.0013499672, 0.0013498980, 1e-10},
+        {1, 1.96, 0.9750021748, 0.9750021049, 1e-10},
+        {2, 0.975, 1.9603949169, 1.9599639845, 1e-10},
+        {2, 0.5, 1.01e-7, 0.0, 1e-9},
+        {2, 1e-10, -6.3609388694, -6.3613409024, 1e-10},
+        {1, -T, 0.0, 0.0, 0.0},
+        {1, std::nextafter(-T, 0.0), 0.0, 0.0, 0.0},
+        {1, -400.0, 0.0, 0.0, 0.0},
+        {1, 40.0, 1.0, 1.0, 0.0},
+        {1, T, 1.0, 1.0, 0.0},
+        {1, kNaN, kNaN, kNaN, 0.0},
+        {2, 0.0, -1000.0, -1000.0, 0.0},
+        {2, -0.1, -1000.0, -1000.0, 0.0},
+        {2, kNaN, -1000.0, -1000.0, 0.0},
+        {2, 1.0, 1000.0, 1000.0, 0.0},
+        {2, 1.5, 1000.0, 1000.0, 0.0},
+        {0, 1.0, 0.0, 0.0, 0.0},
+        {3, 0.3, 0.0, 0.0, 0.0},
     };
     for (const ENumerics numerics : {ENumerics::Faithful, ENumerics::Accurate}) {
         const CNumericsScope scope(numerics);
@@ -116,7 +133,11 @@ TEST(AccurateStdNormal, WithinAFewUlpsOfTheLongDoubleReferences) {
     ForPoints(-38.4, 8.3, false, 80000, [](double x) {
         ASSERT_LE(Ulps(AccurateStdNormalCdf(x), ReferenceCdf(x)), 5.0) << x;
     });
-    struct SRange { double low, high; bool bLog; double maxUlps; };
+    struct SRange {
+        double low, high;
+        bool bLog;
+        double maxUlps;
+    };
     for (const SRange& r : {SRange{4.9e-324, DBL_MIN, true, 4.0}, SRange{DBL_MIN, 0.075, true, 3.0},
                             SRange{0.075, 1.0 - DBL_EPSILON / 2.0, false, 3.0}}) {
         ForPoints(r.low, r.high, r.bLog, 6000, [&](double p) {

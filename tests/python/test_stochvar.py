@@ -61,6 +61,16 @@ def test_family_against_scipy(variable, reference, through_phi):
     assert (type(c), repr(c), c.params) == (type(variable), repr(variable), variable.params)
 
 
+def test_variables_and_collections_pickle_with_every_protocol():
+    pair = sv.Collection([sv.Fixed(mean=2.5, name="F"), sv.Discrete({"a": 1, "b": 3}, name="D")],
+                         numerics="accurate")
+    for protocol in range(pickle.HIGHEST_PROTOCOL + 1):
+        for thing in (pair, *pair.variables):
+            again = pickle.loads(pickle.dumps(thing, protocol=protocol))
+            assert (type(again), repr(again)) == (type(thing), repr(thing))
+        assert pickle.loads(pickle.dumps(pair, protocol=protocol)).numerics == "accurate"
+
+
 def test_keywords_choose_the_input_type():
     assert sv.Exponential(lambda_=2, lower_bound=1).input_type == "/LAMBDA/LOWER_BOUND"
     assert sv.Exponential(mean=3, cov=0.5).params["lower_bound"] == 1.5
@@ -130,6 +140,25 @@ def test_samples_equal_the_command_line_host(lhs, tmp_path):
     mine = beam.sample(3000, lhs=lhs, seed=(1, 2, 3), first=1100, count=700, threads=1)
     assert list(part[:, 0]) == list(range(1101, 1801))
     assert part[:, 1:].tobytes() == mine.tobytes()
+    assert beam.sample(3000, first=3, count=0).shape == (0, 7)  # an empty slice is no error
+
+
+@pytest.mark.parametrize("collection, arguments, error, message", [
+    (BEAM, dict(n=0), ValueError, "n must be at least 1"),
+    (BEAM, dict(n=10, first=10), ValueError, "first must lie in 0 .. n - 1"),
+    (BEAM, dict(n=10, first=4, count=7), ValueError, "count must lie in 0 .. n - first"),
+    (BEAM, dict(n=10, threads=0), ValueError, "threads must be at least 1 (or none: one per core)"),
+    (BEAM, dict(n=2**31 // 7 + 1, lhs=True), ValueError,
+     "too many samples for Latin hypercube sampling of 7 variables"),
+    (None, dict(n=10), sv.InputError, "the collection holds no variables: nothing to sample"),
+])
+def test_sampling_refusals_raise_the_hosts_exceptions(collection, arguments, error, message):
+    """An argument out of range is a ValueError, what the collection refuses an InputError, as
+    `stochvar sample` answers them with a usage error and a refusal."""
+    chosen = sv.load(collection) if collection else sv.Collection()
+    with pytest.raises(ValueError) as refusal:
+        chosen.sample(**arguments)
+    assert type(refusal.value) is error and str(refusal.value) == message
 
 
 def test_documents_round_trip(tmp_path):

@@ -44,7 +44,8 @@ struct SSetup : SCollection {
         discrete->AddCategory("b", 3.0);
         Add(std::move(discrete));
         for (int i = 0; bCorrelated && i < Count(); ++i)
-            for (int j = i + 1; j < Count(); ++j) Correlate(i, j, 0.2, FALSE);
+            for (int j = i + 1; j < Count(); ++j)
+                Correlate(i, j, 0.2, FALSE);
         table.assign(static_cast<std::size_t>(Count() * N), -1);
         collection.InitSimulation(N, mode != EMode::Plain ? TRUE : FALSE, &generator,
                                   mode == EMode::LatinCallerTable ? table.data() : nullptr);
@@ -55,7 +56,8 @@ struct SSetup : SCollection {
         std::vector<double> all(table.size());
         const long nAllocations = AllocationCount();
         int nSample = 0;
-        for (double* p = all.data(); collection.GetSample(nSample, p);) p += dists.size();
+        for (double* p = all.data(); collection.GetSample(nSample, p);)
+            p += dists.size();
         EXPECT_EQ(AllocationCount(), nAllocations);
         return all;
     }
@@ -63,13 +65,20 @@ struct SSetup : SCollection {
 
 std::vector<std::uint64_t> Bits(const std::vector<double>& values) {
     std::vector<std::uint64_t> bits;
-    for (double v : values) bits.push_back(std::bit_cast<std::uint64_t>(v));
+    for (double v : values)
+        bits.push_back(std::bit_cast<std::uint64_t>(v));
     return bits;
 }
 
-struct SRun { EMode mode; bool bCorrelated; };
-const SRun kRuns[] = {{EMode::Plain, false}, {EMode::Plain, true}, {EMode::LatinOwnTable, false},
-                      {EMode::LatinOwnTable, true}, {EMode::LatinCallerTable, true}};
+struct SRun {
+    EMode mode;
+    bool bCorrelated;
+};
+const SRun kRuns[] = {{EMode::Plain, false},
+                      {EMode::Plain, true},
+                      {EMode::LatinOwnTable, false},
+                      {EMode::LatinOwnTable, true},
+                      {EMode::LatinCallerTable, true}};
 
 // Batches of uneven sizes on 1, 2, 3 and 8 threads (the last asks for more than is left) give
 // the bytes, the stratum table and the generator state of the run drawn one sample at a time;
@@ -108,7 +117,8 @@ TEST(Batches, AndSlicesEqualGetSampleForEveryThreadCount) {
             const int nDrawn = s.collection.GetSamples(nCount, slice.data(), 2);
             EXPECT_EQ(nDrawn, std::min(nCount, N - nFirst));
             joined.insert(joined.end(), slice.begin(), slice.begin() + nDrawn * n);
-            if (nFirst + nDrawn == N) ExpectSameState(s.generator, reference.generator);
+            if (nFirst + nDrawn == N)
+                ExpectSameState(s.generator, reference.generator);
         }
         EXPECT_EQ(Bits(joined), Bits(expected)) << int(run.mode);
     }
@@ -138,7 +148,8 @@ TEST(Batches, OwnStrataTableHoldsWhatTheLiteralWalkWrites) {
                 CDistCollection copy(&own.collection);
                 EXPECT_EQ(Prefixes(own.collection.GetStrata(), m), expected) << N << ", " << m;
                 EXPECT_EQ(Prefixes(copy.m_pStrata, m), expected) << N << ", " << m;
-                for (int i = 0; i < copy.GetCount(); ++i) delete copy.GetDist(i);
+                for (int i = 0; i < copy.GetCount(); ++i)
+                    delete copy.GetDist(i);
             }
         }
         EXPECT_EQ(Prefixes(own.collection.m_pStrata, N), Prefixes(caller.table.data(), N));
@@ -172,7 +183,8 @@ TEST(Batches, DiagnosticLinesInSampleOrderOnEveryThreadCount) {
     };
     const std::string expected = Lines(0);
     EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 80);
-    for (int nThreads : {1, 3, 8}) EXPECT_EQ(Lines(nThreads), expected) << nThreads;
+    for (int nThreads : {1, 3, 8})
+        EXPECT_EQ(Lines(nThreads), expected) << nThreads;
 }
 
 // The collection's numerics govern its runs, on the worker threads of GetSamples too, whatever
@@ -181,16 +193,21 @@ TEST(Batches, DiagnosticLinesInSampleOrderOnEveryThreadCount) {
 // y2 = rho z1 + sqrt(1 - rho^2) z2 for two normals with U-space correlation rho (the 2 x 2
 // Cholesky factor in closed form) and z = Phi^-1(v).
 TEST(RunNumerics, CollectionChoiceAndProcessDefaultOnWorkerThreads) {
-    struct SCase { ENumerics processDefault; std::optional<ENumerics> choice; double rho; };
+    struct SCase {
+        ENumerics processDefault;
+        std::optional<ENumerics> choice;
+        double rho;
+    };
     constexpr int N = 1000;
     constexpr ENumerics F = ENumerics::Faithful, A = ENumerics::Accurate;
-    for (const SCase& c : {SCase{F, A, -0.9}, {A, F, 0.25}, {A, std::nullopt, 0.8},
-                           {F, std::nullopt, -0.4}}) {
+    for (const SCase& c :
+         {SCase{F, A, -0.9}, {A, F, 0.25}, {A, std::nullopt, 0.8}, {F, std::nullopt, -0.4}}) {
         const ENumerics expected = c.choice.value_or(c.processDefault);
         const double rho = c.rho;
         SetDefaultNumerics(c.processDefault);
         SCollection s;
-        if (c.choice) s.collection.SetNumerics(*c.choice);
+        if (c.choice)
+            s.collection.SetNumerics(*c.choice);
         s.Add(MakeNormal("A", 2.0, 3.0));
         s.Add(MakeNormal("B", 10.0, 2.0));
         s.Correlate(1, 0, rho, FALSE);
@@ -225,7 +242,8 @@ TEST(RunNumerics, AccurateLatinHypercubeFillsEveryStratumAtLargeN) {
     std::vector<double> values(N);
     EXPECT_EQ(s.collection.GetSamples(N, values.data(), 2), N);
     std::vector<bool> filled(values.size(), false);
-    for (double x : values) filled[std::min(static_cast<std::size_t>(x * N), N - 1ul)] = true;
+    for (double x : values)
+        filled[std::min(static_cast<std::size_t>(x * N), N - 1ul)] = true;
     EXPECT_EQ(std::count(filled.begin(), filled.end(), true), N);
 }
 

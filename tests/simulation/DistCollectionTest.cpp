@@ -12,7 +12,7 @@ using namespace stochvar::testing;
 namespace {
 
 const double kUniformsX02 = 6.0 / std::numbers::pi * std::asin(0.1); // rho_U = 0.2, two uniforms
-const double kUniformsU05 = 2.0 * std::sin(std::numbers::pi / 12.0);  // rho_X = 0.5, two uniforms
+const double kUniformsU05 = 2.0 * std::sin(std::numbers::pi / 12.0); // rho_X = 0.5, two uniforms
 
 // SetDist stores at any index >= 0, growing the list with null slots, and says whether the
 // index existed; GetDist is null outside the list. ResetContents leaves an empty collection that
@@ -20,9 +20,17 @@ const double kUniformsU05 = 2.0 * std::sin(std::numbers::pi / 12.0);  // rho_X =
 // host hook: only its OK counts, an empty collection shows nothing, and without an editor the
 // answer is FALSE.
 TEST(DistCollection, SetDistResetContentsAndTheEditorHook) {
-    struct SCase { int nInitial, nIndex; BOOL bExisted; int nCount; };
-    for (const SCase& c : {SCase{2, 2, FALSE, 3}, {2, 4, FALSE, 5}, {0, 0, FALSE, 1},
-                           {2, 0, TRUE, 2}, {3, 2, TRUE, 3}, {2, -1, FALSE, 2}}) {
+    struct SCase {
+        int nInitial, nIndex;
+        BOOL bExisted;
+        int nCount;
+    };
+    for (const SCase& c : {SCase{2, 2, FALSE, 3},
+                           {2, 4, FALSE, 5},
+                           {0, 0, FALSE, 1},
+                           {2, 0, TRUE, 2},
+                           {3, 2, TRUE, 3},
+                           {2, -1, FALSE, 2}}) {
         SCollection s;
         s.AddNormals(c.nInitial);
         DistPtr incoming = MakeUniform("New");
@@ -99,8 +107,12 @@ TEST(SetCorr, EntriesAsStoredAndCheckedAgain) {
     e.Add(MakeExponential("B"));
     double dMin = 0.0, dMax = 0.0;
     NatafRange(e.Dist(0), e.Dist(1), &dMin, &dMax);
-    for (auto [corr, bX] : {std::pair{-1.0, FALSE}, {-0.95, FALSE}, {0.3, FALSE}, {1.5, FALSE},
-                            {dMin, TRUE}, {dMax, TRUE}}) {
+    for (auto [corr, bX] : {std::pair{-1.0, FALSE},
+                            {-0.95, FALSE},
+                            {0.3, FALSE},
+                            {1.5, FALSE},
+                            {dMin, TRUE},
+                            {dMax, TRUE}}) {
         e.Correlate(0, 1, corr, bX);
         const SCorr* entry = e.collection.m_Corrs[e.collection.m_Corrs.GetUpperBound()];
         EXPECT_EQ(bX ? entry->dCorrX : entry->dCorrU, corr);
@@ -138,17 +150,31 @@ TEST(SetCorr, OutOfRangeValueIsMovedToTheBoundWithAWarning) {
         return std::string("WARNING:\nCorrelation specified between variable ") + names +
                " is too " + which + " to perform the nataf mapping. Correlation is " + rest;
     };
-    struct SCase { DistPair pair; double corrX; std::string message; double expected; };
+    struct SCase {
+        DistPair pair;
+        double corrX;
+        std::string message;
+        double expected;
+    };
     SCase cases[] = {
-        {{MakeNormal("X1"), MakeNormal("X2", 4.0, 0.5)}, 1.0,
-         text("X1 and X2", "large", " 1.0000. Allowed range is: [-1.0000; 1.0000].\n "
-                                    "Correlation is modified to  1.0000!"), kCorrLimit},
-        {{MakeExponential("Load"), MakeExponential("Resistance", 0.5, 3.0)}, -0.8,
-         text("Load and Resistance", "small", "-0.8000. Allowed range is: [-0.6449; 0.9999].\n "
-                                              "Correlation is modified to -0.6449!"), -0.6449},
-        {{MakeNormal("N"), MakeFixed("F", 2.0)}, 0.3, // no spread: no correlation
-         text("N and F", "large", " 0.3000. Allowed range is: [ 0.0000; 0.0000].\n "
-                                  "Correlation is modified to  0.0000!"), 0.0},
+        {{MakeNormal("X1"), MakeNormal("X2", 4.0, 0.5)},
+         1.0,
+         text("X1 and X2", "large",
+              " 1.0000. Allowed range is: [-1.0000; 1.0000].\n "
+              "Correlation is modified to  1.0000!"),
+         kCorrLimit},
+        {{MakeExponential("Load"), MakeExponential("Resistance", 0.5, 3.0)},
+         -0.8,
+         text("Load and Resistance", "small",
+              "-0.8000. Allowed range is: [-0.6449; 0.9999].\n "
+              "Correlation is modified to -0.6449!"),
+         -0.6449},
+        {{MakeNormal("N"), MakeFixed("F", 2.0)},
+         0.3, // no spread: no correlation
+         text("N and F", "large",
+              " 0.3000. Allowed range is: [ 0.0000; 0.0000].\n "
+              "Correlation is modified to  0.0000!"),
+         0.0},
     };
     for (SCase& c : cases) {
         CDistCollection collection;

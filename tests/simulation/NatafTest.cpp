@@ -31,7 +31,8 @@ void ExpectNormalMoments(const std::vector<double>& u, const std::vector<double>
                          double tolerance) {
     for (int k = 0; k <= kMax; ++k) {
         double moment = 0.0, size = 0.0, doubleFactorial = 1.0;
-        for (int i = k - 1; i > 1; i -= 2) doubleFactorial *= i;
+        for (int i = k - 1; i > 1; i -= 2)
+            doubleFactorial *= i;
         for (std::size_t j = 0; j < u.size(); ++j) {
             moment += W[j] * std::pow(u[j], k);
             size += std::fabs(W[j] * std::pow(u[j], k));
@@ -64,7 +65,8 @@ TEST(GaussHermiteDeathTest, RulesReproduceNormalMomentsAndOtherOrdersEndTheProce
     GaussHerm(20, u.data(), W.data(), 1.0 / std::sqrt(2.0 * kPi));
     ExpectNormalMoments(u, W, 16, 1e-3);
     double second = 0.0;
-    for (int j = 0; j < 20; ++j) second += W[j] * u[j] * u[j];
+    for (int j = 0; j < 20; ++j)
+        second += W[j] * u[j] * u[j];
     EXPECT_NEAR(second, 0.9999901, 1e-7);
     for (int n : {1, 2, 5, 20, 40, 100}) {
         u.assign(static_cast<std::size_t>(n), kNaN), W.assign(u.size(), kNaN);
@@ -91,31 +93,46 @@ TEST(Nataf, ClosedFormsRangesAndDocumentedInversionsInBothNumerics) {
     const double ue = std::sqrt(3.0) / 2.0, nu = std::sqrt(3.0 / kPi), kL = kCorrLimit;
     struct SCase {
         DistPair (*make)();
-        std::function<double(double)> corrX; // the closed form, where known
+        std::function<double(double)> corrX;      // the closed form, where known
         double dMin, dMax, fMin, fMax, tolerance; // exact and faithful ranges, where known
         double docX, docU;                        // a documented faithful inversion
         int nSteps;
     };
     const SCase cases[] = {
-        {[] { return DistPair{MakeNormal("X1"), MakeNormal("X2", 4.0, 0.5)}; },
+        {[] {
+             return DistPair{MakeNormal("X1"), MakeNormal("X2", 4.0, 0.5)};
+         },
          [](double r) { return r; }, -kL, kL, -kL, kL, 0.0, 0.5, 0.49997, 2},
-        {[] { return DistPair{MakeNormal("N"), MakeUniform("U", 2.0, 7.0)}; },
+        {[] {
+             return DistPair{MakeNormal("N"), MakeUniform("U", 2.0, 7.0)};
+         },
          [&](double r) { return nu * r; }, -nu, nu, -nu, nu, 1e-4, kNaN, kNaN, -1},
-        {[] { return DistPair{MakeUniform("U1"), MakeUniform("U2")}; },
+        {[] {
+             return DistPair{MakeUniform("U1"), MakeUniform("U2")};
+         },
          [](double r) { return 6.0 / kPi * std::asin(r / 2.0); }, -1.0, 1.0, -0.99997, 0.99997,
          5e-6, 0.5, 0.51764, 3},
-        {[] { return DistPair{MakeNormal("N", 1.0, 3.0), MakeLogNormal("L", 2.0, 0.6)}; },
+        {[] {
+             return DistPair{MakeNormal("N", 1.0, 3.0), MakeLogNormal("L", 2.0, 0.6)};
+         },
          [&](double r) { return r * e1 / std::sqrt(std::exp(e1 * e1) - 1.0); }, kNaN, 0, 0, 0, 0,
          kNaN, kNaN, -1},
-        {[] { return DistPair{MakeLogNormal("L1", 2.0, 0.6), MakeLogNormal("L", 5.0, 1.0, -1.0)}; },
+        {[] {
+             return DistPair{MakeLogNormal("L1", 2.0, 0.6), MakeLogNormal("L", 5.0, 1.0, -1.0)};
+         },
          [&](double r) {
              return (std::exp(r * e1 * e2) - 1.0) /
                     std::sqrt((std::exp(e1 * e1) - 1.0) * (std::exp(e2 * e2) - 1.0));
-         }, kNaN, 0, 0, 0, 0, kNaN, kNaN, -1},
-        {[] { return DistPair{MakeExponential("E1"), MakeExponential("E2", 2.5, 1.0)}; }, nullptr,
-         1.0 - kPi * kPi / 6.0, kL, -0.6449, 0.9999, 5e-5, 0.5, 0.54662, -1},
-        {[] { return DistPair{MakeUniform("U", -2.0, 3.0), MakeExponential("E")}; }, nullptr,
-         -ue, ue, -0.8660, 0.8660, 5e-5, 0.0, 0.0, -1},
+         },
+         kNaN, 0, 0, 0, 0, kNaN, kNaN, -1},
+        {[] {
+             return DistPair{MakeExponential("E1"), MakeExponential("E2", 2.5, 1.0)};
+         },
+         nullptr, 1.0 - kPi * kPi / 6.0, kL, -0.6449, 0.9999, 5e-5, 0.5, 0.54662, -1},
+        {[] {
+             return DistPair{MakeUniform("U", -2.0, 3.0), MakeExponential("E")};
+         },
+         nullptr, -ue, ue, -0.8660, 0.8660, 5e-5, 0.0, 0.0, -1},
     };
     for (const ENumerics numerics : {ENumerics::Faithful, ENumerics::Accurate}) {
         const CNumericsScope scope(numerics);
@@ -142,13 +159,15 @@ TEST(Nataf, ClosedFormsRangesAndDocumentedInversionsInBothNumerics) {
                 EXPECT_NEAR(dBack, rhoX, 1e-8) << name << " " << rhoX;
                 EXPECT_EQ(dCorrX, rhoX);
             }
-            if (std::isnan(c.dMin)) continue;
+            if (std::isnan(c.dMin))
+                continue;
             double dMin = 0.0, dMax = 0.0;
             NatafRange(p1.get(), p2.get(), &dMin, &dMax);
             tolerance = bFaithful ? c.tolerance : 1e-8;
             EXPECT_NEAR(dMin, bFaithful ? c.fMin : c.dMin, tolerance) << name;
             EXPECT_NEAR(dMax, bFaithful ? c.fMax : c.dMax, tolerance) << name;
-            if (!bFaithful || std::isnan(c.docX)) continue;
+            if (!bFaithful || std::isnan(c.docX))
+                continue;
             double a[kHermiteCount], b[kHermiteCount], series[kNatafOrder + 1], dU = 0.0;
             HermiteCoefficients(p1.get(), kHermiteCount, a);
             HermiteCoefficients(p2.get(), kHermiteCount, b);
@@ -170,12 +189,24 @@ TEST(Nataf, ClosedFormsRangesAndDocumentedInversionsInBothNumerics) {
 // inside +-kCorrLimit.
 TEST(NatafInvert, ReportsNonConvergenceAfterFiftyStepsAndLimitsTheResult) {
     const double kL = kCorrLimit, kJustInside = 0.99999999989;
-    for (auto [value, limited] : {std::pair{1.5, kL}, {1.0, kL}, {kL, kL}, {-0.3, -0.3}, {-kL, -kL},
-                                  {kJustInside, kJustInside}, {-1.0, -kL}, {-7.0, -kL}}) {
+    for (auto [value, limited] : {std::pair{1.5, kL},
+                                  {1.0, kL},
+                                  {kL, kL},
+                                  {-0.3, -0.3},
+                                  {-kL, -kL},
+                                  {kJustInside, kJustInside},
+                                  {-1.0, -kL},
+                                  {-7.0, -kL}}) {
         EXPECT_EQ(LimitCorr(value), limited) << value;
     }
-    struct SCase { int nPower; double dCorrX; bool bNaN; };
-    for (const SCase& c : {SCase{2, -0.5, false}, {1, kNaN, true}, {3, 0.0, true}, // zero slope
+    struct SCase {
+        int nPower;
+        double dCorrX;
+        bool bNaN;
+    };
+    for (const SCase& c : {SCase{2, -0.5, false},
+                           {1, kNaN, true},
+                           {3, 0.0, true}, // zero slope
                            {1, std::numeric_limits<double>::infinity(), true}}) {
         double series[kNatafOrder + 1] = {};
         series[c.nPower] = 1.0;
@@ -207,8 +238,10 @@ TEST(HermiteCoefficients, VariablesWithoutStoredMomentsGiveNoNaN) {
         return dist;
     };
     DistPtr unconverted = std::make_unique<CUniform>(nullptr, "U", nullptr); // never converted
-    for (auto [nParam, value] : {std::pair{PARAM_LOWER_BOUND, 0.0}, {PARAM_UPPER_BOUND, 1.0},
-                                 {PARAM_MEAN, 0.0}, {PARAM_STDDEV, 0.0}})
+    for (auto [nParam, value] : {std::pair{PARAM_LOWER_BOUND, 0.0},
+                                 {PARAM_UPPER_BOUND, 1.0},
+                                 {PARAM_MEAN, 0.0},
+                                 {PARAM_STDDEV, 0.0}})
         unconverted->SetParamValue(nParam, value);
     auto single = std::make_unique<CDiscrete>(nullptr, "S", nullptr);
     single->AddCategory("only", 3.0);
@@ -217,7 +250,8 @@ TEST(HermiteCoefficients, VariablesWithoutStoredMomentsGiveNoNaN) {
         clean.AddCategory(name, frequency);
     DistPtr stale = with(with(std::make_unique<CDiscrete>(nullptr, "D", &clean), PARAM_MEAN, 4.0),
                          PARAM_STDDEV, 0.5);
-    std::pair<DistPtr, bool> cases[] = { // variable, has spread
+    std::pair<DistPtr, bool> cases[] = {
+        // variable, has spread
         {with(MakeFixed("F", 3.0), PARAM_STDDEV, 0.5), false}, // a left-over slot
         {with(MakeNormal("N", 2.0), PARAM_STDDEV, 0.0), false},
         {with(MakeNormal("N", 2.0), PARAM_STDDEV, kNaN), false},

@@ -16,13 +16,22 @@ namespace {
 // empty, exhausted, without a generator, or with its variables taken away) leaves its arguments
 // and the generator alone.
 TEST(GetSample, CountsSamplesAndDrawsExactlyNPerSample) {
-    struct SCase { int nDists, nSamples; BOOL bLatin; bool bCorrelated; };
-    for (const SCase& c : {SCase{1, 5, FALSE, false}, {3, 7, FALSE, true}, {3, 7, TRUE, true},
-                           {5, 1, TRUE, false}, {0, 3, TRUE, false}, {2, 0, FALSE, false},
+    struct SCase {
+        int nDists, nSamples;
+        BOOL bLatin;
+        bool bCorrelated;
+    };
+    for (const SCase& c : {SCase{1, 5, FALSE, false},
+                           {3, 7, FALSE, true},
+                           {3, 7, TRUE, true},
+                           {5, 1, TRUE, false},
+                           {0, 3, TRUE, false},
+                           {2, 0, FALSE, false},
                            {2, 0, TRUE, false}}) {
         SCollection s;
         s.AddNormals(c.nDists);
-        for (int i = 1; c.bCorrelated && i < c.nDists; ++i) s.Correlate(0, i, 0.3, FALSE);
+        for (int i = 1; c.bCorrelated && i < c.nDists; ++i)
+            s.Correlate(0, i, 0.3, FALSE);
         const std::size_t n = static_cast<std::size_t>(c.nDists);
         std::vector<double> values(n + 1, -7.0);
         int nSample = -7;
@@ -59,8 +68,10 @@ TEST(GetSample, CountsSamplesAndDrawsExactlyNPerSample) {
 TEST(InitSimulation, FactorReproducesTheMatrix) {
     SCollection s;
     s.AddNormals(4);
-    const double R[4][4] = {{1.0, 0.5, -0.3, 0.2}, {0.5, 1.0, 0.1, 0.4},
-                            {-0.3, 0.1, 1.0, -0.25}, {0.2, 0.4, -0.25, 1.0}};
+    const double R[4][4] = {{1.0, 0.5, -0.3, 0.2},
+                            {0.5, 1.0, 0.1, 0.4},
+                            {-0.3, 0.1, 1.0, -0.25},
+                            {0.2, 0.4, -0.25, 1.0}};
     s.Correlate(1, 3, 0.9, FALSE);
     s.Correlate(2, 2, 0.5, FALSE);
     for (int i = 0; i < 4; ++i) {
@@ -84,7 +95,8 @@ TEST(InitSimulation, FactorReproducesTheMatrix) {
         EXPECT_GT(L[i * 4 + i], 0.0);
         for (int j = 0; j <= i; ++j) {
             double product = 0.0;
-            for (int k = 0; k <= j; ++k) product += L[i * 4 + k] * L[j * 4 + k];
+            for (int k = 0; k <= j; ++k)
+                product += L[i * 4 + k] * L[j * 4 + k];
             EXPECT_NEAR(product, R[i][j], 1e-14) << i << ", " << j;
         }
     }
@@ -93,16 +105,23 @@ TEST(InitSimulation, FactorReproducesTheMatrix) {
 // A pivot that is not positive (or not a number) shows the error box with its row and leaves the
 // collection not initialised, also when an earlier run was ready; a repaired matrix runs again.
 TEST(InitSimulation, MatrixNotPositiveDefinite) {
-    struct SCase { int nDists; std::vector<std::tuple<int, int, double>> entries; int nRow; };
-    const SCase cases[] = {{3, {{0, 1, 0.9}, {0, 2, 0.9}, {1, 2, -0.9}}, 2}, {2, {{1, 0, 1.0}}, 1},
-                           {3, {{0, 2, -1.5}}, 2}, {4, {{3, 1, std::nan("")}}, 3}};
+    struct SCase {
+        int nDists;
+        std::vector<std::tuple<int, int, double>> entries;
+        int nRow;
+    };
+    const SCase cases[] = {{3, {{0, 1, 0.9}, {0, 2, 0.9}, {1, 2, -0.9}}, 2},
+                           {2, {{1, 0, 1.0}}, 1},
+                           {3, {{0, 2, -1.5}}, 2},
+                           {4, {{3, 1, std::nan("")}}, 3}};
     for (const SCase& c : cases) {
         SCollection s;
         s.AddNormals(c.nDists);
         CExOr generator = kSeeded;
         CRecordingHooks hooks;
         s.collection.InitSimulation(10, TRUE, &generator, nullptr); // a run that was ready
-        for (const auto& [i, j, rho] : c.entries) s.Correlate(i, j, rho, FALSE);
+        for (const auto& [i, j, rho] : c.entries)
+            s.Correlate(i, j, rho, FALSE);
         s.collection.InitSimulation(10, TRUE, &generator, nullptr);
         ASSERT_EQ(hooks.messages().size(), 1u);
         EXPECT_EQ(hooks.messages()[0],
@@ -113,7 +132,8 @@ TEST(InitSimulation, MatrixNotPositiveDefinite) {
         int nSample = 0;
         EXPECT_FALSE(s.collection.GetSample(nSample, values.data()));
         ExpectSameState(generator, kSeeded);
-        for (SCorr* pCorr : s.collection.m_Corrs) pCorr->dCorrU = 0.3;
+        for (SCorr* pCorr : s.collection.m_Corrs)
+            pCorr->dCorrU = 0.3;
         s.collection.InitSimulation(10, FALSE, &generator, nullptr);
         EXPECT_EQ(hooks.messages().size(), 1u);
         EXPECT_TRUE(s.collection.GetSample(nSample, values.data()));
@@ -150,14 +170,17 @@ TEST(LatinHypercube, EveryStratumOnceInRunsOfGrowingNeeds) {
         std::vector<int> expected(static_cast<std::size_t>(N));
         std::iota(expected.begin(), expected.end(), 0);
         for (int i = 0; i < nDists; ++i) {
-            if (i < 5) ExpectOnePerStratum(columns[static_cast<std::size_t>(i)]);
+            if (i < 5)
+                ExpectOnePerStratum(columns[static_cast<std::size_t>(i)]);
             const int* row = s.collection.m_pStrata + i * N;
             EXPECT_EQ(std::vector<int>(row, row + N), expected) << N << ", " << i;
         }
         return columns;
     };
-    for (int N : {4, 1, 2, 10, 300, 1000, 1000}) ExpectFullRuns(2, N);
-    for (int i = 2; i < 6; ++i) s.Add(MakeUniform("U"));
+    for (int N : {4, 1, 2, 10, 300, 1000, 1000})
+        ExpectFullRuns(2, N);
+    for (int i = 2; i < 6; ++i)
+        s.Add(MakeUniform("U"));
     s.Correlate(4, 5, 0.5, TRUE);
     const auto columns = ExpectFullRuns(6, 500);
     EXPECT_GT(EstimateCorrelation(columns[4], columns[5]).r, 0.35);
@@ -178,14 +201,20 @@ TEST(CorrelatedSampling, OutputCorrelationAndMeansMatchTheTargets) {
     const FMake withExponential = [] {
         return DistPair{MakeUniform("A", 2.0, 3.0), MakeExponential("B", 0.2, 3.0)};
     };
-    struct SCase { FMake make; double corr; BOOL bX; double target; BOOL bLhs; };
-    for (const SCase& c : {SCase{normals, -0.6, FALSE, -0.6, TRUE},
-                           {uniforms, 0.7, FALSE, 6.0 / kPi * std::asin(0.35), TRUE},
-                           {withExponential, -0.5, TRUE, -0.5, TRUE},
-                           {logNormals, 0.6, FALSE,
-                            (std::exp(0.6 * e * e) - 1.0) / (std::exp(e * e) - 1.0), FALSE},
-                           {logNormals, -0.7, TRUE, -0.7, TRUE},
-                           {withExponential, 0.6, TRUE, 0.6, FALSE}}) {
+    struct SCase {
+        FMake make;
+        double corr;
+        BOOL bX;
+        double target;
+        BOOL bLhs;
+    };
+    for (const SCase& c :
+         {SCase{normals, -0.6, FALSE, -0.6, TRUE},
+          {uniforms, 0.7, FALSE, 6.0 / kPi * std::asin(0.35), TRUE},
+          {withExponential, -0.5, TRUE, -0.5, TRUE},
+          {logNormals, 0.6, FALSE, (std::exp(0.6 * e * e) - 1.0) / (std::exp(e * e) - 1.0), FALSE},
+          {logNormals, -0.7, TRUE, -0.7, TRUE},
+          {withExponential, 0.6, TRUE, 0.6, FALSE}}) {
         SCollection s;
         auto [p1, p2] = c.make();
         s.Add(std::move(p1)), s.Add(std::move(p2));
@@ -201,7 +230,8 @@ TEST(CorrelatedSampling, OutputCorrelationAndMeansMatchTheTargets) {
             const auto& column = columns[static_cast<std::size_t>(i)];
             EXPECT_NEAR(std::accumulate(column.begin(), column.end(), 0.0) / 2e4,
                         s.Dist(i)->GetParamValue(PARAM_MEAN),
-                        3.0 * s.Dist(i)->GetParamValue(PARAM_STDDEV) / std::sqrt(2e4)) << i;
+                        3.0 * s.Dist(i)->GetParamValue(PARAM_STDDEV) / std::sqrt(2e4))
+                << i;
         }
     }
 }
@@ -225,7 +255,8 @@ TEST(DeepCopy, ContinuesARunLikeTheSource) {
         source->collection.InitSimulation(N, TRUE, &generator, pTable);
         double values[3];
         int nSample = 0;
-        for (int k = 0; k < 10; ++k) ASSERT_TRUE(source->collection.GetSample(nSample, values));
+        for (int k = 0; k < 10; ++k)
+            ASSERT_TRUE(source->collection.GetSample(nSample, values));
         CDistCollection copy(&source->collection);
         const SCorr *pCopied = copy.m_Corrs[0], *pOriginal = source->collection.m_Corrs[0];
         EXPECT_NE(pCopied, pOriginal);
@@ -244,7 +275,8 @@ TEST(DeepCopy, ContinuesARunLikeTheSource) {
         late.InitSimulation(N, TRUE, &generator, nullptr);
         EXPECT_EQ(DrawAll(late, 3)[2].size(), static_cast<std::size_t>(N));
         for (CDistCollection* p : {&copy, &late})
-            for (int i = 0; i < p->GetCount(); ++i) delete p->GetDist(i);
+            for (int i = 0; i < p->GetCount(); ++i)
+                delete p->GetDist(i);
     }
 }
 

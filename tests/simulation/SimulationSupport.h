@@ -35,10 +35,12 @@ inline const CExOr kSeeded(123456789u, 362436069u, 521288629u);
 
 // Every variable is defined through one of its input types and converted, as an editor would.
 using ParamValues = std::initializer_list<std::pair<int, double>>;
-template <class Dist> DistPtr Make(const char* name, ParamValues values, int nType = 0) {
+template <class Dist>
+DistPtr Make(const char* name, ParamValues values, int nType = 0) {
     auto dist = std::make_unique<Dist>(nullptr, name, nullptr);
     dist->m_nParamCombi = nType;
-    for (auto [nParam, value] : values) dist->SetParamValue(nParam, value);
+    for (auto [nParam, value] : values)
+        dist->SetParamValue(nParam, value);
     dist->CalcBasePar(nType);
     return dist;
 }
@@ -71,7 +73,8 @@ struct SCollection {
         return dists.back().get();
     }
     void AddNormals(int n) {
-        for (int i = 0; i < n; ++i) Add(MakeNormal("N", 1.0 + i, 0.5 + i));
+        for (int i = 0; i < n; ++i)
+            Add(MakeNormal("N", 1.0 + i, 0.5 + i));
     }
     CDist* Dist(int i) const { return dists[static_cast<std::size_t>(i)].get(); }
     void Correlate(int i, int j, double corr, BOOL bXSpace) {
@@ -84,25 +87,30 @@ inline std::vector<std::vector<double>> DrawAll(CDistCollection& collection, int
     std::vector<std::vector<double>> columns(static_cast<std::size_t>(nDists));
     std::vector<double> values(columns.size());
     for (int nSample = 0; collection.GetSample(nSample, values.data());) {
-        for (std::size_t i = 0; i < columns.size(); ++i) columns[i].push_back(values[i]);
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            columns[i].push_back(values[i]);
     }
     return columns;
 }
 
 // The next draws of two generators agree: they are in the same state.
 inline void ExpectSameState(CExOr a, CExOr b) {
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(a.GetRandom(), b.GetRandom()) << "draw " << i;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(a.GetRandom(), b.GetRandom()) << "draw " << i;
 }
 
 // Pearson's r of paired samples with its asymptotic standard error from the delta method, valid
 // for any marginals with finite fourth moments (m on standardised data):
 // Var(r) ~ [m22 + r^2/4 (m40 + 2 m22 + m04) - r (m31 + m13)] / n.
-struct SCorrelationEstimate { double r = 0.0, standardError = 0.0; };
+struct SCorrelationEstimate {
+    double r = 0.0, standardError = 0.0;
+};
 inline SCorrelationEstimate EstimateCorrelation(const std::vector<double>& x,
                                                 const std::vector<double>& y) {
     const double n = static_cast<double>(x.size());
     double mx = 0.0, my = 0.0, sxx = 0.0, syy = 0.0, sxy = 0.0;
-    for (std::size_t i = 0; i < x.size(); ++i) mx += x[i] / n, my += y[i] / n;
+    for (std::size_t i = 0; i < x.size(); ++i)
+        mx += x[i] / n, my += y[i] / n;
     for (std::size_t i = 0; i < x.size(); ++i) {
         sxx += (x[i] - mx) * (x[i] - mx), syy += (y[i] - my) * (y[i] - my);
         sxy += (x[i] - mx) * (y[i] - my);

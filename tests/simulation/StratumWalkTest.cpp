@@ -29,7 +29,8 @@ double LiteralPlace(std::vector<int>& row, int N, double v) {
 
 // A whole run of N draws through both walks; uniform(m) gives the m-th uniform number. Returns
 // the number of strata that rounding placed on a used one (repeats in the row).
-template <class Uniform> int ExpectSameRun(int N, Uniform uniform) {
+template <class Uniform>
+int ExpectSameRun(int N, Uniform uniform) {
     std::vector<int> row;
     CStratumWalk walk;
     walk.Reset(N);
@@ -45,7 +46,8 @@ template <class Uniform> int ExpectSameRun(int N, Uniform uniform) {
     walk.WriteSortedStrata(sorted.data());
     EXPECT_EQ(sorted, row) << "N = " << N;
     int nRepeats = 0;
-    for (std::size_t i = 1; i < row.size(); ++i) nRepeats += row[i] == row[i - 1] ? 1 : 0;
+    for (std::size_t i = 1; i < row.size(); ++i)
+        nRepeats += row[i] == row[i - 1] ? 1 : 0;
     return nRepeats;
 }
 

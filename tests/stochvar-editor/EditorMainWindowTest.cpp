@@ -1,6 +1,7 @@
 // The desktop host on copies of the example documents: edits saved and read back in either form,
-// the question before unsaved changes are dropped, the checks before anything is written and when
-// a document is opened, variables added and removed, and the window on a small screen.
+// what marks the document modified, the question before unsaved changes are dropped, the checks
+// before anything is written and when a document is opened, variables added and removed, and the
+// window on a small screen.
 
 #include "stochvar-editor/EditorMainWindow.h"
 
@@ -9,8 +10,10 @@
 #include "stochvar-editor/SaveTarget.h"
 
 #include <stochvar/documents/JsonDocument.h>
+#include <stochvar/editor/DlgAxisBounds.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QTemporaryDir>
@@ -67,7 +70,6 @@ protected:
         pEdit->selectAll();
         QTest::keyClick(pEdit, Qt::Key_Backspace);
         QTest::keyClicks(pEdit, pszName);
-        QCoreApplication::processEvents(); // the title follows once the keys are handled
     }
     CEditorHooks m_hooks;
     QTemporaryDir m_dir;
@@ -83,13 +85,23 @@ TEST_F(EditorMainWindowTest, EditsAreSavedInEitherFormAndNotDroppedWithoutAsking
         });
         Click(&Sheet(), IDC_CORRELATION);
     }
-    EXPECT_FALSE(m_window.IsModified());
+    // Return on the values shown (the conversion after the last one included), the axis dialog
+    // cancelled and another variable shown change nothing either.
+    EditG("10", "0.7");
+    {
+        const CModalScript<CDlgAxisBounds> script([](CDlgAxisBounds& dlg) {
+            Control<QCheckBox>(&dlg, IDC_AUTO_AXIS)->setChecked(false);
+            Click(&dlg, IDC_CANCEL);
+        });
+        Click(Sheet().GetPageCont(), IDC_AXIS);
+    }
+    ASSERT_TRUE(Sheet().SelectVariable(0));
+    EXPECT_FALSE(m_window.IsModified() || m_window.isWindowModified());
     std::string expected = WriteJsonDocument(*m_window.GetDocument());
     EditG("11.5", "0.9");
     // Escape belongs to the host: the embedded sheet, which has no OK and Cancel, stays as it is.
     QTest::keyClick(Control<QListWidget>(&Sheet(), IDC_DIST_TYPE), Qt::Key_Escape);
     EXPECT_TRUE(Sheet().isVisible() && !Control(&Sheet(), IDC_OK)->isVisible());
-    QCoreApplication::processEvents();
     EXPECT_TRUE(m_window.isWindowModified());
     Trigger("actionSave"); // without a question, which would fail the test
     EXPECT_FALSE(m_window.isWindowModified());
@@ -188,8 +200,10 @@ TEST_F(EditorMainWindowTest, UnreadableDocumentsAreRefusedAndUnsamplableOnesOpen
     // W (the second of its pair) goes with its correlation; the pairs after it move up.
     ASSERT_TRUE(Sheet().SelectVariable(1));
     Answer("actionRemoveVariable", QMessageBox::No);
+    EXPECT_FALSE(m_window.IsModified());
     EXPECT_EQ(Answer("actionRemoveVariable", QMessageBox::Yes),
               "Remove the variable W and its correlation?\n");
+    EXPECT_TRUE(m_window.isWindowModified());
     Trigger("actionAddVariable");
     Answer("actionSave", QMessageBox::NoButton, "saveAnyway"); // still not positive definite
     const QString saved = QString::fromStdString(FileJson(indefinite));

@@ -31,7 +31,8 @@ inline Bytes Hex(const std::string& text) {
     return bytes;
 }
 
-template <class WriteFn> Bytes Store(WriteFn&& write) {
+template <class WriteFn>
+Bytes Store(WriteFn&& write) {
     std::ostringstream out(std::ios::binary);
     CArchive ar(out);
     write(ar);
@@ -40,7 +41,8 @@ template <class WriteFn> Bytes Store(WriteFn&& write) {
 }
 
 // The cause of the CArchiveException that the call raised, or nothing when it raised none.
-template <class Fn> std::optional<int> CauseOf(Fn&& call) {
+template <class Fn>
+std::optional<int> CauseOf(Fn&& call) {
     try {
         call();
     } catch (const CArchiveException& e) {
@@ -50,7 +52,8 @@ template <class Fn> std::optional<int> CauseOf(Fn&& call) {
 }
 
 // The same for a reader run on an archive over the bytes.
-template <class ReadFn> std::optional<int> LoadCause(const Bytes& bytes, ReadFn&& read) {
+template <class ReadFn>
+std::optional<int> LoadCause(const Bytes& bytes, ReadFn&& read) {
     std::istringstream in(bytes, std::ios::binary);
     CArchive ar(in);
     return CauseOf([&] { read(ar); });

@@ -63,9 +63,7 @@ void SaveNextDialog(const QDir& dir, const char* pszFile, QSize size = QSize()) 
     });
 }
 
-void ShowCdf(QWidget& page) {
-    page.findChild<QRadioButton*>(ControlName(IDC_CDF))->click();
-}
+void ShowCdf(QWidget& page) { page.findChild<QRadioButton*>(ControlName(IDC_CDF))->click(); }
 
 void SaveDocumentationPictures(const QDir& dir) {
     const std::unique_ptr<CCollectionDocument> pDocument = LoadDocument(kBeamPath);

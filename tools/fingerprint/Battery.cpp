@@ -35,34 +35,13 @@ constexpr int kSweepSets = 4096;
 // Probabilities at which a swept variable is evaluated (besides one random probability).
 constexpr double kSweepProbabilities[] = {0.1, 0.5, 0.9};
 
+// A new variable of the family, as constructed; the fixed kind away from 0.
 std::unique_ptr<CDist> NewVariable(int nType) {
-    switch (nType) {
-    case DIST_BETA:
-        return std::make_unique<CBeta>(nullptr, "X", nullptr);
-    case DIST_EXPONENTIAL:
-        return std::make_unique<CExponential>(nullptr, "X", nullptr);
-    case DIST_DISCRETE:
-        return std::make_unique<CDiscrete>(nullptr, "X", nullptr);
-    case DIST_GUMBEL:
-        return std::make_unique<CGumbel>(nullptr, "X", nullptr);
-    case DIST_LOGNORMAL:
-        return std::make_unique<CLogNormal>(nullptr, "X", nullptr);
-    case DIST_NORMAL:
-        return std::make_unique<CNormal>(nullptr, "X", nullptr);
-    case DIST_RAYLEIGH:
-        return std::make_unique<CRayleigh>(nullptr, "X", nullptr);
-    case DIST_TRIANGULAR:
-        return std::make_unique<CTriangular>(nullptr, "X", nullptr);
-    case DIST_UNIFORM:
-        return std::make_unique<CUniform>(nullptr, "X", nullptr);
-    case DIST_WEIBULL:
-        return std::make_unique<CWeibull>(nullptr, "X", nullptr);
-    default: {
-        auto fixed = std::make_unique<CDist>(nullptr, "X", nullptr);
-        fixed->SetParamValue(PARAM_MEAN, 2.5);
-        return fixed;
+    std::unique_ptr<CDist> dist(FindFamily(nType)->pfnCreate(nullptr, "X", nullptr));
+    if (nType == DIST_FIXED) {
+        dist->SetParamValue(PARAM_MEAN, 2.5);
     }
-    }
+    return dist;
 }
 
 // A discrete variable with the given frequencies.
@@ -339,8 +318,8 @@ void AddNatafSeries(CBitFingerprint& fp, const std::vector<std::unique_ptr<CDist
                                                {DIST_GUMBEL, DIST_LOGNORMAL},
                                                {DIST_RAYLEIGH, DIST_WEIBULL}};
     for (const auto& [nType1, nType2] : skewedPairs) {
-        fp.SetContext("Nataf series of " + std::string(kDistKeywords[nType1]) + " and " +
-                      kDistKeywords[nType2]);
+        fp.SetContext("Nataf series of " + std::string(FindFamily(nType1)->pszKeyword) + " and " +
+                      FindFamily(nType2)->pszKeyword);
         double a[kHermiteCount];
         double b[kHermiteCount];
         double c[kNatafOrder + 1];

@@ -27,9 +27,7 @@ CCapturedStdout::CCapturedStdout() {
     }
 }
 
-CCapturedStdout::~CCapturedStdout() {
-    Release();
-}
+CCapturedStdout::~CCapturedStdout() { Release(); }
 
 std::string CCapturedStdout::Release() {
     if (m_pOriginal == nullptr) {

@@ -2,7 +2,8 @@
 
 // Numbers as text that reads back as exactly the same double: the shortest form that
 // std::to_chars gives (for example 0.1 stays "0.1", 1.0 becomes "1", 1e-300 stays "1e-300").
-// Documents, CSV output and the listings of the command-line host all write numbers this way.
+// Documents, CSV output, the listings of the command-line host and the variables' own reasons
+// why they cannot be sampled all write numbers this way.
 
 #include <string>
 

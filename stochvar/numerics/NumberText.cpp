@@ -1,4 +1,4 @@
-#include <stochvar/documents/NumberText.h>
+#include <stochvar/numerics/NumberText.h>
 
 #include <charconv>
 

@@ -1,0 +1,79 @@
+// What a variable says about itself before it is sampled: the moments it stands for, and why the
+// sampler cannot draw from it. The readiness report's rows (tests/documents) pin the messages of
+// the states a document reaches; these rows take the other branches of each family's rule.
+
+#include "FamilySupport.h"
+
+#include <stochvar/families/Beta.h>
+#include <stochvar/families/Discrete.h>
+#include <stochvar/families/Normal.h>
+
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace stochvar::testing {
+namespace {
+
+template <class TFamily>
+std::shared_ptr<CDist> Make(int nParamCombi, const SlotValues& values) {
+    auto dist = std::make_shared<TFamily>(nullptr, "X", nullptr);
+    dist->m_nParamCombi = nParamCombi;
+    Enter(*dist, values);
+    return dist;
+}
+
+std::shared_ptr<CDist> Discrete(const std::vector<double>& frequencies) {
+    auto dist = std::make_shared<CDiscrete>(nullptr, "X", nullptr);
+    for (double f : frequencies) {
+        dist->AddCategory("c", f);
+    }
+    return dist;
+}
+
+// R = 2 and S = 3 on [0, 10]: mean 4, variance (4 - 0)(10 - 4) / (R + S + 1) = 2^2.
+SlotValues Beta(const SlotValues& changes) {
+    SlotValues values = {{PARAM_LOWER_BOUND, 0.0}, {PARAM_UPPER_BOUND, 10.0}, {PARAM_R, 2.0},
+                         {PARAM_S, 3.0},           {PARAM_MEAN, 4.0},         {PARAM_STDDEV, 2.0}};
+    values.insert(values.end(), changes.begin(), changes.end());
+    return values;
+}
+
+TEST(SamplingState, MomentsAndTheReasonsWhyNoSampleCanBeDrawn) {
+    std::shared_ptr<CDist> nanFrequency = Discrete({1.0, 3.0});
+    nanFrequency->m_Frequencies[1] = kNaN; // the probabilities stay 1/4 and 3/4
+    // The variable, its mean and standard deviation, and the reasons.
+    // clang-format off
+    const std::tuple<std::shared_ptr<CDist>, double, double, std::vector<std::string>> rows[] = {
+        {Make<CDist>(0, {{PARAM_MEAN, kNaN}}), kNaN, 0.0, {}}, // the fixed kind is its MEAN
+        {Make<CNormal>(0, {{PARAM_MEAN, kNaN}, {PARAM_STDDEV, -0.25}}), kNaN, -0.25,
+         {"the mean is not a number", "the standard deviation -0.25 is negative"}},
+        {Make<CBeta>(3, Beta({{PARAM_STDDEV, kNaN}})), 4.0, kNaN,
+         {"the standard deviation is not a number"}},
+        {Make<CBeta>(2, Beta({{PARAM_R, -1.0}})), 4.0, 2.0,
+         {"the exponents R = -1 and S = 3 are not both positive"}},
+        {Make<CBeta>(1, Beta({{PARAM_S, 0.0}, {PARAM_MEAN, 10.0}})), 10.0, 2.0,
+         {"the exponents R = 2 and S = 0 are not both positive (the mean must lie between the "
+          "bounds)"}},
+        {Make<CBeta>(0, Beta({{PARAM_UPPER_BOUND, kNaN}})), 4.0, 2.0,
+         {"the lower bound 0 is not below the upper bound nan"}},
+        // The category positions 0 and 1 with probabilities 1/4 and 3/4.
+        {Discrete({1.0, 3.0}), 0.75, std::sqrt(0.1875), {}},
+        {nanFrequency, 0.75, std::sqrt(0.1875), {"the frequencies of its categories add up to 0"}},
+        // Frequencies of no weight make the categories equally likely.
+        {Discrete({0.0, 0.0}), 0.5, 0.5, {"the frequencies of its categories add up to 0"}},
+    };
+    for (const auto& [dist, dMean, dStdDev, reasons] : rows) {
+        SCOPED_TRACE(dist->GetVarTypeName().str() + " " + ::testing::PrintToString(reasons));
+        const SMoments moments = dist->GetMoments();
+        ExpectClose(moments.dMean, dMean, 1e-15);
+        ExpectClose(moments.dStdDev, dStdDev, 1e-15);
+        CStringArray listed;
+        dist->ListSamplingObstacles(listed);
+        EXPECT_EQ(std::vector<std::string>(listed.begin(), listed.end()), reasons);
+    }
+}
+
+} // namespace
+} // namespace stochvar::testing

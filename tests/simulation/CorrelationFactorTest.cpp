@@ -1,0 +1,128 @@
+// The U-space correlation factor on a subset of the variables: L L^T = R, the failing row named
+// by its variable, and the subset of the correlated variables against the factor of all of them.
+
+#include <stochvar/numerics/ExOr.h>
+#include <stochvar/simulation/CorrelationFactor.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <tuple>
+#include <vector>
+
+namespace stochvar {
+namespace {
+
+using Entry = std::tuple<int, int, double>;
+
+// Entries as a collection holds them.
+struct SEntries {
+    std::vector<std::unique_ptr<SCorr>> owned;
+    CArray<SCorr*, SCorr*> array;
+    void Add(int i, int j, double rho) {
+        owned.push_back(std::make_unique<SCorr>());
+        owned.back()->nIndex1 = i, owned.back()->nIndex2 = j, owned.back()->dCorrU = rho;
+        array.Add(owned.back().get());
+    }
+};
+
+// Over the variables given, L L^T = R with a positive diagonal and zeros above it, R holding 1 on
+// the diagonal and else the last entry that names the pair, in either order; entries that pair a
+// variable with itself, address no variable, or name one left out play no part. A pivot that is
+// not positive (or not a number) is reported as its variable's collection index.
+TEST(CorrelationFactor, ReproducesTheMatrixOrNamesTheFailingVariable) {
+    struct SCase {
+        int nDists;
+        std::vector<int> variables;
+        std::vector<Entry> entries;
+        int nRow;
+    };
+    const SCase cases[] = {
+        {8,
+         {2, 5, 6},
+         {{2, 5, 0.4},
+          {6, 5, -0.5},
+          {5, 2, 0.1},
+          {2, 3, 0.99},
+          {5, 5, 0.5},
+          {-1, 6, 0.9},
+          {6, 8, 0.9}},
+         -1},
+        {8, {1, 4, 6}, {{1, 4, 0.9}, {1, 6, 0.9}, {6, 4, -0.9}}, 6},
+        {6, {0, 3, 5}, {{5, 3, std::nan("")}}, 5},
+        {4, {1, 3}, {{3, 1, 1.0}}, 3},
+        {4, {1, 3}, {{3, 1, 0.99995}}, -1}, // the last pivot is 1e-4
+        {3, {}, {}, -1},
+    };
+    for (const SCase& c : cases) {
+        SEntries entries;
+        for (auto [i, j, rho] : c.entries)
+            entries.Add(i, j, rho);
+        CCorrelationFactor factor;
+        factor.Build(entries.array, c.nDists, c.variables);
+        const int m = static_cast<int>(c.variables.size());
+        ASSERT_EQ(factor.GetOrder(), m);
+        EXPECT_EQ(factor.Factor(), c.nRow) << c.nDists;
+        const auto Variable = [&](int p) { return c.variables[static_cast<std::size_t>(p)]; };
+        const double* L = factor.GetData();
+        for (int p = 0; c.nRow < 0 && p < m; ++p) {
+            EXPECT_EQ(factor.GetVariable(p), Variable(p));
+            EXPECT_GT(L[p * m + p], 0.0);
+            for (int q = 0; q < m; ++q) {
+                double rho = p == q ? 1.0 : 0.0, product = 0.0;
+                const int a = Variable(p), b = Variable(q);
+                for (auto [i, j, r] : c.entries)
+                    if (a != b && std::minmax(i, j) == std::minmax(a, b))
+                        rho = r;
+                for (int k = 0; k <= std::min(p, q); ++k)
+                    product += L[p * m + k] * L[q * m + k];
+                EXPECT_NEAR(product, rho, 1e-15) << c.nDists << ": " << p << ", " << q;
+                EXPECT_TRUE(q <= p || L[p * m + q] == 0.0) << p << ", " << q;
+            }
+        }
+    }
+}
+
+// Random sparse graphs of up to 14 variables, with entries that address no variable, pair a
+// variable with itself, repeat a pair or hold NaN, most definite and many not: the factor of the
+// correlated variables equals their rows and columns of the factor of all variables, to the bit,
+// in every row that both have factored, and both fail at the same variable.
+TEST(CorrelationFactor, LeavingOutUncorrelatedVariablesChangesNoBit) {
+    CExOr generator(20240611u, 7u, 99991u);
+    const auto Below = [&](int n) { return static_cast<int>(generator.GetRandom() * n); };
+    int nDefinite = 0, nIndefinite = 0;
+    for (int nTrial = 0; nTrial < 3000; ++nTrial) {
+        const int n = 1 + Below(14);
+        const double dScale = 0.2 + 1.2 * generator.GetRandom();
+        SEntries entries;
+        for (int e = Below(n + 2); e > 0; --e) {
+            const double rho =
+                Below(50) == 0 ? std::nan("") : dScale * (2.0 * generator.GetRandom() - 1.0);
+            entries.Add(Below(n + 2) - 1, Below(n + 2) - 1, rho);
+        }
+        CCorrelationFactor whole, part;
+        whole.Build(entries.array, n);
+        const int nRow = whole.Factor();
+        (nRow < 0 ? nDefinite : nIndefinite) += 1;
+        part.Build(entries.array, n, CCorrelationFactor::CorrelatedVariables(entries.array, n));
+        ASSERT_EQ(part.Factor(), nRow) << "trial " << nTrial;
+        const int m = part.GetOrder();
+        for (int p = 0; p < m && (nRow < 0 || part.GetVariable(p) < nRow); ++p) {
+            for (int q = 0; q <= p; ++q) {
+                const int i = part.GetVariable(p), j = part.GetVariable(q);
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(part.GetData()[p * m + q]),
+                          std::bit_cast<std::uint64_t>(whole.GetData()[i * n + j]))
+                    << "trial " << nTrial << ": " << i << ", " << j;
+            }
+        }
+    }
+    EXPECT_GT(nDefinite, 1000);
+    EXPECT_GT(nIndefinite, 300);
+}
+
+} // namespace
+} // namespace stochvar
