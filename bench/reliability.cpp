@@ -18,9 +18,9 @@
 // CoV, the mean and largest number of calls.
 //
 // BM_MonteCarlo_vs_Sampling/{threads}: five correlated variables (normal, lognormal, Gumbel,
-// Weibull, uniform) and a cheap g (a linear combination); 2^20 samples drawn by the collection's
-// batch sampler (as `stochvar sample` draws them) and by Monte Carlo (no target, so it draws them
-// all) in the same iteration. Counters: samples/s of each and their ratio.
+// Weibull, uniform) and a cheap g (a linear combination); 2^20 samples drawn by CBatchSampler
+// (as `stochvar sample` draws them) and by Monte Carlo (no target, so it draws them all) in the
+// same iteration. Counters: samples/s of each and their ratio.
 
 #include <stochvar/families/Gumbel.h>
 #include <stochvar/families/LogNormal.h>
@@ -35,6 +35,7 @@
 #include <stochvar/reliability/StandardNormalSpace.h>
 #include <stochvar/reliability/SubsetSimulation.h>
 #include <stochvar/reliability/USpaceTransform.h>
+#include <stochvar/simulation/BatchSampler.h>
 #include <stochvar/simulation/DistCollection.h>
 
 #include <benchmark/benchmark.h>
@@ -51,9 +52,7 @@ using namespace stochvar;
 
 namespace {
 
-double Phi(double x) {
-    return AccurateStdNormalCdf(x);
-}
+double Phi(double x) { return AccurateStdNormalCdf(x); }
 
 // A limit state from a function of one point.
 SLimitState Limit(std::function<double(const double*)> g) {
@@ -67,7 +66,8 @@ SLimitState Limit(std::function<double(const double*)> g) {
     return limitState;
 }
 
-template <class Dist> CDist* Add(std::vector<std::unique_ptr<CDist>>& dists, CDistCollection& c) {
+template <class Dist>
+CDist* Add(std::vector<std::unique_ptr<CDist>>& dists, CDistCollection& c) {
     dists.push_back(std::make_unique<Dist>(nullptr, "X", nullptr));
     c.AddDist(dists.back().get());
     return dists.back().get();
@@ -84,12 +84,8 @@ CDist* AddTwoMoments(std::vector<std::unique_ptr<CDist>>& dists, CDistCollection
     return dists.back().get();
 }
 
-double Zeta2(double mean, double sd) {
-    return std::log1p(sd * sd / (mean * mean));
-}
-double Lambda(double mean, double sd) {
-    return std::log(mean) - Zeta2(mean, sd) / 2.0;
-}
+double Zeta2(double mean, double sd) { return std::log1p(sd * sd / (mean * mean)); }
+double Lambda(double mean, double sd) { return std::log(mean) - Zeta2(mean, sd) / 2.0; }
 
 // A model, its limit state and the exact beta of FORM.
 struct SProblem {
@@ -192,9 +188,7 @@ void BM_Sampling(benchmark::State& state, EMethod method) {
     SReliabilityResult result;
     for (auto _ : state) {
         if (method == EMethod::MonteCarlo) {
-            CMonteCarlo::SOptions options;
-            options.nBatchSize = 1000;
-            result = CMonteCarlo(p->collection, p->g, options).Run();
+            result = CMonteCarlo(p->collection, p->g).Run();
         } else if (method == EMethod::Importance) {
             result = CImportanceSampling(*p->pTransform, p->g).Run();
         } else {
@@ -261,17 +255,16 @@ void BM_MonteCarlo_vs_Sampling(benchmark::State& state) {
     collection.SetNumerics(ENumerics::Accurate); // the numerics of the analysis
     const SLimitState g =
         Limit([](const double* x) { return 30.0 - x[0] - x[1] + x[2] - x[3] - x[4]; });
-    const int N = 1 << 20, nRows = 65536;
-    std::vector<double> rows(static_cast<std::size_t>(nRows) * 5);
+    const int N = 1 << 20;
     double plainSeconds = 0.0, mcSeconds = 0.0;
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();
         CExOr generator;
         collection.InitSimulation(N, FALSE, &generator);
-        for (int done = 0; done < N;) {
-            done += collection.GetSamples(std::min(nRows, N - done), rows.data(), nThreads);
-            benchmark::DoNotOptimize(rows.data());
-        }
+        CBatchSampler(collection, nThreads).Draw(N, [](const SSampleBatch& batch) {
+            benchmark::DoNotOptimize(batch.pRows);
+            return true;
+        });
         const auto t1 = std::chrono::steady_clock::now();
         CMonteCarlo::SOptions options;
         options.nMaxCalls = N;

@@ -24,6 +24,7 @@
 #include <stochvar/simulation/DistCollection.h>
 #include <stochvar/simulation/GaussHermite.h>
 #include <stochvar/simulation/Nataf.h>
+// Reliability analysis of a collection.
 #include <stochvar/reliability/Form.h>
 #include <stochvar/reliability/ImportanceSampling.h>
 #include <stochvar/reliability/LimitState.h>

@@ -24,9 +24,7 @@ constexpr int kMaxHalvings = 12;
 constexpr double kForwardStep = 1e-6;
 constexpr double kCentralStep = 1e-4;
 
-std::size_t Count(int n) {
-    return static_cast<std::size_t>(n);
-}
+std::size_t Count(int n) { return static_cast<std::size_t>(n); }
 
 double Dot(const std::vector<double>& a, const std::vector<double>& b) {
     double s = 0.0;
@@ -36,9 +34,7 @@ double Dot(const std::vector<double>& a, const std::vector<double>& b) {
     return s;
 }
 
-double Norm(const std::vector<double>& a) {
-    return std::sqrt(Dot(a, a));
-}
+double Norm(const std::vector<double>& a) { return std::sqrt(Dot(a, a)); }
 
 // a + f b
 std::vector<double> Plus(const std::vector<double>& a, double f, const std::vector<double>& b) {

@@ -15,9 +15,7 @@ namespace stochvar {
 
 namespace {
 
-std::size_t Count(long long n) {
-    return static_cast<std::size_t>(n);
-}
+std::size_t Count(long long n) { return static_cast<std::size_t>(n); }
 
 } // namespace
 

@@ -15,9 +15,7 @@ namespace stochvar {
 
 namespace {
 
-std::size_t Count(int n) {
-    return static_cast<std::size_t>(n);
-}
+std::size_t Count(int n) { return static_cast<std::size_t>(n); }
 
 std::vector<std::string> NamesOf(const CTransform& transform) {
     std::vector<std::string> names;

@@ -43,7 +43,8 @@ public:
     long long GetGradientCalls() const { return m_nGradientCalls; }
 
 private:
-    template <class Work> void InChunks(int nPoints, bool bParallel, const Work& work) const;
+    template <class Work>
+    void InChunks(int nPoints, bool bParallel, const Work& work) const;
     // Throws CReliabilityError for the first of nValues values (nPerPoint per point) that is not
     // finite, naming its point.
     void RequireFinite(const double* x, int nPoints, const double* values, int nPerPoint,

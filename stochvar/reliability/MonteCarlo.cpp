@@ -5,6 +5,8 @@
 #include <stochvar/reliability/LimitStateEvaluator.h>
 #include <stochvar/reliability/ReliabilityError.h>
 #include <stochvar/reliability/USpaceTransform.h>
+#include <stochvar/simulation/BatchSampler.h>
+#include <stochvar/simulation/CorrelationFactor.h>
 #include <stochvar/simulation/DistCollection.h>
 
 #include <algorithm>
@@ -17,12 +19,7 @@ namespace stochvar {
 
 namespace {
 
-constexpr int kBatchValues = 1 << 20;
-constexpr int kMaxBatchRows = 65536;
-
-std::size_t Count(int n) {
-    return static_cast<std::size_t>(n);
-}
+std::size_t Count(int n) { return static_cast<std::size_t>(n); }
 
 // Runs the collection with the given numerics until the end of the scope, then gives it back its
 // own setting.
@@ -74,13 +71,6 @@ CMonteCarlo::CMonteCarlo(CDistCollection& collection, const SLimitState& limitSt
                          SOptions options)
     : m_collection(collection), m_limitState(limitState), m_options(std::move(options)) {}
 
-int CMonteCarlo::BatchSize() const {
-    if (m_options.nBatchSize > 0) {
-        return m_options.nBatchSize;
-    }
-    return std::clamp(kBatchValues / m_collection.GetCount(), 1, kMaxBatchRows);
-}
-
 CMonteCarlo::SResult CMonteCarlo::Run() const {
     const auto started = std::chrono::steady_clock::now();
     if (m_options.nMaxCalls < 1 || m_options.nMaxCalls > INT_MAX) {
@@ -95,33 +85,26 @@ CMonteCarlo::SResult CMonteCarlo::Run() const {
     CLimitStateEvaluator evaluator(m_limitState, names, m_options.nThreads, numerics);
 
     const int N = static_cast<int>(m_options.nMaxCalls);
+    CCorrelationFactor factor; // refused here, not by a message box of the sampler
+    CUSpaceTransform::FactorCorrelations(m_collection, factor);
     CExOr generator(m_options.seeds[0], m_options.seeds[1], m_options.seeds[2]);
     m_collection.InitSimulation(N, m_options.bLatinHypercube ? TRUE : FALSE, &generator);
-    if (!m_collection.m_bInitialized) {
-        throw CReliabilityError("the U-space correlation matrix is not positive definite");
-    }
-    const int nBatch = BatchSize();
-    std::vector<double> x(Count(nBatch) * Count(n));
-    std::vector<double> g(Count(nBatch));
     CFailureEstimate estimate;
     SResult result;
     result.bLatinHypercube = m_options.bLatinHypercube;
-    while (estimate.GetSamples() < N) {
-        const int nLeft = N - static_cast<int>(estimate.GetSamples());
-        const int nRows =
-            m_collection.GetSamples(std::min(nBatch, nLeft), x.data(), m_options.nThreads);
-        if (nRows == 0) {
-            throw CReliabilityError("the sampler stopped after " +
-                                    std::to_string(estimate.GetSamples()) + " samples");
-        }
-        evaluator.EvaluatePhysical(x.data(), nRows, g.data());
-        for (int r = 0; r < nRows; ++r) {
+    std::vector<double> g(Count(CBatchSampler::RowsPerBatch(n)));
+    CBatchSampler sampler(m_collection, m_options.nThreads);
+    const SBatchDrawResult drawn = sampler.Draw(N, [&](const SSampleBatch& batch) {
+        evaluator.EvaluatePhysical(batch.pRows, batch.nRows, g.data());
+        for (int r = 0; r < batch.nRows; ++r) {
             estimate.Add(g[Count(r)] <= 0.0 ? 1.0 : 0.0);
         }
-        if (estimate.GetCoV() <= m_options.dTargetCoV) {
-            result.bConverged = true;
-            break;
-        }
+        result.bConverged = estimate.GetCoV() <= m_options.dTargetCoV;
+        return !result.bConverged;
+    });
+    if (!drawn.bStopped && drawn.nDrawn < N) {
+        throw CReliabilityError("the sampler stopped after " + std::to_string(drawn.nDrawn) +
+                                " samples");
     }
     estimate.Fill(result);
     if (!result.bConverged) {

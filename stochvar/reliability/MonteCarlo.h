@@ -1,8 +1,9 @@
 #pragma once
 
-// CMonteCarlo: Pf by plain Monte Carlo or Latin hypercube sampling of a collection, drawn by the
-// collection's own batch sampler: the points handed to g are the samples that sampling the
-// collection gives with the same seeds and numerics, bit for bit, on every thread count.
+// CMonteCarlo: Pf by plain Monte Carlo or Latin hypercube sampling of a collection, drawn in the
+// batches of the sampler that the hosts use (CBatchSampler): the points handed to g are the
+// samples that sampling the collection gives with the same seeds and numerics, bit for bit, on
+// every thread count.
 //
 // The run is prepared for nMaxCalls samples (so a Latin hypercube run stratifies that many) and
 // stops after the first batch at which the coefficient of variation of Pf reaches dTargetCoV, or
@@ -35,8 +36,6 @@ public:
         double dTargetCoV = 0.1;
         // At most the sampler's int range.
         long long nMaxCalls = 1000000;
-        // Samples per batch; 0: 2^20 values' worth, at most 65536 samples.
-        int nBatchSize = 0;
         // Threads of the sampler and, for a thread-safe g, of g (<= 0: one per core).
         int nThreads = 1;
     };
@@ -55,8 +54,6 @@ public:
     SResult Run() const;
 
 private:
-    int BatchSize() const;
-
     CDistCollection& m_collection;
     const SLimitState& m_limitState;
     SOptions m_options;

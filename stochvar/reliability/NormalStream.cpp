@@ -13,12 +13,8 @@ constexpr double kHalfStep = 0.5 * CExOr::kTwoToMinus32;
 CNormalStream::CNormalStream(const std::array<std::uint32_t, 3>& seeds)
     : m_generator(seeds[0], seeds[1], seeds[2]) {}
 
-double CNormalStream::NextUniform() {
-    return m_generator.GetRandom() + kHalfStep;
-}
+double CNormalStream::NextUniform() { return m_generator.GetRandom() + kHalfStep; }
 
-double CNormalStream::Next() {
-    return StdNormalInverse(NextUniform());
-}
+double CNormalStream::Next() { return StdNormalInverse(NextUniform()); }
 
 } // namespace stochvar

@@ -19,9 +19,7 @@ namespace {
 
 using Vector = std::vector<double>;
 
-std::size_t Count(int n) {
-    return static_cast<std::size_t>(n);
-}
+std::size_t Count(int n) { return static_cast<std::size_t>(n); }
 
 double Dot(const Vector& a, const Vector& b) {
     double s = 0.0;
@@ -118,13 +116,9 @@ Vector SymmetricEigenvalues(Vector A, int n) {
     return eigenvalues;
 }
 
-double Phi(double x) {
-    return StdNormalCdf(x);
-}
+double Phi(double x) { return StdNormalCdf(x); }
 
-double Density(double x) {
-    return std::exp(-0.5 * x * x) / std::sqrt(constants::kTwoPi);
-}
+double Density(double x) { return std::exp(-0.5 * x * x) / std::sqrt(constants::kTwoPi); }
 
 // prod (1 + b kappa_i)^-1/2, NaN unless every factor is positive.
 double Product(double b, const Vector& kappa) {
@@ -139,9 +133,7 @@ double Product(double b, const Vector& kappa) {
     return product;
 }
 
-double Breitung(double beta, const Vector& kappa) {
-    return Phi(-beta) * Product(beta, kappa);
-}
+double Breitung(double beta, const Vector& kappa) { return Phi(-beta) * Product(beta, kappa); }
 
 double HohenbichlerRackwitz(double beta, const Vector& kappa) {
     return Phi(-beta) * Product(Density(beta) / Phi(-beta), kappa);
@@ -160,7 +152,8 @@ double Tvedt(double beta, const Vector& kappa) {
 }
 
 // The formula for the failure domain, or through the safe domain when the origin fails.
-template <class Formula> double Probability(double beta, const Vector& kappa, Formula formula) {
+template <class Formula>
+double Probability(double beta, const Vector& kappa, Formula formula) {
     if (beta >= 0.0) {
         return formula(beta, kappa);
     }

@@ -9,9 +9,7 @@ namespace stochvar {
 
 namespace {
 
-std::size_t Count(int n) {
-    return static_cast<std::size_t>(n);
-}
+std::size_t Count(int n) { return static_cast<std::size_t>(n); }
 
 void Identity(int n, double* J) {
     std::fill_n(J, Count(n) * Count(n), 0.0);

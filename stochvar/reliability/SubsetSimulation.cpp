@@ -16,9 +16,7 @@ namespace stochvar {
 
 namespace {
 
-std::size_t Count(int n) {
-    return static_cast<std::size_t>(n);
-}
+std::size_t Count(int n) { return static_cast<std::size_t>(n); }
 
 } // namespace
 

@@ -1,10 +1,11 @@
 #include <stochvar/reliability/USpaceTransform.h>
 
+#include <stochvar/families/FamilyList.h>
 #include <stochvar/model/Dist.h>
 #include <stochvar/numerics/Constants.h>
-#include <stochvar/numerics/ExOr.h>
 #include <stochvar/numerics/StdNormal.h>
 #include <stochvar/reliability/ReliabilityError.h>
+#include <stochvar/simulation/CorrelationFactor.h>
 #include <stochvar/simulation/DistCollection.h>
 
 #include <cmath>
@@ -14,13 +15,9 @@ namespace stochvar {
 
 namespace {
 
-std::size_t Count(int n) {
-    return static_cast<std::size_t>(n);
-}
+std::size_t Count(int n) { return static_cast<std::size_t>(n); }
 
-std::string NameOf(const CDist* pDist) {
-    return pDist->GetVarName().str();
-}
+std::string NameOf(const CDist* pDist) { return pDist->GetVarName().str(); }
 
 } // namespace
 
@@ -50,24 +47,22 @@ std::size_t CUSpaceTransform::Index(int r, int k) const {
     return Count(r) * m_random.size() + Count(k);
 }
 
+void CUSpaceTransform::FactorCorrelations(const CDistCollection& collection,
+                                          CCorrelationFactor& factor) {
+    factor.Build(collection.m_Corrs, collection.GetCount());
+    const int nFailed = factor.Factor();
+    if (nFailed >= 0) {
+        throw CReliabilityError("the U-space correlation matrix is not positive definite: its "
+                                "factorisation fails at variable '" +
+                                NameOf(collection.GetDist(nFailed)) + "'");
+    }
+}
+
 void CUSpaceTransform::TakeFactor(const CDistCollection& collection) {
-    // The sampler's own factorisation, run on a collection of the same variables and entries so
-    // that the caller's run state stays as it was.
-    CDistCollection scratch;
-    for (CDist* pDist : m_dists) {
-        scratch.AddDist(pDist);
-    }
-    for (const SCorr* pCorr : collection.m_Corrs) {
-        scratch.m_Corrs.Add(new SCorr(*pCorr));
-    }
-    CExOr generator;
-    scratch.InitSimulation(0, FALSE, &generator);
-    if (!scratch.m_bInitialized) {
-        throw CReliabilityError("the U-space correlation matrix is not positive definite");
-    }
     const int n = GetVariableCount();
-    const std::vector<double> factor(scratch.m_pCorrMatrix,
-                                     scratch.m_pCorrMatrix + Count(n) * Count(n));
+    CCorrelationFactor factorisation;
+    FactorCorrelations(collection, factorisation);
+    const double* factor = factorisation.GetData();
     CheckFixedUncorrelated(factor);
 
     const int m = GetDimension();
@@ -91,7 +86,7 @@ void CUSpaceTransform::TakeFactor(const CDistCollection& collection) {
     }
 }
 
-void CUSpaceTransform::CheckFixedUncorrelated(const std::vector<double>& factor) const {
+void CUSpaceTransform::CheckFixedUncorrelated(const double* factor) const {
     const int n = GetVariableCount();
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < i; ++j) {

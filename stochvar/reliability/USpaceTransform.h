@@ -29,6 +29,7 @@
 
 namespace stochvar {
 
+class CCorrelationFactor;
 class CDist;
 class CDistCollection;
 
@@ -40,6 +41,9 @@ public:
 
     // The numerics of analyses on the collection (see above).
     static ENumerics AnalysisNumerics(const CDistCollection& collection);
+    // The sampler's factor of the collection's U-space correlations (the same matrix, factored
+    // in the same order); throws CReliabilityError, naming the variable, where it fails.
+    static void FactorCorrelations(const CDistCollection& collection, CCorrelationFactor& factor);
 
     int GetDimension() const override { return static_cast<int>(m_random.size()); }
     int GetVariableCount() const override { return static_cast<int>(m_dists.size()); }
@@ -58,7 +62,8 @@ public:
 
 private:
     void TakeFactor(const CDistCollection& collection);
-    void CheckFixedUncorrelated(const std::vector<double>& factor) const;
+    // factor: the n x n factor of all the variables, row-major.
+    void CheckFixedUncorrelated(const double* factor) const;
     double Factor(int r, int k) const { return m_L[Index(r, k)]; }
     std::size_t Index(int r, int k) const;
     // y_r = (L u)_r, the correlated standard normal value of the random variable behind

@@ -86,17 +86,14 @@ TEST(MonteCarlo, DrawsTheSamplersSamples) {
             SCounted g([](const double* x) { return 9.0 - x[0]; }, false);
             const std::vector<double>& rows = g.rows;
             CMonteCarlo::SOptions options;
-            options.bLatinHypercube = bLatin;
-            options.seeds = {5u, 6u, 7u};
-            options.nMaxCalls = 30000;
-            options.nBatchSize = 777;
-            options.nThreads = nThreads;
+            options.bLatinHypercube = bLatin, options.seeds = {5u, 6u, 7u};
+            options.nMaxCalls = 100000, options.nThreads = nThreads; // two batches
             const CMonteCarlo::SResult result =
                 CMonteCarlo(model.collection, g.limitState, options).Run();
             EXPECT_EQ(model.collection.FollowsDefaultNumerics(), !bFaithful);
             model.collection.SetNumerics(bFaithful ? ENumerics::Faithful : ENumerics::Accurate);
             CExOr generator(5u, 6u, 7u);
-            model.collection.InitSimulation(30000, bLatin, &generator);
+            model.collection.InitSimulation(100000, bLatin, &generator);
             std::vector<double> expected(rows.size());
             model.collection.GetSamples(static_cast<int>(result.nCalls), expected.data());
             EXPECT_EQ(rows, expected) << bLatin << nThreads;
@@ -107,6 +104,16 @@ TEST(MonteCarlo, DrawsTheSamplersSamples) {
 
 struct SCallbackFault {}; // thrown by a limit state, not a std::exception
 
+// The message of the CReliabilityError that run throws.
+std::string Refusal(const std::function<void()>& run) {
+    try {
+        run();
+    } catch (const CReliabilityError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
 // Refusals name what is wrong: a method that cannot handle a variable, a value of g that is not
 // a number (at the point where it happened), options out of range, a fixed variable that is
 // correlated.
@@ -116,22 +123,19 @@ TEST(Analyses, RefuseWithMessages) {
     SCounted nan([](const double* x) { return x[0] > 11.0 ? std::nan("") : 1.0; }, false);
     const std::vector<double>& rows = nan.rows;
     CForm::SOptions badStart;
-    badStart.starts = {{1.0, 2.0}};
     CSubsetSimulation::SOptions badP0;
-    badP0.dP0 = 0.3;
     CImportanceSampling::SOptions noBatch;
-    noBatch.centre = {0.0, 0.0, 0.0};
-    noBatch.nBatchSize = 0;
+    badStart.starts = {{1.0, 2.0}}, badP0.dP0 = 0.3, noBatch.nBatchSize = 0;
     CForm::SResult planar; // a converged FORM result of two coordinates
     planar.bConverged = true, planar.alpha = {0.0, 1.0};
+    ProblemPtr indefinite = LinearNormals(); // X0-X1 0.5, X1-X2 -0.3 and now X0-X2 0.9
+    indefinite->model.Correlate(0, 3, 0.9, FALSE);
     correlated->model.collection.SetCorr(correlated->model.Dist(1), correlated->model.Dist(2), 0.2,
                                          FALSE);
     const std::pair<std::function<void()>, std::string> kRefusals[] = {
         {[&] { CForm(discrete->Transform(), g.limitState).Run(); },
          "FORM needs continuous variables, but 'D' is discrete"},
         {[&] { CSorm(discrete->Transform(), g.limitState).Run(); }, "SORM needs continuous"},
-        {[&] { CSubsetSimulation(linear->Transform(), nan.limitState).Run(); },
-         "g is nan at (X0 = "},
         {[&] { CForm(linear->Transform(), g.limitState, badStart).Run(); },
          "needs 3 coordinates, not 2"},
         {[&] { CSubsetSimulation(linear->Transform(), g.limitState, badP0).Run(); },
@@ -140,31 +144,24 @@ TEST(Analyses, RefuseWithMessages) {
          "a batch size of at least 1"},
         {[&] { CSorm(linear->Transform(), g.limitState).Run(planar); },
          "the FORM result belongs to a problem of 2 coordinates, not 3"},
+        {[&] { CMonteCarlo(indefinite->model.collection, g.limitState).Run(); },
+         "not positive definite: its factorisation fails at variable 'X2'"},
         {[&] { CUSpaceTransform{correlated->model.collection}; },
          "'F' and 'X1' are correlated in U-space, but one of them is fixed"},
     };
     for (const auto& [run, expected] : kRefusals) {
-        std::string message = "no error";
-        try {
-            run();
-        } catch (const CReliabilityError& e) {
-            message = e.what();
-        }
+        const std::string message = Refusal(run);
         EXPECT_NE(message.find(expected), std::string::npos) << message;
     }
-    // The NaN of subset simulation's first batch: at the first row beyond X0 = 11, all values.
+    // A NaN of subset simulation's first batch: at its first row beyond X0 = 11, all values.
+    const std::string message =
+        Refusal([&] { CSubsetSimulation(linear->Transform(), nan.limitState).Run(); });
     std::size_t r = 0;
     while (rows[r] <= 11.0)
         r += 4;
     char point[200];
     std::snprintf(point, sizeof point, "g is nan at (X0 = %.17g, F = 7, X1 = %.17g, X2 = %.17g)",
                   rows[r], rows[r + 2], rows[r + 3]);
-    std::string message;
-    try {
-        CSubsetSimulation(linear->Transform(), nan.limitState).Run();
-    } catch (const CReliabilityError& e) {
-        message = e.what();
-    }
     EXPECT_EQ(message, point);
 }
 
@@ -180,13 +177,10 @@ TEST(Analyses, PassCallbackExceptions) {
         });
         const CTransform& transform = problem->Transform();
         CImportanceSampling::SOptions centred;
-        centred.centre = {1.0, 0.0, 0.0};
-        centred.nThreads = nThreads;
-        centred.nBatchSize = 1;
+        centred.centre = {1.0, 0.0, 0.0}, centred.nThreads = nThreads, centred.nBatchSize = 1;
         CMonteCarlo::SOptions mc;
-        mc.nThreads = nThreads;
         CSubsetSimulation::SOptions subset;
-        subset.nThreads = nThreads;
+        mc.nThreads = subset.nThreads = nThreads;
         EXPECT_THROW(CImportanceSampling(transform, faulty.limitState, centred).Run(),
                      SCallbackFault);
         EXPECT_THROW(CMonteCarlo(problem->model.collection, faulty.limitState, mc).Run(),

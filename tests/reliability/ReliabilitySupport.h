@@ -93,9 +93,7 @@ inline double Simpson(const std::function<double(double)>& f, double a, double b
         s += (i % 2 ? 4.0 : 2.0) * f(a + i * h);
     return s * h / 3.0;
 }
-inline double Density(double u) {
-    return std::exp(-0.5 * u * u) / std::sqrt(2.0 * std::numbers::pi);
-}
+inline double Density(double u) { return std::exp(-0.5 * u * u) / 2.5066282746310002; }
 
 // g = beta0 - u2 + kappa/2 u1^2 in u: Pf = integral of phi(u1) Phi(-(beta0 + kappa/2 u1^2)).
 inline ProblemPtr Parabola(double beta0, double kappa) {
@@ -108,10 +106,9 @@ inline ProblemPtr Parabola(double beta0, double kappa) {
     return p;
 }
 
-// The four-branch series system in two standard normals (given as a collection, so that Monte
-// Carlo can sample it). With a = (u1 + u2)/sqrt 2 and b = (u1 - u2)/sqrt 2 it fails where
-// |b| >= 3 or |a| >= 3 + 0.2 b^2: Pf = 2 Phi(-3) + integral over |b| < 3 of phi(b) 2 Phi(-3 - 0.2
-// b^2).
+// The four-branch series system in two standard normals (a collection, for Monte Carlo). With
+// a = (u1 + u2)/sqrt 2, b = (u1 - u2)/sqrt 2 it fails where |b| >= 3 or |a| >= 3 + 0.2 b^2:
+// Pf = 2 Phi(-3) + integral over |b| < 3 of phi(b) 2 Phi(-3 - 0.2 b^2).
 inline ProblemPtr SeriesSystem() {
     auto p = std::make_unique<SProblem>();
     p->model.Add(MakeNormal("u1"));
@@ -130,9 +127,7 @@ inline ProblemPtr SeriesSystem() {
 inline ProblemPtr DiscreteLoad() {
     auto p = std::make_unique<SProblem>();
     auto d = std::make_unique<CDiscrete>(nullptr, "D", nullptr);
-    d->AddCategory("low", 7.0);
-    d->AddCategory("mid", 2.0);
-    d->AddCategory("high", 1.0);
+    d->AddCategory("low", 7.0), d->AddCategory("mid", 2.0), d->AddCategory("high", 1.0);
     p->model.Add(std::move(d));
     p->model.Add(MakeNormal("X"));
     p->g = [](const double* x) { return 2.5 - x[0] - x[1]; };

@@ -30,8 +30,7 @@ SReliabilityResult Analyse(EMethod method, SProblem& problem, const SLimitState&
     }
     CMonteCarlo::SOptions options;
     options.bLatinHypercube = method == EMethod::LatinHypercube;
-    options.seeds = seeds, options.nThreads = nThreads;
-    options.nBatchSize = 5000, options.nMaxCalls = 200000;
+    options.seeds = seeds, options.nThreads = nThreads, options.nMaxCalls = 200000;
     return CMonteCarlo(problem.model.collection, g, options).Run();
 }
 
