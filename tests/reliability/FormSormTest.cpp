@@ -47,7 +47,7 @@ const SSmooth kSmooth[] = {
     {"line in one dimension", Line, 2.5, 2, {}},
     {"linear", LinearNormals, 0.0, 2, {0.0, 0.0}},
     {"lognormal R - S", LogNormalRS, 0.0, 10, {0.0}},
-    {"parabola", [] { return Parabola(3.0, 0.2); }, 3.0, 10, {0.2}},
+    {"parabola, g scaled by 1e-4", [] { return Parabola(3.0, 0.2, 1e-4); }, 3.0, 10, {0.2}},
     {"paraboloid",
      [] { return Paraboloid(2.5, 0.1, 0.15); },
      2.5,

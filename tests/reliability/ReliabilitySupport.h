@@ -95,11 +95,11 @@ inline double Simpson(const std::function<double(double)>& f, double a, double b
 }
 inline double Density(double u) { return std::exp(-0.5 * u * u) / 2.5066282746310002; }
 
-// g = beta0 - u2 + kappa/2 u1^2 in u: Pf = integral of phi(u1) Phi(-(beta0 + kappa/2 u1^2)).
-inline ProblemPtr Parabola(double beta0, double kappa) {
+// g = s (beta0 - u2 + kappa u1^2 / 2): Pf = integral of phi(u1) Phi(-beta0 - kappa u1^2 / 2).
+inline ProblemPtr Parabola(double beta0, double kappa, double s = 1.0) {
     auto p = std::make_unique<SProblem>();
     p->pTransform = std::make_unique<CStandardNormalSpace>(2);
-    p->g = [=](const double* u) { return beta0 - u[1] + 0.5 * kappa * u[0] * u[0]; };
+    p->g = [=](const double* u) { return s * (beta0 - u[1] + 0.5 * kappa * u[0] * u[0]); };
     p->dExactPf =
         Simpson([=](double u) { return Density(u) * Phi(-(beta0 + 0.5 * kappa * u * u)); }, -12.0,
                 12.0, 4000);
