@@ -10,7 +10,6 @@
 #include <stochvar/families/Gumbel.h>
 #include <stochvar/families/LogNormal.h>
 #include <stochvar/families/Normal.h>
-#include <stochvar/families/Triangular.h>
 #include <stochvar/families/Weibull.h>
 
 #include <numbers>
@@ -84,14 +83,12 @@ TEST(SamplingState, MomentsAndTheReasonsWhyNoSampleCanBeDrawn) {
         {nanFrequency, 0.75, std::sqrt(0.1875), {"the frequencies of its categories add up to 0"}},
         // Frequencies of no weight make the categories equally likely.
         {Discrete({0.0, 0.0}), 0.5, 0.5, {"the frequencies of its categories add up to 0"}},
-        // Conversions that give no spread: a COV around a mean of 0, or a triangle whose
-        // variance, of the order of its squared width, underflows.
+        // Conversions that give no spread: a COV around a mean of 0, or one whose product with
+        // the mean underflows.
         {Converted<CGumbel>(1, {{PARAM_MEAN, 0.0}, {PARAM_COV, 0.1}}), 0.0, 0.0,
          {"the standard deviation is 0: a COV gives no spread around a mean of 0; give STDDEV "
           "instead"}},
-        {Converted<CTriangular>(0, {{PARAM_LOWER_BOUND, 0.0}, {PARAM_MOST_LIKELY, 0.0},
-                                    {PARAM_UPPER_BOUND, 3e-200}}),
-         1e-200, 0.0,
+        {Converted<CGumbel>(1, {{PARAM_MEAN, 1e-300}, {PARAM_COV, 1e-300}}), 1e-300, 0.0,
          {"the standard deviation is 0: the spread is lost to rounding beside the values; give "
           "a larger spread or rescale the units"}},
         // ALPHA, subnormal, passes the check; M = gamma / ALPHA and S = pi / (sqrt 6 ALPHA) do not
