@@ -33,6 +33,8 @@ PACKAGES=(
     python3-pybind11
     python3-numpy
     python3-scipy
+    # Reference values far out in the tails, where scipy loses digits.
+    python3-mpmath
     python3-distributed
     python3-matplotlib
 )

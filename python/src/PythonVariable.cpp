@@ -4,6 +4,7 @@
 #include "MessageRelay.h"
 #include "PickleState.h"
 #include "SeedArgument.h"
+#include "VariableTails.h"
 
 #include <stochvar/documents/DocumentBuilder.h>
 #include <stochvar/documents/DocumentFile.h>
@@ -412,6 +413,7 @@ seeds.)doc")
         .def("__reduce__", [](const CPythonVariable& self) {
             return ReduceToState("_variable_from_state", VariableDocument(self));
         });
+    BindVariableTails(variable);
     m.def("_variable_from_state", &VariableFromDocument);
 
     BindFamilies(m, std::make_index_sequence<DIST_COUNT>());

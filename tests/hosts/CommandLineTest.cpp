@@ -466,6 +466,10 @@ TEST(RefusedDocument, EachKindOfErrorRefusesTheWholeDocument) {
          "R: the value of STDDEV is missing (input type /MEAN/STDDEV)"},
         {Doc(R"("type": "NORMAL", "values": {"MEAN": 3, "STDDEV": 0})"),
          "R: StdDev is less than (or equal to) 0"},
+        // The library's text names the exponential family's rate; the reader adds the scale meant.
+        {Doc(R"("type": "RAYLEIGH", "input": "/THETA/LOWER_BOUND",
+                "values": {"THETA": 0, "LOWER_BOUND": 0})"),
+         "R: Lambda must be positive. (Here the scale THETA must be positive.)"},
         {Doc(R"("type": "NORMAL", "values": {"MEAN": 1e400, "STDDEV": 1})"),
          "document: not valid JSON: number overflow"},
         {Doc(R"("type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 1, "MEAN": 2})"),
@@ -508,6 +512,18 @@ TEST(RefusedDocument, EachKindOfErrorRefusesTheWholeDocument) {
                    "between variable R and S is too large to perform the nataf mapping."});
     ExpectCli({{"convert", strOne, dir.File("out")}, 0, "", "Correlation is modified to"});
     ExpectCli({{"show", dir.File("out")}, 0, "X-space  0.9999999999\n", ""});
+}
+
+TEST(Sample, AVariableWhoseConversionUnderflowsIsListedWithAWarningAndNotSampled) {
+    // E in pascals: DELTA = ALPHA^-BETA underflows for a mean of 2.1e11 and a shape near 42.
+    const CTempDir dir;
+    const std::string strDoc = dir.Write("e.json", Doc(R"("type": "WEIBULL",
+        "input": "/MEAN/COV/LOWER_BOUND",
+        "values": {"MEAN": 210e9, "COV": 0.03, "LOWER_BOUND": 0})"));
+    const std::string strReason = strDoc + ": R: cannot be sampled: DELTA = ALPHA^-BETA underflows "
+                                           "to 0 for MEAN - LOWER_BOUND = 2.1e+11 and BETA = 42.";
+    ExpectCli({{"show", strDoc}, 0, "R  WEIBULL", "stochvar: warning: " + strReason});
+    ExpectCli({{"sample", "-n", "5", strDoc}, 1, "", "stochvar: error: " + strReason});
 }
 
 TEST(Sample, CsvAndSummaryOfAConstantDocumentAreExact) {
