@@ -5,6 +5,7 @@
 #include <stochvar/documents/IndefiniteRow.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <unordered_set>
 
@@ -109,6 +110,12 @@ void CReadinessReport::CheckCombination(const SVariable& variable) {
     }
 }
 
+bool CanBeSampled(const CDist& dist) {
+    CStringArray reasons;
+    dist.ListSamplingObstacles(reasons);
+    return reasons.IsEmpty();
+}
+
 void CReadinessReport::CheckVariable(const SVariable& variable) {
     CStringArray reasons;
     variable.dist.ListSamplingObstacles(reasons);
@@ -119,6 +126,13 @@ void CReadinessReport::CheckVariable(const SVariable& variable) {
 }
 
 void CReadinessReport::CheckCorrelations(const CCollectionDocument& doc) {
+    // An entry of a variable that cannot be sampled was not mapped (its U-space value may be not
+    // a number); that variable is reported already, and the matrix has no meaning without it.
+    for (int k = 0; k < doc.GetCorrelationCount(); ++k) {
+        if (std::isnan(doc.GetCorrelation(k).dCorrU)) {
+            return;
+        }
+    }
     const int nRow = FindIndefiniteRow(doc.GetCollection());
     const CDist* pDist = doc.GetVariable(nRow);
     if (pDist == nullptr) {

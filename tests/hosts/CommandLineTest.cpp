@@ -371,6 +371,18 @@ D / N  given in X-space
                "    U-space  0.67327",
                "E: cannot be sampled"});
     ExpectCli({{"show", "-"}, 0, "Collection standard input\n", ""}, kBeam);
+    // A correlation of a variable that cannot be sampled is listed as given, without a mapping
+    // or a range (beta exponents that are not finite: the mapping would never end).
+    const std::string strBeta = dir.Write("b.json", R"({"variables": [{"name": "B", "type": "BETA",
+        "values": {"MEAN": 0.1, "STDDEV": 1e-300, "LOWER_BOUND": 0, "UPPER_BOUND": 1}},
+        {"name": "N", "type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 2}}],
+        "correlations": [{"between": ["B", "N"], "value": 0.3, "space": "U"}]})");
+    EXPECT_THAT(ExpectCli({{"show", strBeta},
+                           0,
+                           "X-space  nan\n    U-space  0.3\n",
+                           "B: cannot be sampled: the exponents R = inf"})
+                    .strOut,
+                ::testing::Not(::testing::HasSubstr("admissible")));
 }
 
 TEST(Convert, JsonAndBinaryCarryTheSameDocument) {
