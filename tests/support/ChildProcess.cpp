@@ -63,6 +63,11 @@ CChildProcess::CChildProcess(const std::vector<std::string>& argv, const SOption
     if (m_pid == 0) {
         ExecInOwnGroup(args.data(), options, parent);
     }
+    if (m_pid < 0) { // nothing started: as a program that cannot be started
+        m_bReaped = true;
+        m_nExitCode = 127;
+        return;
+    }
     // Also here, so that the group exists before anything is sent to it, whichever runs first.
     setpgid(m_pid, m_pid);
 }

@@ -55,7 +55,6 @@ private:
     void EndGroupAndReap();
 
     pid_t m_pid = -1;
-    int m_nPidFd = -1;
     std::chrono::steady_clock::time_point m_deadline;
     bool m_bReaped = false;
     bool m_bTimedOut = false;
