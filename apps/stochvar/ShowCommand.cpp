@@ -114,15 +114,18 @@ void ListCorrelation(std::string& out, const CCollectionDocument& doc, int k) {
     const SCorr& corr = doc.GetCorrelation(k);
     CDist* pFirst = doc.GetVariable(nFirst);
     CDist* pSecond = doc.GetVariable(nSecond);
-    double dMin = 0.0;
-    double dMax = 0.0;
-    NatafRange(pFirst, pSecond, &dMin, &dMax);
     out += VariableSubject(*pFirst, nFirst) + " / " + VariableSubject(*pSecond, nSecond) +
            "  given in " + (corr.bXSpace ? "X-space" : "U-space") + "\n";
     out += "    X-space  " + FormatShortest(corr.dCorrX) + "\n";
     out += "    U-space  " + FormatShortest(corr.dCorrU) + "\n";
-    out += "    admissible X-space range [" + FormatShortest(dMin) + ", " + FormatShortest(dMax) +
-           "]\n";
+    // Without a distribution to map through (the warning says why) there is no range.
+    if (CanBeSampled(*pFirst) && CanBeSampled(*pSecond)) {
+        double dMin = 0.0;
+        double dMax = 0.0;
+        NatafRange(pFirst, pSecond, &dMin, &dMax);
+        out += "    admissible X-space range [" + FormatShortest(dMin) + ", " +
+               FormatShortest(dMax) + "]\n";
+    }
 }
 
 // A listed document may still be unfit for sampling; say so before it is sampled.

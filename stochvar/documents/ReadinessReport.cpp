@@ -6,6 +6,7 @@
 #include <stochvar/documents/InputEntry.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <unordered_set>
 
@@ -118,6 +119,12 @@ std::vector<SReadinessFinding> CReadinessReport::CheckVariable(CDist& dist, int 
     return findings;
 }
 
+bool CanBeSampled(const CDist& dist) {
+    CStringArray reasons;
+    dist.ListSamplingObstacles(reasons);
+    return reasons.IsEmpty();
+}
+
 void CReadinessReport::RequireVariable(CDist& dist) {
     const std::string strName = dist.m_strVarName.str();
     const std::vector<SReadinessFinding> findings = CheckVariable(dist, -1, strName);
@@ -127,6 +134,13 @@ void CReadinessReport::RequireVariable(CDist& dist) {
 }
 
 void CReadinessReport::CheckCorrelations(const CCollectionDocument& doc) {
+    // An entry of a variable that cannot be sampled was not mapped (its U-space value may be not
+    // a number); that variable is reported already, and the matrix has no meaning without it.
+    for (int k = 0; k < doc.GetCorrelationCount(); ++k) {
+        if (std::isnan(doc.GetCorrelation(k).dCorrU)) {
+            return;
+        }
+    }
     const int nRow = FindIndefiniteRow(doc.GetCollection());
     const CDist* pDist = doc.GetVariable(nRow);
     if (pDist == nullptr) {

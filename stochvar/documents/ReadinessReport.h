@@ -81,4 +81,8 @@ private:
     std::vector<SReadinessFinding> m_findings;
 };
 
+// Whether the sampler can draw from the variable as it stands (CDist::ListSamplingObstacles finds
+// nothing). A correlation is mapped through its variables' distributions only when both can.
+bool CanBeSampled(const CDist& dist);
+
 } // namespace stochvar

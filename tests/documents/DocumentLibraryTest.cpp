@@ -443,5 +443,44 @@ TEST(ReadinessReport, RefusesEachVariableThatConvertsToNothingUsable) {
               "cannot be sampled: the standard deviation -1 is negative");
 }
 
+// What the fuzz targets (fuzz/) found the readers failing on, one row each, with what reading
+// gives now.
+TEST(FuzzFindings, ReadingEndsWithTheDocumentOrItsRefusal) {
+    // Beta exponents that are not finite (a standard deviation of 1e-300 makes R infinite): the
+    // mapping of a correlation through the variable never ended (found in binary form, with a
+    // description that is not UTF-8). The variable cannot be sampled, so the entry is kept as
+    // given, unmapped, and reported once, with the variable; both forms read back alike.
+    const auto beta = [](const std::string& strCorrelation) {
+        return R"({"variables": [{"name": "B", "type": "BETA", "values": {"MEAN": 0.12,
+            "STDDEV": 1e-300, "LOWER_BOUND": 0, "UPPER_BOUND": 0.5}},
+            {"name": "N", "type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 2}}],
+            "correlations": [{"between": ["N", "B"], )" +
+               strCorrelation + "}]}";
+    };
+    const auto text = [](double d) {
+        return std::isnan(d) ? std::string("nan") : FormatShortest(d);
+    };
+    // The correlation, and the entry read: its X- and U-space values.
+    const std::pair<std::string, std::string> cases[] = {
+        {R"("value": 0.3, "space": "U")", "nan 0.3"},
+        {R"("value": -0.5, "space": "X")", "-0.5 nan"},
+    };
+    for (const auto& [strCorrelation, strEntry] : cases) {
+        SCOPED_TRACE(strCorrelation);
+        const auto pDoc = ReadJsonDocument(beta(strCorrelation), "doc.json");
+        const SCorr& corr = pDoc->GetCorrelation(0);
+        EXPECT_EQ(text(corr.dCorrX) + " " + text(corr.dCorrU), strEntry);
+        const CReadinessReport report(*pDoc);
+        ASSERT_EQ(report.GetFindings().size(), 1u);
+        EXPECT_THAT(report.GetFindings()[0].strReason,
+                    ::testing::StartsWith("cannot be sampled: the exponents R = inf"));
+        EXPECT_EQ(WriteJsonDocument(*ReadBinaryDocument(WriteBinaryDocument(*pDoc), "doc.svc")),
+                  WriteJsonDocument(*pDoc));
+        pDoc->m_strDescription = "\xFF";
+        EXPECT_EQ(RefusalOf(WriteBinaryDocument(*pDoc)),
+                  "doc.svc: document: the description is not valid UTF-8 text");
+    }
+}
+
 } // namespace
 } // namespace stochvar::test

@@ -5,10 +5,10 @@ the reader refuses the others as a whole for the reason given (exit code 1)."""
 import json
 import os
 import pathlib
-import subprocess
 
 import jsonschema
 import pytest
+from owned_process import run
 
 SOURCE_DIR = pathlib.Path(os.environ.get("STOCHVAR_SOURCE_DIR", pathlib.Path(__file__).parents[2]))
 SCHEMA = json.loads((SOURCE_DIR / "docs" / "document.schema.json").read_text())
@@ -64,8 +64,7 @@ def test_schema_and_reader_agree(document, refusal, tmp_path):
     if "STOCHVAR_CLI" in os.environ:  # a build without the command-line host checks the schema
         path = tmp_path / "doc.json"
         path.write_text(json.dumps(document))
-        shown = subprocess.run([os.environ["STOCHVAR_CLI"], "show", str(path)],
-                               capture_output=True, text=True, timeout=60)
+        shown = run([os.environ["STOCHVAR_CLI"], "show", str(path)], text=True, timeout=60)
         assert shown.returncode == (0 if refusal is None else 1), shown.stderr
         expected = f"stochvar: error: {path}: {refusal}" if refusal else ""
         assert shown.stderr.startswith(expected), shown.stderr

@@ -3,13 +3,13 @@ command-line host for the sampled numbers, and documents read back after writing
 
 import os
 import pickle
-import subprocess
 
 import numpy as np
 import pytest
 import scipy.stats as st
 
 import stochvar as sv
+from owned_process import run
 
 CLI = os.environ["STOCHVAR_CLI"]
 BEAM = os.path.join(os.environ["STOCHVAR_EXAMPLES"], "beam.json")
@@ -120,8 +120,7 @@ def test_correlations_clamped_stored_and_refused():
 
 
 def cli_samples(*args):
-    out = subprocess.run([CLI, "sample", *args, "--out", "-"], check=True, capture_output=True,
-                         text=True).stdout
+    out = run([CLI, "sample", *args, "--out", "-"], check=True, text=True).stdout
     return np.loadtxt(out.splitlines()[1:], delimiter=",", ndmin=2)
 
 
@@ -130,8 +129,8 @@ def test_samples_equal_the_command_line_host(lhs, tmp_path):
     beam = sv.load(BEAM)
     flags = ["--lhs"] if lhs else []
     npy = tmp_path / "run.npy"
-    subprocess.run([CLI, "sample", BEAM, "-n", "3000", "--seed", "7", *flags, "--format", "npy",
-                    "--out", str(npy)], check=True, capture_output=True)
+    run([CLI, "sample", BEAM, "-n", "3000", "--seed", "7", *flags, "--format", "npy", "--out",
+         str(npy)], check=True)
     whole = beam.sample(3000, lhs=lhs, seed=7, threads=3)
     assert whole.shape == (3000, 7) and whole.tobytes() == np.load(npy).tobytes()
     # A slice, with the seeds given as a triple, in the CSV's shortest round-trip digits.
