@@ -1,8 +1,10 @@
 // The U-space correlation factor on a subset of the variables: L L^T = R, the failing row named
-// by its variable, and the subset of the correlated variables against the factor of all of them.
+// by its variable, and the subset of the correlated variables against the factor of all of them;
+// the factor by connected components against the factor of the whole matrix.
 
 #include <stochvar/numerics/ExOr.h>
 #include <stochvar/simulation/CorrelationFactor.h>
+#include <stochvar/simulation/SparseCorrelationFactor.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace stochvar {
@@ -35,10 +38,23 @@ struct SEntries {
 // variable with itself, address no variable, or name one left out play no part. A pivot that is
 // not positive (or not a number) is reported as its variable's collection index.
 TEST(CorrelationFactor, ReproducesTheMatrixOrNamesTheFailingVariable) {
-    struct SCase { int nDists; std::vector<int> variables; std::vector<Entry> entries; int nRow; };
+    struct SCase {
+        int nDists;
+        std::vector<int> variables;
+        std::vector<Entry> entries;
+        int nRow;
+    };
     const SCase cases[] = {
-        {8, {2, 5, 6}, {{2, 5, 0.4}, {6, 5, -0.5}, {5, 2, 0.1}, {2, 3, 0.99}, {5, 5, 0.5},
-                        {-1, 6, 0.9}, {6, 8, 0.9}}, -1},
+        {8,
+         {2, 5, 6},
+         {{2, 5, 0.4},
+          {6, 5, -0.5},
+          {5, 2, 0.1},
+          {2, 3, 0.99},
+          {5, 5, 0.5},
+          {-1, 6, 0.9},
+          {6, 8, 0.9}},
+         -1},
         {8, {1, 4, 6}, {{1, 4, 0.9}, {1, 6, 0.9}, {6, 4, -0.9}}, 6},
         {6, {0, 3, 5}, {{5, 3, std::nan("")}}, 5},
         {4, {1, 3}, {{3, 1, 1.0}}, 3},
@@ -47,7 +63,8 @@ TEST(CorrelationFactor, ReproducesTheMatrixOrNamesTheFailingVariable) {
     };
     for (const SCase& c : cases) {
         SEntries entries;
-        for (auto [i, j, rho] : c.entries) entries.Add(i, j, rho);
+        for (auto [i, j, rho] : c.entries)
+            entries.Add(i, j, rho);
         CCorrelationFactor factor;
         factor.Build(entries.array, c.nDists, c.variables);
         const int m = static_cast<int>(c.variables.size());
@@ -62,8 +79,10 @@ TEST(CorrelationFactor, ReproducesTheMatrixOrNamesTheFailingVariable) {
                 double rho = p == q ? 1.0 : 0.0, product = 0.0;
                 const int a = Variable(p), b = Variable(q);
                 for (auto [i, j, r] : c.entries)
-                    if (a != b && std::minmax(i, j) == std::minmax(a, b)) rho = r;
-                for (int k = 0; k <= std::min(p, q); ++k) product += L[p * m + k] * L[q * m + k];
+                    if (a != b && std::minmax(i, j) == std::minmax(a, b))
+                        rho = r;
+                for (int k = 0; k <= std::min(p, q); ++k)
+                    product += L[p * m + k] * L[q * m + k];
                 EXPECT_NEAR(product, rho, 1e-15) << c.nDists << ": " << p << ", " << q;
                 EXPECT_TRUE(q <= p || L[p * m + q] == 0.0) << p << ", " << q;
             }
@@ -106,6 +125,83 @@ TEST(CorrelationFactor, LeavingOutUncorrelatedVariablesChangesNoBit) {
     }
     EXPECT_GT(nDefinite, 1000);
     EXPECT_GT(nIndefinite, 300);
+}
+
+// Random graphs from a few large components to many small ones, with entries that address no
+// variable, pair a variable with itself, repeat a pair or hold NaN: the factors of the
+// components, written out whole, are the factor of the whole matrix to the bit, both fail at the
+// same variable, and correlating by components gives the bits of the whole factor's product.
+TEST(SparseCorrelationFactor, EqualsTheFactorOfTheWholeMatrix) {
+    CExOr generator(777u, 4242u, 31337u);
+    const auto Below = [&](int n) { return static_cast<int>(generator.GetRandom() * n); };
+    const auto Bits = [](const std::vector<double>& values) {
+        std::vector<std::uint64_t> bits;
+        for (double v : values)
+            bits.push_back(std::bit_cast<std::uint64_t>(v));
+        return bits;
+    };
+    struct SShape {
+        int nMaxDists, nTrials;
+        double dEntriesPerDist, dScale;
+    };
+    int nDefinite = 0, nIndefinite = 0, nSeveral = 0;
+    for (const SShape& shape : {SShape{12, 1500, 0.4, 1.0},
+                                {40, 400, 0.7, 0.5},
+                                {200, 40, 0.3, 0.6},
+                                {60, 200, 1.5, 0.25}}) {
+        for (int nTrial = 0; nTrial < shape.nTrials; ++nTrial) {
+            const int n = 2 + Below(shape.nMaxDists);
+            SEntries entries;
+            for (int e = Below(static_cast<int>(shape.dEntriesPerDist * n) + 2); e > 0; --e) {
+                const double rho = Below(100) == 0
+                                       ? std::nan("")
+                                       : shape.dScale * (2.0 * generator.GetRandom() - 1.0);
+                entries.Add(Below(n + 2) - 1, Below(n + 2) - 1, rho);
+            }
+            CCorrelationFactor whole;
+            whole.Build(entries.array, n);
+            const int nRow = whole.Factor();
+            CSparseCorrelationFactor sparse;
+            sparse.Build(entries.array, n);
+            ASSERT_EQ(sparse.Factor(), nRow) << "trial " << nTrial << " of " << n;
+            (nRow < 0 ? nDefinite : nIndefinite) += 1;
+            nSeveral += sparse.GetComponentCount() > 1 ? 1 : 0;
+            if (nRow >= 0)
+                continue;
+            const std::size_t nn = static_cast<std::size_t>(n);
+            std::vector<double> L(nn * nn), expected(whole.GetData(), whole.GetData() + nn * nn);
+            sparse.WriteWholeFactor(L.data());
+            ASSERT_EQ(Bits(L), Bits(expected)) << "trial " << nTrial << " of " << n;
+            std::vector<double> z(nn), y(nn), yWhole(nn);
+            for (double& v : z)
+                v = 3.0 * (2.0 * generator.GetRandom() - 1.0);
+            whole.Correlate(z.data(), yWhole.data());
+            sparse.Correlate(z.data(), y.data());
+            EXPECT_EQ(Bits(y), Bits(yWhole)) << "trial " << nTrial;
+            sparse.Correlate(z.data(), z.data());
+            EXPECT_EQ(Bits(z), Bits(yWhole)) << "in place, trial " << nTrial;
+        }
+    }
+    EXPECT_GT(nDefinite, 1000);
+    EXPECT_GT(nIndefinite, 100);
+    EXPECT_GT(nSeveral, 500);
+}
+
+// The components: each one's variables ascending, the components in the order of their first
+// variables, and nothing for a variable outside every pair or for an entry that joins nothing.
+TEST(SparseCorrelationFactor, ComponentsOfTheCorrelationGraph) {
+    SEntries entries;
+    for (auto [i, j] :
+         {std::pair{7, 2}, {3, 3}, {5, 9}, {2, 4}, {-1, 6}, {9, 8}, {4, 10}, {0, 4}}) {
+        entries.Add(i, j, 0.1);
+    }
+    using Components = std::vector<std::vector<int>>;
+    EXPECT_EQ(CSparseCorrelationFactor::Components(entries.array, 10),
+              (Components{{0, 2, 4, 7}, {5, 8, 9}}));
+    CSparseCorrelationFactor sparse;
+    sparse.Build(entries.array, 10);
+    EXPECT_EQ(sparse.GetLargestComponent(), 4);
+    EXPECT_EQ(CSparseCorrelationFactor::Components(entries.array, 2), Components{});
 }
 
 } // namespace
