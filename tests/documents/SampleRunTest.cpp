@@ -1,13 +1,16 @@
 // One sampling run as the hosts draw it, beyond what their own tests see: the slice is the whole
-// run's samples at its place, drawn on a copy that leaves the document as it was, and a host may
-// stop the run after any batch without it counting as a run that ended early.
+// run's samples at its place, drawn on a copy that leaves the document as it was, a host may
+// stop the run after any batch without it counting as a run that ended early, and it hears how
+// far the preparation is.
 
 #include <stochvar/documents/BuiltInExample.h>
 #include <stochvar/documents/SampleRun.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 namespace stochvar::test {
@@ -37,6 +40,42 @@ TEST(SampleRun, ASliceIsTheWholeRunAtItsPlaceAndMayBeStoppedAfterABatch) {
     ASSERT_EQ(firstBatch.size(), 65536u * n);
     EXPECT_EQ(std::memcmp(firstBatch.data(), &whole[nFirst * n], 65536 * n * sizeof(double)), 0);
     EXPECT_FALSE(pDoc->GetCollection().m_bInitialized); // the document's collection never ran
+}
+
+// The factorisation of the example's correlations, then the skip of a Latin hypercube slice in
+// blocks: each part's reports in order, its work done growing up to its total.
+TEST(SampleRun, PreparingReportsTheFactorisationThenTheSkip) {
+    using EStage = CDistCollection::ERunStage;
+    const auto pDoc = LoadBuiltInExample();
+    SSampleRunRequest request;
+    request.nSamples = 500000;
+    request.bLatinHypercube = true;
+    request.nFirst = 400000; // 2.8 million draws: blocks of 2^20
+    request.count = 10;
+    request.threads = 2;
+    CSampleRun run(*pDoc, request, "beam");
+    std::vector<std::tuple<EStage, long long, long long>> heard;
+    run.SetProgressReport([&](EStage stage, long long nDone, long long nTotal) {
+        heard.emplace_back(stage, nDone, nTotal);
+    });
+    run.Prepare();
+    const auto nFactoring = std::count_if(heard.begin(), heard.end(), [](const auto& report) {
+        return std::get<0>(report) == EStage::Factoring;
+    });
+    ASSERT_GT(nFactoring, 0);
+    ASSERT_GT(heard.size() - static_cast<std::size_t>(nFactoring), 2u);
+    for (std::size_t k = 0; k < heard.size(); ++k) {
+        const auto [stage, nDone, nTotal] = heard[k];
+        EXPECT_EQ(stage,
+                  k < static_cast<std::size_t>(nFactoring) ? EStage::Factoring : EStage::Skipping);
+        EXPECT_EQ(nTotal, std::get<2>(heard[stage == EStage::Factoring ? 0 : heard.size() - 1]));
+        EXPECT_TRUE(nDone > 0 && nDone <= nTotal) << k;
+        const bool bSameStageBefore = k > 0 && std::get<0>(heard[k - 1]) == stage;
+        EXPECT_TRUE(!bSameStageBefore || nDone > std::get<1>(heard[k - 1])) << k;
+    }
+    EXPECT_EQ(heard[static_cast<std::size_t>(nFactoring) - 1],
+              std::tuple(EStage::Factoring, std::get<2>(heard[0]), std::get<2>(heard[0])));
+    EXPECT_EQ(heard.back(), std::tuple(EStage::Skipping, 400000LL, 400000LL));
 }
 
 } // namespace
