@@ -115,6 +115,10 @@ void CStratumWalk::FillBinadeSteps() {
             step.nUlps = D - whole < 0.5 ? q0 : q0 + 1;
         }
         step.dReciprocal = 1.0 / AsDouble(step.nUlps);
+        step.nFromStart = (kImplicitBit - 1) / step.nUlps;
+        step.nRestFromStart = (kImplicitBit - 1) % step.nUlps;
+        const double dFraction = D - AsDouble(step.nUlps);
+        step.nFractionSign = dFraction > 0.0 ? 1 : dFraction < 0.0 ? -1 : 0;
         m_BinadeSteps.push_back(step);
     }
 }
@@ -268,6 +272,60 @@ double CStratumWalk::PlaceStepwise(double v) {
 }
 
 inline double CStratumWalk::AddSteps(double v, long long k) const {
+    // In whole ulps: v = a ulps of its binade, a in [2^52, 2^53). Inside the binade every
+    // addition adds the binade's step; the one that leaves it lands, in the next binade's ulps
+    // (twice as large), on (a + D) / 2 rounded to even, with D = d / ulp exact. With p the room
+    // left in the binade after its last whole step, a + D = 2^53 + w + f for w = step - 1 - p
+    // and f = D - step, |f| <= 1/2: so the next binade starts at offset e = (w + f) / 2 rounded,
+    // decided by the parity of w and the sign of f. From offset e its whole steps are the steps
+    // from its start or one less. The rare cases that this does not cover (below the tabled
+    // binades, an odd start in a binade whose step ends in a tie) go the stepwise way.
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+    auto nBinade =
+        static_cast<std::size_t>(static_cast<int>(bits >> kSignificandBits) - m_nFirstBinade);
+    if (k <= 0 || nBinade >= m_BinadeSteps.size()) {
+        return AddStepsStepwise(v, k);
+    }
+    const SBinadeStep* pStep = &m_BinadeSteps[nBinade];
+    const std::uint64_t a = (bits & kSignificandMask) | kImplicitBit;
+    if (pStep->bTie && a % 2 != 0) {
+        return AddStepsStepwise(v, k);
+    }
+    auto nSteps = static_cast<std::uint64_t>(k);
+    const std::uint64_t nRoom = kImplicitBit * 2 - 1 - a;
+    std::uint64_t nFit = StepsWithin(nRoom, AsDouble(nRoom) * pStep->dReciprocal, pStep->nUlps);
+    if (nSteps <= nFit) {
+        return std::bit_cast<double>(bits + nSteps * pStep->nUlps);
+    }
+    std::uint64_t nLeft = nRoom - nFit * pStep->nUlps; // p
+    std::uint64_t nExponent = bits & ~kSignificandMask;
+    for (;;) {
+        nSteps -= nFit + 1; // the whole steps and the one that leaves the binade
+        const std::uint64_t w = pStep->nUlps - 1 - nLeft;
+        std::uint64_t e = w / 2;
+        if (w % 2 != 0) {
+            e += pStep->nFractionSign > 0 || (pStep->nFractionSign == 0 && e % 2 != 0) ? 1 : 0;
+        }
+        nExponent += kImplicitBit; // the next binade
+        const std::uint64_t startBits = nExponent | e;
+        if (++nBinade >= m_BinadeSteps.size()) {
+            return AddStepsStepwise(std::bit_cast<double>(startBits),
+                                    static_cast<long long>(nSteps));
+        }
+        pStep = &m_BinadeSteps[nBinade];
+        if (pStep->bTie && e % 2 != 0) {
+            return AddStepsStepwise(std::bit_cast<double>(startBits),
+                                    static_cast<long long>(nSteps));
+        }
+        nFit = e <= pStep->nRestFromStart ? pStep->nFromStart : pStep->nFromStart - 1;
+        if (nSteps <= nFit) {
+            return std::bit_cast<double>(startBits + nSteps * pStep->nUlps);
+        }
+        nLeft = kImplicitBit - 1 - e - nFit * pStep->nUlps;
+    }
+}
+
+double CStratumWalk::AddStepsStepwise(double v, long long k) const {
     const double d = m_dStep;
     while (k > 0) {
         // v = a ulps with a in [2^52, 2^53): the exponent field picks the binade's step.
@@ -287,16 +345,11 @@ inline double CStratumWalk::AddSteps(double v, long long k) const {
             continue;
         }
         // The additions that stay in the binade, all k of them or floor(room / step); the one
-        // that leaves it is made as it is. Mostly all k fit, which the rounded quotient shows
-        // well away from the edge.
+        // that leaves it is made as it is.
         const std::uint64_t nRoom = kImplicitBit * 2 - 1 - a;
-        const double dFit = AsDouble(nRoom) * step.dReciprocal;
         const auto nSteps = static_cast<std::uint64_t>(k);
-        if (AsDouble(nSteps) < dFit * kSafelyBelow) {
-            a += nSteps * step.nUlps;
-            return std::bit_cast<double>((bits & ~kSignificandMask) | (a & kSignificandMask));
-        }
-        const std::uint64_t n = std::min(StepsWithin(nRoom, dFit, step.nUlps), nSteps);
+        const std::uint64_t n =
+            std::min(StepsWithin(nRoom, AsDouble(nRoom) * step.dReciprocal, step.nUlps), nSteps);
         a += n * step.nUlps;
         v = std::bit_cast<double>((bits & ~kSignificandMask) | (a & kSignificandMask));
         k -= static_cast<long long>(n);

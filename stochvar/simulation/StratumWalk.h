@@ -80,8 +80,11 @@ private:
     // How far one addition of m_dStep moves v inside a binade, in ulps of that binade.
     struct SBinadeStep {
         std::uint64_t nUlps = 0;
-        double dReciprocal = 0.0; // 1 / nUlps, rounded
-        bool bTie = false;        // the addition ends exactly half-way between two doubles
+        double dReciprocal = 0.0;         // 1 / nUlps, rounded
+        std::uint64_t nFromStart = 0;     // whole steps from the binade's first double
+        std::uint64_t nRestFromStart = 0; // the ulps then left before the binade's end
+        int nFractionSign = 0;            // the sign of D - nUlps, D the exact step in ulps
+        bool bTie = false;                // the addition ends exactly half-way between two doubles
     };
 
     void PrefetchAround(double u) const;
@@ -102,6 +105,8 @@ private:
     void FillBinadeSteps();
     // v after k additions of m_dStep, each rounded.
     double AddSteps(double v, long long k) const;
+    // The same, addition by addition where a binade has special cases, else binade by binade.
+    double AddStepsStepwise(double v, long long k) const;
     // Additions of nUlps that fit into nRoom ulps, from the rounded quotient dFit.
     static std::uint64_t StepsWithin(std::uint64_t nRoom, double dFit, std::uint64_t nUlps);
     // The smallest stratum s with s + 1 - (strata used at or below s, repeats counted) >= nFree;
