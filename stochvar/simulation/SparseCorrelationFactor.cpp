@@ -135,14 +135,6 @@ void CSparseCorrelationFactor::Correlate(const double* z, double* y) const {
     }
 }
 
-int CSparseCorrelationFactor::GetLargestComponent() const {
-    int nLargest = 0;
-    for (const CCorrelationFactor& component : m_Components) {
-        nLargest = std::max(nLargest, component.GetOrder());
-    }
-    return nLargest;
-}
-
 void CSparseCorrelationFactor::WriteWholeFactor(double* L) const {
     const std::size_t n = Index(m_nDists);
     std::fill(L, L + n * n, 0.0);

@@ -41,10 +41,7 @@ public:
     // for a variable outside every component. y may be z.
     void Correlate(const double* z, double* y) const;
 
-    int GetVariableCount() const { return m_nDists; }
     int GetComponentCount() const { return static_cast<int>(m_Components.size()); }
-    // The variables of the largest component; 0 without correlations.
-    int GetLargestComponent() const;
     // Writes the factor of the whole matrix: nDists x nDists doubles, row-major, L in the lower
     // triangle and zeros elsewhere; a variable outside every component has its 1 on the
     // diagonal.

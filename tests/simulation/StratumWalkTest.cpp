@@ -11,6 +11,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -105,60 +106,43 @@ TEST(StratumWalk, EqualsTheLiteralWalk) {
     EXPECT_GT(nRepeats, 0);
 }
 
-// The tree against plain counts of the free strata of each word, through finds, takes and
-// releases at random, on trees of one to five levels, each with a partly filled last node; and a
-// full node of the third level, where a rank reaches 2^15, one past its 16-bit counts.
+// The tree against plain counts of free strata per word, through takes, finds and releases at
+// random on trees of one to five levels (a partly filled last node on each); and a full node of
+// the third level, where a rank reaches 2^15, one past its 16-bit counts.
 TEST(FreeStrataTree, AgreesWithCountsPerWord) {
     CExOr generator(5u, 6u, 7u);
-    const auto Below = [&](long long n) {
-        return static_cast<long long>(generator.GetRandom() * n);
-    };
     for (const int nWords : {8, 40, 520, 4104, 33288}) {
         CFreeStrataTree tree;
         tree.Reset(nWords);
         std::vector<long long> free(static_cast<std::size_t>(nWords), 64);
-        // The word of the r-th stratum that is free (or used), and r within it.
+        // The word of the r-th free (or used) stratum and the rank within it; as the tree says it.
         const auto Expected = [&](long long r, bool bFree) {
             std::size_t w = 0;
-            for (;; ++w) {
-                const long long n = bFree ? free[w] : 64 - free[w];
-                if (r <= n)
-                    break;
-                r -= n;
-            }
+            for (; r > (bFree ? free[w] : 64 - free[w]); ++w) r -= bFree ? free[w] : 64 - free[w];
             return std::pair{static_cast<int>(w), r};
         };
-        // What a search of the tree gives: the word and r within it.
         const auto Found = [](int w, long long r) { return std::pair{w, r}; };
         for (int nOp = 0; nOp < 3000; ++nOp) {
             long long nFree = 0;
-            for (long long f : free)
-                nFree += f;
-            const long long nUsed = 64LL * nWords - nFree;
-            // Mostly takes, so that words and nodes fill up; releases once all are used.
-            const int nKind = nFree == 0 ? 3 : nUsed == 0 ? nOp % 3 : nOp % 4;
-            long long r = 1 + Below(nFree);
-            const auto expected = nKind != 3 ? Expected(r, true) : std::pair{0, 0LL};
-            if (nKind == 0) {
-                const int w = tree.FindWordOfFree(r);
+            for (long long f : free) nFree += f;
+            long long r = 1 + static_cast<long long>(generator.GetRandom() * nFree);
+            if (nFree > 0 && nOp % 4 != 3) { // mostly takes, so that words and nodes fill up
+                const auto expected = Expected(r, true);
+                const int w = nOp % 4 == 0 ? tree.FindWordOfFree(r) : tree.TakeFree(r);
                 ASSERT_EQ(Found(w, r), expected) << nWords;
-            } else if (nKind != 3) {
-                const int w = tree.TakeFree(r);
+                free[static_cast<std::size_t>(w)] -= nOp % 4 == 0 ? 0 : 1;
+            } else if (nFree < 64LL * nWords) {
+                r = 1 + static_cast<long long>(generator.GetRandom() * (64LL * nWords - nFree));
+                const auto expected = Expected(r, false);
+                const int w = tree.FindWordOfUsed(r);
                 ASSERT_EQ(Found(w, r), expected) << nWords;
-                --free[static_cast<std::size_t>(w)];
-            } else {
-                long long rUsed = 1 + Below(nUsed);
-                const auto expectedUsed = Expected(rUsed, false);
-                const int w = tree.FindWordOfUsed(rUsed);
-                ASSERT_EQ(Found(w, rUsed), expectedUsed) << nWords;
                 tree.MarkFree(w);
                 ++free[static_cast<std::size_t>(w)];
             }
-            const int wBefore = static_cast<int>(Below(nWords));
-            long long nExpected = 0;
-            for (int i = 0; i < wBefore; ++i)
-                nExpected += free[static_cast<std::size_t>(i)];
-            ASSERT_EQ(tree.FreeBefore(wBefore), nExpected) << nWords << ", word " << wBefore;
+            const auto w = static_cast<std::size_t>(generator.GetRandom() * nWords);
+            const long long nBefore =
+                std::accumulate(free.begin(), free.begin() + static_cast<std::ptrdiff_t>(w), 0LL);
+            ASSERT_EQ(tree.FreeBefore(static_cast<int>(w)), nBefore);
         }
     }
     CFreeStrataTree tree;
