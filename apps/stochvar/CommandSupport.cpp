@@ -4,7 +4,9 @@
 #include <stochvar/documents/DocumentFile.h>
 
 #include <stochvar/documents/DocumentError.h>
+#include <stochvar/simulation/SparseCorrelationFactor.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -105,6 +107,22 @@ std::string Padded(std::string text, std::size_t nWidth) {
         text.append(nWidth - text.size(), ' ');
     }
     return text;
+}
+
+std::string CorrelationGroupsLine(const CCollectionDocument& doc) {
+    const CDistCollection& collection = doc.GetCollection();
+    const std::vector<std::vector<int>> groups =
+        CSparseCorrelationFactor::Components(collection.m_Corrs, collection.GetCount());
+    if (groups.empty()) {
+        return {};
+    }
+    std::size_t nLargest = 0;
+    for (const std::vector<int>& group : groups) {
+        nLargest = std::max(nLargest, group.size());
+    }
+    return "correlation groups: " + std::to_string(groups.size()) +
+           (groups.size() == 1 ? " (of " : " (the largest of ") + std::to_string(nLargest) +
+           " variables)\n";
 }
 
 } // namespace stochvar::cli

@@ -74,4 +74,9 @@ void PrintWarnings(const CCollectionDocument& doc);
 // The text followed by blanks up to nWidth characters: one column of a listing.
 std::string Padded(std::string text, std::size_t nWidth);
 
+// "correlation groups: 3 (the largest of 5 variables)\n": the connected components of the
+// correlation graph, which sampling factors one by one (a run's set-up grows with the cube of
+// the largest); empty for a document without correlations.
+std::string CorrelationGroupsLine(const CCollectionDocument& doc);
+
 } // namespace stochvar::cli

@@ -152,6 +152,7 @@ std::string SampleSummary(const CCollectionDocument& doc, const CSampleStatistic
         (request.run.bLatinHypercube ? "Latin hypercube sampling" : "plain sampling") + ", " +
         SeedText(request.seed) + ")\n";
     out += std::string("numerics: ") + NumericsName(doc.GetCollection().GetNumerics()) + "\n";
+    out += CorrelationGroupsLine(doc);
     if (!request.strOut.empty() && request.strOut != "-") {
         out += "written to " + request.strOut + "\n";
     }

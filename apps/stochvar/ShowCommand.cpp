@@ -152,6 +152,7 @@ int RunShow(const CParsedArguments& parsed) {
     }
     out += Counted(doc.GetVariableCount(), "variable") + ", " +
            Counted(doc.GetCorrelationCount(), "correlation") + "\n";
+    out += CorrelationGroupsLine(doc);
     out += std::string("numerics: ") + NumericsName(doc.GetCollection().GetNumerics()) + "\n";
     for (int i = 0; i < doc.GetVariableCount(); ++i) {
         out += "\n";

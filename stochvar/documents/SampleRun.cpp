@@ -74,7 +74,8 @@ void CSampleRun::Prepare() {
     if (!m_collection.m_bInitialized) {
         throw CDocumentError("the simulation could not be prepared");
     }
-    if (m_collection.SkipSamples(m_request.nFirst) != m_request.nFirst) {
+    if (m_collection.SkipSamples(m_request.nFirst, m_request.threads.value_or(0)) !=
+        m_request.nFirst) {
         throw CDocumentError("the run could not be moved to sample " +
                              std::to_string(m_request.nFirst + 1));
     }

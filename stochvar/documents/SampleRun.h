@@ -23,6 +23,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace stochvar {
 
@@ -53,8 +54,15 @@ public:
     // Samples in the slice.
     int GetCount() const { return m_request.Count(); }
 
-    // Starts the run (InitSimulation) and moves it on to the slice's first sample. Draw does it
-    // when it was not done; a host that hands the library's messages on looks at them between.
+    // How far Prepare is in its long parts: the factorisation of the correlations, and the
+    // skip to the slice's first sample (a replay of the strata under Latin hypercube sampling).
+    // Heard on the calling thread, now and then; set it before Prepare.
+    void SetProgressReport(CDistCollection::ProgressReport onProgress) {
+        m_collection.SetProgressReport(std::move(onProgress));
+    }
+    // Starts the run (InitSimulation) and moves it on to the slice's first sample, on the
+    // request's threads. Draw does it when it was not done; a host that hands the library's
+    // messages on looks at them between.
     void Prepare();
     // Draws the slice in batches, each handed to onBatch, which may stop the run; pOut as for
     // CBatchSampler::Draw. Draw once per run.

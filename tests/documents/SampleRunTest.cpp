@@ -1,6 +1,7 @@
 // One sampling run as the hosts draw it, beyond what their own tests see: the slice is the whole
-// run's samples at its place, drawn on a copy that leaves the document as it was, and a host may
-// stop the run after any batch without it counting as a run that ended early.
+// run's samples at its place, drawn on a copy that leaves the document as it was, a host may
+// stop the run after any batch without it counting as a run that ended early, and it hears how
+// far the preparation is.
 
 #include <stochvar/documents/BuiltInExample.h>
 #include <stochvar/documents/SampleRun.h>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 namespace stochvar::test {
@@ -37,6 +39,33 @@ TEST(SampleRun, ASliceIsTheWholeRunAtItsPlaceAndMayBeStoppedAfterABatch) {
     ASSERT_EQ(firstBatch.size(), 65536u * n);
     EXPECT_EQ(std::memcmp(firstBatch.data(), &whole[nFirst * n], 65536 * n * sizeof(double)), 0);
     EXPECT_FALSE(pDoc->GetCollection().m_bInitialized); // the document's collection never ran
+}
+
+// The factorisation of the example's correlations, then the skip of a Latin hypercube slice in
+// blocks: each part's reports in order, its work done growing up to its total.
+TEST(SampleRun, PreparingReportsTheFactorisationThenTheSkip) {
+    using EStage = CDistCollection::ERunStage;
+    const auto pDoc = LoadBuiltInExample();
+    SSampleRunRequest request;
+    request.nSamples = 500000, request.count = 10, request.threads = 2;
+    request.bLatinHypercube = true;
+    request.nFirst = 400000; // 2.8 million draws: three blocks of 2^20
+    CSampleRun run(*pDoc, request, "beam");
+    std::vector<std::tuple<EStage, long long, long long>> heard;
+    run.SetProgressReport([&](EStage stage, long long nDone, long long nTotal) {
+        heard.emplace_back(stage, nDone, nTotal);
+    });
+    run.Prepare();
+    ASSERT_GT(heard.size(), 3u);
+    EXPECT_EQ(std::get<0>(heard[0]), EStage::Factoring);
+    EXPECT_EQ(heard.back(), std::tuple(EStage::Skipping, 400000LL, 400000LL));
+    for (std::size_t k = 1; k < heard.size(); ++k) {
+        const auto [stage, nDone, nTotal] = heard[k];
+        const auto [before, nDoneBefore, nTotalBefore] = heard[k - 1];
+        EXPECT_TRUE(stage == before ? nDone > nDoneBefore && nTotal == nTotalBefore
+                                    : before == EStage::Factoring && nDoneBefore == nTotalBefore)
+            << k;
+    }
 }
 
 } // namespace

@@ -337,6 +337,7 @@ TEST(Show, ListsEveryPartOfADocumentAndWarnsOfWhatCannotBeSampled) {
 two lines
 of text
 3 variables, 1 correlation
+correlation groups: 1 (of 2 variables)
 numerics: faithful
 
 N  NORMAL, input type /MEAN/COV
@@ -624,7 +625,8 @@ TEST(Sample, NpyHoldsTheCsvNumbersBitForBit) {
 
 TEST(Sample, SummaryListsTheTargetCorrelations) {
     // In the matrix each cell is "sample (target)", the target in the cell of the pair given.
-    // Beyond twelve variables only the pairs given are listed.
+    // Beyond twelve variables only the pairs given are listed. The header counts the groups of
+    // correlated variables.
     const CTempDir dir;
     const auto variable = [](int i) {
         return R"({"type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 1}, "name": "v)" +
@@ -643,11 +645,17 @@ TEST(Sample, SummaryListsTheTargetCorrelations) {
             .strOut,
         ContainsRegex("\nv11 +[-0-9.]+ \\(0\\.5000\\) +[-0-9.]+ \\(0\\.0000\\) "));
     strDoc.insert(strDoc.size() - 2, "," + variable(12));
+    strDoc.insert(strDoc.find("],\n"),
+                  R"(, {"between": ["v12", "v3"], "value": 0.1, "space": "U"})"
+                  R"(, {"between": ["v3", "v5"], "value": 0.1, "space": "U"})");
+    const std::string strOut =
+        ExpectCli({{"sample", dir.Write("13.json", strDoc), "-n", "50"}, 0, "v0", ""}).strOut;
+    EXPECT_THAT(strOut, ContainsRegex("\nnumerics: faithful\ncorrelation groups: 2 \\(the "
+                                      "largest of 3 variables\\)\n"));
     EXPECT_THAT(
-        ExpectCli({{"sample", dir.Write("13.json", strDoc), "-n", "50"}, 0, "v0", ""}).strOut,
-        ContainsRegex(
-            "\ncorrelation of the 1 given pairs: sample \\(target, X-space\\); every other pair "
-            "is independent\nv0 / v11  [-0-9.]+ \\(0\\.5000\\)\n$"));
+        strOut,
+        ContainsRegex("\ncorrelation of the 3 given pairs: sample \\(target, X-space\\); "
+                      "every other pair is independent\nv0 / v11  [-0-9.]+ \\(0\\.5000\\)\n"));
 }
 
 TEST(Sample, ARunLargerThanTheMemoryLeftIsRefusedBeforeItStarts) {
