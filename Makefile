@@ -40,6 +40,7 @@ test: test-default test-asan test-fuzz
 
 bench: build
 	@for b in build/default/bin/bench_*; do echo "== $$b"; $$b; done
+	@echo "== bench/cli_monte_carlo.sh"; bash bench/cli_monte_carlo.sh
 
 fuzz: setup
 	cmake --preset fuzz
@@ -47,11 +48,14 @@ fuzz: setup
 	bash scripts/run-fuzzers.sh build/fuzz
 
 # The pictures that README.md shows, rendered offscreen into docs/images; pictures of the pages
-# for a look by eye into build/default/screenshots.
+# for a look by eye into build/default/screenshots; the picture of docs/reliability.md, drawn with
+# matplotlib from what the command-line host computes.
 docs-images: setup
 	cmake --preset default
-	cmake --build --preset default --target stochvar-docs-images
+	cmake --build --preset default --target stochvar-docs-images stochvar
 	build/default/bin/stochvar-docs-images docs/images build/default/screenshots
+	/usr/bin/python3 tools/docs-images/reliability_picture.py build/default/bin/stochvar \
+		docs/images/reliability-rs.png
 
 # Every folder that holds C++ sources, with the repository's .clang-format.
 format:

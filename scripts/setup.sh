@@ -16,6 +16,8 @@ PACKAGES=(
     libgmock-dev
     libbenchmark-dev
     nlohmann-json3-dev
+    # Limit-state expressions of the documents (parsed and evaluated in bulk).
+    libmuparser-dev
     qt6-base-dev
     libgl-dev
     # Qt6Gui looks for the XKB keyboard library when the editor is configured; with its headers

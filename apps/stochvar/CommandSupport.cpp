@@ -102,6 +102,17 @@ void PrintWarnings(const CCollectionDocument& doc) {
     }
 }
 
+std::string SeedText(const SSeedChoice& seed) {
+    const std::string strTriple = std::to_string(seed.seeds[0]) + "," +
+                                  std::to_string(seed.seeds[1]) + "," +
+                                  std::to_string(seed.seeds[2]);
+    if (!seed.nInteger) {
+        return "seed " + strTriple;
+    }
+    return "seed " + std::to_string(*seed.nInteger) + (seed.bRandom ? " drawn at random" : "") +
+           " = seeds " + strTriple;
+}
+
 std::string Padded(std::string text, std::size_t nWidth) {
     if (text.size() < nWidth) {
         text.append(nWidth - text.size(), ' ');

@@ -242,9 +242,9 @@ TEST(BinaryDocument, DamagedBytesAreRefused) {
     EXPECT_EQ(RefusalOf(bytes + "x"),
               "doc.svc: document: unexpected data after the end of the document");
     std::string damaged = bytes;
-    damaged[8] = 2;
+    damaged[8] = 3;
     EXPECT_EQ(RefusalOf(damaged),
-              "doc.svc: document: unsupported format version 2 (this program reads 1)");
+              "doc.svc: document: unsupported format version 3 (this program reads 1 and 2)");
     damaged[0] = 'X';
     EXPECT_EQ(RefusalOf(damaged),
               "doc.svc: document: not a binary collection document (no signature)");

@@ -33,8 +33,12 @@ CASES = [(json.loads(path.read_text()), None) for path in EXAMPLES] + [  # docum
     (doc(numerics="accurate"), None),
     (doc(numerics="Accurate"), 'document: "numerics" must be "faithful" or "accurate"'),
     (doc(variable_list=[]),
-     'document: unknown key "variable_list" (expected description, numerics, variables, '
-     'correlations)'),
+     'document: unknown key "variable_list" (expected description, limitState, numerics, '
+     'variables, correlations)'),
+    (doc(limitState="N - A / 2"), None),
+    (doc(limitState="N - Q"), None),  # kept as text: only an analysis parses it
+    (doc(limitState=""), 'document: "limitState" is empty: give g, or leave the key out'),
+    (doc(limitState=3), 'document: "limitState" must be a string'),
     ({"correlations": []}, 'document: "variables" must be an array of variables'),
     (doc(dict(A, type="normal")), 'A: unknown family "normal"'),
     (doc(dict(A, values={"MEAN": 1, "SIGMA": 1})), 'A: unknown parameter keyword "SIGMA"'),
