@@ -2,6 +2,7 @@
 
 #include "MessageRelay.h"
 #include "PythonCollection.h"
+#include "PythonReliability.h"
 #include "PythonVariable.h"
 
 #include <stochvar/documents/DocumentError.h>
@@ -61,5 +62,6 @@ PYBIND11_MODULE(_core, m) {
 
     BindVariables(m);
     BindCollection(m);
+    BindReliability(m);
     m.attr("__name__") = moduleName;
 }
