@@ -185,7 +185,8 @@ constexpr double kSixteenthPowers[16] = {
 
 // The two roundings of f(c) for c at both ends of [c - e, c + e], e = |c| kQuickExpError: f is
 // monotonic, so where they agree, f of any c in between rounds to them as well.
-template <class Rounding> bool RoundsAlike(double c, const Rounding& f, double& result) {
+template <class Rounding>
+bool RoundsAlike(double c, const Rounding& f, double& result) {
     const double e = std::fabs(c) * kQuickExpError;
     result = f(c - e);
     return result == f(c + e);

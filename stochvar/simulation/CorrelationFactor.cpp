@@ -52,9 +52,7 @@ void CCorrelationFactor::BuildMatrix(const CorrArray& corrs, int nDists) {
     }
 }
 
-int CCorrelationFactor::Factor() {
-    return Factor({});
-}
+int CCorrelationFactor::Factor() { return Factor({}); }
 
 int CCorrelationFactor::Factor(const std::function<void(int nRowsDone)>& onRow) {
     const std::size_t n = Index(m_nOrder);

@@ -244,7 +244,8 @@ private:
     void WriteOwnStrata();
     // Turns the independent standard normal values z of one sample into its values: the factor,
     // Phi and each variable's inverse. pOut may be z itself. Normals supplies Phi.
-    template <class Normals> void FinishSample(const double* z, double* pOut) const;
+    template <class Normals>
+    void FinishSample(const double* z, double* pOut) const;
 
 public:
     // Data members: the variables and entries, then the run state.

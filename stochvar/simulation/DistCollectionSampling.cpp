@@ -19,13 +19,9 @@ namespace stochvar {
 
 namespace {
 
-std::size_t Count(int n) {
-    return n > 0 ? static_cast<std::size_t>(n) : 0;
-}
+std::size_t Count(int n) { return n > 0 ? static_cast<std::size_t>(n) : 0; }
 
-std::size_t Count(int nRows, int nColumns) {
-    return Count(nRows) * Count(nColumns);
-}
+std::size_t Count(int nRows, int nColumns) { return Count(nRows) * Count(nColumns); }
 
 } // namespace
 
@@ -233,7 +229,8 @@ int CDistCollection::DrawableCount(int nCount) const {
     return std::min(nCount, m_nSamples - m_nSample);
 }
 
-template <class Normals> void CDistCollection::FinishSample(const double* z, double* pOut) const {
+template <class Normals>
+void CDistCollection::FinishSample(const double* z, double* pOut) const {
     m_run.factor.Correlate(z, pOut);
     for (int i = 0; i < m_run.nDists; ++i) {
         pOut[i] = m_Dists[i]->GetInverse(Normals::Cdf(pOut[i]));

@@ -8,14 +8,10 @@ namespace stochvar {
 
 namespace {
 
-std::size_t Index(int n) {
-    return static_cast<std::size_t>(n);
-}
+std::size_t Index(int n) { return static_cast<std::size_t>(n); }
 
 // Multiply-adds of the first j rows of a factorisation, near enough for a progress report.
-long long RowsWork(long long j) {
-    return j * j * j / 6 + j;
-}
+long long RowsWork(long long j) { return j * j * j / 6 + j; }
 
 // Union-find over the variables, with path halving.
 int Root(std::vector<int>& parent, int v) {

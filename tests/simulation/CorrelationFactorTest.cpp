@@ -136,13 +136,19 @@ TEST(SparseCorrelationFactor, EqualsTheFactorOfTheWholeMatrix) {
     const auto Below = [&](int n) { return static_cast<int>(generator.GetRandom() * n); };
     const auto Bits = [](const double* p, std::size_t n) {
         std::vector<std::uint64_t> bits;
-        for (std::size_t i = 0; i < n; ++i) bits.push_back(std::bit_cast<std::uint64_t>(p[i]));
+        for (std::size_t i = 0; i < n; ++i)
+            bits.push_back(std::bit_cast<std::uint64_t>(p[i]));
         return bits;
     };
     int nDefinite = 0, nIndefinite = 0, nSeveral = 0;
-    struct SShape { int nMaxDists, nTrials; double dEntriesPerDist, dScale; };
-    for (const SShape& shape : {SShape{12, 1500, 0.4, 1.0}, {40, 400, 0.7, 0.5},
-                                {200, 40, 0.3, 0.6}, {60, 200, 1.5, 0.25}}) {
+    struct SShape {
+        int nMaxDists, nTrials;
+        double dEntriesPerDist, dScale;
+    };
+    for (const SShape& shape : {SShape{12, 1500, 0.4, 1.0},
+                                {40, 400, 0.7, 0.5},
+                                {200, 40, 0.3, 0.6},
+                                {60, 200, 1.5, 0.25}}) {
         for (int nTrial = 0; nTrial < shape.nTrials; ++nTrial) {
             const int n = 2 + Below(shape.nMaxDists);
             SEntries entries;
@@ -159,12 +165,14 @@ TEST(SparseCorrelationFactor, EqualsTheFactorOfTheWholeMatrix) {
             ASSERT_EQ(sparse.Factor(), nRow) << "trial " << nTrial << " of " << n;
             (nRow < 0 ? nDefinite : nIndefinite) += 1;
             nSeveral += sparse.GetComponentCount() > 1 ? 1 : 0;
-            if (nRow >= 0) continue;
+            if (nRow >= 0)
+                continue;
             const auto nn = static_cast<std::size_t>(n);
             std::vector<double> L(nn * nn), z(nn), y(nn), yWhole(nn);
             sparse.WriteWholeFactor(L.data());
             ASSERT_EQ(Bits(L.data(), nn * nn), Bits(whole.GetData(), nn * nn)) << nTrial;
-            for (double& v : z) v = 3.0 * (2.0 * generator.GetRandom() - 1.0);
+            for (double& v : z)
+                v = 3.0 * (2.0 * generator.GetRandom() - 1.0);
             whole.Correlate(z.data(), yWhole.data());
             sparse.Correlate(z.data(), y.data());
             sparse.Correlate(z.data(), z.data());
