@@ -48,7 +48,8 @@ std::optional<ENumerics> NumericsArgument(const std::optional<std::string>& name
 
 CPythonCollection::CPythonCollection(const py::iterable& variables,
                                      const std::string& strDescription,
-                                     const std::optional<std::string>& numerics)
+                                     const std::optional<std::string>& numerics,
+                                     const std::optional<std::string>& limitState)
     : m_pDoc(std::make_unique<CCollectionDocument>()), m_strSource(kBuiltSource) {
     if (const std::optional<ENumerics> choice = NumericsArgument(numerics)) {
         m_pDoc->GetCollection().SetNumerics(*choice);
@@ -61,6 +62,11 @@ CPythonCollection::CPythonCollection(const py::iterable& variables,
         m_pDoc->AddVariable(item.cast<const CPythonVariable&>().CopyDist());
     }
     m_pDoc->m_strDescription = strDescription;
+    if (limitState && limitState->empty()) {
+        throw py::value_error("limit_state is an expression over the variables' names, such as "
+                              "'R - S', or None; not empty");
+    }
+    m_pDoc->m_strLimitState = limitState.value_or("");
     CReadinessReport(*m_pDoc).Require(EDocumentUse::open, m_strSource);
 }
 
@@ -109,6 +115,13 @@ std::unique_ptr<CPythonCollection> CPythonCollection::FromDocument(const py::tup
     return std::make_unique<CPythonCollection>(
         ReadDocument(state[0].cast<std::string>(), kBuiltSource, NumericsArgument(numerics)),
         kBuiltSource);
+}
+
+std::optional<std::string> CPythonCollection::GetLimitState() const {
+    if (m_pDoc->m_strLimitState.empty()) {
+        return std::nullopt;
+    }
+    return m_pDoc->m_strLimitState;
 }
 
 py::list CPythonCollection::GetNames() const {
@@ -279,17 +292,24 @@ The variables are copied in; their names must differ. stochvar.load(path) reads 
 document, save(path) writes one. Collections pickle (as binary documents), so they travel to
 worker processes.
 
+limit_state: the limit state g of stochvar.reliability, as an expression over the variables'
+names ("R - S"), kept with the collection and its documents (as "limitState"); None for none.
 numerics: 'faithful' (the established numbers, bit for bit those of every other host),
 'accurate' (Phi, Phi^-1 and the Nataf mapping to double precision), or None to follow the process
 default (stochvar.set_default_numerics). It governs correlate and sample, so choose it here.)doc")
-        .def(py::init<const py::iterable&, const std::string&, const std::optional<std::string>&>(),
+        .def(py::init<const py::iterable&, const std::string&, const std::optional<std::string>&,
+                      const std::optional<std::string>&>(),
              "variables"_a = py::tuple(), py::kw_only(), "description"_a = "",
-             "numerics"_a = py::none())
+             "numerics"_a = py::none(), "limit_state"_a = py::none())
         .def_property_readonly("names", &CPythonCollection::GetNames,
                                "The variables' names, in collection order.")
         .def_property_readonly("variables", &CPythonCollection::GetVariables,
                                "Copies of the variables, in collection order.")
         .def_property_readonly("description", &CPythonCollection::GetDescription)
+        .def_property_readonly("limit_state", &CPythonCollection::GetLimitState,
+                               "The limit state g of the reliability analyses, an expression "
+                               "over the variables' names (a document's \"limitState\"), or "
+                               "None. stochvar.reliability uses it when given no g.")
         .def_property_readonly("numerics", &CPythonCollection::GetNumerics,
                                "The numerics the collection runs with: 'faithful' or 'accurate'.")
         .def_property_readonly("correlations", &CPythonCollection::GetCorrelations,

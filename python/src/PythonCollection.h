@@ -24,8 +24,10 @@ namespace stochvar::python {
 class CPythonCollection {
 public:
     // numerics: "faithful", "accurate", or nothing to follow the process default.
+    // limitState: the limit state g of the reliability analyses, an expression kept as written.
     CPythonCollection(const pybind11::iterable& variables, const std::string& strDescription,
-                      const std::optional<std::string>& numerics);
+                      const std::optional<std::string>& numerics,
+                      const std::optional<std::string>& limitState);
     // strSource names the document in messages (its file name, when it was loaded).
     CPythonCollection(std::unique_ptr<CCollectionDocument> pDoc, std::string strSource);
 
@@ -42,6 +44,7 @@ public:
     pybind11::list GetVariables() const;
     pybind11::object GetVariable(const pybind11::object& key) const;
     std::string GetDescription() const { return m_pDoc->m_strDescription; }
+    std::optional<std::string> GetLimitState() const;
     std::string GetNumerics() const { return NumericsName(m_pDoc->GetCollection().GetNumerics()); }
     pybind11::list GetCorrelations() const;
     void Correlate(const pybind11::object& first, const pybind11::object& second, double dRho,

@@ -6,7 +6,10 @@
 #include "SeedArgument.h"
 
 #include <stochvar/documents/DocumentFile.h>
+#include <stochvar/documents/ExpressionError.h>
+#include <stochvar/documents/ExpressionLimitState.h>
 #include <stochvar/documents/ReadinessReport.h>
+#include <stochvar/documents/SubCollection.h>
 #include <stochvar/reliability/Form.h>
 #include <stochvar/reliability/ImportanceSampling.h>
 #include <stochvar/reliability/MonteCarlo.h>
@@ -57,13 +60,6 @@ std::unique_ptr<CCollectionDocument> AnalysisCopy(const CPythonCollection& colle
         ReadDocument(state[0].cast<std::string>(), kSource, choice);
     CReadinessReport(*pDoc).Require(EDocumentUse::sample, kSource);
     return pDoc;
-}
-
-std::unique_ptr<CPythonLimitState> LimitStateOf(const py::object& g) {
-    if (py::isinstance<py::str>(g)) {
-        throw py::type_error("expressions as limit states are not available in this build");
-    }
-    return std::make_unique<CPythonLimitState>(g.cast<py::function>());
 }
 
 int ThreadsOf(const std::optional<int>& threads) {
@@ -153,43 +149,102 @@ CForm::SResult FormFrom(const py::dict& fields, const std::vector<std::string>& 
     return form;
 }
 
-// The common arguments of every analysis, and the model and limit state made of them.
-struct SAnalysis {
-    SAnalysis(const CPythonCollection& collection, const py::object& g,
-              const std::optional<std::string>& numerics, const std::optional<int>& threads)
-        : pDoc(AnalysisCopy(collection, numerics)), names(NamesOf(*pDoc)),
-          pLimitState(LimitStateOf(g)), nThreads(ThreadsOf(threads)) {}
+// Which variables an analysis with an expression for g works on: Monte Carlo draws them all, the
+// methods in the standard normal space take those that the expression names.
+enum class EVariables { all, named };
 
-    const SLimitState& LimitState() const { return pLimitState->Get(); }
+// The common arguments of every analysis, and the model and limit state made of them. g is a
+// Python function of the points, or an expression over the variables' names (the collection's
+// own limit state when g is None). With an expression, the methods in the standard normal space
+// run on the variables it names, as on the command line: their joint distribution is the one they
+// have in the whole collection, and a discrete variable that g leaves out does not stop FORM.
+class CAnalysis {
+public:
+    CAnalysis(const CPythonCollection& collection, const py::object& g,
+              const std::optional<std::string>& numerics, const std::optional<int>& threads,
+              EVariables variables)
+        : m_pDoc(AnalysisCopy(collection, numerics)), m_nThreads(ThreadsOf(threads)) {
+        if (g.is_none() || py::isinstance<py::str>(g)) {
+            UseExpression(g, variables);
+        } else {
+            m_names = NamesOf(*m_pDoc);
+            m_pLimitState = std::make_unique<CPythonLimitState>(g.cast<py::function>());
+        }
+    }
 
-    std::unique_ptr<CCollectionDocument> pDoc;
-    std::vector<std::string> names;
-    std::unique_ptr<CPythonLimitState> pLimitState;
-    int nThreads;
+    CDistCollection& Model() { return m_pPart ? m_pPart->Get() : m_pDoc->GetCollection(); }
+    // The names of the variables of Model(), in its order.
+    const std::vector<std::string>& Names() const { return m_names; }
+    const SLimitState& LimitState() const { return m_pLimitState->Get(); }
+    int Threads() const { return m_nThreads; }
+
+private:
+    void UseExpression(const py::object& g, EVariables variables) {
+        const bool bGiven = !g.is_none();
+        const std::string strSubject = bGiven ? "g" : "the collection's limit_state";
+        const std::string strExpression = bGiven ? g.cast<std::string>() : m_pDoc->m_strLimitState;
+        if (strExpression.empty()) {
+            throw py::value_error(
+                bGiven ? "g is an empty expression; write it over the variables' names, such as "
+                         "'R - S'"
+                       : "the collection carries no limit state: give g, a function of an (n, "
+                         "k) array of points or an expression such as 'R - S'");
+        }
+        m_pExpression = Parse(strExpression, m_pDoc->GetCollection(), strSubject);
+        if (variables == EVariables::named) {
+            const std::vector<int>& used = m_pExpression->GetUsedVariables();
+            if (used.empty()) {
+                throw CReliabilityError(strSubject +
+                                        ": g names no variable, so it is the same everywhere");
+            }
+            m_pPart = std::make_unique<CSubCollection>(m_pDoc->GetCollection(), used);
+            m_pExpression = Parse(strExpression, m_pPart->Get(), strSubject);
+        }
+        m_names = m_pExpression->GetNames();
+        m_pLimitState = std::make_unique<CPythonLimitState>(m_pExpression->GetLimitState());
+    }
+
+    static std::unique_ptr<CExpressionLimitState> Parse(const std::string& strExpression,
+                                                        const CDistCollection& model,
+                                                        const std::string& strSubject) {
+        try {
+            return std::make_unique<CExpressionLimitState>(strExpression, model);
+        } catch (const CExpressionError& error) {
+            throw CReliabilityError(strSubject + ": " + error.what());
+        }
+    }
+
+    // Declared in the order they refer to one another, and destroyed in the reverse.
+    std::unique_ptr<CCollectionDocument> m_pDoc;
+    std::unique_ptr<CSubCollection> m_pPart;
+    std::unique_ptr<CExpressionLimitState> m_pExpression;
+    std::unique_ptr<CPythonLimitState> m_pLimitState;
+    std::vector<std::string> m_names;
+    int m_nThreads;
 };
 
 py::dict RunForm(const CPythonCollection& collection, const py::object& g,
                  const std::optional<std::string>& numerics, const std::optional<int>& threads) {
-    SAnalysis analysis(collection, g, numerics, threads);
-    const CUSpaceTransform transform(analysis.pDoc->GetCollection());
+    CAnalysis analysis(collection, g, numerics, threads, EVariables::named);
+    const CUSpaceTransform transform(analysis.Model());
     CForm::SOptions options;
-    options.nThreads = analysis.nThreads;
+    options.nThreads = analysis.Threads();
     const CForm::SResult result = Unlocked(CForm(transform, analysis.LimitState(), options));
     CMessageRelay::Relay();
-    return Fields(result, transform, analysis.names);
+    return Fields(result, transform, analysis.Names());
 }
 
 py::dict RunSorm(const CPythonCollection& collection, const py::object& g,
                  const std::optional<py::dict>& form, const std::optional<std::string>& numerics,
                  const std::optional<int>& threads) {
-    SAnalysis analysis(collection, g, numerics, threads);
-    const CUSpaceTransform transform(analysis.pDoc->GetCollection());
+    CAnalysis analysis(collection, g, numerics, threads, EVariables::named);
+    const CUSpaceTransform transform(analysis.Model());
     CSorm::SOptions options;
-    options.form.nThreads = analysis.nThreads;
+    options.form.nThreads = analysis.Threads();
     const CSorm sorm(transform, analysis.LimitState(), options);
     CSorm::SResult result;
     if (form) {
-        const CForm::SResult given = FormFrom(*form, analysis.names, transform.GetNumerics());
+        const CForm::SResult given = FormFrom(*form, analysis.Names(), transform.GetNumerics());
         const py::gil_scoped_release unlocked;
         result = sorm.Run(given);
     } else {
@@ -197,7 +252,8 @@ py::dict RunSorm(const CPythonCollection& collection, const py::object& g,
     }
     CMessageRelay::Relay();
     py::dict fields = Fields(result, transform.GetNumerics());
-    fields["form"] = form ? py::object(py::none()) : Fields(result.form, transform, analysis.names);
+    fields["form"] =
+        form ? py::object(py::none()) : Fields(result.form, transform, analysis.Names());
     fields["curvatures"] = result.curvatures;
     fields["pf_breitung"] = result.dPfBreitung;
     fields["pf_hohenbichler_rackwitz"] = result.dPfHohenbichlerRackwitz;
@@ -211,14 +267,14 @@ py::dict RunMonteCarlo(const CPythonCollection& collection, const py::object& g,
                        const std::optional<std::string>& numerics,
                        const std::optional<int>& threads, const py::object& seed, double dTargetCoV,
                        long long nMaxCalls, bool bLatinHypercube) {
-    SAnalysis analysis(collection, g, numerics, threads);
+    CAnalysis analysis(collection, g, numerics, threads, EVariables::all);
     CMonteCarlo::SOptions options;
-    options.nThreads = analysis.nThreads;
+    options.nThreads = analysis.Threads();
     options.seeds = SeedFromPython(seed);
     options.dTargetCoV = dTargetCoV;
     options.nMaxCalls = nMaxCalls;
     options.bLatinHypercube = bLatinHypercube;
-    CDistCollection& model = analysis.pDoc->GetCollection();
+    CDistCollection& model = analysis.Model();
     const CMonteCarlo::SResult result =
         Unlocked(CMonteCarlo(model, analysis.LimitState(), options));
     CMessageRelay::Relay();
@@ -232,16 +288,16 @@ py::dict RunImportanceSampling(const CPythonCollection& collection, const py::ob
                                const std::optional<std::string>& numerics,
                                const std::optional<int>& threads, const py::object& seed,
                                double dTargetCoV, long long nMaxCalls) {
-    SAnalysis analysis(collection, g, numerics, threads);
-    const CUSpaceTransform transform(analysis.pDoc->GetCollection());
+    CAnalysis analysis(collection, g, numerics, threads, EVariables::named);
+    const CUSpaceTransform transform(analysis.Model());
     CImportanceSampling::SOptions options;
-    options.nThreads = analysis.nThreads;
-    options.form.nThreads = analysis.nThreads;
+    options.nThreads = analysis.Threads();
+    options.form.nThreads = analysis.Threads();
     options.seeds = SeedFromPython(seed);
     options.dTargetCoV = dTargetCoV;
     options.nMaxCalls = nMaxCalls;
     if (form) {
-        options.centre = FormFrom(*form, analysis.names, transform.GetNumerics()).u;
+        options.centre = FormFrom(*form, analysis.Names(), transform.GetNumerics()).u;
     }
     const CImportanceSampling::SResult result =
         Unlocked(CImportanceSampling(transform, analysis.LimitState(), options));
@@ -249,7 +305,7 @@ py::dict RunImportanceSampling(const CPythonCollection& collection, const py::ob
     py::dict fields = Fields(result, transform.GetNumerics());
     fields["centre"] = result.centre;
     fields["form"] =
-        result.bFormRun ? Fields(result.form, transform, analysis.names) : py::object(py::none());
+        result.bFormRun ? Fields(result.form, transform, analysis.Names()) : py::object(py::none());
     return fields;
 }
 
@@ -257,10 +313,10 @@ py::dict RunSubsetSimulation(const CPythonCollection& collection, const py::obje
                              const std::optional<std::string>& numerics,
                              const std::optional<int>& threads, const py::object& seed,
                              int nPerLevel, double dP0) {
-    SAnalysis analysis(collection, g, numerics, threads);
-    const CUSpaceTransform transform(analysis.pDoc->GetCollection());
+    CAnalysis analysis(collection, g, numerics, threads, EVariables::named);
+    const CUSpaceTransform transform(analysis.Model());
     CSubsetSimulation::SOptions options;
-    options.nThreads = analysis.nThreads;
+    options.nThreads = analysis.Threads();
     options.seeds = SeedFromPython(seed);
     options.nSamplesPerLevel = nPerLevel;
     options.dP0 = dP0;

@@ -15,9 +15,16 @@ Five methods, each a function of a collection and g::
     u = reliability.subset_simulation(pair, g, n_per_level=2000, p0=0.1, seed=7)
 
 g is either a vectorised Python function, g(x) -> array of n values for x of shape (n, k), or an
-expression in the variables' names. The analyses hand g whole batches of points (a gradient, a
-batch of samples, a step of the Markov chains) and release the interpreter lock while they work,
-taking it back only to call g; Ctrl+C stops them. executor= spreads every batch over a
+expression over the variables' names as the command-line host reads it ("R - S"; see
+docs/reliability.md); without g, the collection's own limit_state (a document's "limitState").
+An expression runs on the library's threads (threads=), and FORM, SORM, importance sampling and
+subset simulation then work on the variables it names, as on the command line: their joint
+distribution is the one they have in the whole collection, so a discrete variable that g leaves
+out does not stop FORM, and the results name those variables only.
+
+The analyses hand g whole batches of points (a gradient, a batch of samples, a step of the Markov
+chains) and release the interpreter lock while they work, taking it back only to call g; Ctrl+C
+stops them. executor= spreads every batch over a
 concurrent.futures.Executor or a Dask distributed.Client: each batch is split into one chunk
 per worker, and the values gathered in order are those of the serial run, bit for bit, as long
 as g's value at a point depends on that point alone.
@@ -36,7 +43,8 @@ Carlo and importance sampling, else None), calls (points at which g was evaluate
 FORM result reused included), converged and reason, numerics, seconds, the method's own fields,
 and to_dict(). An analysis that cannot run, or a g that raises, returns an array of the wrong
 shape or a value that is not a finite number, raises ReliabilityError (a ValueError), with g's
-own exception as its __cause__.
+own exception as its __cause__; so does an expression that cannot be parsed, with the position
+of the problem.
 """
 
 from __future__ import annotations
@@ -65,7 +73,7 @@ _MONTE_CARLO = _DEFAULTS["monte_carlo"]
 _IMPORTANCE = _DEFAULTS["importance_sampling"]
 _SUBSET = _DEFAULTS["subset_simulation"]
 
-LimitState = Union[Callable[[np.ndarray], Any], str]
+LimitState = Union[Callable[[np.ndarray], Any], str, None]
 Seed = Union[None, int, Tuple[int, int, int]]
 
 
@@ -131,7 +139,7 @@ def _values(values, n):
 
 
 def _limit_state(g, executor):
-    if isinstance(g, str):
+    if g is None or isinstance(g, str):  # the library parses the expression (None: its own)
         if executor is not None:
             raise ValueError("executor spreads a Python g; an expression runs on the library's "
                              "threads (threads=)")
@@ -405,7 +413,7 @@ class SubsetSimulationResult(Result):
 
 # --- the analyses --------------------------------------------------------------------------------
 
-def form(collection: Collection, g: LimitState, *, numerics: Optional[str] = None,
+def form(collection: Collection, g: LimitState = None, *, numerics: Optional[str] = None,
          threads: Optional[int] = None, executor: Any = None) -> FormResult:
     """The first-order reliability method: the design point (the point of g = 0 nearest to the
     origin of the standard normal space, by the improved HLRF search) and pf = Phi(-beta).
@@ -419,7 +427,7 @@ def form(collection: Collection, g: LimitState, *, numerics: Optional[str] = Non
                                                 numerics, threads))
 
 
-def sorm(collection: Collection, g: LimitState, *, form: Optional[FormResult] = None,
+def sorm(collection: Collection, g: LimitState = None, *, form: Optional[FormResult] = None,
          numerics: Optional[str] = None, threads: Optional[int] = None,
          executor: Any = None) -> SormResult:
     """The second-order reliability method at FORM's design point: the principal curvatures of
@@ -436,7 +444,7 @@ def sorm(collection: Collection, g: LimitState, *, form: Optional[FormResult] = 
     return SormResult._from_engine(fields, used)
 
 
-def monte_carlo(collection: Collection, g: LimitState, *,
+def monte_carlo(collection: Collection, g: LimitState = None, *,
                 target_cov: float = _MONTE_CARLO["target_cov"],
                 max_calls: int = _MONTE_CARLO["max_calls"], lhs: bool = _MONTE_CARLO["lhs"],
                 seed: Seed = None, numerics: Optional[str] = None, threads: Optional[int] = None,
@@ -452,7 +460,7 @@ def monte_carlo(collection: Collection, g: LimitState, *,
         max_calls, lhs))
 
 
-def importance_sampling(collection: Collection, g: LimitState, *,
+def importance_sampling(collection: Collection, g: LimitState = None, *,
                         form: Optional[FormResult] = None,
                         target_cov: float = _IMPORTANCE["target_cov"],
                         max_calls: int = _IMPORTANCE["max_calls"], seed: Seed = None,
@@ -473,7 +481,7 @@ def importance_sampling(collection: Collection, g: LimitState, *,
     return ImportanceSamplingResult._from_engine(fields, given)
 
 
-def subset_simulation(collection: Collection, g: LimitState, *,
+def subset_simulation(collection: Collection, g: LimitState = None, *,
                       n_per_level: int = _SUBSET["n_per_level"], p0: float = _SUBSET["p0"],
                       seed: Seed = None, numerics: Optional[str] = None,
                       threads: Optional[int] = None,

@@ -19,8 +19,9 @@ import stochvar as sv
 from stochvar import reliability as rel
 
 Phi, phi = st.norm.cdf, st.norm.pdf
-# The problem, its exact pf, FORM's exact beta, importance factors and SORM's curvatures.
-Problem = namedtuple("Problem", "collection g pf beta importance kappa")
+# The problem (g as a function and as an expression), its exact pf, FORM's exact beta,
+# importance factors and SORM's curvatures.
+Problem = namedtuple("Problem", "collection g expression pf beta importance kappa")
 
 
 def normal(name, mean=0.0, stddev=1.0):
@@ -34,8 +35,9 @@ def linear():  # g = 19 + F - X0 - 2 X1 + 3 X2 in correlated normals: beta = 12 
     c.correlate("X1", "X2", -0.3, space="U")
     s = np.array([-2.0, -2.0, 1.5])  # sigma_i a_i: the importance factors are their squares, normed
     beta = 12 / np.sqrt(s @ [[1, 0.5, 0], [0.5, 1, -0.3], [0, -0.3, 1]] @ s)
-    return Problem(c, lambda x: 19 + x[:, 1] - x[:, 0] - 2 * x[:, 2] + 3 * x[:, 3], Phi(-beta),
-                   beta, dict(zip(c.names, np.array([4, 0, 4, 2.25]) / 10.25)), [0, 0])
+    return Problem(c, lambda x: 19 + x[:, 1] - x[:, 0] - 2 * x[:, 2] + 3 * x[:, 3],
+                   "19 + F - X0 - 2 * X1 + 3 * X2", Phi(-beta), beta,
+                   dict(zip(c.names, np.array([4, 0, 4, 2.25]) / 10.25)), [0, 0])
 
 
 def lognormal_r_minus_s():  # exact through ln R - ln S
@@ -43,7 +45,7 @@ def lognormal_r_minus_s():  # exact through ln R - ln S
                        sv.LogNormal(mean=4, cov=0.25, lower_bound=0, name="S")])
     zeta2 = np.log1p(np.array([0.15, 0.25]) ** 2)
     beta = (np.log(10 / 4) - (zeta2[0] - zeta2[1]) / 2) / np.sqrt(zeta2.sum())
-    return Problem(c, lambda x: x[:, 0] - x[:, 1], Phi(-beta), beta,
+    return Problem(c, lambda x: x[:, 0] - x[:, 1], "R - S", Phi(-beta), beta,
                    dict(zip(c.names, zeta2 / zeta2.sum())), [0])
 
 
@@ -51,24 +53,28 @@ def parabola(beta0=3.0, kappa=0.2):  # g = beta0 - u2 + kappa/2 u1^2
     pf = si.quad(lambda u: phi(u) * Phi(-(beta0 + kappa / 2 * u * u)), -np.inf, np.inf,
                  epsabs=0, epsrel=1e-12)[0]
     return Problem(sv.Collection([normal("u1"), normal("u2")]),
-                   lambda x: beta0 - x[:, 1] + kappa / 2 * x[:, 0] ** 2, pf, beta0,
+                   lambda x: beta0 - x[:, 1] + kappa / 2 * x[:, 0] ** 2,
+                   f"{beta0!r} - u2 + {kappa / 2!r} * u1^2", pf, beta0,
                    {"u1": 0, "u2": 1}, [kappa])
 
 
 def discrete_load():  # g = 2.5 - D - X, D at 0, 1, 2 with probabilities 0.7, 0.2, 0.1
     c = sv.Collection([sv.Discrete({"low": 7, "mid": 2, "high": 1}, name="D"), normal("X")])
     pf = 0.7 * Phi(-2.5) + 0.2 * Phi(-1.5) + 0.1 * Phi(-0.5)
-    return Problem(c, lambda x: 2.5 - x[:, 0] - x[:, 1], pf, None, None, None)
+    return Problem(c, lambda x: 2.5 - x[:, 0] - x[:, 1], "2.5 - D - X", pf, None, None, None)
 
 
 PROBLEMS = [linear, lognormal_r_minus_s, parabola, discrete_load]
 METHODS = {  # name: the analysis, and whether it finds FORM's design point first
     "form": (rel.form, True),
     "sorm": (rel.sorm, True),
-    "monte_carlo": (lambda c, g, **o: rel.monte_carlo(c, g, seed=7, **o), False),
-    "latin_hypercube": (lambda c, g, **o: rel.monte_carlo(c, g, lhs=True, seed=7, **o), False),
-    "importance_sampling": (lambda c, g, **o: rel.importance_sampling(c, g, seed=7, **o), True),
-    "subset_simulation": (lambda c, g, **o: rel.subset_simulation(c, g, seed=7, **o), False),
+    "monte_carlo": (lambda c, g=None, **o: rel.monte_carlo(c, g, seed=7, **o), False),
+    "latin_hypercube":
+        (lambda c, g=None, **o: rel.monte_carlo(c, g, lhs=True, seed=7, **o), False),
+    "importance_sampling":
+        (lambda c, g=None, **o: rel.importance_sampling(c, g, seed=7, **o), True),
+    "subset_simulation":
+        (lambda c, g=None, **o: rel.subset_simulation(c, g, seed=7, **o), False),
 }
 
 
@@ -141,6 +147,67 @@ def test_monte_carlo_evaluates_the_samples_of_the_collection(lhs):
     seen = []
     r = rel.monte_carlo(c, lambda x: seen.append(x) or p.g(x), lhs=lhs, seed=5, max_calls=300000)
     assert np.vstack(seen).tobytes() == c.sample(300000, lhs=lhs, seed=5)[:r.samples].tobytes()
+
+
+@pytest.mark.parametrize("method", METHODS)
+@pytest.mark.parametrize("make", PROBLEMS, ids=lambda make: make.__name__)
+def test_an_expression_gives_the_result_of_the_same_function(make, method):
+    """Bit for bit where the expression names every variable: the library evaluates the same
+    arithmetic in the same order, and the analysis sees the same model."""
+    p = make()
+    analysis = METHODS[method][0]
+    if p.beta is None and METHODS[method][1]:
+        with pytest.raises(rel.ReliabilityError, match="'D' is discrete"):
+            analysis(p.collection, p.expression)
+        return
+    by_function = without_time(analysis(p.collection, p.g))
+    assert without_time(analysis(p.collection, p.expression)) == by_function
+    own = sv.Collection(p.collection.variables, limit_state=p.expression)
+    for a, b, rho_x, rho_u, space in p.collection.correlations:
+        own.correlate(a, b, rho_u if space == "U" else rho_x, space=space)
+    assert without_time(analysis(own)) == by_function  # without g: the collection's own
+
+
+def test_an_expression_takes_part_in_the_standard_space_on_the_variables_it_names():
+    """FORM on the beam's expression leaves out the category of use, a discrete variable that g
+    does not name; its numbers are those of FORM on the collection without it."""
+    beam = sv.load(os.path.join(os.path.dirname(__file__), "..", "..", "examples", "beam.json"))
+    part = sv.Collection([v for v in beam.variables if not isinstance(v, sv.Discrete)])
+    for a, b, rho_x, rho_u, space in beam.correlations:  # as the document gives them
+        part.correlate(a, b, rho_x if space == "X" else rho_u, space=space)
+    names = part.names
+
+    def g(x):
+        v = dict(zip(names, x.T))
+        return v["theta"] * v["fy"] * v["W"] / 100 - (v["G"] + v["Q"]) * v["L"] ** 2 / 8
+
+    f = rel.form(beam)
+    assert list(f.design_point) == names and f.coordinates == tuple(names)
+    assert without_time(f) == without_time(rel.form(part, g))
+    with pytest.raises(rel.ReliabilityError, match="'use' is discrete"):
+        rel.form(beam, beam.limit_state + " * (use + 1)")
+    # Monte Carlo draws every variable: the samples of the collection.
+    assert rel.monte_carlo(beam, max_calls=1000, target_cov=0, seed=3).samples == 1000
+
+
+REFUSED_EXPRESSIONS = [  # g, the error, what it says
+    ("R - * S", rel.ReliabilityError, r"^g: syntax error at position 5: unexpected operator"),
+    ("R - Q", rel.ReliabilityError,
+     r"^g: unknown name \"Q\" at position 5 \(the variables are R, S\)$"),
+    ("2 + 3", rel.ReliabilityError, "^g: g names no variable, so it is the same everywhere$"),
+    ("sqrt(R - 20) - S", rel.ReliabilityError, r"^g is -?nan at \(R = [\d.]+, S = [\d.]+\)$"),
+    ("", ValueError, "^g is an empty expression"),
+    (None, ValueError, "^the collection carries no limit state: give g"),
+    ("R - S", ValueError, "^executor spreads a Python g; an expression runs on the library's"),
+]
+
+
+@pytest.mark.parametrize("g, error, message", REFUSED_EXPRESSIONS)
+def test_a_bad_expression_is_refused_with_its_position(g, error, message):
+    with pytest.raises(error, match=message) as refusal:
+        rel.form(lognormal_r_minus_s().collection, g,
+                 executor=concurrent.futures.Executor() if g == "R - S" else None)
+    assert refusal.value.__cause__ is None
 
 
 @pytest.fixture(scope="module")

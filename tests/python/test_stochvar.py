@@ -164,17 +164,20 @@ def test_documents_round_trip(tmp_path):
     built = sv.Collection([sv.LogNormal(mean=3.2, stddev=0.75, lower_bound=0.1, name="R"),
                            sv.Gumbel(alpha=2, beta=1, name="S"),
                            sv.Discrete([("light", 1), ("heavy", 3)], name="load class")],
-                          description="two ways to write it")
+                          description="two ways to write it", limit_state="R - S")
     built.correlate("R", "S", 0.3)
     built.correlate("load class", "S", -0.2, space="U")
     for name in ["c.json", "c.svc"]:
         built.save(tmp_path / name)
         again = sv.load(tmp_path / name)
-        assert (again.description, again.correlations, [repr(v) for v in again.variables]) == \
-            (built.description, built.correlations, [repr(v) for v in built.variables])
+        assert (again.description, again.limit_state, again.correlations,
+                [repr(v) for v in again.variables]) == \
+            (built.description, "R - S", built.correlations, [repr(v) for v in built.variables])
         assert again.sample(500, lhs=True, seed=5).tobytes() == \
             cli_samples(str(tmp_path / name), "-n", "500", "--lhs", "--seed", "5").tobytes()
     assert pickle.loads(pickle.dumps(built)).correlations == built.correlations
+    assert pickle.loads(pickle.dumps(built)).limit_state == "R - S"
+    assert sv.Collection(built.variables).limit_state is None
     with pytest.raises(sv.InputError, match="nothing.json: cannot open"):
         sv.load(tmp_path / "nothing.json")
 
