@@ -8,6 +8,7 @@ import os
 import signal
 import subprocess
 import sys
+import time
 from collections import namedtuple
 
 import numpy as np
@@ -286,15 +287,25 @@ def test_results_are_immutable():
     assert repr(r).startswith("FormResult(pf=0.00135, beta=3, calls=")
 
 
-def test_ctrl_c_stops_an_analysis():
-    script = ("import stochvar as sv\nfrom stochvar import reliability as rel\n"
-              "def g(x):\n    print('running', flush=True)\n    return 9 - x[:, 0]\n"
-              "rel.monte_carlo(sv.Collection([sv.Normal(mean=0, stddev=1)]), g, target_cov=0,"
-              " max_calls=2**31 - 1)\nprint('finished')\n")
+# g as a Python function says when it runs; the expression runs without a word, so the signal
+# waits a moment after the analysis is called, and the traceback shows that it arrived inside.
+CTRL_C = {
+    "function": "def g(x):\n    print('running', flush=True)\n    return 9 - x[:, 0]\n",
+    "expression": "g = '9 - X'\nprint('running', flush=True)\n",
+}
+
+
+@pytest.mark.parametrize("g", CTRL_C)
+def test_ctrl_c_stops_an_analysis(g):
+    script = ("import stochvar as sv\nfrom stochvar import reliability as rel\n" + CTRL_C[g] +
+              "rel.monte_carlo(sv.Collection([sv.Normal(mean=0, stddev=1, name='X')]), g,"
+              " target_cov=0, max_calls=2**31 - 1)\nprint('finished')\n")
     child = subprocess.Popen([sys.executable, "-c", script], stdout=subprocess.PIPE,
                              stderr=subprocess.PIPE, start_new_session=True)
     try:
         assert child.stdout.readline() == b"running\n"
+        if g == "expression":
+            time.sleep(1)
         child.send_signal(signal.SIGINT)
         out, err = child.communicate(timeout=60)
     finally:
@@ -302,3 +313,4 @@ def test_ctrl_c_stops_an_analysis():
             os.killpg(child.pid, signal.SIGKILL)
             child.wait()
     assert b"KeyboardInterrupt" in err and b"finished" not in out
+    assert b"in monte_carlo" in err, err
