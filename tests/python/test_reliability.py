@@ -187,6 +187,9 @@ def test_an_expression_takes_part_in_the_standard_space_on_the_variables_it_name
     assert without_time(f) == without_time(rel.form(part, g))
     with pytest.raises(rel.ReliabilityError, match="'use' is discrete"):
         rel.form(beam, beam.limit_state + " * (use + 1)")
+    with pytest.raises(rel.ReliabilityError, match="^the collection's limit_state: unknown name "
+                                                   "\"R\" at position 1 \\(the variables are fy,"):
+        rel.form(sv.Collection(beam.variables, limit_state="R - S"))
     # Monte Carlo draws every variable: the samples of the collection.
     assert rel.monte_carlo(beam, max_calls=1000, target_cov=0, seed=3).samples == 1000
 
