@@ -8,6 +8,7 @@ import os
 import signal
 import subprocess
 import sys
+import threading
 import time
 from collections import namedtuple
 
@@ -288,6 +289,30 @@ def test_results_are_immutable():
         with pytest.raises((AttributeError, TypeError, ValueError)):
             change()
     assert repr(r).startswith("FormResult(pf=0.00135, beta=3, calls=")
+
+
+def test_other_threads_run_while_an_expression_is_analysed():
+    """With a switch interval longer than the test, the thread below takes the interpreter lock
+    only when the calling thread gives it up: inside the analysis, if the library releases it."""
+    ticks, stop = [0], threading.Event()
+
+    def tick():
+        while not stop.wait(0.001):
+            ticks[0] += 1
+
+    worker, interval = threading.Thread(target=tick), sys.getswitchinterval()
+    sys.setswitchinterval(60)
+    try:
+        worker.start()
+        before = ticks[0]
+        rel.monte_carlo(lognormal_r_minus_s().collection, "R - S", target_cov=0,
+                        max_calls=500000, seed=1)
+        during = ticks[0] - before
+    finally:
+        stop.set()
+        worker.join()
+        sys.setswitchinterval(interval)
+    assert during > 0
 
 
 # g as a Python function says when it runs; the expression runs without a word, so the signal
