@@ -52,6 +52,14 @@ struct SSheet {
         sheet.SelectVariable(1);
         Control<QListWidget>(Disc(), IDC_CATEGORY_LIST)->setCurrentRow(nRow);
     }
+    // Opens the correlation dialog, sets the N-E cell to 0.5 and closes it with OK or Cancel.
+    void Correlation(int nClose) {
+        const CModalScript<CDlgCorrelationMatrix> script([=](CDlgCorrelationMatrix& dlg) {
+            dlg.GetGrid()->SetValue(1, 3, "0.5");
+            Click(&dlg, nClose);
+        });
+        Click(&sheet, IDC_CORRELATION);
+    }
     // Opens the axis dialog of N, sets what is given (a null text leaves its box as it is) and
     // closes it with OK or Cancel.
     void Axis(bool bAuto, const char* pszLower, const char* pszUpper, int nClose) {
@@ -87,16 +95,13 @@ struct SEdit {
     const char* pszName;
     void (*edit)(SSheet&);
     int nReports;
+    int nCategory = -1; // the category of D shown before the edit; -1: N stays shown
 };
 
 const SEdit kEdits[] = {
     // Left as it was.
     {"ReturnOnTheValuesShownAndTheirConversion",
-     [](SSheet& s) {
-         Enter(s.Cont(), "4");
-         Enter(s.Cont(), "0.5");
-     },
-     0},
+     [](SSheet& s) { Enter(s.Cont(), "4"), Enter(s.Cont(), "0.5"); }, 0},
     {"NotANumber", [](SSheet& s) { Enter(s.Cont(), "4x"); }, 0},
     {"CurveAndCursor",
      [](SSheet& s) {
@@ -108,47 +113,14 @@ const SEdit kEdits[] = {
     {"AxisDialogCancelled", [](SSheet& s) { s.Axis(true, "0", "9", IDC_CANCEL); }, 0},
     {"AxisBoundsAsTheyWere", [](SSheet& s) { s.Axis(false, " 7", "1", IDC_OK); }, 0},
     {"AnotherVariableShown", [](SSheet& s) { s.sheet.SelectVariable(2); }, 0},
-    {"CorrelationDialogCancelled",
-     [](SSheet& s) {
-         const CModalScript<CDlgCorrelationMatrix> script([](CDlgCorrelationMatrix& dlg) {
-             dlg.GetGrid()->SetValue(1, 3, "0.5");
-             Click(&dlg, IDC_CANCEL);
-         });
-         Click(&s.sheet, IDC_CORRELATION);
-     },
-     0},
-    {"ReturnOnTheFrequencyShown",
-     [](SSheet& s) {
-         s.ShowCategory(1);
-         Enter(s.Disc(), "3");
-     },
-     0},
-    {"CategoryEditedAsItWas",
-     [](SSheet& s) {
-         s.ShowCategory(0);
-         s.NameValue(IDC_EDIT, "dry", IDC_OK);
-     },
-     0},
-    {"InsertCancelled",
-     [](SSheet& s) {
-         s.ShowCategory(0);
-         s.NameValue(IDC_INSERT_AFTER, "flood", IDC_CANCEL);
-     },
-     0},
-    {"MoveUpAtTheTop",
-     [](SSheet& s) {
-         s.ShowCategory(0);
-         Click(s.Disc(), IDC_MOVE_UP);
-     },
-     0},
+    {"CorrelationDialogCancelled", [](SSheet& s) { s.Correlation(IDC_CANCEL); }, 0},
+    {"ReturnOnTheFrequencyShown", [](SSheet& s) { Enter(s.Disc(), "3"); }, 0, 1},
+    {"CategoryEditedAsItWas", [](SSheet& s) { s.NameValue(IDC_EDIT, "dry", IDC_OK); }, 0, 0},
+    {"InsertCancelled", [](SSheet& s) { s.NameValue(IDC_INSERT_AFTER, "x", IDC_CANCEL); }, 0, 0},
+    {"MoveUpAtTheTop", [](SSheet& s) { Click(s.Disc(), IDC_MOVE_UP); }, 0, 0},
     {"OkWithCorrelationsInRange", [](SSheet& s) { s.sheet.OnOK(); }, 0},
     // E shown: its automatic axis bounds are worked out, which is no edit.
-    {"CancelWithoutEdits",
-     [](SSheet& s) {
-         s.sheet.SelectVariable(2);
-         s.sheet.OnCancel();
-     },
-     0},
+    {"CancelWithoutEdits", [](SSheet& s) { s.sheet.SelectVariable(2), s.sheet.OnCancel(); }, 0},
     // Changed.
     {"NewValue", [](SSheet& s) { Enter(s.Cont(), "5"); }, 1},
     {"InputType",
@@ -164,45 +136,12 @@ const SEdit kEdits[] = {
     {"Family",
      [](SSheet& s) { Control<QListWidget>(&s.sheet, IDC_DIST_TYPE)->setCurrentRow(DIST_GUMBEL); },
      1},
-    {"Correlation",
-     [](SSheet& s) {
-         const CModalScript<CDlgCorrelationMatrix> script([](CDlgCorrelationMatrix& dlg) {
-             dlg.GetGrid()->SetValue(1, 3, "0.5");
-             Click(&dlg, IDC_OK);
-         });
-         Click(&s.sheet, IDC_CORRELATION);
-     },
-     1},
-    {"NewFrequency",
-     [](SSheet& s) {
-         s.ShowCategory(1);
-         Enter(s.Disc(), "2");
-     },
-     1},
-    {"CategoryRenamed",
-     [](SSheet& s) {
-         s.ShowCategory(0);
-         s.NameValue(IDC_EDIT, "arid", IDC_OK);
-     },
-     1},
-    {"CategoryInserted",
-     [](SSheet& s) {
-         s.ShowCategory(0);
-         s.NameValue(IDC_INSERT_AFTER, "flood", IDC_OK);
-     },
-     1},
-    {"CategoryMoved",
-     [](SSheet& s) {
-         s.ShowCategory(0);
-         Click(s.Disc(), IDC_MOVE_DOWN);
-     },
-     1},
-    {"CategoryDeleted",
-     [](SSheet& s) {
-         s.ShowCategory(1);
-         Click(s.Disc(), IDC_DELETE);
-     },
-     1},
+    {"Correlation", [](SSheet& s) { s.Correlation(IDC_OK); }, 1},
+    {"NewFrequency", [](SSheet& s) { Enter(s.Disc(), "2"); }, 1, 1},
+    {"CategoryRenamed", [](SSheet& s) { s.NameValue(IDC_EDIT, "arid", IDC_OK); }, 1, 0},
+    {"CategoryInserted", [](SSheet& s) { s.NameValue(IDC_INSERT_AFTER, "x", IDC_OK); }, 1, 0},
+    {"CategoryMoved", [](SSheet& s) { Click(s.Disc(), IDC_MOVE_DOWN); }, 1, 0},
+    {"CategoryDeleted", [](SSheet& s) { Click(s.Disc(), IDC_DELETE); }, 1, 1},
     // N and E admit less than 1 in X-space: OK moves the coefficient into range.
     {"OkCorrectsACorrelation",
      [](SSheet& s) {
@@ -226,6 +165,9 @@ class SheetModification : public ::testing::TestWithParam<SEdit> {};
 TEST_P(SheetModification, IsReportedOncePerChangeAndNeverWithoutOne) {
     SSheet s;
     const QSignalSpy reports(&s.sheet, &CDistPropertySheet::collectionModified);
+    if (GetParam().nCategory >= 0) {
+        s.ShowCategory(GetParam().nCategory);
+    }
     GetParam().edit(s);
     EXPECT_EQ(reports.count(), GetParam().nReports);
 }

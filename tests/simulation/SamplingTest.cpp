@@ -1,6 +1,6 @@
-// Correlated sampling one sample at a time: run states and generator use, the Cholesky factor,
-// matrices that are not positive definite, Latin hypercube strata, statistics of seeded runs,
-// re-initialisation, and copies in the middle of a run.
+// Correlated sampling one sample at a time: run states and generator use, matrices that are not
+// positive definite, Latin hypercube strata, statistics of seeded runs, re-initialisation, and
+// copies in the middle of a run. The factor itself: CorrelationFactorTest.cpp.
 
 #include "SimulationSupport.h"
 
@@ -58,47 +58,6 @@ TEST(GetSample, CountsSamplesAndDrawsExactlyNPerSample) {
         s.collection.InitSimulation(c.nSamples, c.bLatin, &generator, nullptr);
         s.collection.GetDistArray()->RemoveAll();
         ExpectNoSample();
-    }
-}
-
-// L L^T = R with a positive diagonal, in the lower triangle of the row-major buffer. Entries
-// count in either order of the pair, and a later entry for a pair overrides an earlier one.
-// Entries that pair a variable with itself (stored all the same) or address no variable of the
-// run are skipped.
-TEST(InitSimulation, FactorReproducesTheMatrix) {
-    SCollection s;
-    s.AddNormals(4);
-    const double R[4][4] = {{1.0, 0.5, -0.3, 0.2},
-                            {0.5, 1.0, 0.1, 0.4},
-                            {-0.3, 0.1, 1.0, -0.25},
-                            {0.2, 0.4, -0.25, 1.0}};
-    s.Correlate(1, 3, 0.9, FALSE);
-    s.Correlate(2, 2, 0.5, FALSE);
-    for (int i = 0; i < 4; ++i) {
-        for (int j = 0; j < i; ++j) {
-            const bool bSwap = (i + j) % 2 == 1;
-            s.Correlate(bSwap ? j : i, bSwap ? i : j, R[i][j], FALSE);
-        }
-    }
-    ASSERT_EQ(s.collection.GetCorrArray()->GetSize(), 8);
-    for (auto [i1, i2] : {std::pair{-1, 0}, {2, 4}, {7, 1}, {-1, -1}}) {
-        auto* pCorr = new SCorr;
-        pCorr->nIndex1 = i1, pCorr->nIndex2 = i2, pCorr->dCorrU = 0.99;
-        s.collection.GetCorrArray()->Add(pCorr);
-    }
-    CExOr generator = kSeeded;
-    CRecordingHooks hooks;
-    s.collection.InitSimulation(1, FALSE, &generator, nullptr);
-    EXPECT_TRUE(hooks.messages().empty());
-    const double* L = s.collection.m_pCorrMatrix;
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_GT(L[i * 4 + i], 0.0);
-        for (int j = 0; j <= i; ++j) {
-            double product = 0.0;
-            for (int k = 0; k <= j; ++k)
-                product += L[i * 4 + k] * L[j * 4 + k];
-            EXPECT_NEAR(product, R[i][j], 1e-14) << i << ", " << j;
-        }
     }
 }
 
