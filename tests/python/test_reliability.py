@@ -4,13 +4,14 @@ run bit for bit, and what a bad limit state raises."""
 import concurrent.futures
 import faulthandler
 import logging
-import os
+import select
 import signal
 import subprocess
 import sys
 from collections import namedtuple
 
 import numpy as np
+import owned_process
 import pytest
 import scipy.integrate as si
 import scipy.stats as st
@@ -224,14 +225,10 @@ def test_ctrl_c_stops_an_analysis():
               "def g(x):\n    print('running', flush=True)\n    return 9 - x[:, 0]\n"
               "rel.monte_carlo(sv.Collection([sv.Normal(mean=0, stddev=1)]), g, target_cov=0,"
               " max_calls=2**31 - 1)\nprint('finished')\n")
-    child = subprocess.Popen([sys.executable, "-c", script], stdout=subprocess.PIPE,
-                             stderr=subprocess.PIPE, start_new_session=True)
-    try:
+    with owned_process.started([sys.executable, "-c", script], stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE) as child:
+        assert select.select([child.stdout], [], [], 60)[0], "the analysis did not start"
         assert child.stdout.readline() == b"running\n"
         child.send_signal(signal.SIGINT)
         out, err = child.communicate(timeout=60)
-    finally:
-        if child.poll() is None:
-            os.killpg(child.pid, signal.SIGKILL)
-            child.wait()
     assert b"KeyboardInterrupt" in err and b"finished" not in out
