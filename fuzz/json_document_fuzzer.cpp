@@ -1,16 +1,20 @@
 // Reads arbitrary text as a JSON collection document, as the hosts read a file. The reader either
 // refuses it with CDocumentError or gives a document; a document is then checked for its uses, as
-// the hosts do before they sample it or save it, and written in both forms.
+// the hosts do before they sample it or save it, its limit state parsed over its variables, as
+// `stochvar show` and `stochvar reliability` do, and the document written in both forms.
 
 #include <stochvar/documents/BinaryDocument.h>
 #include <stochvar/documents/DocumentError.h>
+#include <stochvar/documents/ExpressionLimitState.h>
 #include <stochvar/documents/JsonDocument.h>
 #include <stochvar/documents/ReadinessReport.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 using namespace stochvar;
 
@@ -24,6 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const CReadinessReport report(*pDoc);
     (void)report.IsReadyFor(EDocumentUse::sample);
+    if (!pDoc->m_strLimitState.empty()) {
+        // Refusals come back as messages; anything else escapes as a finding.
+        std::vector<std::string> names;
+        for (int i = 0; i < pDoc->GetVariableCount(); ++i) {
+            names.push_back(pDoc->GetVariable(i)->GetVarName().str());
+        }
+        (void)CheckExpression(pDoc->m_strLimitState, names);
+    }
     // A document that was read can be written: a refusal here escapes as a finding.
     (void)WriteJsonDocument(*pDoc);
     (void)WriteBinaryDocument(*pDoc);

@@ -3,8 +3,10 @@
 // load_variable_fuzzer: one framed archive per variable class and one mixed list. The document
 // targets: the example documents and a document with every family and every optional part, as
 // JSON (json_document_fuzzer, document_round_trip_fuzzer) or in binary form
-// (binary_document_fuzzer). Any other target gets no seeds from here (scripts/run-fuzzers.sh also
-// copies fuzz/seeds/TARGET when that folder exists).
+// (binary_document_fuzzer). expression_fuzzer: the limit state of each example that has one, over
+// the names of its variables, and a formula with every operator and function of expressions. Any
+// other target gets no seeds from here (scripts/run-fuzzers.sh also copies fuzz/seeds/TARGET when
+// that folder exists).
 
 #include <stochvar/documents/BinaryDocument.h>
 #include <stochvar/documents/DocumentFile.h>
@@ -81,20 +83,58 @@ std::unique_ptr<CCollectionDocument> EveryPart() {
     return pDoc;
 }
 
-// The examples and EveryPart, in the given form.
-void WriteDocumentSeeds(const std::filesystem::path& folder, const std::filesystem::path& examples,
-                        EDocumentFormat format) {
-    std::vector<std::pair<std::string, std::unique_ptr<CCollectionDocument>>> documents;
+using NamedDocuments = std::vector<std::pair<std::string, std::unique_ptr<CCollectionDocument>>>;
+
+NamedDocuments Examples(const std::filesystem::path& examples) {
+    NamedDocuments documents;
     for (const auto& entry : std::filesystem::directory_iterator(examples)) {
         if (entry.path().extension() == kJsonExtension) {
             documents.emplace_back(entry.path().stem().string(),
                                    LoadDocument(entry.path().string()));
         }
     }
+    return documents;
+}
+
+// The examples and EveryPart, in the given form.
+void WriteDocumentSeeds(const std::filesystem::path& folder, const std::filesystem::path& examples,
+                        EDocumentFormat format) {
+    NamedDocuments documents = Examples(examples);
     documents.emplace_back("every-part", EveryPart());
     for (const auto& [strName, pDoc] : documents) {
         WriteFile(folder / strName, WriteDocument(*pDoc, format));
     }
+}
+
+// An input of expression_fuzzer: the names one a line, an empty line, the formula.
+std::string ExpressionInput(const std::vector<std::string>& names, const std::string& strFormula) {
+    std::string input;
+    for (const std::string& name : names) {
+        input += name + "\n";
+    }
+    return input + "\n" + strFormula;
+}
+
+void WriteExpressionSeeds(const std::filesystem::path& folder,
+                          const std::filesystem::path& examples) {
+    for (const auto& [strName, pDoc] : Examples(examples)) {
+        if (pDoc->m_strLimitState.empty()) {
+            continue;
+        }
+        std::vector<std::string> names;
+        for (int i = 0; i < pDoc->GetVariableCount(); ++i) {
+            names.push_back(pDoc->GetVariable(i)->GetVarName().str());
+        }
+        WriteFile(folder / strName, ExpressionInput(names, pDoc->m_strLimitState));
+    }
+    WriteFile(folder / "every-function",
+              ExpressionInput({"a", "b", "θ"},
+                              "sin(a) + cos(b) - tan(θ) * asin(a) / acos(b) ^ atan(θ) + sinh(a) "
+                              "- cosh(b) + tanh(θ) + asinh(a) + acosh(b) + atanh(θ) + log2(a) + "
+                              "log10(b) + log(θ) + ln(a) + exp(b) + sqrt(θ) + sign(a) + rint(b) + "
+                              "abs(θ) + min(a, b) + max(a, b, θ) + sum(a, 1) + avg(b, θ, 2) + "
+                              "(a == b) + (a != b) + (a < b) + (a > b) + (a <= b) + (a >= b) + "
+                              "(a && b || θ) + (a > 0 ? _pi : -_e) + 1.5e-3 - -a"));
 }
 
 } // namespace
@@ -112,6 +152,8 @@ int main(int argc, char** argv) {
         WriteDocumentSeeds(folder, examples, EDocumentFormat::json);
     } else if (strTarget == "binary_document_fuzzer") {
         WriteDocumentSeeds(folder, examples, EDocumentFormat::binary);
+    } else if (strTarget == "expression_fuzzer") {
+        WriteExpressionSeeds(folder, examples);
     }
     return 0;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs libFuzzer targets of a fuzz build for a bounded time each, one after the other, starting
 # from their seeds (write_fuzz_seeds, and fuzz/seeds/TARGET when present) and what earlier runs
-# added to their corpus (BUILD_DIR/corpus/TARGET).
+# added to their corpus (BUILD_DIR/corpus/TARGET), with the dictionary fuzz/TARGET.dict when
+# present.
 #   run-fuzzers.sh BUILD_DIR [SECONDS_PER_TARGET [TARGET...]]
 # Without targets it runs every *_fuzzer of the build. A finding (crash, leak, timeout, an
 # input that needs too much memory) fails the run and is saved as BUILD_DIR/<kind>-<hash>; make
@@ -12,6 +13,9 @@ seconds=${2:-${FUZZ_SECONDS:-60}}
 shift $(($# < 2 ? $# : 2))
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 corpus_root="$build_dir/corpus"
+# Debian's muparser evaluates in bulk with a team of OpenMP threads; the library keeps that to one
+# thread where it links GCC's runtime, which this clang build does not, so the fuzzers ask for it.
+export OMP_NUM_THREADS=1
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
@@ -29,9 +33,14 @@ for name in "${targets[@]}"; do
             cp "$source_dir/fuzz/seeds/$name"/* "$corpus"/
         fi
     fi
+    dictionary=()
+    if [ -f "$source_dir/fuzz/$name.dict" ]; then
+        dictionary=("-dict=$source_dir/fuzz/$name.dict")
+    fi
     echo "== $name for ${seconds}s from $(ls "$corpus" | wc -l) inputs"
     # The numerical routines print their diagnostic lines; close_fd_mask=1 keeps them out of the
     # log. An input that takes more than 10 s is a finding too.
     "$build_dir/bin/$name" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
-        -close_fd_mask=1 -print_final_stats=1 -artifact_prefix="$build_dir/" "$corpus"
+        -close_fd_mask=1 -print_final_stats=1 -artifact_prefix="$build_dir/" "${dictionary[@]}" \
+        "$corpus"
 done

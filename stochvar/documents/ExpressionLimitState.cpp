@@ -305,7 +305,7 @@ void CExpressionLimitState::ReturnWorker(std::unique_ptr<SWorker> pWorker) const
 void CExpressionLimitState::Evaluate(const double* x, int nPoints, double* g) const {
     const std::size_t n = m_names.size();
     std::unique_ptr<SWorker> pWorker = TakeWorker();
-    const COpenMpSerial serial;
+    [[maybe_unused]] const COpenMpSerial serial; // empty without OpenMP
     for (int nFirst = 0; nFirst < nPoints; nFirst += kChunk) {
         const int nCount = std::min(kChunk, nPoints - nFirst);
         for (std::size_t k = 0; k < m_used.size(); ++k) {

@@ -13,8 +13,6 @@ namespace {
 constexpr std::size_t Index(int n) { return static_cast<std::size_t>(n); }
 
 constexpr int kSignificandBits = 52;
-// A product of two doubles converted from integers errs by far less than this factor.
-constexpr double kSafelyBelow = 1.0 - 0x1p-40;
 constexpr std::uint64_t kImplicitBit = std::uint64_t{1} << kSignificandBits;
 constexpr std::uint64_t kSignificandMask = kImplicitBit - 1;
 // Exponent field of the binade [1, 2): a walk can end a rounding above 1.

@@ -4,7 +4,7 @@ run bit for bit, and what a bad limit state raises."""
 import concurrent.futures
 import faulthandler
 import logging
-import os
+import select
 import signal
 import subprocess
 import sys
@@ -13,6 +13,7 @@ import time
 from collections import namedtuple
 
 import numpy as np
+import owned_process
 import pytest
 import scipy.integrate as si
 import scipy.stats as st
@@ -328,17 +329,13 @@ def test_ctrl_c_stops_an_analysis(g):
     script = ("import stochvar as sv\nfrom stochvar import reliability as rel\n" + CTRL_C[g] +
               "rel.monte_carlo(sv.Collection([sv.Normal(mean=0, stddev=1, name='X')]), g,"
               " target_cov=0, max_calls=2**31 - 1)\nprint('finished')\n")
-    child = subprocess.Popen([sys.executable, "-c", script], stdout=subprocess.PIPE,
-                             stderr=subprocess.PIPE, start_new_session=True)
-    try:
+    with owned_process.started([sys.executable, "-c", script], stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE) as child:
+        assert select.select([child.stdout], [], [], 60)[0], "the analysis did not start"
         assert child.stdout.readline() == b"running\n"
         if g == "expression":
             time.sleep(1)
         child.send_signal(signal.SIGINT)
         out, err = child.communicate(timeout=60)
-    finally:
-        if child.poll() is None:
-            os.killpg(child.pid, signal.SIGKILL)
-            child.wait()
     assert b"KeyboardInterrupt" in err and b"finished" not in out
     assert b"in monte_carlo" in err, err

@@ -3,6 +3,7 @@ whatever it starts belongs to the group), under a deadline, and the whole group 
 the program ends, when the deadline passes and when the test leaves early. setpriv makes the
 kernel kill the program should the test process itself be killed (a test timeout)."""
 
+import contextlib
 import os
 import shutil
 import signal
@@ -13,22 +14,29 @@ _SETPRIV = shutil.which("setpriv")
 _DIE_WITH_TEST = [_SETPRIV, "--pdeathsig", "KILL", "--"] if _SETPRIV else []
 
 
-def run(args, timeout=120, check=False, **kwargs):
-    """subprocess.run with the program owned as above; TimeoutExpired after `timeout` seconds."""
+@contextlib.contextmanager
+def started(args, **kwargs):
+    """subprocess.Popen with the program owned as above until the with-block ends; then its
+    group is killed, whether the program has ended or not (what it started may live on in its
+    group, whose id no new process can take while the group has members)."""
     with subprocess.Popen(_DIE_WITH_TEST + list(args), start_new_session=True,
-                          stdout=kwargs.pop("stdout", subprocess.PIPE),
-                          stderr=kwargs.pop("stderr", subprocess.PIPE), **kwargs) as process:
+                          **kwargs) as process:
         try:
-            out, err = process.communicate(timeout=timeout)
+            yield process
         finally:
-            # Also after the program ended: what it started may live on in its group (whose id,
-            # while the group has members, no new process can take).
             try:
                 os.killpg(process.pid, signal.SIGKILL)
             except ProcessLookupError:
                 pass
             process.kill()
             process.wait()
+
+
+def run(args, timeout=120, check=False, **kwargs):
+    """subprocess.run with the program owned as above; TimeoutExpired after `timeout` seconds."""
+    with started(args, stdout=kwargs.pop("stdout", subprocess.PIPE),
+                 stderr=kwargs.pop("stderr", subprocess.PIPE), **kwargs) as process:
+        out, err = process.communicate(timeout=timeout)
     completed = subprocess.CompletedProcess(list(args), process.returncode, out, err)
     if check:
         completed.check_returncode()
