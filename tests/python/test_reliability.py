@@ -4,6 +4,7 @@ run bit for bit, and what a bad limit state raises."""
 import concurrent.futures
 import faulthandler
 import logging
+import os
 import select
 import signal
 import subprocess
