@@ -133,6 +133,8 @@ TEST(Sampling, SubsetSpreadOverSeedsMatchesReportedCoV) {
     SCounted g(problem->g);
     CSubsetSimulation::SOptions options;
     double sum = 0.0, sumSquares = 0.0, sumCoV = 0.0;
+    double gammaSum = 0.0, auBeck = 0.0, clustered = 0.0;
+    int nLevels = 0;
     const int nSeeds = 50;
     for (int s = 0; s < nSeeds; ++s) {
         options.seeds = {static_cast<std::uint32_t>(1000 + s), 88675123u, 521288629u};
@@ -153,6 +155,21 @@ TEST(Sampling, SubsetSpreadOverSeedsMatchesReportedCoV) {
             }
             pf *= level.dProbability;
             variance += level.dCoV * level.dCoV + level.dCrossVariance;
+            // Level 0 has independent points and no chains.
+            const bool bFirst = &level == &r.levels.front();
+            EXPECT_EQ(std::isnan(level.dAcceptance), bFirst);
+            EXPECT_TRUE(!bFirst || level.dGamma == 0.0) << level.dGamma;
+            if (!bFirst) {
+                EXPECT_GT(level.dAcceptance, 0.2);
+                EXPECT_LT(level.dAcceptance, 0.8);
+                gammaSum += level.dGamma;
+                // The chain factor's variance of p against the clusters', which also hold the
+                // correlation of chains from one parent chain: summed over the levels below.
+                auBeck += (1.0 - level.dProbability) / (1000.0 * level.dProbability) *
+                          (1.0 + level.dGamma);
+                clustered += level.dCoV * level.dCoV;
+                ++nLevels;
+            }
             nCalls += level.nCalls;
         }
         EXPECT_EQ(previous, 0.0);
@@ -166,6 +183,11 @@ TEST(Sampling, SubsetSpreadOverSeedsMatchesReportedCoV) {
     EXPECT_GT(spread / reported, 1.0 / 1.5) << spread << " vs " << reported;
     EXPECT_LT(spread / reported, 1.5) << spread << " vs " << reported;
     EXPECT_NEAR(mean, problem->dExactPf, 3.0 * reported * problem->dExactPf / std::sqrt(nSeeds));
+    // The states of a chain are positively correlated, and both estimates of a level's own
+    // variance count that.
+    EXPECT_GT(gammaSum / nLevels, 0.5) << gammaSum / nLevels;
+    EXPECT_GT(clustered / auBeck, 1.0 / 1.5) << clustered << " vs " << auBeck;
+    EXPECT_LT(clustered / auBeck, 1.5) << clustered << " vs " << auBeck;
 }
 
 } // namespace
