@@ -72,6 +72,14 @@ TEST(ConditionalSampler, ChainsKeepTheConditionalLaw) {
         EXPECT_NEAR(s.var2, 1.0, 0.2);
         EXPECT_LE(g.nPoints, nSeeds * (nLength - 1));
         EXPECT_GT(g.nPoints, nSeeds * (nLength - 1) / 2);
+        // The acceptance is the fraction of steps in which a state moved.
+        int nMoved = 0;
+        for (int p = 0; p < chains.Size(); ++p)
+            nMoved += p % nLength != 0 && (chains.Row(p)[0] != chains.Row(p - 1)[0] ||
+                                           chains.Row(p)[1] != chains.Row(p - 1)[1])
+                          ? 1
+                          : 0;
+        EXPECT_EQ(sampler.GetAcceptance(), nMoved / (nSeeds * (nLength - 1.0)));
         // This domain is wide for steps of lambda = 0.6: the chains accept more than the target
         // 0.44, and lambda grows.
         EXPECT_GT(sampler.GetAcceptance(), settings.dTargetAcceptance);
