@@ -1,8 +1,10 @@
 #include <stochvar/reliability/SubsetSimulation.h>
 
+#include <stochvar/reliability/ConditionalSampler.h>
 #include <stochvar/reliability/LimitStateEvaluator.h>
 #include <stochvar/reliability/NormalStream.h>
 #include <stochvar/reliability/ReliabilityError.h>
+#include <stochvar/reliability/SubsetCoV.h>
 #include <stochvar/reliability/Transform.h>
 
 #include <algorithm>
@@ -19,18 +21,6 @@ namespace {
 std::size_t Count(int n) { return static_cast<std::size_t>(n); }
 
 } // namespace
-
-// Points of u with their g, chain by chain: chain c holds states c L .. c L + L - 1.
-struct CSubsetSimulation::SPoints {
-    int nChains = 0;
-    int nLength = 0;
-    int m = 0;
-    std::vector<double> U;
-    std::vector<double> G;
-
-    int Size() const { return nChains * nLength; }
-    const double* Row(int p) const { return U.data() + Count(p) * Count(m); }
-};
 
 namespace {
 
@@ -87,90 +77,75 @@ void CSubsetSimulation::CheckOptions() const {
     }
 }
 
-CSubsetSimulation::SPoints CSubsetSimulation::GrowChains(CLimitStateEvaluator& evaluator,
-                                                         CNormalStream& normals,
-                                                         const SPoints& seeds, double b,
-                                                         double& lambda, SLevel& level) const {
-    const int m = seeds.m;
-    const int nSeeds = seeds.Size();
-    const int nLength = m_options.nSamplesPerLevel / nSeeds;
-    // The spread of the seeds along each coordinate.
-    std::vector<double> spread(Count(m), 1.0);
-    for (int k = 0; nSeeds > 1 && k < m; ++k) {
-        double mean = 0.0;
-        for (int c = 0; c < nSeeds; ++c) {
-            mean += seeds.Row(c)[k];
-        }
-        mean /= nSeeds;
-        double sum = 0.0;
-        for (int c = 0; c < nSeeds; ++c) {
-            sum += (seeds.Row(c)[k] - mean) * (seeds.Row(c)[k] - mean);
-        }
-        spread[Count(k)] = std::sqrt(sum / (nSeeds - 1));
+namespace {
+
+// Level 0: N independent points of u, N chains of one state.
+SChainStates FirstLevel(int N, int m, CNormalStream& normals, CLimitStateEvaluator& evaluator,
+                        int nVariables) {
+    SChainStates points{N, 1, m, std::vector<double>(Count(N) * Count(m)),
+                        std::vector<double>(Count(N))};
+    for (double& u : points.U) {
+        u = normals.Next();
     }
-    // The seeds in random order (Fisher and Yates), so that the groups do not follow g.
-    std::vector<int> order(Count(nSeeds));
-    std::iota(order.begin(), order.end(), 0);
+    std::vector<double> X(Count(N) * Count(nVariables));
+    evaluator.EvaluateStandard(points.U.data(), N, X.data(), points.G.data());
+    return points;
+}
+
+// The nSeeds points of lowest g (order sorts the points by g) in random order (Fisher and
+// Yates), so that the groups of chains, which share their scale, do not follow g. parents gets
+// the chain of each seed.
+SChainStates PickSeeds(const SChainStates& points, std::vector<int> order, int nSeeds,
+                       CNormalStream& normals, std::vector<int>& parents) {
     for (int i = nSeeds - 1; i > 0; --i) {
         const int j = std::min(i, static_cast<int>(normals.NextUniform() * (i + 1)));
         std::swap(order[Count(i)], order[Count(j)]);
     }
-    SPoints next{nSeeds, nLength, m, std::vector<double>(Count(nSeeds * nLength) * Count(m)),
-                 std::vector<double>(Count(nSeeds * nLength))};
-    for (int c = 0; c < nSeeds; ++c) {
-        const int from = order[Count(c)];
-        std::copy_n(seeds.Row(from), m,
-                    next.U.begin() + static_cast<std::ptrdiff_t>(Count(c * nLength) * Count(m)));
-        next.G[Count(c * nLength)] = seeds.G[Count(from)];
+    SChainStates seeds{nSeeds, 1, points.m, {}, {}};
+    parents.assign(Count(nSeeds), 0);
+    for (int i = 0; i < nSeeds; ++i) {
+        const int from = order[Count(i)];
+        seeds.U.insert(seeds.U.end(), points.Row(from), points.Row(from) + points.m);
+        seeds.G.push_back(points.G[Count(from)]);
+        parents[Count(i)] = from / points.nLength;
     }
+    return seeds;
+}
 
-    const int nGroup = std::max(1, static_cast<int>(nSeeds * m_options.dAdaptationFraction));
-    const long long nCallsBefore = evaluator.GetCalls();
-    long long nAccepted = 0;
-    std::vector<double> sigma(Count(m));
-    std::vector<double> rho(Count(m));
-    std::vector<double> V(Count(nGroup) * Count(m));
-    std::vector<double> X(Count(nGroup) * Count(m_transform.GetVariableCount()));
-    std::vector<double> GV(Count(nGroup));
-    int nAdaptation = 1;
-    for (int first = 0; first < nSeeds; first += nGroup) {
-        const int nChains = std::min(nGroup, nSeeds - first);
-        for (int k = 0; k < m; ++k) {
-            sigma[Count(k)] = std::min(1.0, lambda * spread[Count(k)]);
-            rho[Count(k)] = std::sqrt(1.0 - sigma[Count(k)] * sigma[Count(k)]);
-        }
-        long long nGroupAccepted = 0;
-        for (int s = 1; s < nLength; ++s) {
-            for (int c = 0; c < nChains; ++c) {
-                const double* u = next.Row((first + c) * nLength + s - 1);
-                for (int k = 0; k < m; ++k) {
-                    V[Count(c) * Count(m) + Count(k)] =
-                        rho[Count(k)] * u[k] + sigma[Count(k)] * normals.Next();
-                }
-            }
-            evaluator.EvaluateStandard(V.data(), nChains, X.data(), GV.data());
-            for (int c = 0; c < nChains; ++c) {
-                const int p = (first + c) * nLength + s;
-                const bool bAccepted = GV[Count(c)] <= b;
-                const double* from = bAccepted ? V.data() + Count(c) * Count(m) : next.Row(p - 1);
-                std::copy_n(from, m,
-                            next.U.begin() + static_cast<std::ptrdiff_t>(Count(p) * Count(m)));
-                next.G[Count(p)] = bAccepted ? GV[Count(c)] : next.G[Count(p - 1)];
-                nGroupAccepted += bAccepted ? 1 : 0;
-            }
-        }
-        const double acceptance =
-            static_cast<double>(nGroupAccepted) / (static_cast<double>(nChains) * (nLength - 1));
-        lambda = std::exp(std::log(lambda) + (acceptance - m_options.dTargetAcceptance) /
-                                                 std::sqrt(static_cast<double>(nAdaptation)));
-        ++nAdaptation;
-        nAccepted += nGroupAccepted;
+} // namespace
+
+CConditionalSampler::SSettings CSubsetSimulation::SamplerSettings() const {
+    CConditionalSampler::SSettings settings;
+    settings.kernel = m_options.chains == EChains::ModifiedMetropolis
+                          ? CConditionalSampler::EKernel::ModifiedMetropolis
+                          : CConditionalSampler::EKernel::AdaptiveConditional;
+    settings.dInitialScale = m_options.dInitialScale;
+    settings.dTargetAcceptance = m_options.dTargetAcceptance;
+    settings.dAdaptationFraction = m_options.dAdaptationFraction;
+    return settings;
+}
+
+// The threshold that the points (sorted by order) set for the next level, and whether this level
+// is the last (then b = 0), with the result's verdict.
+CSubsetSimulation::SThreshold CSubsetSimulation::NextThreshold(const std::vector<double>& G,
+                                                               const std::vector<int>& order,
+                                                               double previous,
+                                                               SResult& result) const {
+    const std::size_t nSeeds =
+        Count(static_cast<int>(std::lround(m_options.nSamplesPerLevel * m_options.dP0)));
+    const double b = 0.5 * (G[Count(order[nSeeds - 1])] + G[Count(order[nSeeds])]);
+    const bool bLast = b <= 0.0 || b >= previous ||
+                       static_cast<int>(result.levels.size()) + 1 == m_options.nMaxLevels;
+    if (b <= 0.0) {
+        result.bConverged = true;
+    } else if (b >= previous) {
+        result.strReason = "the thresholds stopped falling at level " +
+                           std::to_string(result.levels.size()) + ": g is flat there";
+    } else if (bLast) {
+        result.strReason =
+            "g <= 0 was not reached in " + std::to_string(m_options.nMaxLevels) + " levels";
     }
-    level.dAcceptance =
-        static_cast<double>(nAccepted) / (static_cast<double>(nSeeds) * (nLength - 1));
-    level.dScale = lambda;
-    level.nCalls = evaluator.GetCalls() - nCallsBefore;
-    return next;
+    return {bLast ? 0.0 : b, bLast};
 }
 
 CSubsetSimulation::SResult CSubsetSimulation::Run() const {
@@ -178,72 +153,55 @@ CSubsetSimulation::SResult CSubsetSimulation::Run() const {
     CheckOptions();
     const int N = m_options.nSamplesPerLevel;
     const int nSeeds = static_cast<int>(std::lround(N * m_options.dP0));
-    const int m = m_transform.GetDimension();
     const CNumericsScope scope(m_transform.GetNumerics());
     CLimitStateEvaluator evaluator(m_limitState, m_transform, m_options.nThreads);
     CNormalStream normals(m_options.seeds);
-
-    // Level 0: independent points, N chains of one state.
-    SPoints points{N, 1, m, std::vector<double>(Count(N) * Count(m)),
-                   std::vector<double>(Count(N))};
-    for (double& u : points.U) {
-        u = normals.Next();
-    }
-    std::vector<double> X(Count(N) * Count(m_transform.GetVariableCount()));
-    evaluator.EvaluateStandard(points.U.data(), N, X.data(), points.G.data());
-
+    CConditionalSampler sampler(SamplerSettings(), evaluator, normals,
+                                m_transform.GetVariableCount());
+    SChainStates points = FirstLevel(N, m_transform.GetDimension(), normals, evaluator,
+                                     m_transform.GetVariableCount());
+    std::vector<int> parents;
     SResult result;
     SLevel level;
     level.nCalls = N;
-    double lambda = m_options.dInitialScale;
+    CSubsetCoV cov;
     double previous = std::numeric_limits<double>::infinity();
     double pf = 1.0;
-    double variance = 0.0;
     for (;;) {
         std::vector<int> order(Count(N));
         std::iota(order.begin(), order.end(), 0);
         std::stable_sort(order.begin(), order.end(),
                          [&](int a, int b) { return points.G[Count(a)] < points.G[Count(b)]; });
-        double b = 0.5 * (points.G[Count(order[Count(nSeeds - 1)])] +
-                          points.G[Count(order[Count(nSeeds)])]);
-        const bool bLast = b <= 0.0 || b >= previous ||
-                           static_cast<int>(result.levels.size()) + 1 == m_options.nMaxLevels;
-        if (b <= 0.0) {
-            result.bConverged = true;
-        } else if (b >= previous) {
-            result.strReason = "the thresholds stopped falling at level " +
-                               std::to_string(result.levels.size()) + ": g is flat there";
-        } else if (bLast) {
-            result.strReason =
-                "g <= 0 was not reached in " + std::to_string(m_options.nMaxLevels) + " levels";
-        }
-        b = bLast ? 0.0 : b;
+        const SThreshold next = NextThreshold(points.G, order, previous, result);
+        const double b = next.b;
         const double p = static_cast<double>(std::count_if(points.G.begin(), points.G.end(),
                                                            [&](double g) { return g <= b; })) /
                          N;
         level.dThreshold = b;
         level.dProbability = p;
         level.dGamma = CorrelationFactor(points.G, points.nChains, points.nLength, b, p);
-        level.dCoV = p > 0.0 ? std::sqrt((1.0 - p) / (N * p) * (1.0 + level.dGamma))
-                             : std::numeric_limits<double>::infinity();
+        cov.AddLevel(points.G, points.nLength, std::move(parents), b, p);
         result.levels.push_back(level);
         pf *= p;
-        variance += level.dCoV * level.dCoV;
-        if (bLast) {
+        if (next.bLast) {
             break;
         }
         previous = b;
-        SPoints seeds{nSeeds, 1, m, {}, {}};
-        for (int i = 0; i < nSeeds; ++i) {
-            const int from = order[Count(i)];
-            seeds.U.insert(seeds.U.end(), points.Row(from), points.Row(from) + m);
-            seeds.G.push_back(points.G[Count(from)]);
-        }
+        const SChainStates seeds = PickSeeds(points, std::move(order), nSeeds, normals, parents);
         level = SLevel{};
-        points = GrowChains(evaluator, normals, seeds, b, lambda, level);
+        const long long nCallsBefore = evaluator.GetCalls();
+        points = sampler.Grow(seeds, N / nSeeds, b);
+        level.nCalls = evaluator.GetCalls() - nCallsBefore;
+        level.dAcceptance = sampler.GetAcceptance();
+        level.dScale = sampler.GetScale();
+    }
+    const std::vector<CSubsetCoV::SLevelVariance> variances = cov.Variances();
+    for (std::size_t k = 0; k < variances.size(); ++k) {
+        result.levels[k].dCoV = std::sqrt(variances[k].dOwn);
+        result.levels[k].dCrossVariance = variances[k].dCross;
     }
     result.SetPf(pf);
-    result.dCoV = std::sqrt(variance);
+    result.dCoV = cov.CoV();
     result.nCalls = evaluator.GetCalls();
     result.dSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -7,22 +7,22 @@
 // normal density, conditioned on g <= b, as their stationary law. When b reaches 0 the last level
 // counts its points with g <= 0 instead.
 //
-// Chains: adaptive conditional sampling (Papaioannou, Betz, Zwirglmaier and Straub 2015). A
-// candidate is v_k ~ N(rho_k u_k, 1 - rho_k^2), rho_k = sqrt(1 - sigma_k^2), taken when
-// g(v) <= b; sigma_k = min(1, lambda s_k), s_k the spread of the seeds along k. The chains run
-// in groups of a fraction p_a of them; after each group lambda follows the acceptance rate a of
-// the group towards 0.44: ln lambda += (a - 0.44) / sqrt(i) for the i-th group. lambda starts at
-// 0.6 and carries over from level to level. The chains of a group advance together: each step is
-// one batch of points.
+// Chains: CConditionalSampler, adaptive conditional sampling (Papaioannou, Betz, Zwirglmaier
+// and Straub 2015) by default or the component-wise modified Metropolis of Au and Beck. lambda
+// starts at dInitialScale and carries over from level to level.
 //
-// CoV: delta^2 = sum over levels of (1 - p_j) / (N p_j) (1 + gamma_j), gamma_j the factor of Au
-// and Beck (2001) for the correlation of the indicator I(g <= b) along the chains of level j
-// (0 on level 0).
+// CoV: CSubsetCoV, the variance of ln Pf from the levels' states grouped by the chain two levels
+// up that they descend from, which holds the correlation along the chains, between chains of
+// one parent and between neighbouring levels; per level the standard deviation of its own term
+// (dCoV) and its covariance with the levels before it (dCrossVariance). gamma is the factor of
+// Au and Beck (2001) for the correlation of I(g <= b) along the level's chains (0 on level 0),
+// reported to show how well the chains mix.
 //
 // Every random number comes from one generator on the calling thread: a seed gives the same
 // result on every thread count.
 
 #include <stochvar/numerics/ExOr.h>
+#include <stochvar/reliability/ConditionalSampler.h>
 #include <stochvar/reliability/LimitState.h>
 #include <stochvar/reliability/ReliabilityResult.h>
 
@@ -38,6 +38,7 @@ class CNormalStream;
 
 class CSubsetSimulation {
 public:
+    enum class EChains { AdaptiveConditional, ModifiedMetropolis };
     struct SOptions {
         // N, and p0; N p0 must be a whole number that divides N.
         int nSamplesPerLevel = 1000;
@@ -46,11 +47,12 @@ public:
         std::array<std::uint32_t, 3> seeds = {CExOr::kDefaultSeed1, CExOr::kDefaultSeed2,
                                               CExOr::kDefaultSeed3};
         int nThreads = 1;
-        // Adaptive conditional sampling: lambda at the start, the acceptance rate it aims at,
-        // and the fraction p_a of the chains in a group.
+        // The chains: lambda at the start, the acceptance rate it aims at, the fraction p_a of
+        // the chains in a group, and the kernel.
         double dInitialScale = 0.6;
         double dTargetAcceptance = 0.44;
         double dAdaptationFraction = 0.1;
+        EChains chains = EChains::AdaptiveConditional;
     };
 
     struct SLevel {
@@ -58,8 +60,9 @@ public:
         // Their fraction with g <= b: p0, or a little more where a chain repeated a state that
         // lies at the threshold.
         double dProbability = 0.0;
-        double dCoV = 0.0;
-        double dGamma = 0.0;                           // the chains' correlation factor
+        double dCoV = 0.0;           // of p, within the level
+        double dCrossVariance = 0.0; // 2 Cov(ln p, ln of the levels before it), to first order
+        double dGamma = 0.0;         // the chains' correlation factor
         double dAcceptance = SReliabilityResult::kNaN; // of the chains that made the level
         double dScale = SReliabilityResult::kNaN;      // lambda at the end of those chains
         long long nCalls = 0;
@@ -78,11 +81,14 @@ public:
     SResult Run() const;
 
 private:
-    struct SPoints;
-    // The next level: chains from the seeds that stay below b.
-    SPoints GrowChains(CLimitStateEvaluator& evaluator, CNormalStream& normals,
-                       const SPoints& seeds, double b, double& lambda, SLevel& level) const;
+    struct SThreshold {
+        double b;
+        bool bLast;
+    };
     void CheckOptions() const;
+    CConditionalSampler::SSettings SamplerSettings() const;
+    SThreshold NextThreshold(const std::vector<double>& G, const std::vector<int>& order,
+                             double previous, SResult& result) const;
 
     const CTransform& m_transform;
     const SLimitState& m_limitState;

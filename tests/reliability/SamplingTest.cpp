@@ -14,7 +14,7 @@ using namespace stochvar::testing;
 
 namespace {
 
-enum class EMethod { MonteCarlo, LatinHypercube, Importance, Subset };
+enum class EMethod { MonteCarlo, LatinHypercube, Importance, Subset, SubsetMetropolis };
 
 SReliabilityResult Analyse(EMethod method, SProblem& problem, const SLimitState& g, int nThreads) {
     const std::array<std::uint32_t, 3> seeds = {20240611u, 362436069u, 521288629u};
@@ -23,9 +23,11 @@ SReliabilityResult Analyse(EMethod method, SProblem& problem, const SLimitState&
         options.seeds = seeds, options.nThreads = options.form.nThreads = nThreads;
         return CImportanceSampling(problem.Transform(), g, options).Run();
     }
-    if (method == EMethod::Subset) {
+    if (method == EMethod::Subset || method == EMethod::SubsetMetropolis) {
         CSubsetSimulation::SOptions options;
         options.seeds = seeds, options.nThreads = nThreads;
+        if (method == EMethod::SubsetMetropolis)
+            options.chains = CSubsetSimulation::EChains::ModifiedMetropolis;
         return CSubsetSimulation(problem.Transform(), g, options).Run();
     }
     CMonteCarlo::SOptions options;
@@ -44,11 +46,13 @@ const SEstimate kEstimates[] = {
     {"linear, Latin hypercube", LinearNormals, EMethod::LatinHypercube},
     {"linear, importance", LinearNormals, EMethod::Importance},
     {"linear, subset", LinearNormals, EMethod::Subset},
+    {"linear, subset by modified Metropolis", LinearNormals, EMethod::SubsetMetropolis},
     {"lognormal, importance", LogNormalRS, EMethod::Importance},
     {"lognormal, subset", LogNormalRS, EMethod::Subset},
     {"parabola, importance", [] { return Parabola(3.0, 0.2); }, EMethod::Importance},
     {"series system, Monte Carlo", SeriesSystem, EMethod::MonteCarlo},
     {"series system, subset", SeriesSystem, EMethod::Subset},
+    {"series system, subset by modified Metropolis", SeriesSystem, EMethod::SubsetMetropolis},
     {"discrete, Monte Carlo", DiscreteLoad, EMethod::MonteCarlo},
     {"discrete, Latin hypercube", DiscreteLoad, EMethod::LatinHypercube},
     {"discrete, subset", DiscreteLoad, EMethod::Subset},
@@ -123,12 +127,14 @@ TEST(Sampling, ImportanceWeightsAreTheDensityRatio) {
 
 // Over 50 seeds the relative spread of the estimates of subset simulation is the coefficient of
 // variation it reports, within a factor 1.5 (each estimate's CoV accounts for the correlation of
-// its chains; without that factor it would claim less).
+// its chains and of its levels; without it it would claim less).
 TEST(Sampling, SubsetSpreadOverSeedsMatchesReportedCoV) {
     ProblemPtr problem = LinearNormals();
     SCounted g(problem->g);
     CSubsetSimulation::SOptions options;
     double sum = 0.0, sumSquares = 0.0, sumCoV = 0.0;
+    double gammaSum = 0.0, auBeck = 0.0, clustered = 0.0;
+    int nLevels = 0;
     const int nSeeds = 50;
     for (int s = 0; s < nSeeds; ++s) {
         options.seeds = {static_cast<std::uint32_t>(1000 + s), 88675123u, 521288629u};
@@ -136,7 +142,8 @@ TEST(Sampling, SubsetSpreadOverSeedsMatchesReportedCoV) {
             CSubsetSimulation(problem->Transform(), g.limitState, options).Run();
         sum += r.dPf, sumSquares += r.dPf * r.dPf, sumCoV += r.dCoV;
         // The levels make up the report: thresholds falling to 0, Pf their product of
-        // probabilities (p0 but the last), the CoV and the calls their sums.
+        // probabilities (p0 but the last), the calls their sum, and the CoV from the sum V of
+        // their variances and covariances, sqrt(exp(V) - 1).
         double pf = 1.0, variance = 0.0, previous = 1e300;
         long long nCalls = 0;
         for (const CSubsetSimulation::SLevel& level : r.levels) {
@@ -146,12 +153,28 @@ TEST(Sampling, SubsetSpreadOverSeedsMatchesReportedCoV) {
                 EXPECT_GE(level.dProbability, 0.1);  // more where a chain's repeated
                 EXPECT_LT(level.dProbability, 0.11); // state sits at the threshold
             }
-            pf *= level.dProbability, variance += level.dCoV * level.dCoV;
+            pf *= level.dProbability;
+            variance += level.dCoV * level.dCoV + level.dCrossVariance;
+            // Level 0 has independent points and no chains.
+            const bool bFirst = &level == &r.levels.front();
+            EXPECT_EQ(std::isnan(level.dAcceptance), bFirst);
+            EXPECT_TRUE(!bFirst || level.dGamma == 0.0) << level.dGamma;
+            if (!bFirst) {
+                EXPECT_GT(level.dAcceptance, 0.2);
+                EXPECT_LT(level.dAcceptance, 0.8);
+                gammaSum += level.dGamma;
+                // The chain factor's variance of p against the clusters', which also hold the
+                // correlation of chains from one parent chain: summed over the levels below.
+                auBeck += (1.0 - level.dProbability) / (1000.0 * level.dProbability) *
+                          (1.0 + level.dGamma);
+                clustered += level.dCoV * level.dCoV;
+                ++nLevels;
+            }
             nCalls += level.nCalls;
         }
         EXPECT_EQ(previous, 0.0);
         EXPECT_EQ(pf, r.dPf);
-        EXPECT_DOUBLE_EQ(std::sqrt(variance), r.dCoV);
+        EXPECT_DOUBLE_EQ(std::sqrt(std::expm1(variance)), r.dCoV);
         EXPECT_EQ(nCalls, r.nCalls);
     }
     const double mean = sum / nSeeds;
@@ -160,6 +183,11 @@ TEST(Sampling, SubsetSpreadOverSeedsMatchesReportedCoV) {
     EXPECT_GT(spread / reported, 1.0 / 1.5) << spread << " vs " << reported;
     EXPECT_LT(spread / reported, 1.5) << spread << " vs " << reported;
     EXPECT_NEAR(mean, problem->dExactPf, 3.0 * reported * problem->dExactPf / std::sqrt(nSeeds));
+    // The states of a chain are positively correlated, and both estimates of a level's own
+    // variance count that.
+    EXPECT_GT(gammaSum / nLevels, 0.5) << gammaSum / nLevels;
+    EXPECT_GT(clustered / auBeck, 1.0 / 1.5) << clustered << " vs " << auBeck;
+    EXPECT_LT(clustered / auBeck, 1.5) << clustered << " vs " << auBeck;
 }
 
 } // namespace
