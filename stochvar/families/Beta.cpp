@@ -272,13 +272,39 @@ CString CBeta::ShapeObstacle() const {
     return strReason;
 }
 
+CString CBeta::InverseObstacle() const {
+    const double R = m_Params[PARAM_R];
+    const double S = m_Params[PARAM_S];
+    const CString strExponents = "R = " + FormatShortest(R) + " and S = " + FormatShortest(S);
+    if (BetaUnderflows(R, S)) {
+        return "with the exponents " + strExponents +
+               " the beta function B(R, S) underflows a double, and the inverse would give "
+               "only the bounds; the spread is too small beside the interval: give a wider "
+               "spread or a narrower interval";
+    }
+    if (std::fmax(R, S) > kLargestSampledExponent) {
+        return "the exponents " + strExponents + " exceed " +
+               FormatShortest(kLargestSampledExponent) +
+               ": the incomplete beta function adds a term per unit of the larger one, which "
+               "makes every value cost more than about 10 microseconds; give a wider spread or "
+               "a narrower interval";
+    }
+    return CString();
+}
+
 void CBeta::ListSamplingObstacles(CStringArray& reasons) const {
     // The shape's own reason names the cause of a spread that is negative or not a number.
     const CString strObstacle = ShapeObstacle();
-    if (strObstacle.IsEmpty()) {
-        CDist::ListSamplingObstacles(reasons);
-    } else {
+    if (!strObstacle.IsEmpty()) {
         reasons.Add(strObstacle);
+        return;
+    }
+    CDist::ListSamplingObstacles(reasons);
+    if (reasons.IsEmpty()) {
+        const CString strInverse = InverseObstacle();
+        if (!strInverse.IsEmpty()) {
+            reasons.Add(strInverse);
+        }
     }
 }
 

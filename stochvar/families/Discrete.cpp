@@ -3,8 +3,13 @@
 #include <stochvar/families/FamilyList.h>
 #include <stochvar/module/HostHooks.h>
 
+#include <stochvar/numerics/NumberText.h>
+
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <memory>
+#include <string>
 #include <utility>
 
 namespace stochvar {
@@ -14,7 +19,8 @@ STOCHVAR_IMPLEMENT_SERIAL(CDiscrete, CDist, 0)
 namespace {
 
 constexpr int kParamCombiCount = 0;
-// Below this sum of frequencies the categories count as equally likely.
+// From this sum of frequencies on, the probabilities are the frequencies divided by their sum;
+// below it, and above the largest double, they are taken from frequencies scaled by a power of 2.
 constexpr double kMinFrequencySum = 1e-10;
 // Shifts the edges of the categories' unit intervals, so that x = k + 0.5 still belongs to
 // category k in the density and the cumulative function.
@@ -69,9 +75,38 @@ void CDiscrete::Normalise() {
         s += f;
     }
     m_Probabilities.SetSize(n);
+    if (!(s >= kMinFrequencySum && s <= DBL_MAX) && NormaliseScaled()) {
+        return;
+    }
     for (int i = 0; i < n; ++i) {
         m_Probabilities[i] = s < kMinFrequencySum ? 1.0 / n : m_Frequencies[i] / s;
     }
+}
+
+bool CDiscrete::NormaliseScaled() {
+    double dLargest = 0.0;
+    for (double f : m_Frequencies) {
+        if (!(f >= 0.0 && f <= DBL_MAX)) {
+            return false;
+        }
+        dLargest = std::max(dLargest, f);
+    }
+    if (dLargest == 0.0) {
+        return false;
+    }
+    // A power of 2 brings the largest frequency to [1/2, 1): the scaled frequencies are exact
+    // (the smallest shift up or down to where the sum neither overflows nor loses digits) and
+    // their sum is at most n.
+    int nExponent = 0;
+    std::frexp(dLargest, &nExponent);
+    double s = 0.0;
+    for (double f : m_Frequencies) {
+        s += std::ldexp(f, -nExponent);
+    }
+    for (int i = 0; i < GetCategoryCount(); ++i) {
+        m_Probabilities[i] = std::ldexp(m_Frequencies[i], -nExponent) / s;
+    }
+    return true;
 }
 
 void CDiscrete::DeleteCategory(int nPosition) {
@@ -235,12 +270,18 @@ void CDiscrete::ListSamplingObstacles(CStringArray& reasons) const {
         reasons.Add("it has no categories");
         return;
     }
-    double dSum = 0.0;
-    for (const double dFrequency : m_Frequencies) {
-        dSum += dFrequency;
+    bool bAllZero = true;
+    for (int k = 0; k < m_Frequencies.GetSize(); ++k) {
+        const double dFrequency = m_Frequencies[k];
+        if (!(dFrequency >= 0.0 && dFrequency <= DBL_MAX)) {
+            reasons.Add("the frequency of category " + std::to_string(k + 1) + " is " +
+                        FormatShortest(dFrequency) + ": it must be a finite number, 0 or more");
+            return;
+        }
+        bAllZero = bAllZero && dFrequency == 0.0;
     }
-    // Below kMinFrequencySum every category is equally likely, whatever the frequencies ask.
-    if (!(dSum >= kMinFrequencySum)) {
+    // Then every category is equally likely, whatever the frequencies ask.
+    if (bAllZero) {
         reasons.Add("the frequencies of its categories add up to 0");
     }
 }

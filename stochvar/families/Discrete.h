@@ -3,8 +3,11 @@
 // CDiscrete: the discrete (categorical) family, type "DISCRETE".
 //
 // A discrete variable is a list of named categories, each with a frequency (a non-negative
-// weight as entered) and a probability (the frequency divided by the sum of all frequencies, or
-// 1/n for every category when that sum is below 1e-10). Its values are the category positions
+// weight as entered) and a probability (the frequency divided by the sum of all frequencies).
+// Frequencies whose sum is below 1e-10 or overflows a double are scaled by a power of 2 before
+// they are added, so 1e308 and 1e308 give 1/2 each and 1e-320 and 3e-320 give 1/4 and 3/4;
+// every category gets 1/n when they are all 0 (or add up to less than 1e-10 with a negative
+// one among them). Its values are the category positions
 // 0, 1, ..., n-1. The categories live in the three parallel containers of CDist
 // (m_CategoryNames, m_Frequencies, m_Probabilities), so copying, storing and a change of type
 // carry them like every other member. The family has no input types and uses no parameter slots.
@@ -66,7 +69,10 @@ public:
     // Probability of the category whose unit interval holds x.
     double GetDensity(double x) override;
     double GetCumulative(double x) override;
-    // Smallest position whose running probability sum reaches p.
+    // For 0 < p < 1 the smallest position whose running probability sum reaches p, or the last
+    // position when rounding leaves the whole sum below p. Position 0 for p <= 0 or NaN, and
+    // the last position for p >= 1, even when trailing categories have probability 0 (with
+    // frequencies {1, 3, 0}, p = 1 gives 2 while every p in (1/4, 1) gives 1).
     double GetInverse(double p) override;
     // The axis is [0, 1] whatever the categories.
     void SetAutoAxis() override;
@@ -74,8 +80,8 @@ public:
     // MEAN and STDDEV slots do not hold them.
     bool KeepsMomentsInSlots() const override;
     SMoments GetMoments() const override;
-    // No categories, or frequencies that add up to (almost) 0, so that the probabilities would
-    // not be the frequencies' shares.
+    // No categories, a frequency that is negative or not finite (the first one), or frequencies
+    // that are all 0, so that the probabilities would not be the frequencies' shares.
     void ListSamplingObstacles(CStringArray& reasons) const override;
     CDist* CreateCopy() override;
 
@@ -91,6 +97,9 @@ protected:
 
 private:
     bool IsCategory(int nPosition) const;
+    // The probabilities from frequencies scaled by a power of 2; false, with nothing changed,
+    // when a frequency is negative or not finite, or all are 0.
+    bool NormaliseScaled();
     // Probability at position k, 0.0 beyond the stored probabilities.
     double ProbabilityAt(int k) const;
 };

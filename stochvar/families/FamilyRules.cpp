@@ -56,18 +56,15 @@ void SetIntervalAxis(CDist& dist, double dMarginFraction) {
     }
 }
 
-bool SetCovFromMeanAndStdDev(CDist& dist, CDistStatus& status, ECovDivisor divisor,
+void SetCovFromMeanAndStdDev(CDist& dist, CDistStatus& status, ECovDivisor divisor,
                              ECovFallback fallback) {
     const double M = dist.GetParamValue(PARAM_MEAN);
     if (MachineConstant(MACHINE_SMALLEST_RELATIVE_SPACING) < std::fabs(M)) {
         const double divisorValue = divisor == ECovDivisor::MeanMagnitude ? std::fabs(M) : M;
         dist.SetParamValue(PARAM_COV, dist.GetParamValue(PARAM_STDDEV) / divisorValue);
-        return true;
-    }
-    if (fallback == ECovFallback::KeepAndWarn) {
+    } else if (fallback == ECovFallback::KeepAndWarn) {
         status.SetWarning(kMsgCovNotCalculated);
     }
-    return false;
 }
 
 CDistStatus AcceptAnyCombination(CDist& dist, int nParamCombi) {

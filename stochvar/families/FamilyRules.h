@@ -37,8 +37,8 @@ enum class ECovFallback { KeepSilently, KeepAndWarn };
 
 // COV = S / M (or S / |M|) from the MEAN and STDDEV slots, when |M| exceeds the smallest
 // relative spacing; otherwise COV keeps its value and, with KeepAndWarn, the status gets the
-// warning. A NaN mean counts as too close to zero. Returns true when COV was written.
-bool SetCovFromMeanAndStdDev(CDist& dist, CDistStatus& status, ECovDivisor divisor,
+// warning. A NaN mean counts as too close to zero.
+void SetCovFromMeanAndStdDev(CDist& dist, CDistStatus& status, ECovDivisor divisor,
                              ECovFallback fallback);
 
 // The combination check of the families whose conversion makes all the tests: the fixed kind's

@@ -183,7 +183,9 @@ bool SolveLowerTail(double p, double alpha, double beta, double B,
             xNew = (lo + hi) / 2.0;
         }
         xResult = xNew;
-        if (xNew <= 0.0 || xNew > 1.0) {
+        // Written as "not inside" so that a NaN iterate (a step that overflowed) ends the
+        // iteration here rather than after the step limit.
+        if (!(xNew > 0.0 && xNew <= 1.0)) {
             return false;
         }
         F = BetaI(xNew, alpha, beta, pConstants);
@@ -244,6 +246,17 @@ bool MakeBetaShapeConstants(double a, double b, SBetaShapeConstants& constants) 
     }
     SetErrorState(errorStateBefore);
     return constants.bValid;
+}
+
+bool BetaUnderflows(double a, double b) {
+    const SErrorState errorStateBefore = GetErrorState();
+    double B = 0.0;
+    {
+        CDiagnosticCapture capture;
+        B = dBeta(a, b);
+    }
+    SetErrorState(errorStateBefore);
+    return B <= 0.0;
 }
 
 double dLBeta(double a, double b) {

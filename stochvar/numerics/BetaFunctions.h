@@ -44,6 +44,11 @@ struct SBetaShapeConstants {
 // nothing and leaves the error state as it was.
 bool MakeBetaShapeConstants(double a, double b, SBetaShapeConstants& constants);
 
+// Whether B(a, b) underflows, as dBeta computes it: then BetaInv(p, a, b) has no result for any
+// p strictly between 0 and 1 (with positive shapes, from about a + b = 1000 on when a = b).
+// Prints nothing and leaves the error state as it was.
+bool BetaUnderflows(double a, double b);
+
 // ln B(a, b). Reports a non-positive argument and goes on.
 double dLBeta(double a, double b);
 
@@ -58,7 +63,19 @@ double BetaI(double x, double a, double b, const SBetaShapeConstants* pConstants
 
 // x with I_x(a, b) = p, by a safeguarded Newton iteration on the logarithm of the leading term,
 // and one of the BETAINV_ status codes above (BetaI is called at most 61 times). On beta
-// underflow x is not written.
+// underflow x is not written. Results stay those the iteration has always given, so two cases
+// are left as they are:
+// - BETAINV_CONVERGED says that the last step was below 1e-10 relative, not that I_x(a, b) is
+//   near p. Where BetaI is only absolutely accurate or the quantile underflows, the steps close
+//   in on a jump of BetaI's rounding errors: BetaInv(1e-30, 1000, 0.99) ends at x = 0.80001
+//   with I_x = 2.6e-14, and BetaInv(1 - 0.9, 1, 0.1) at x = 0.99999999999987 with I_x = 0.95
+//   (0.65 is the root, which p = 0.1 finds). Callers that need a root check I_x(a, b)
+//   against p.
+// - A NaN is never BETAINV_CONVERGED. NaN arguments, and a step that overflows, give
+//   BETAINV_NO_RESULT with x NaN: BetaInv(0.8, 1, 3000.5) starts at the root, BetaI misses it
+//   by 1.7e-13 relative, the Newton step rounds back onto the start and bisection jumps to
+//   where BetaI underflows to 0, from where the step is infinite. A NaN iterate ends the
+//   iteration at once.
 void BetaInv(double p, double a, double b, double& x, int& nStatus,
              const SBetaShapeConstants* pConstants = nullptr);
 

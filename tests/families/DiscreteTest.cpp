@@ -6,13 +6,18 @@
 #include "FamilySupport.h"
 
 #include <stochvar/families/Discrete.h>
+#include <stochvar/numerics/ExOr.h>
 #include <stochvar/numerics/Numerics.h>
 #include <support/RecordingHooks.h>
 
+#include <cmath>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <numeric>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace stochvar::testing {
 namespace {
@@ -59,6 +64,7 @@ TEST(Discrete, EditingKeepsTheContainersParallelAndNormalised) {
         {{swap(0, 2)}, {"c2", "c1", "c0"}, {4, 3, 1}},
         {{set(0, 0.0), set(1, 0.0), set(2, 0.0)}, {"c0", "c1", "c2"}, {0, 0, 0}},
         {{set(0, 1e-11), set(1, 0.0), set(2, 3e-11)}, {"c0", "c1", "c2"}, {1e-11, 0, 3e-11}},
+        {{set(0, 1e-320), set(1, 0.0), set(2, 3e-320)}, {"c0", "c1", "c2"}, {1e-320, 0, 3e-320}},
         {{set(0, 2.5e-11), set(1, 0.0), set(2, 7.5e-11)},                       // sum 1e-10
          {"c0", "c1", "c2"}, {2.5e-11, 0, 7.5e-11}},
         {{set(1, -2.0)}, {"c0", "c1", "c2"}, {1, -2, 4}},                       // taken as it is
@@ -87,8 +93,8 @@ TEST(Discrete, EditingKeepsTheContainersParallelAndNormalised) {
             dist->GetCategory(k, name, frequency, probability);
             EXPECT_STREQ(name.GetString(), inside ? rows[i].names[k].c_str() : "") << k;
             EXPECT_EQ(frequency, inside ? f[k] : 0.0) << k;
-            // The frequency over their sum, or 1/n each when the sum is below 1e-10.
-            EXPECT_NEAR(probability, !inside ? 0.0 : sum < 1e-10 ? 1.0 / n : f[k] / sum, 1e-15);
+            // The frequency over their sum, or 1/n each when they are all 0.
+            EXPECT_NEAR(probability, !inside ? 0.0 : sum == 0.0 ? 1.0 / n : f[k] / sum, 1e-15);
         }
     }
     EXPECT_EQ(hooks.messages(), Names(4, "ERROR:\nFrequency must be >= 0"));
@@ -130,6 +136,71 @@ TEST(Discrete, CumulativeIsPiecewiseLinearAndInverseIsItsStepInverse) {
         for (double p : {kNaN, -0.5, 0.0, 1.0, 1.5}) {
             EXPECT_EQ(dist->GetInverse(p), p >= 1.0 ? std::max(n - 1, 0) : 0) << p;
         }
+    }
+}
+
+// Frequencies at both ends of the number range keep their shares: the sum of 1e308 and 1e308
+// overflows and that of the subnormal 1e-320 and 3e-320 lies below 1e-10, yet both are exact
+// after scaling by a power of 2. Only frequencies that are all 0 or not finite are refused.
+// Sampling from a fixed seed draws every category with a positive probability about as often
+// as it should (within 5 standard errors of 2000 draws).
+TEST(Discrete, ExtremeFrequenciesKeepTheirShares) {
+    constexpr double kMax = std::numeric_limits<double>::max();
+    const std::tuple<Values, Values, std::string> rows[] = {
+        {{1e308, 1e308}, {0.5, 0.5}, ""},
+        {{1e-320, 3e-320}, {0.25, 0.75}, ""},
+        {{kMax, 0.0, kMax, kMax, kMax}, {0.25, 0.0, 0.25, 0.25, 0.25}, ""},
+        {{1e-11, 3e-11}, {0.25, 0.75}, ""},
+        {{1e300, 3e300}, {0.25, 0.75}, ""}, // the plain sum, exact as well
+        {{0.0, 0.0}, {0.5, 0.5}, "the frequencies of its categories add up to 0"},
+    };
+    for (const auto& [frequencies, probabilities, strReason] : rows) {
+        SCOPED_TRACE(::testing::Message() << frequencies[0] << ", " << frequencies[1]);
+        auto dist = MakeDiscrete(frequencies);
+        EXPECT_EQ(ValuesOf(dist->m_Probabilities), probabilities);
+        CStringArray reasons;
+        dist->ListSamplingObstacles(reasons);
+        EXPECT_EQ(reasons.IsEmpty() ? std::string() : reasons[0].GetString(), strReason);
+        if (!strReason.empty()) {
+            continue;
+        }
+        constexpr int kDraws = 2000;
+        std::vector<int> counts(probabilities.size(), 0);
+        CExOr exor(2718, 28182, 8459);
+        for (int i = 0; i < kDraws; ++i) {
+            ++counts[static_cast<std::size_t>(dist->GetRandom(&exor))];
+        }
+        for (std::size_t k = 0; k < counts.size(); ++k) {
+            const double p = probabilities[k];
+            EXPECT_NEAR(counts[k], kDraws * p, 5.0 * std::sqrt(kDraws * p * (1.0 - p))) << k;
+        }
+    }
+    // A frequency that is not finite or negative is named, stored as it is.
+    for (const auto& [f, strReason] :
+         {std::pair{kInf,
+                    "the frequency of category 2 is inf: it must be a finite number, 0 or more"},
+          {kNaN, "the frequency of category 2 is nan: it must be a finite number, 0 or more"},
+          {-1.0, "the frequency of category 2 is -1: it must be a finite number, 0 or more"}}) {
+        auto dist = MakeDiscrete({1.0, 3.0});
+        dist->m_Frequencies[1] = f;
+        CStringArray reasons;
+        dist->ListSamplingObstacles(reasons);
+        ASSERT_EQ(reasons.GetSize(), 1);
+        EXPECT_STREQ(reasons[0].GetString(), strReason);
+    }
+}
+
+// The inverse with trailing categories of probability 0, {1, 3, 0}: each p in (0, 1) gives the
+// first category whose running sum reaches it, so never the empty last one; p = 1 (and above)
+// gives the last position whatever its probability, as its header says.
+TEST(Discrete, InverseWithTrailingZeroCategories) {
+    auto dist = MakeDiscrete({1.0, 3.0, 0.0});
+    const std::pair<double, double> rows[] = {
+        {kNaN, 0.0}, {0.0, 0.0},        {1e-300, 0.0}, {0.25, 0.0}, {Above(0.25), 1.0},
+        {0.5, 1.0},  {Below(1.0), 1.0}, {1.0, 2.0},    {1.5, 2.0},
+    };
+    for (const auto& [p, k] : rows) {
+        EXPECT_EQ(dist->GetInverse(p), k) << p;
     }
 }
 

@@ -80,7 +80,8 @@ TEST(SamplingState, MomentsAndTheReasonsWhyNoSampleCanBeDrawn) {
          {"the lower bound 0 is not below the upper bound nan"}},
         // The category positions 0 and 1 with probabilities 1/4 and 3/4.
         {Discrete({1.0, 3.0}), 0.75, std::sqrt(0.1875), {}},
-        {nanFrequency, 0.75, std::sqrt(0.1875), {"the frequencies of its categories add up to 0"}},
+        {nanFrequency, 0.75, std::sqrt(0.1875),
+         {"the frequency of category 2 is nan: it must be a finite number, 0 or more"}},
         // Frequencies of no weight make the categories equally likely.
         {Discrete({0.0, 0.0}), 0.5, 0.5, {"the frequencies of its categories add up to 0"}},
         // Conversions that give no spread: a COV around a mean of 0, or one whose product with

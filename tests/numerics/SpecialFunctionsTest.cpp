@@ -264,6 +264,45 @@ TEST(BetaInv, BetaIOfTheQuantileGivesBackP) {
     EXPECT_LT(BetaInvX(0.9, 0.1, 1.0), 1e-12);
 }
 
+// The cases the header of BetaInv describes, against closed forms: I_x(1, b) = 1 - (1 - x)^b.
+// A step that overflows ends in NaN without success; small steps onto a jump of BetaI's
+// rounding errors end with success, off the root. And no NaN, whatever the arguments, ever
+// comes with BETAINV_CONVERGED.
+TEST(BetaInv, DocumentedMissesAndNaNNeverConverges) {
+    // Root 1 - 0.2^(1 / 3000.5) = 5.36e-4: the start, which BetaI misses by 1.7e-13.
+    const SInverse overflow = Inverse(0.8, 1.0, 3000.5);
+    EXPECT_EQ(overflow.status, kNone);
+    EXPECT_TRUE(std::isnan(overflow.x));
+    // I_x(1000, 0.99) at x = 0.8 is about 0.8^1000 = 1e-97, so the root of 1e-30 lies above.
+    const SInverse jump = Inverse(1e-30, 1000.0, 0.99);
+    EXPECT_EQ(jump.status, BETAINV_CONVERGED);
+    EXPECT_NEAR(jump.x, 0.80001, 1e-5);
+    EXPECT_GT(BetaI(jump.x, 1000.0, 0.99), 1e-15);
+    // Root 1 - 0.9^10 = 0.6513 for p = 0.1; 1 - 0.9 is one ulp below 0.1 and ends next to 1.
+    EXPECT_NEAR(BetaInvX(0.1, 1.0, 0.1), 1.0 - std::pow(0.9, 10.0), 1e-12);
+    EXPECT_GT(BetaInvX(1.0 - 0.9, 1.0, 0.1), 1.0 - 1e-12);
+
+    int nNaN = 0;
+    const double ps[] = {kNaN, 1e-300, 1e-30, 0.2, 0.5, 0.8, 1.0 - 1e-12};
+    const double shapes[] = {kNaN, -1.0, 1e-3, 1.0, 0.99, 3000.5, 1000.0};
+    for (double p : ps)
+        for (double a : shapes)
+            for (double b : shapes) {
+                SInverse r;
+                // The lines printed on the way (a shape of NaN or -1) are not looked at here.
+                CapturedOutputOf([&] { r = Inverse(p, a, b); });
+                nNaN += std::isnan(r.x) ? 1 : 0;
+                EXPECT_FALSE(r.status == BETAINV_CONVERGED && std::isnan(r.x))
+                    << p << ", " << a << ", " << b;
+                if (a <= 0.0 || b <= 0.0) {
+                    EXPECT_EQ(r.status, kShape) << p << ", " << a << ", " << b;
+                } else if (std::isnan(p) || std::isnan(a) || std::isnan(b)) {
+                    EXPECT_EQ(r.status, kNone) << p << ", " << a << ", " << b;
+                }
+            }
+    EXPECT_GT(nNaN, 100); // the rows reach the NaN results they are there for
+}
+
 const double kCs[] = {1.0, 0.5, 0.25};
 const std::vector<double> kMany(1001, 0.001);
 const double kOs[] = {1.0, -0.1, 0.01, -0.001};
