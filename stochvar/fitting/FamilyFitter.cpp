@@ -60,6 +60,20 @@ bool CFamilyFitter::HasUpperBound(int nType) {
     return nType == DIST_UNIFORM || nType == DIST_TRIANGULAR || nType == DIST_BETA;
 }
 
+int CFamilyFitter::CountFreeParams(int nType) const {
+    // The parameters besides the bounds: location and scale, or a shape too.
+    int nShapeAndScale = 1;
+    if (nType == DIST_NORMAL || nType == DIST_GUMBEL || nType == DIST_LOGNORMAL ||
+        nType == DIST_WEIBULL || nType == DIST_BETA) {
+        nShapeAndScale = 2;
+    } else if (nType == DIST_UNIFORM) {
+        nShapeAndScale = 0;
+    }
+    const bool bFreeLower = HasLowerBound(nType) && !m_options.bounds.lower;
+    const bool bFreeUpper = HasUpperBound(nType) && !m_options.bounds.upper;
+    return nShapeAndScale + (bFreeLower ? 1 : 0) + (bFreeUpper ? 1 : 0);
+}
+
 SFitReport CFamilyFitter::Fit(std::vector<double> data) const {
     const CFitSample sample(std::move(data));
     SFitReport report;
@@ -167,16 +181,16 @@ SFamilyFit CFamilyFitter::FitFamily(int nType, const CFitSample& sample) const {
     if (!fit.strRefusal.empty()) {
         return fit;
     }
+    // One point more than parameters, so that the fit is not an interpolation.
+    const int nFree = CountFreeParams(nType);
+    if (sample.GetCount() < static_cast<std::size_t>(nFree) + 1) {
+        fit.strRefusal = "too few points: " + std::to_string(sample.GetCount()) + " for " +
+                         std::to_string(nFree) + " parameters";
+        return fit;
+    }
     fit.estimate = Estimate(nType, sample);
     if (fit.estimate.IsRefused()) {
         fit.strRefusal = fit.estimate.strRefusal;
-        return fit;
-    }
-    // One point more than parameters, so that the fit is not an interpolation.
-    const std::size_t nNeeded = static_cast<std::size_t>(fit.estimate.nFreeParams) + 1;
-    if (sample.GetCount() < nNeeded) {
-        fit.strRefusal = "too few points: " + std::to_string(sample.GetCount()) + " for " +
-                         std::to_string(fit.estimate.nFreeParams) + " parameters";
         return fit;
     }
     fit.pDist = BuildVariable(fit.estimate, m_options.strName, fit.warnings, fit.strRefusal);

@@ -69,6 +69,8 @@ public:
     // Whether the family has a lower or an upper bound among its parameters.
     static bool HasLowerBound(int nType);
     static bool HasUpperBound(int nType);
+    // The parameters the family estimates with the options' fixed bounds.
+    int CountFreeParams(int nType) const;
     // Sorts fitted families by the criterion, the refused ones after them in family order.
     static void Rank(std::vector<SFamilyFit>& fits, EFitCriterion criterion);
 

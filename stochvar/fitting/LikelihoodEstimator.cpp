@@ -30,9 +30,10 @@ constexpr double kShapeMin = 0.02;
 constexpr double kShapeMax = 50.0;
 constexpr double kRelativeRootTolerance = 1e-13;
 
-// Simplex searches.
+// Simplex searches. A bound comes no nearer to the data than kLogGapMin: where the exponent at
+// that bound is below 1 the likelihood grows without limit as the bound reaches the extreme.
 constexpr double kSimplexTolerance = 1e-11;
-constexpr int kSimplexEvaluations = 4000;
+constexpr int kSimplexEvaluations = 1500;
 
 SFamilyEstimate Refusal(int nType, std::string strReason) {
     SFamilyEstimate estimate;
@@ -297,8 +298,11 @@ struct SBoundCoordinates {
     }
     void Decode(const std::vector<double>& v, double& L, double& U) const {
         std::size_t i = 0;
-        L = bounds.lower ? *bounds.lower : sample.GetMin() - sample.GetRange() * std::exp(v[i++]);
-        U = bounds.upper ? *bounds.upper : sample.GetMax() + sample.GetRange() * std::exp(v[i]);
+        const auto gap = [&](double t) {
+            return sample.GetRange() * std::exp(std::max(t, kLogGapMin));
+        };
+        L = bounds.lower ? *bounds.lower : sample.GetMin() - gap(v[i++]);
+        U = bounds.upper ? *bounds.upper : sample.GetMax() + gap(v[i]);
     }
 };
 
@@ -328,8 +332,10 @@ struct SBetaFit {
 };
 
 // R and S for given bounds. The likelihood depends on the data through the means G1 and G2 of
-// ln z and ln(1 - z), z = (x - L) / (U - L), and is concave in (R, S).
-SBetaFit FitBeta(const std::vector<double>& x, double L, double U) {
+// ln z and ln(1 - z), z = (x - L) / (U - L), and is concave in (R, S). With bounds to estimate,
+// R and S stay at 1 or above: below 1 the density is infinite at its bound, and the likelihood
+// grows without limit as the bound reaches the extreme value.
+SBetaFit FitBeta(const std::vector<double>& x, double L, double U, bool bFreeBounds) {
     const double n = static_cast<double>(x.size());
     const double d = U - L;
     double G1 = 0.0;
@@ -347,35 +353,38 @@ SBetaFit FitBeta(const std::vector<double>& x, double L, double U) {
     G2 /= n;
     m1 /= n;
     const double v = m2 / n - m1 * m1;
-    // The moment estimates start the search.
+    // The exponents as R = floor + exp(w); the moment estimates start the search.
+    const double dFloor = bFreeBounds ? 1.0 : 0.0;
     const double T = v > 0.0 ? m1 * (1.0 - m1) / v - 1.0 : 2.0;
-    const double R0 = T > 0.0 ? m1 * T : 1.0;
-    const double S0 = T > 0.0 ? (1.0 - m1) * T : 1.0;
+    const double R0 = std::max(T > 0.0 ? m1 * T : 1.0, dFloor + 0.1);
+    const double S0 = std::max(T > 0.0 ? (1.0 - m1) * T : 1.0, dFloor + 0.1);
     const auto negLogLik = [&](const std::vector<double>& w) {
-        const double R = std::exp(w[0]);
-        const double S = std::exp(w[1]);
+        const double R = dFloor + std::exp(w[0]);
+        const double S = dFloor + std::exp(w[1]);
         return -((R - 1.0) * G1 + (S - 1.0) * G2 - std::lgamma(R) - std::lgamma(S) +
                  std::lgamma(R + S));
     };
-    const CNelderMead::SResult best = CNelderMead::Minimise(
-        negLogLik, {std::log(R0), std::log(S0)}, 0.1, kSimplexTolerance, kSimplexEvaluations);
-    const double R = std::exp(best.x[0]);
-    const double S = std::exp(best.x[1]);
+    const CNelderMead::SResult best =
+        CNelderMead::Minimise(negLogLik, {std::log(R0 - dFloor), std::log(S0 - dFloor)}, 0.1,
+                              kSimplexTolerance, kSimplexEvaluations);
+    const double R = dFloor + std::exp(best.x[0]);
+    const double S = dFloor + std::exp(best.x[1]);
     return {R, S, -n * best.dValue - n * std::log(d)};
 }
 
 SFamilyEstimate EstimateBeta(const CFitSample& sample, const SFixedBounds& bounds) {
     const std::vector<double>& x = sample.GetSorted();
     const double dLogGap = std::log(1.0 / sample.GetCountAsDouble());
+    const bool bFreeBounds = !bounds.lower || !bounds.upper;
     double L = 0.0;
     double U = 0.0;
     MaximiseOverBounds(
         {sample, bounds}, dLogGap,
-        [&](double l, double u) { return FitBeta(x, l, u).dLogLikelihood; }, L, U);
-    const SBetaFit fit = FitBeta(x, L, U);
+        [&](double l, double u) { return FitBeta(x, l, u, bFreeBounds).dLogLikelihood; }, L, U);
+    const SBetaFit fit = FitBeta(x, L, U, bFreeBounds);
     const int nFree = 2 + (bounds.lower ? 0 : 1) + (bounds.upper ? 0 : 1);
     return Found(DIST_BETA, 3, {fit.dR, fit.dS, L, U}, nFree,
-                 nFree > 2 ? "bounds at the maximum of the profile likelihood" : "");
+                 bFreeBounds ? "bounds at the maximum of the profile likelihood" : "");
 }
 
 struct STriangularFit {
