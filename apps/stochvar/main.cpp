@@ -3,6 +3,7 @@
 
 #include "CliHooks.h"
 #include "ConvertCommand.h"
+#include "FitCommand.h"
 #include "ReliabilityCommand.h"
 #include "SampleCommand.h"
 #include "ShowCommand.h"
@@ -46,7 +47,7 @@ constexpr const char* kMainUsage =
     "Exit status: 0 success, 1 refused input, 2 usage error.\n";
 
 const SCommand* const kCommands[] = {&kShowCommand, &kSampleCommand, &kConvertCommand,
-                                     &kReliabilityCommand};
+                                     &kReliabilityCommand, &kFitCommand};
 
 int UsageError(const std::string& strMessage, const char* pszCommand) {
     std::fprintf(stderr, "stochvar: %s\n", strMessage.c_str());

@@ -6,6 +6,7 @@
 #include <stochvar/fitting/GoodnessOfFit.h>
 #include <stochvar/fitting/LikelihoodEstimator.h>
 #include <stochvar/fitting/MomentEstimator.h>
+#include <stochvar/numerics/Numerics.h>
 
 #include <algorithm>
 #include <cmath>
@@ -197,6 +198,9 @@ SFamilyFit CFamilyFitter::FitFamily(int nType, const CFitSample& sample) const {
     if (!fit.pDist) {
         return fit;
     }
+    // The evidence takes the tails from the accurate numerics: under the faithful ones a point
+    // far in a tail has a cumulative probability of exactly 0 or 1, and A2 would be infinite.
+    const CNumericsScope accurate(ENumerics::Accurate);
     double dLogLikelihood = 0.0;
     for (const double x : sample.GetSorted()) {
         dLogLikelihood += fit.pDist->GetLogDensity(x);

@@ -6,7 +6,8 @@
 // likelihood gives none; CMomentEstimator alone on request), then the variable, built as an
 // editor builds one, through the estimate's input type with the family's own checks and
 // conversion (CDist::EnterParamValue) and the sampler's (CDist::ListSamplingObstacles); then
-// its log-likelihood from the variable's own density, AIC, BIC, the Kolmogorov-Smirnov and
+// its log-likelihood from the variable's own density (under the accurate numerics, as all the
+// evidence, so that the tails stay finite), AIC, BIC, the Kolmogorov-Smirnov and
 // Anderson-Darling statistics and, when asked, their p-values from a parametric bootstrap: data
 // sets of the sample's size drawn from the fitted variable, each fitted again the same way, the
 // p-value the share of replicates whose statistic is at least the sample's. Each family's

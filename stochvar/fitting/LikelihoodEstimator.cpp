@@ -306,9 +306,10 @@ struct SBoundCoordinates {
     }
 };
 
-// Runs the simplex over the free bounds (none: just evaluates) and returns the best bounds.
+// Runs the simplex over the free bounds (none: just evaluates) and returns the best bounds;
+// false when a bound went as far out as the search lets it (the likelihood still grew there).
 template <class TObjective>
-void MaximiseOverBounds(const SBoundCoordinates& coords, double dLogGap, TObjective logLik,
+bool MaximiseOverBounds(const SBoundCoordinates& coords, double dLogGap, TObjective logLik,
                         double& L, double& U) {
     std::vector<double> start = coords.Start(dLogGap);
     if (!start.empty()) {
@@ -323,6 +324,7 @@ void MaximiseOverBounds(const SBoundCoordinates& coords, double dLogGap, TObject
         start = best.x;
     }
     coords.Decode(start, L, U);
+    return std::none_of(start.begin(), start.end(), [](double t) { return t >= kLogGapMax; });
 }
 
 struct SBetaFit {
@@ -378,9 +380,13 @@ SFamilyEstimate EstimateBeta(const CFitSample& sample, const SFixedBounds& bound
     const bool bFreeBounds = !bounds.lower || !bounds.upper;
     double L = 0.0;
     double U = 0.0;
-    MaximiseOverBounds(
+    const bool bFinite = MaximiseOverBounds(
         {sample, bounds}, dLogGap,
         [&](double l, double u) { return FitBeta(x, l, u, bFreeBounds).dLogLikelihood; }, L, U);
+    if (!bFinite) {
+        // Towards the normal limit of the family: the data show no bounds.
+        return Refusal(DIST_BETA, "the likelihood has no maximum for finite bounds");
+    }
     const SBetaFit fit = FitBeta(x, L, U, bFreeBounds);
     const int nFree = 2 + (bounds.lower ? 0 : 1) + (bounds.upper ? 0 : 1);
     return Found(DIST_BETA, 3, {fit.dR, fit.dS, L, U}, nFree,

@@ -28,7 +28,10 @@
 //     uniform L = x(1) - (x(n) - x(1)) / (n - 1), for the exponential L = x(1) - scale / n with
 //     scale = n (mean - x(1)) / (n - 1).
 //   - beta and triangular: the bounds maximise the profile likelihood (simplex search from the
-//     corrected extremes).
+//     extremes), no nearer to the data than 1e-6 ranges and no farther than 1e3. With bounds to
+//     estimate, the beta exponents stay at 1 or above, where the likelihood is bounded; data
+//     whose beta likelihood still grows 1e3 ranges out (the family's normal limit) have no beta
+//     estimate.
 
 #include <stochvar/fitting/FamilyEstimate.h>
 
