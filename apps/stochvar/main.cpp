@@ -35,6 +35,8 @@ constexpr const char* kMainUsage =
     "  reliability [FILE] --method M\n"
     "                     the probability of failure of a limit state g (FORM, SORM, Monte\n"
     "                     Carlo, Latin hypercube, importance sampling, subset simulation)\n"
+    "  fit DATA.csv       fit the families to the columns of a table, rank them, and write\n"
+    "                     the best variables as a collection\n"
     "\n"
     "Without FILE, show, sample and reliability use the built-in example (a steel beam in\n"
     "bending, with its limit state).\n"
