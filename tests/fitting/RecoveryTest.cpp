@@ -68,6 +68,7 @@ std::vector<SRecoveryCase> Cases() {
         {"exponential_L_fixed", DIST_EXPONENTIAL, 1, {4.0, -1.0}, {4.0, 0.0}, {-1.0, std::nullopt}},
         {"uniform", DIST_UNIFORM, 0, {0.0, 1.0}, {}, {}},
         {"uniform_wide", DIST_UNIFORM, 0, {-5.0, 20.0}, {}, {}},
+        {"uniform_L_fixed", DIST_UNIFORM, 0, {-50.0, -30.0}, {}, {-50.0, std::nullopt}},
         {"triangular", DIST_TRIANGULAR, 0, {0.0, 2.0, 10.0}, {}, {}},
         {"triangular_skewed", DIST_TRIANGULAR, 0, {5.0, 9.0, 10.0}, {}, {}},
         {"beta", DIST_BETA, 3, {2.5, 4.0, 0.0, 10.0}, {}, {}},
