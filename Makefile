@@ -49,13 +49,15 @@ fuzz: setup
 
 # The pictures that README.md shows, rendered offscreen into docs/images; pictures of the pages
 # for a look by eye into build/default/screenshots; the picture of docs/reliability.md, drawn with
-# matplotlib from what the command-line host computes.
+# matplotlib from what the command-line host computes; that of docs/fitting.md from stochvar.fit.
 docs-images: setup
 	cmake --preset default
-	cmake --build --preset default --target stochvar-docs-images stochvar
+	cmake --build --preset default --target stochvar-docs-images stochvar stochvar_python
 	build/default/bin/stochvar-docs-images docs/images build/default/screenshots
 	/usr/bin/python3 tools/docs-images/reliability_picture.py build/default/bin/stochvar \
 		docs/images/reliability-rs.png
+	PYTHONPATH=build/default/python /usr/bin/python3 tools/docs-images/fitting_picture.py \
+		docs/images/fitting-wind.png
 
 # Every folder that holds C++ sources, with the repository's .clang-format.
 format:

@@ -34,3 +34,9 @@
 #include <stochvar/reliability/StandardNormalSpace.h>
 #include <stochvar/reliability/SubsetSimulation.h>
 #include <stochvar/reliability/USpaceTransform.h>
+
+#include <stochvar/fitting/DiscreteFit.h>
+#include <stochvar/fitting/FamilyFitter.h>
+#include <stochvar/fitting/FitError.h>
+#include <stochvar/fitting/FitSample.h>
+#include <stochvar/fitting/GoodnessOfFit.h>

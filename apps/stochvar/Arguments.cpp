@@ -98,12 +98,27 @@ std::string CParsedArguments::Spelling(std::string_view name) const {
     return it == m_options.end() ? "--" + std::string(name) : it->second.strSpelling;
 }
 
+std::vector<std::string> CParsedArguments::Values(std::string_view name) const {
+    const auto it = m_options.find(name);
+    if (it == m_options.end()) {
+        return {};
+    }
+    std::vector<std::string> values{it->second.strValue};
+    values.insert(values.end(), it->second.repeated.begin(), it->second.repeated.end());
+    return values;
+}
+
 void CParsedArguments::AddOption(std::string_view name, std::string strSpelling,
-                                 std::string strValue) {
-    if (m_options.contains(name)) {
+                                 std::string strValue, bool bRepeatable) {
+    const auto it = m_options.find(name);
+    if (it != m_options.end() && bRepeatable) {
+        it->second.repeated.push_back(std::move(strValue));
+        return;
+    }
+    if (it != m_options.end()) {
         throw CUsageError("option " + strSpelling + " given twice");
     }
-    m_options.emplace(std::string(name), SGiven{std::move(strSpelling), std::move(strValue)});
+    m_options.emplace(std::string(name), SGiven{std::move(strSpelling), std::move(strValue), {}});
 }
 
 CParsedArguments ParseArguments(std::span<const std::string> args,
@@ -157,9 +172,10 @@ CParsedArguments ParseArguments(std::span<const std::string> args,
             }
             parsed.AddOption(pOption->name, strSpelling, "");
         } else if (bHasAttached) {
-            parsed.AddOption(pOption->name, strSpelling, std::string(attached));
+            parsed.AddOption(pOption->name, strSpelling, std::string(attached),
+                             pOption->bRepeatable);
         } else if (i + 1 < args.size()) {
-            parsed.AddOption(pOption->name, strSpelling, args[++i]);
+            parsed.AddOption(pOption->name, strSpelling, args[++i], pOption->bRepeatable);
         } else {
             throw CUsageError("option " + strSpelling + " needs a value");
         }

@@ -27,6 +27,8 @@ struct SOptionDefinition {
     std::string_view name; // long name without the dashes
     char shortName;        // 0 when there is none
     bool bTakesValue;
+    // Whether it may be given more than once (each value kept, in order).
+    bool bRepeatable = false;
 };
 
 class CParsedArguments {
@@ -34,17 +36,21 @@ public:
     bool Has(std::string_view name) const { return m_options.contains(name); }
     // The value given to an option, or null when the option was not given.
     const std::string* Value(std::string_view name) const;
+    // Every value given to a repeatable option, in order; empty when it was not given.
+    std::vector<std::string> Values(std::string_view name) const;
     // The option as the user wrote it ("-n" or "--samples"); "--name" when it was not given.
     std::string Spelling(std::string_view name) const;
     const std::vector<std::string>& Positionals() const { return m_positionals; }
 
-    void AddOption(std::string_view name, std::string strSpelling, std::string strValue);
+    void AddOption(std::string_view name, std::string strSpelling, std::string strValue,
+                   bool bRepeatable = false);
     void AddPositional(std::string strValue) { m_positionals.push_back(std::move(strValue)); }
 
 private:
     struct SGiven {
         std::string strSpelling;
         std::string strValue;
+        std::vector<std::string> repeated; // the values after the first
     };
     std::map<std::string, SGiven, std::less<>> m_options;
     std::vector<std::string> m_positionals;

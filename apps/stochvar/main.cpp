@@ -3,6 +3,7 @@
 
 #include "CliHooks.h"
 #include "ConvertCommand.h"
+#include "FitCommand.h"
 #include "ReliabilityCommand.h"
 #include "SampleCommand.h"
 #include "ShowCommand.h"
@@ -34,6 +35,8 @@ constexpr const char* kMainUsage =
     "  reliability [FILE] --method M\n"
     "                     the probability of failure of a limit state g (FORM, SORM, Monte\n"
     "                     Carlo, Latin hypercube, importance sampling, subset simulation)\n"
+    "  fit DATA.csv       fit the families to the columns of a table, rank them, and write\n"
+    "                     the best variables as a collection\n"
     "\n"
     "Without FILE, show, sample and reliability use the built-in example (a steel beam in\n"
     "bending, with its limit state).\n"
@@ -46,7 +49,7 @@ constexpr const char* kMainUsage =
     "Exit status: 0 success, 1 refused input, 2 usage error.\n";
 
 const SCommand* const kCommands[] = {&kShowCommand, &kSampleCommand, &kConvertCommand,
-                                     &kReliabilityCommand};
+                                     &kReliabilityCommand, &kFitCommand};
 
 int UsageError(const std::string& strMessage, const char* pszCommand) {
     std::fprintf(stderr, "stochvar: %s\n", strMessage.c_str());

@@ -2,6 +2,7 @@
 
 #include "MessageRelay.h"
 #include "PythonCollection.h"
+#include "PythonFitting.h"
 #include "PythonReliability.h"
 #include "PythonVariable.h"
 
@@ -63,5 +64,6 @@ PYBIND11_MODULE(_core, m) {
     BindVariables(m);
     BindCollection(m);
     BindReliability(m);
+    BindFitting(m);
     m.attr("__name__") = moduleName;
 }

@@ -19,6 +19,9 @@ command-line host and the editor. A refused value raises InputError with the lib
 what the library takes with a warning is issued as InputWarning (warnings module). Nothing is
 ever shown in a window.
 
+stochvar.fit and stochvar.fit_collection fit the families to measured data and rank them
+(stochvar.fitting, docs/fitting.md).
+
 Numbers are faithful by default: bit for bit those of every other host. For fresh work,
 ``Collection(..., numerics="accurate")`` or ``set_default_numerics("accurate")`` computes Phi,
 Phi^-1 and the Nataf mapping to double precision (docs/sampling.md).
@@ -42,9 +45,11 @@ _FAMILIES = [name for name, value in vars(_core).items()
              if isinstance(value, type) and issubclass(value, Variable) and value is not Variable]
 globals().update((name, getattr(_core, name)) for name in _FAMILIES)
 
+from .fitting import fit, fit_collection  # noqa: E402  (after the families it returns)
+
 __all__ = sorted([
-    "Collection", "InputError", "InputWarning", "Variable", "get_default_numerics", "load",
-    "set_default_numerics", "slices", *_FAMILIES,
+    "Collection", "InputError", "InputWarning", "Variable", "fit", "fit_collection",
+    "get_default_numerics", "load", "set_default_numerics", "slices", *_FAMILIES,
 ])
 
 

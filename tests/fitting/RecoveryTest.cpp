@@ -1,0 +1,133 @@
+// Data drawn from a family with a fixed seed are fitted back: every parameter within 4 standard
+// errors of the value it was drawn with. The standard errors come from the Fisher information
+// where it has a closed form (the regular cases), else from the spread of repeated fits in the
+// test; a regular case also checks that spread against the Fisher information (an estimator
+// that is consistent but wasteful, the method of moments for the Weibull shape, fails that).
+
+#include <stochvar/families/FamilyList.h>
+#include <stochvar/fitting/FitSample.h>
+#include <stochvar/fitting/LikelihoodEstimator.h>
+
+#include "fitting/FittingSupport.h"
+
+#include <cmath>
+#include <numeric>
+
+namespace stochvar::testing {
+namespace {
+
+constexpr std::size_t kN = 2000;
+constexpr int kRepeats = 12;
+
+struct SRecoveryCase {
+    const char* pszName;
+    int nType;
+    int nParamCombi;
+    std::vector<double> truth;
+    // Fisher standard errors at n = 1 (times 1 / sqrt(n)); empty: from the repeated fits.
+    std::vector<double> fisher;
+    SFixedBounds bounds;
+};
+
+const double kGumbelBetaSe = std::sqrt(1.1086805);  // (1 + 6 (1 - gamma)^2 / pi^2) per scale
+const double kGumbelScaleSe = std::sqrt(0.6079271); // 6 / pi^2
+const double kWeibullShapeSe = std::sqrt(0.6079271);
+const double kWeibullScaleSe = std::sqrt(1.1086805);
+
+std::vector<SRecoveryCase> Cases() {
+    return {
+        {"normal", DIST_NORMAL, 0, {10.0, 2.0}, {2.0, 2.0 / std::sqrt(2.0)}, {}},
+        {"normal_small", DIST_NORMAL, 0, {-3.0, 0.01}, {0.01, 0.01 / std::sqrt(2.0)}, {}},
+        {"lognormal_L_fixed",
+         DIST_LOGNORMAL,
+         2,
+         {0.5, 1.0, 0.0},
+         {0.5 / std::sqrt(2.0), 0.5, 0.0},
+         {0.0, std::nullopt}},
+        {"lognormal", DIST_LOGNORMAL, 2, {0.4, 2.0, 5.0}, {}, {}},
+        {"lognormal_wide", DIST_LOGNORMAL, 2, {0.8, 0.0, -1.0}, {}, {}},
+        // Gumbel: ALPHA = 1 / scale, so its standard error is ALPHA times that of the scale.
+        {"gumbel", DIST_GUMBEL, 2, {0.5, 10.0}, {0.5 * kGumbelScaleSe, 2.0 * kGumbelBetaSe}, {}},
+        {"gumbel_narrow",
+         DIST_GUMBEL,
+         2,
+         {3.0, -1.0},
+         {3.0 * kGumbelScaleSe, kGumbelBetaSe / 3.0},
+         {}},
+        {"weibull_L_fixed",
+         DIST_WEIBULL,
+         3,
+         {2.0, 1.5, 0.0},
+         {2.0 * kWeibullScaleSe / 1.5, 1.5 * kWeibullShapeSe, 0.0},
+         {0.0, std::nullopt}},
+        {"weibull", DIST_WEIBULL, 3, {3.0, 2.5, 10.0}, {}, {}},
+        {"weibull_steep", DIST_WEIBULL, 3, {5.0, 4.0, -2.0}, {}, {}},
+        {"rayleigh_L_fixed", DIST_RAYLEIGH, 1, {2.0, 0.0}, {1.0, 0.0}, {0.0, std::nullopt}},
+        {"rayleigh", DIST_RAYLEIGH, 1, {2.0, 1.0}, {}, {}},
+        {"exponential", DIST_EXPONENTIAL, 1, {0.5, 2.0}, {}, {}},
+        {"exponential_L_fixed", DIST_EXPONENTIAL, 1, {4.0, -1.0}, {4.0, 0.0}, {-1.0, std::nullopt}},
+        {"uniform", DIST_UNIFORM, 0, {0.0, 1.0}, {}, {}},
+        {"uniform_wide", DIST_UNIFORM, 0, {-5.0, 20.0}, {}, {}},
+        {"uniform_L_fixed", DIST_UNIFORM, 0, {-50.0, -30.0}, {}, {-50.0, std::nullopt}},
+        {"triangular", DIST_TRIANGULAR, 0, {0.0, 2.0, 10.0}, {}, {}},
+        {"triangular_skewed", DIST_TRIANGULAR, 0, {5.0, 9.0, 10.0}, {}, {}},
+        {"beta", DIST_BETA, 3, {2.5, 4.0, 0.0, 10.0}, {}, {}},
+        {"beta_symmetric", DIST_BETA, 3, {3.0, 3.0, -1.0, 1.0}, {}, {}},
+    };
+}
+
+class Recovery : public ::testing::TestWithParam<SRecoveryCase> {};
+
+std::vector<double> Fit(const SRecoveryCase& c, CDist& dist, std::uint32_t nSeed) {
+    const CFitSample sample(Draw(dist, kN, nSeed));
+    const SFamilyEstimate estimate = CLikelihoodEstimator::Estimate(c.nType, sample, c.bounds);
+    EXPECT_FALSE(estimate.IsRefused()) << estimate.strRefusal;
+    EXPECT_EQ(estimate.nParamCombi, c.nParamCombi);
+    EXPECT_EQ(estimate.values.size(), c.truth.size());
+    return estimate.values;
+}
+
+TEST_P(Recovery, WithinFourStandardErrors) {
+    const SRecoveryCase& c = GetParam();
+    const std::unique_ptr<CDist> pDist = MakeVariable(c.nType, c.nParamCombi, c.truth);
+    ASSERT_TRUE(pDist);
+    std::vector<std::vector<double>> fits;
+    for (int r = 0; r < kRepeats; ++r) {
+        fits.push_back(Fit(c, *pDist, 1000u + static_cast<std::uint32_t>(r)));
+        ASSERT_EQ(fits.back().size(), c.truth.size());
+    }
+    const double n = static_cast<double>(kN);
+    for (std::size_t i = 0; i < c.truth.size(); ++i) {
+        double mean = 0.0;
+        for (const auto& fit : fits) {
+            mean += fit[i] / kRepeats;
+        }
+        double var = 0.0;
+        for (const auto& fit : fits) {
+            var += (fit[i] - mean) * (fit[i] - mean) / (kRepeats - 1);
+        }
+        const double dSpread = std::sqrt(var);
+        const bool bFisher = !c.fisher.empty();
+        if (bFisher && c.fisher[i] == 0.0) {
+            EXPECT_EQ(fits.front()[i], c.truth[i]) << "fixed parameter " << i;
+            continue;
+        }
+        const double se = bFisher ? c.fisher[i] / std::sqrt(n) : dSpread;
+        EXPECT_LE(std::fabs(fits.front()[i] - c.truth[i]), 4.0 * se)
+            << "parameter " << i << ": fit " << fits.front()[i] << ", truth " << c.truth[i];
+        // The mean of the repeated fits: a bias of more than 4 of its standard errors fails.
+        EXPECT_LE(std::fabs(mean - c.truth[i]), 4.0 * se / std::sqrt(kRepeats) + 1e-12)
+            << "parameter " << i << ": mean of the fits " << mean;
+        if (bFisher) {
+            // Twelve fits give the spread to within a factor of about 1.6 either way.
+            EXPECT_GT(dSpread, se / 1.8) << "parameter " << i;
+            EXPECT_LT(dSpread, se * 1.8) << "parameter " << i;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, Recovery, ::testing::ValuesIn(Cases()),
+                         [](const auto& caseInfo) { return std::string(caseInfo.param.pszName); });
+
+} // namespace
+} // namespace stochvar::testing
