@@ -21,6 +21,8 @@
 #include <stochvar/simulation/BatchSampler.h>
 #include <stochvar/simulation/DistCollection.h>
 
+#include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -55,10 +57,16 @@ public:
 
     // Starts the run (InitSimulation) and moves it on to the slice's first sample. Draw does it
     // when it was not done; a host that hands the library's messages on looks at them between.
-    void Prepare();
+    // With continueSkip the move goes in chunks of about kSkipChunkValues values (a Latin
+    // hypercube skip walks the strata of every skipped sample) and continueSkip is asked after
+    // each; when it says false the run stays unprepared and Prepare returns false.
+    bool Prepare(const std::function<bool()>& continueSkip = {});
+    static constexpr int kSkipChunkValues = 1 << 16;
     // Draws the slice in batches, each handed to onBatch, which may stop the run; pOut as for
-    // CBatchSampler::Draw. Draw once per run.
-    SBatchDrawResult Draw(const CBatchSampler::BatchCallback& onBatch, double* pOut = nullptr);
+    // CBatchSampler::Draw, pace as for CBatchSampler::SetPace (none: fixed batches). Draw once
+    // per run.
+    SBatchDrawResult Draw(const CBatchSampler::BatchCallback& onBatch, double* pOut = nullptr,
+                          std::optional<std::chrono::nanoseconds> pace = std::nullopt);
 
 private:
     static SSampleRunRequest Checked(const CCollectionDocument& doc,

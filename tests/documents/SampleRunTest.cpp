@@ -1,12 +1,14 @@
 // One sampling run as the hosts draw it, beyond what their own tests see: the slice is the whole
 // run's samples at its place, drawn on a copy that leaves the document as it was, and a host may
-// stop the run after any batch without it counting as a run that ended early.
+// stop the run after any batch without it counting as a run that ended early; a skip in chunks
+// and paced batches give the same numbers, and a host may stop the skip between chunks.
 
 #include <stochvar/documents/BuiltInExample.h>
 #include <stochvar/documents/SampleRun.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <vector>
 
@@ -37,6 +39,44 @@ TEST(SampleRun, ASliceIsTheWholeRunAtItsPlaceAndMayBeStoppedAfterABatch) {
     ASSERT_EQ(firstBatch.size(), 65536u * n);
     EXPECT_EQ(std::memcmp(firstBatch.data(), &whole[nFirst * n], 65536 * n * sizeof(double)), 0);
     EXPECT_FALSE(pDoc->GetCollection().m_bInitialized); // the document's collection never ran
+}
+
+TEST(SampleRun, ChunkedSkipsAndPacedBatchesKeepTheNumbersAndMayBeStopped) {
+    const int N = 200000, n = 7, nFirst = 150001; // Latin hypercube: the skip walks the strata
+    SSampleRunRequest request;
+    request.nSamples = N;
+    request.bLatinHypercube = true;
+    request.seeds = {4u, 5u, 6u};
+    request.nFirst = nFirst;
+    request.threads = 2;
+    const auto pReferenceDoc = LoadBuiltInExample();
+    CSampleRun reference(*pReferenceDoc, request, "beam");
+    std::vector<double> expected(static_cast<std::size_t>(N - nFirst) * n);
+    reference.Draw([](const SSampleBatch&) { return true; }, expected.data());
+
+    const auto pDoc = LoadBuiltInExample();
+    CSampleRun run(*pDoc, request, "beam");
+    int nChunks = 0;
+    ASSERT_TRUE(run.Prepare([&] { return ++nChunks > 0; }));
+    const int nChunkRows = CSampleRun::kSkipChunkValues / n;
+    EXPECT_EQ(nChunks, (nFirst - 1) / nChunkRows); // asked between chunks
+    std::vector<int> batchRows;
+    std::vector<double> paced(expected.size());
+    run.Draw(
+        [&](const SSampleBatch& batch) {
+            batchRows.push_back(batch.nRows);
+            return true;
+        },
+        paced.data(), std::chrono::milliseconds(1));
+    EXPECT_EQ(std::memcmp(paced.data(), expected.data(), expected.size() * sizeof(double)), 0);
+    ASSERT_GE(batchRows.size(), 2u);
+    EXPECT_EQ(batchRows[0], 2); // a sample per thread, then growing by at most 4 times
+    for (std::size_t k = 1; k < batchRows.size(); ++k) {
+        EXPECT_LE(batchRows[k], 4 * batchRows[k - 1]) << k;
+    }
+
+    CSampleRun stopped(*pDoc, request, "beam");
+    EXPECT_FALSE(stopped.Prepare([] { return false; }));
 }
 
 } // namespace
