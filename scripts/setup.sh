@@ -35,6 +35,8 @@ PACKAGES=(
     python3-scipy
     python3-distributed
     python3-matplotlib
+    # The Python tests check the package's type stubs against the module (mypy's stubtest).
+    python3-mypy
 )
 
 missing=()

@@ -16,8 +16,8 @@ by Latin hypercube sampling, with the numbers of the command-line host bit for b
 
 stochvar.load and Collection.save read and write the JSON and binary documents of the
 command-line host and the editor. A refused value raises InputError with the library's message;
-what the library takes with a warning is issued as InputWarning (warnings module). Nothing is
-ever shown in a window.
+what the library takes with a warning is issued as InputWarning (warnings module), and the
+diagnostic lines of its numerical layers as NumericsWarning. Nothing is ever shown in a window.
 
 Numbers are faithful by default: bit for bit those of every other host. For fresh work,
 ``Collection(..., numerics="accurate")`` or ``set_default_numerics("accurate")`` computes Phi,
@@ -29,6 +29,7 @@ from ._core import (
     Collection,
     InputError,
     InputWarning,
+    NumericsWarning,
     Variable,
     __version__,
     get_default_numerics,
@@ -43,8 +44,8 @@ _FAMILIES = [name for name, value in vars(_core).items()
 globals().update((name, getattr(_core, name)) for name in _FAMILIES)
 
 __all__ = sorted([
-    "Collection", "InputError", "InputWarning", "Variable", "get_default_numerics", "load",
-    "set_default_numerics", "slices", *_FAMILIES,
+    "Collection", "InputError", "InputWarning", "NumericsWarning", "Variable",
+    "get_default_numerics", "load", "set_default_numerics", "slices", *_FAMILIES,
 ])
 
 
@@ -66,3 +67,8 @@ def _unpickle(rebuild, state):
     """Rebuilds a pickled variable or collection: `rebuild` names the compiled module's function
     that reads the state (a binary document) through the library's checks."""
     return getattr(_core, rebuild)(state)
+
+
+def _variable_from_document(document):
+    """Rebuilds a variable pickled by release 0.1.0, whose pickles name this function."""
+    return _core._variable_from_state(document)

@@ -34,6 +34,9 @@ if [ "$editor" = 1 ]; then
 fi
 if [ -n "$python_dir" ]; then
     uses_prefix "$prefix/$python_dir"/stochvar/_core*.so
+    for typed in py.typed __init__.pyi _core.pyi; do
+        [ -f "$prefix/$python_dir/stochvar/$typed" ] || { echo "no stochvar/$typed" >&2; exit 1; }
+    done
     PYTHONPATH="$prefix/$python_dir" /usr/bin/python3 -c "
 import stochvar, sys
 assert stochvar.__file__.startswith('$prefix'), stochvar.__file__
