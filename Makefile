@@ -1,5 +1,6 @@
 # stochvar: the two everyday commands are `make demo` and `make test`.
-.PHONY: all setup build build-asan demo test test-default test-asan bench fuzz docs-images format clean
+.PHONY: all setup build build-asan demo test test-default test-asan test-fuzz bench fuzz docs-images \
+	format clean
 
 all: build
 
@@ -25,10 +26,21 @@ test-default: build
 test-asan: build-asan
 	ctest --preset asan
 
-test: test-default test-asan
+# Each fuzz target for 20 s, from its seeds and the corpus of earlier runs, when clang can build
+# libFuzzer targets here (scripts/setup.sh installs clang and its runtime; asked after setup ran).
+fuzz_probe = 'extern "C" int LLVMFuzzerTestOneInput(const char*, long) { return 0; }'
+test-fuzz: setup
+	@if echo $(fuzz_probe) | clang++ -x c++ -fsanitize=fuzzer -o /dev/null - >/dev/null 2>&1; then \
+		cmake --preset fuzz && cmake --build --preset fuzz && ctest --preset fuzz; \
+	else \
+		echo "test-fuzz: clang cannot build libFuzzer targets here; the fuzz targets are not run"; \
+	fi
+
+test: test-default test-asan test-fuzz
 
 bench: build
 	@for b in build/default/bin/bench_*; do echo "== $$b"; $$b; done
+	@echo "== bench/cli_monte_carlo.sh"; bash bench/cli_monte_carlo.sh
 
 fuzz: setup
 	cmake --preset fuzz
@@ -36,11 +48,14 @@ fuzz: setup
 	bash scripts/run-fuzzers.sh build/fuzz
 
 # The pictures that README.md shows, rendered offscreen into docs/images; pictures of the pages
-# for a look by eye into build/default/screenshots.
+# for a look by eye into build/default/screenshots; the picture of docs/reliability.md, drawn with
+# matplotlib from what the command-line host computes.
 docs-images: setup
 	cmake --preset default
-	cmake --build --preset default --target stochvar-docs-images
+	cmake --build --preset default --target stochvar-docs-images stochvar
 	build/default/bin/stochvar-docs-images docs/images build/default/screenshots
+	/usr/bin/python3 tools/docs-images/reliability_picture.py build/default/bin/stochvar \
+		docs/images/reliability-rs.png
 
 # Every folder that holds C++ sources, with the repository's .clang-format.
 format:

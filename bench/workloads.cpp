@@ -3,21 +3,29 @@
 // W1  10 standard normals, U-space correlation 0.3 between every pair, plain, N = 1e6.
 // W2  normal, lognormal, Gumbel, Weibull and uniform with their default parameters, U-space 0.3
 //     between every pair, plain, N = 1e6.
-// W3  Latin hypercube, 10 independent standard normals, N = 1e4, 1e5 and 1e6, own stratum table.
+// W3  Latin hypercube, 10 independent standard normals, N = 1e4 to 1e7, own stratum table.
+// S1  5,000 standard normals with 500 U-space correlations of random pairs (+-0.05 to 0.3):
+//     the set-up of a run (InitSimulation).
 //
 // Targets on the 2-core machine (single thread unless stated): W1 through GetSample >= 20 M
-// values/s; GetSamples on 2 threads >= 1.7 x its rate on 1; W3 >= 10 M values/s at N = 1e5 and
-// >= 5 M at N = 1e6; the beta inverse >= 1.5 x the rate of computing its shape constants on
-// every call; peak heap of a W3 run of 1e6 within about twice its stratum table.
+// values/s; GetSamples on 2 threads >= 1.7 x its rate on 1, for W1 and for W3; W3 through
+// GetSamples >= 0.8 x W1 through GetSamples at every N up to 1e6; W1 under accurate numerics
+// >= 0.6 x W1 under faithful ones; the last 1 % of a W3 run of 1e7 (skip and draw) within 10 %
+// of the whole run; S1 set up within 2 s and 100 MB; the beta inverse >= 1.5 x the rate of
+// computing its shape constants on every call; peak heap of a W3 run of 1e6 within about twice
+// its stratum table.
 // Wall-clock rates on a machine shared with other jobs vary by tens of percent from run to run:
 // compare builds by running them alternately.
 //
 // One iteration is one whole run; InitSimulation is outside the timing.
-// BM_W3_WalkOnly: the stratum walk of W3 without the transforms (SkipSamples).
-// BM_W1_GetSamples: W1 in batches of 10,000 samples through GetSamples on 1 and 2 threads
-// (wall-clock rates: compare the two).
+// BM_W3_WalkOnly: the stratum walk of W3 without the transforms (SkipSamples of the whole run).
+// BM_W1_GetSamples, BM_W3_GetSamples: batches of 10,000 samples through GetSamples on 1 and 2
+// threads (wall-clock rates: compare the two); W1 under faithful and accurate numerics.
+// BM_W3_LastPercent: SkipSamples of the first 99 % of a W3 run and GetSamples of the rest, both
+// on 2 threads; compare with BM_W3_GetSamples of the same N on 2 threads, the whole run.
 // BM_W3_GetSample also reports peakBytes/table: the most heap in use during InitSimulation and
 // the run (stratum walks and table included), over the bytes of the stratum table itself.
+// BM_S1_Setup: InitSimulation of S1, with peakBytes, the most heap in use during it.
 // BM_BetaInverse: one CBeta::GetInverse per iteration, p cycling over a fixed grid.
 
 #include <stochvar/families/Beta.h>
@@ -27,6 +35,7 @@
 #include <stochvar/families/Uniform.h>
 #include <stochvar/families/Weibull.h>
 #include <stochvar/numerics/ExOr.h>
+#include <stochvar/numerics/Numerics.h>
 #include <stochvar/simulation/DistCollection.h>
 
 #include <benchmark/benchmark.h>
@@ -164,32 +173,123 @@ void RunThroughGetSample(benchmark::State& state, Build build, BOOL bLatinHyperc
     }
 }
 
-// W1 in batches through GetSamples; wall-clock rates.
-void BM_W1_GetSamples(benchmark::State& state) {
-    const int N = 1000000;
-    const int nBatch = 10000;
-    const int nThreads = static_cast<int>(state.range(0));
+constexpr int kBatch = 10000;
+
+// The rest of the run in batches through GetSamples.
+void DrawRest(CDistCollection& collection, std::vector<double>& values, int nThreads) {
+    while (collection.GetSamples(kBatch, values.data(), nThreads) > 0) {
+        benchmark::DoNotOptimize(values.data());
+    }
+    benchmark::ClobberMemory();
+}
+
+// Whole runs in batches through GetSamples; wall-clock rates.
+template <class Build>
+void RunThroughGetSamples(benchmark::State& state, Build build, int N, BOOL bLatinHypercube,
+                          int nThreads) {
     SWorkload w;
-    W1(w);
+    build(w);
     CExOr generator;
-    std::vector<double> values(static_cast<std::size_t>(nBatch * w.Count()));
+    std::vector<double> values(static_cast<std::size_t>(kBatch * w.Count()));
     for (auto _ : state) {
         state.PauseTiming();
-        w.collection.InitSimulation(N, FALSE, &generator, nullptr);
+        w.collection.InitSimulation(N, bLatinHypercube, &generator, nullptr);
         state.ResumeTiming();
-        while (w.collection.GetSamples(nBatch, values.data(), nThreads) > 0) {
-            benchmark::DoNotOptimize(values.data());
-        }
-        benchmark::ClobberMemory();
+        DrawRest(w.collection, values, nThreads);
     }
     ReportValues(state, N, w.Count());
 }
+
+// W1 with its numerics (0 faithful, 1 accurate) on 1 or 2 threads.
+void BM_W1_GetSamples(benchmark::State& state) {
+    const auto numerics = state.range(0) != 0 ? ENumerics::Accurate : ENumerics::Faithful;
+    RunThroughGetSamples(
+        state,
+        [&](SWorkload& w) {
+            w.collection.SetNumerics(numerics);
+            W1(w);
+        },
+        1000000, FALSE, static_cast<int>(state.range(1)));
+}
 BENCHMARK(BM_W1_GetSamples)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
+    ->ArgNames({"accurate", "threads"})
+    ->ArgsProduct({{0, 1}, {1, 2}})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+
+void BM_W3_GetSamples(benchmark::State& state) {
+    RunThroughGetSamples(state, TenStandardNormals, static_cast<int>(state.range(0)), TRUE,
+                         static_cast<int>(state.range(1)));
+}
+BENCHMARK(BM_W3_GetSamples)
+    ->ArgNames({"N", "threads"})
+    ->ArgsProduct({{10000, 100000, 1000000, 10000000}, {1, 2}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The last 1 % of a W3 run, as a slice drawn on its own: the skip and the draws, on 2 threads.
+void BM_W3_LastPercent(benchmark::State& state) {
+    const int N = static_cast<int>(state.range(0));
+    const int nThreads = 2;
+    SWorkload w;
+    TenStandardNormals(w);
+    CExOr generator;
+    std::vector<double> values(static_cast<std::size_t>(kBatch * w.Count()));
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.collection.InitSimulation(N, TRUE, &generator, nullptr);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(w.collection.SkipSamples(N - N / 100, nThreads));
+        DrawRest(w.collection, values, nThreads);
+    }
+}
+BENCHMARK(BM_W3_LastPercent)
+    ->ArgName("N")
+    ->Arg(1000000)
+    ->Arg(10000000)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// S1: 5,000 standard normals and 500 U-space entries between random pairs.
+void S1(SWorkload& w) {
+    constexpr int kVariables = 5000;
+    constexpr int kPairs = 500;
+    for (int i = 0; i < kVariables; ++i) {
+        w.Add(StandardNormal());
+    }
+    CExOr pairs(11u, 22u, 33u);
+    const auto Variable = [&] {
+        return w.dists[static_cast<std::size_t>(pairs.GetRandom() * kVariables)].get();
+    };
+    for (int k = 0; k < kPairs; ++k) {
+        const double rho = 0.05 + 0.25 * pairs.GetRandom();
+        CDist* pFirst = Variable();
+        CDist* pSecond = Variable();
+        w.collection.SetCorr(pFirst, pSecond, k % 2 == 0 ? rho : -rho, FALSE);
+    }
+}
+
+// The set-up of an S1 run, with the most heap in use during it.
+void BM_S1_Setup(benchmark::State& state) {
+    CExOr generator;
+    long long nPeakBytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        SWorkload w; // every set-up allocates its buffers anew
+        S1(w);
+        const long long nBytesBefore = g_nBytesInUse.load();
+        g_nPeakBytes = nBytesBefore;
+        state.ResumeTiming();
+        w.collection.InitSimulation(1000, FALSE, &generator, nullptr);
+        benchmark::DoNotOptimize(w.collection.m_bInitialized);
+        nPeakBytes = std::max(nPeakBytes, g_nPeakBytes.load() - nBytesBefore);
+        state.PauseTiming();
+        w.collection.ResetContents();
+        state.ResumeTiming();
+    }
+    state.counters["peakBytes"] = static_cast<double>(nPeakBytes);
+}
+BENCHMARK(BM_S1_Setup)->Unit(benchmark::kMillisecond);
 
 void BM_W1_GetSample(benchmark::State& state) { RunThroughGetSample(state, W1, FALSE); }
 void BM_W2_GetSample(benchmark::State& state) { RunThroughGetSample(state, W2, FALSE); }

@@ -12,7 +12,9 @@ if(NOT EXISTS "${REFERENCE}")
 endif()
 
 function(run_fingerprint program out_var)
-    execute_process(COMMAND "${program}" OUTPUT_VARIABLE output RESULT_VARIABLE result)
+    # A deadline: the test owns the program (it starts nothing of its own).
+    execute_process(COMMAND "${program}" OUTPUT_VARIABLE output RESULT_VARIABLE result
+                    TIMEOUT 300)
     if(NOT result EQUAL 0)
         message(FATAL_ERROR "${program} failed: ${result}")
     endif()

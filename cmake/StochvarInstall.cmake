@@ -10,7 +10,8 @@ include(CMakePackageConfigHelpers)
 set(STOCHVAR_CMAKE_INSTALL_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/stochvar")
 
 # Headers, one folder per subsystem, as the sources include them (<stochvar/model/Dist.h>).
-set(installed_header_folders framework model numerics families simulation module documents)
+set(installed_header_folders framework model numerics families simulation reliability module
+    documents)
 if(TARGET stochvar_editor)
     list(APPEND installed_header_folders editor)
 endif()

@@ -16,6 +16,8 @@ PACKAGES=(
     libgmock-dev
     libbenchmark-dev
     nlohmann-json3-dev
+    # Limit-state expressions of the documents (parsed and evaluated in bulk).
+    libmuparser-dev
     qt6-base-dev
     libgl-dev
     # Qt6Gui looks for the XKB keyboard library when the editor is configured; with its headers
@@ -33,6 +35,8 @@ PACKAGES=(
     python3-pybind11
     python3-numpy
     python3-scipy
+    # Reference values far out in the tails, where scipy loses digits.
+    python3-mpmath
     python3-distributed
     python3-matplotlib
     # The Python tests check the package's type stubs against the module (mypy's stubtest).

@@ -24,3 +24,13 @@
 #include <stochvar/simulation/DistCollection.h>
 #include <stochvar/simulation/GaussHermite.h>
 #include <stochvar/simulation/Nataf.h>
+// Reliability analysis of a collection.
+#include <stochvar/reliability/Form.h>
+#include <stochvar/reliability/ImportanceSampling.h>
+#include <stochvar/reliability/LimitState.h>
+#include <stochvar/reliability/MonteCarlo.h>
+#include <stochvar/reliability/ReliabilityError.h>
+#include <stochvar/reliability/Sorm.h>
+#include <stochvar/reliability/StandardNormalSpace.h>
+#include <stochvar/reliability/SubsetSimulation.h>
+#include <stochvar/reliability/USpaceTransform.h>

@@ -4,7 +4,9 @@
 #include <stochvar/documents/DocumentFile.h>
 
 #include <stochvar/documents/DocumentError.h>
+#include <stochvar/simulation/SparseCorrelationFactor.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -100,11 +102,38 @@ void PrintWarnings(const CCollectionDocument& doc) {
     }
 }
 
+std::string SeedText(const SSeedChoice& seed) {
+    const std::string strTriple = std::to_string(seed.seeds[0]) + "," +
+                                  std::to_string(seed.seeds[1]) + "," +
+                                  std::to_string(seed.seeds[2]);
+    if (!seed.nInteger) {
+        return "seed " + strTriple;
+    }
+    return "seed " + std::to_string(*seed.nInteger) + (seed.bRandom ? " drawn at random" : "") +
+           " = seeds " + strTriple;
+}
+
 std::string Padded(std::string text, std::size_t nWidth) {
     if (text.size() < nWidth) {
         text.append(nWidth - text.size(), ' ');
     }
     return text;
+}
+
+std::string CorrelationGroupsLine(const CCollectionDocument& doc) {
+    const CDistCollection& collection = doc.GetCollection();
+    const std::vector<std::vector<int>> groups =
+        CSparseCorrelationFactor::Components(collection.m_Corrs, collection.GetCount());
+    if (groups.empty()) {
+        return {};
+    }
+    std::size_t nLargest = 0;
+    for (const std::vector<int>& group : groups) {
+        nLargest = std::max(nLargest, group.size());
+    }
+    return "correlation groups: " + std::to_string(groups.size()) +
+           (groups.size() == 1 ? " (of " : " (the largest of ") + std::to_string(nLargest) +
+           " variables)\n";
 }
 
 } // namespace stochvar::cli

@@ -71,7 +71,16 @@ void WriteStandardOutput(const std::string& text);
 // "stochvar: warning: ..." lines on standard error, one per warning of the document.
 void PrintWarnings(const CCollectionDocument& doc);
 
+// How a summary names the seeds of a run: "seed 7 = seeds A,B,C", or "seed A,B,C" when the three
+// were given.
+std::string SeedText(const SSeedChoice& seed);
+
 // The text followed by blanks up to nWidth characters: one column of a listing.
 std::string Padded(std::string text, std::size_t nWidth);
+
+// "correlation groups: 3 (the largest of 5 variables)\n": the connected components of the
+// correlation graph, which sampling factors one by one (a run's set-up grows with the cube of
+// the largest); empty for a document without correlations.
+std::string CorrelationGroupsLine(const CCollectionDocument& doc);
 
 } // namespace stochvar::cli

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <unistd.h>
+#include <utility>
 
 namespace stochvar::cli {
 
@@ -15,9 +16,13 @@ constexpr int kBarWidth = 40;
 
 } // namespace
 
-CProgressBar::CProgressBar(long long nTotal, bool bEnabled)
-    : m_nTotal(nTotal), m_bEnabled(bEnabled && nTotal > 0),
-      m_start(std::chrono::steady_clock::now()) {}
+CProgressBar::CProgressBar(long long nTotal, bool bEnabled, std::string strLabel)
+    : m_nTotal(nTotal), m_bEnabled(bEnabled && nTotal > 0), m_strLabel(std::move(strLabel)),
+      m_start(std::chrono::steady_clock::now()) {
+    if (!m_strLabel.empty()) {
+        m_strLabel += ' ';
+    }
+}
 
 CProgressBar::~CProgressBar() { Finish(); }
 
@@ -44,13 +49,13 @@ void CProgressBar::Draw(long long nDone) {
         bar[i] = i < nFilled ? '#' : '.';
     }
     bar[kBarWidth] = '\0';
-    std::fprintf(stderr, "\r[%s] %3d%%", bar, nPercent);
+    std::fprintf(stderr, "\r%s[%s] %3d%%", m_strLabel.c_str(), bar, nPercent);
     std::fflush(stderr);
 }
 
 void CProgressBar::Finish() {
     if (m_bShown) {
-        std::fprintf(stderr, "\r%*s\r", kBarWidth + 8, "");
+        std::fprintf(stderr, "\r%*s\r", static_cast<int>(m_strLabel.size()) + kBarWidth + 8, "");
         std::fflush(stderr);
         m_bShown = false;
     }

@@ -5,13 +5,15 @@
 // runs, pipes and files never see it. Finish clears the line.
 
 #include <chrono>
+#include <string>
 
 namespace stochvar::cli {
 
 class CProgressBar {
 public:
-    // nTotal units of work; bEnabled false keeps the bar silent whatever happens.
-    CProgressBar(long long nTotal, bool bEnabled);
+    // nTotal units of work; bEnabled false keeps the bar silent whatever happens. The label, if
+    // any, stands before the bar ("skipping [####....]  50%").
+    CProgressBar(long long nTotal, bool bEnabled, std::string strLabel = {});
     ~CProgressBar();
     CProgressBar(const CProgressBar&) = delete;
     CProgressBar& operator=(const CProgressBar&) = delete;
@@ -33,6 +35,7 @@ private:
 
     long long m_nTotal;
     bool m_bEnabled;
+    std::string m_strLabel;
     bool m_bShown = false;
     long long m_nNextCheck = 0;
     int m_nLastPercent = -1;

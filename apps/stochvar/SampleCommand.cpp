@@ -176,7 +176,23 @@ int RunSample(const CParsedArguments& parsed) {
         OpenCollection(parsed.Positionals(), NumericsChoice(parsed));
     CCollectionDocument& doc = *pDoc;
     CSampleRun run(doc, request.run, CollectionName(parsed.Positionals()));
-    run.Prepare(); // before the output is opened: a run that cannot start touches no file
+    {
+        // A bar for each long part of the preparation, as it comes.
+        std::unique_ptr<CProgressBar> pPreparing;
+        CDistCollection::ERunStage stage{};
+        run.SetProgressReport(
+            [&](CDistCollection::ERunStage now, long long nDone, long long nTotal) {
+                if (!pPreparing || now != stage) {
+                    stage = now;
+                    pPreparing = std::make_unique<CProgressBar>(
+                        nTotal, CProgressBar::IsStderrTerminal(),
+                        now == CDistCollection::ERunStage::Factoring ? "factoring" : "skipping");
+                }
+                pPreparing->Update(nDone);
+            });
+        run.Prepare(); // before the output is opened: a run that cannot start touches no file
+        run.SetProgressReport({});
+    }
 
     std::unique_ptr<CAtomicFile> pOut;
     std::unique_ptr<CSampleWriter> pWriter;

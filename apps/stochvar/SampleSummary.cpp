@@ -25,17 +25,6 @@ std::string Cell(double dSample, double dTarget) {
     return Fixed("%.4f", dSample) + " (" + Fixed("%.4f", dTarget) + ")";
 }
 
-std::string SeedText(const SSeedChoice& seed) {
-    const std::string strTriple = std::to_string(seed.seeds[0]) + "," +
-                                  std::to_string(seed.seeds[1]) + "," +
-                                  std::to_string(seed.seeds[2]);
-    if (!seed.nInteger) {
-        return "seed " + strTriple;
-    }
-    return "seed " + std::to_string(*seed.nInteger) + (seed.bRandom ? " drawn at random" : "") +
-           " = seeds " + strTriple;
-}
-
 // The X-space correlations that the document asks for, as an n x n matrix (unit diagonal).
 std::vector<double> TargetCorrelations(const CCollectionDocument& doc) {
     const auto n = static_cast<std::size_t>(doc.GetVariableCount());
@@ -152,6 +141,7 @@ std::string SampleSummary(const CCollectionDocument& doc, const CSampleStatistic
         (request.run.bLatinHypercube ? "Latin hypercube sampling" : "plain sampling") + ", " +
         SeedText(request.seed) + ")\n";
     out += std::string("numerics: ") + NumericsName(doc.GetCollection().GetNumerics()) + "\n";
+    out += CorrelationGroupsLine(doc);
     if (!request.strOut.empty() && request.strOut != "-") {
         out += "written to " + request.strOut + "\n";
     }

@@ -1,5 +1,6 @@
 #include "ShowCommand.h"
 
+#include <stochvar/documents/ExpressionLimitState.h>
 #include <stochvar/documents/ReadinessReport.h>
 #include <stochvar/numerics/NumberText.h>
 
@@ -21,10 +22,11 @@ constexpr const char* kShowUsage =
     "\n"
     "Reads a collection document (JSON or binary), checks every value as the editor does, and\n"
     "lists each variable (family, input type, every parameter it uses, mean and standard\n"
-    "deviation) and each correlation in both spaces with the range that its pair admits in\n"
-    "X-space. Without FILE the built-in example is shown; FILE - reads standard input.\n"
-    "A variable that cannot be sampled, or correlations that do not form a positive definite\n"
-    "matrix, are listed with a warning that says why.\n"
+    "deviation), each correlation in both spaces with the range that its pair admits in\n"
+    "X-space, and the document's limit state g. Without FILE the built-in example is shown;\n"
+    "FILE - reads standard input. A variable that cannot be sampled, correlations that do not\n"
+    "form a positive definite matrix, or a limit state that 'stochvar reliability' would\n"
+    "refuse are listed with a warning that says why.\n"
     "\n"
     "Options:\n" STOCHVAR_NUMERICS_HELP "  -h, --help           show this help\n";
 
@@ -114,15 +116,18 @@ void ListCorrelation(std::string& out, const CCollectionDocument& doc, int k) {
     const SCorr& corr = doc.GetCorrelation(k);
     CDist* pFirst = doc.GetVariable(nFirst);
     CDist* pSecond = doc.GetVariable(nSecond);
-    double dMin = 0.0;
-    double dMax = 0.0;
-    NatafRange(pFirst, pSecond, &dMin, &dMax);
     out += VariableSubject(*pFirst, nFirst) + " / " + VariableSubject(*pSecond, nSecond) +
            "  given in " + (corr.bXSpace ? "X-space" : "U-space") + "\n";
     out += "    X-space  " + FormatShortest(corr.dCorrX) + "\n";
     out += "    U-space  " + FormatShortest(corr.dCorrU) + "\n";
-    out += "    admissible X-space range [" + FormatShortest(dMin) + ", " + FormatShortest(dMax) +
-           "]\n";
+    // Without a distribution to map through (the warning says why) there is no range.
+    if (CanBeSampled(*pFirst) && CanBeSampled(*pSecond)) {
+        double dMin = 0.0;
+        double dMax = 0.0;
+        NatafRange(pFirst, pSecond, &dMin, &dMax);
+        out += "    admissible X-space range [" + FormatShortest(dMin) + ", " +
+               FormatShortest(dMax) + "]\n";
+    }
 }
 
 // A listed document may still be unfit for sampling; say so before it is sampled.
@@ -149,7 +154,20 @@ int RunShow(const CParsedArguments& parsed) {
     }
     out += Counted(doc.GetVariableCount(), "variable") + ", " +
            Counted(doc.GetCorrelationCount(), "correlation") + "\n";
+    out += CorrelationGroupsLine(doc);
     out += std::string("numerics: ") + NumericsName(doc.GetCollection().GetNumerics()) + "\n";
+    if (!doc.m_strLimitState.empty()) {
+        out += "limit state: g = " + doc.m_strLimitState + "\n";
+        std::vector<std::string> names;
+        for (int i = 0; i < doc.GetVariableCount(); ++i) {
+            names.push_back(doc.GetVariable(i)->GetVarName().str());
+        }
+        if (const std::optional<std::string> problem =
+                CheckExpression(doc.m_strLimitState, names)) {
+            std::fprintf(stderr, "stochvar: warning: %s: limitState: %s\n", strName.c_str(),
+                         problem->c_str());
+        }
+    }
     for (int i = 0; i < doc.GetVariableCount(); ++i) {
         out += "\n";
         ListVariable(out, *doc.GetVariable(i), i);

@@ -1,7 +1,9 @@
-// stochvar: the command-line host. Checks, lists, samples and converts collection documents.
+// stochvar: the command-line host. Checks, lists, samples and converts collection documents, and
+// analyses the reliability of a limit state over them.
 
 #include "CliHooks.h"
 #include "ConvertCommand.h"
+#include "ReliabilityCommand.h"
 #include "SampleCommand.h"
 #include "ShowCommand.h"
 
@@ -23,14 +25,18 @@ constexpr const char* kMainUsage =
     "Usage: stochvar COMMAND [OPTIONS] [ARGUMENTS]\n"
     "\n"
     "Stochastic variables for structural reliability analysis: check, sample and convert\n"
-    "collection documents (JSON or binary).\n"
+    "collection documents (JSON or binary), and analyse the reliability of a limit state.\n"
     "\n"
     "Commands:\n"
     "  show [FILE]        list the variables and correlations of a collection\n"
     "  sample [FILE] -n N draw correlated samples (Monte Carlo or Latin hypercube)\n"
     "  convert IN OUT     convert a collection between JSON and binary\n"
+    "  reliability [FILE] --method M\n"
+    "                     the probability of failure of a limit state g (FORM, SORM, Monte\n"
+    "                     Carlo, Latin hypercube, importance sampling, subset simulation)\n"
     "\n"
-    "Without FILE, show and sample use the built-in example (a steel beam in bending).\n"
+    "Without FILE, show, sample and reliability use the built-in example (a steel beam in\n"
+    "bending, with its limit state).\n"
     "Run 'stochvar COMMAND --help' for the options of a command.\n"
     "\n"
     "Options:\n"
@@ -39,7 +45,8 @@ constexpr const char* kMainUsage =
     "\n"
     "Exit status: 0 success, 1 refused input, 2 usage error.\n";
 
-const SCommand* const kCommands[] = {&kShowCommand, &kSampleCommand, &kConvertCommand};
+const SCommand* const kCommands[] = {&kShowCommand, &kSampleCommand, &kConvertCommand,
+                                     &kReliabilityCommand};
 
 int UsageError(const std::string& strMessage, const char* pszCommand) {
     std::fprintf(stderr, "stochvar: %s\n", strMessage.c_str());

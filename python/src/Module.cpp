@@ -4,6 +4,7 @@
 #include "InterruptCheck.h"
 #include "MessageRelay.h"
 #include "PythonCollection.h"
+#include "PythonReliability.h"
 #include "PythonVariable.h"
 #include "TextSignature.h"
 
@@ -87,5 +88,6 @@ PYBIND11_MODULE(_core, m) {
 
     BindVariables(m);
     BindCollection(m);
+    BindReliability(m);
     m.attr("__name__") = moduleName;
 }

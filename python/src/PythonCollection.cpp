@@ -157,6 +157,12 @@ void CPythonCollection::Save(const std::filesystem::path& path,
     SaveDocument(*m_pDoc, path.string(), documentFormat);
 }
 
+std::optional<ENumerics> CPythonCollection::GetOwnNumerics() const {
+    const CDistCollection& collection = m_pDoc->GetCollection();
+    return collection.FollowsDefaultNumerics() ? std::nullopt
+                                               : std::optional(collection.GetNumerics());
+}
+
 py::tuple CPythonCollection::ToDocument() const {
     CReadinessReport(*m_pDoc).Require(EDocumentUse::save, m_strSource);
     return py::make_tuple(py::bytes(WriteDocument(*m_pDoc, EDocumentFormat::binary)),

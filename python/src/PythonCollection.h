@@ -48,6 +48,8 @@ public:
     void Remove(const pybind11::object& key);
     std::string GetDescription() const { return m_pDoc->m_strDescription; }
     std::string GetNumerics() const { return NumericsName(m_pDoc->GetCollection().GetNumerics()); }
+    // The collection's own choice of numerics; nothing when it follows the process default.
+    std::optional<ENumerics> GetOwnNumerics() const;
     pybind11::list GetCorrelations() const;
     void Correlate(const pybind11::object& first, const pybind11::object& second, double dRho,
                    const std::string& strSpace);

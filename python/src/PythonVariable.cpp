@@ -12,6 +12,7 @@
 #include <stochvar/documents/DocumentBuilder.h>
 #include <stochvar/documents/DocumentFile.h>
 #include <stochvar/documents/InputEntry.h>
+#include <stochvar/documents/ReadinessReport.h>
 #include <stochvar/families/Discrete.h>
 
 #include <algorithm>
@@ -167,6 +168,7 @@ std::unique_ptr<CDist> BuildFamilyVariable(int nType, const py::kwargs& kwargs) 
     pDist->SetAutoAxis();
     CMessageRelay::Warn(warnings);
     CMessageRelay::Relay();
+    CReadinessReport::RequireVariable(*pDist);
     diagnostics.Issue();
     return pDist;
 }
@@ -196,6 +198,7 @@ std::unique_ptr<CDist> BuildDiscrete(const py::object& categories, const std::st
                     [] { CMessageRelay::Relay(); });
     pDist->SetAutoAxis();
     CMessageRelay::Relay();
+    CReadinessReport::RequireVariable(*pDist);
     return pDist;
 }
 
@@ -219,14 +222,70 @@ std::unique_ptr<CPythonVariable> VariableFromDocument(const py::bytes& state) {
     }
     std::unique_ptr<CDist> pDist(pDoc->GetVariable(0)->CreateCopy());
     pDist->SetReferenceVariable(nullptr);
+    CReadinessReport::RequireVariable(*pDist); // as the variable's constructor did
     return WrapVariable(std::move(pDist));
 }
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+// One of the variable's functions (CVariableFunctions), bound as a method that takes a number
+// or an array-like named pszArgument (CallElementwise).
+template <double (CVariableFunctions::*Function)(double) const, typename Class>
+void DefElementwise(Class& cls, const char* pszName, const char* pszArgument,
+                    const std::string& strDoc) {
+    cls.def(
+        pszName,
+        [pszArgument](const CPythonVariable& self, const py::object& x) {
+            const CVariableFunctions& functions = self.Functions();
+            return CallElementwise(
+                x, [&functions](double t) { return (functions.*Function)(t); }, pszArgument);
+        },
+        py::arg(pszArgument),
+        TextSignature(std::string(pszName) + "(self, " + pszArgument + ")", strDoc).c_str());
+}
+
+// The functions of scipy.stats that every variable has.
+void BindVariableFunctions(py::class_<CPythonVariable>& variable) {
+    using F = CVariableFunctions;
+    DefElementwise<&F::Density>(variable, "pdf", "x",
+                                "Probability density at x; 0 outside the support. Fixed and "
+                                "Discrete: the probability mass (pmf).");
+    DefElementwise<&F::Cumulative>(variable, "cdf", "x",
+                                   "P(X <= x), the cumulative distribution function.");
+    DefElementwise<&F::Survival>(variable, "sf", "x",
+                                 "P(X > x), the survival function, without the cancellation of "
+                                 "1 - cdf(x) in accurate numerics.");
+    DefElementwise<&F::Inverse>(variable, "ppf", "q",
+                                "Inverse of the cumulative function: the smallest x with cdf(x) "
+                                ">= q. ppf(0) and ppf(1) are the ends of the support; NaN outside "
+                                "[0, 1].");
+    DefElementwise<&F::InverseSurvival>(variable, "isf", "q",
+                                        "Inverse of the survival function: the x with sf(x) = q "
+                                        "(for Fixed and Discrete the smallest with sf(x) <= q). "
+                                        "isf(0) and isf(1) are the upper and the lower end of the "
+                                        "support; NaN outside [0, 1].");
+    DefElementwise<&F::LogDensity>(variable, "logpdf", "x",
+                                   "Logarithm of pdf(x); -inf outside the support.");
+    DefElementwise<&F::LogCumulative>(variable, "logcdf", "x",
+                                      "Logarithm of cdf(x), also where cdf(x) underflows, in "
+                                      "accurate numerics.");
+    DefElementwise<&F::LogSurvival>(variable, "logsf", "x",
+                                    "Logarithm of sf(x), also where sf(x) underflows, in "
+                                    "accurate numerics.");
+}
+
+// The mass function of a point mass (pdf is the same) and its logarithm.
+template <typename Class>
+void BindMassFunctions(Class& cls, const std::string& strDoc) {
+    DefElementwise<&CVariableFunctions::Mass>(cls, "pmf", "k", strDoc);
+    DefElementwise<&CVariableFunctions::LogDensity>(cls, "logpmf", "k",
+                                                    "Logarithm of pmf(k); -inf off the support.");
+}
+
 // What every variable has: its description, its functions, its moments, sampling, comparison
 // and pickling.
 void BindVariableBase(py::class_<CPythonVariable>& variable) {
+    BindVariableFunctions(variable);
     variable.def_property_readonly("name", &CPythonVariable::GetName, "The variable's name.")
         .def_property_readonly("family", &CPythonVariable::GetFamily,
                                "The family's keyword, e.g. 'NORMAL'.")
@@ -236,18 +295,6 @@ void BindVariableBase(py::class_<CPythonVariable>& variable) {
         .def_property_readonly("params", &CPythonVariable::GetParams,
                                "Every parameter of the family by keyword: the given values, then "
                                "those the conversion derived from them.")
-        .def("pdf", &CPythonVariable::Pdf, "x"_a,
-             TextSignature("pdf(self, x)", "Probability density at x; 0 outside the support. "
-                                           "Fixed and Discrete: the probability mass (pmf).")
-                 .c_str())
-        .def("cdf", &CPythonVariable::Cdf, "x"_a,
-             TextSignature("cdf(self, x)", "P(X <= x), the cumulative distribution function.")
-                 .c_str())
-        .def("ppf", &CPythonVariable::Ppf, "q"_a,
-             TextSignature("ppf(self, q)",
-                           "Inverse of the cumulative function: the smallest x with cdf(x) >= q. "
-                           "ppf(0) and ppf(1) are the ends of the support; NaN outside [0, 1].")
-                 .c_str())
         .def(
             "mean", [](const CPythonVariable& self) { return self.Dist().GetMoments().dMean; },
             TextSignature("mean(self)",
@@ -327,7 +374,8 @@ void BindDiscrete(py::module_& m) {
 
 Frequencies are non-negative weights; the probabilities are the frequencies normalised. The
 values are the positions: pmf(k) is the probability of category k, cdf the step function.)doc");
-    py::class_<CPythonDiscrete, CPythonVariable>(m, family.pszPythonClass, strDoc.c_str())
+    py::class_<CPythonDiscrete, CPythonVariable> discrete(m, family.pszPythonClass, strDoc.c_str());
+    discrete
         .def(py::init([](const py::object& categories, const py::object& name) {
                  return std::make_unique<CPythonDiscrete>(BuildDiscrete(
                      categories, name.is_none() ? std::string() : name.cast<std::string>()));
@@ -339,11 +387,9 @@ values are the positions: pmf(k) is the probability of category k, cdf the step 
         .def_property_readonly("categories", &CPythonDiscrete::GetCategories,
                                "(name, frequency) pairs in category order.")
         .def_property_readonly("probabilities", &CPythonDiscrete::GetProbabilities,
-                               "Category name -> probability.")
-        .def("pmf", &CPythonVariable::Pmf, "k"_a,
-             TextSignature("pmf(self, k)", "Probability of the category at position k; 0 for "
-                                           "any other value.")
-                 .c_str());
+                               "Category name -> probability.");
+    BindMassFunctions(discrete, "Probability of the category at position k; 0 for any other "
+                                "value.");
 }
 
 // The Python class of the family of type id nType: the discrete family's own, or one whose
@@ -377,8 +423,7 @@ void BindFamily(py::module_& m) {
                                       "(keywords) and an optional name.")
                             .c_str());
         if constexpr (nType == DIST_FIXED) {
-            familyClass.def("pmf", &CPythonVariable::Pmf, "k"_a,
-                            TextSignature("pmf(self, k)", "1 at the value, 0 elsewhere.").c_str());
+            BindMassFunctions(familyClass, "1 at the value, 0 elsewhere.");
         }
     }
 }
@@ -517,24 +562,6 @@ std::string CPythonVariable::Repr() const {
         strRepr += ", name=" + PythonRepr(py::str(GetName()));
     }
     return strRepr + ")";
-}
-
-py::object CPythonVariable::Pdf(const py::object& x) const {
-    return CallElementwise(x, [this](double t) { return m_functions.Density(t); });
-}
-
-py::object CPythonVariable::Pmf(const py::object& x) const {
-    return CallElementwise(
-        x, [this](double t) { return m_functions.Mass(t); }, "k");
-}
-
-py::object CPythonVariable::Cdf(const py::object& x) const {
-    return CallElementwise(x, [this](double t) { return m_functions.Cumulative(t); });
-}
-
-py::object CPythonVariable::Ppf(const py::object& p) const {
-    return CallElementwise(
-        p, [this](double t) { return m_functions.Inverse(t); }, "q");
 }
 
 py::tuple CPythonVariable::Interval(const py::object& confidence) const {

@@ -47,10 +47,6 @@ public:
     bool Equals(const CPythonVariable& other) const;
     std::size_t Hash() const;
 
-    pybind11::object Pdf(const pybind11::object& x) const;
-    pybind11::object Pmf(const pybind11::object& x) const;
-    pybind11::object Cdf(const pybind11::object& x) const;
-    pybind11::object Ppf(const pybind11::object& p) const;
     // The interval around the median that holds the given share of the probability.
     pybind11::tuple Interval(const pybind11::object& confidence) const;
     // n values by inversion of the generator's uniform numbers (CDist::GetRandom).

@@ -88,12 +88,34 @@ double CVariableFunctions::Cumulative(double x) const {
     return IsPointMass() ? StepCumulative(x) : m_dist.GetCumulative(x);
 }
 
+double CVariableFunctions::Survival(double x) const {
+    if (std::isnan(x)) {
+        return kNaN;
+    }
+    if (x == -kInfinity || x < m_dLower) {
+        return 1.0;
+    }
+    if (x == kInfinity || x >= m_dUpper) {
+        return 0.0;
+    }
+    return IsPointMass() ? StepSurvival(x) : m_dist.GetSurvival(x);
+}
+
 double CVariableFunctions::StepCumulative(double x) const {
     // Summed in position order, as the library's inverse sums them, so that the inverse of p
     // is the first position at which this function reaches p.
     double dSum = 0.0;
     for (std::size_t k = 0; k < m_positions.size() && m_positions[k] <= x; ++k) {
         dSum += m_probabilities[k];
+    }
+    return dSum;
+}
+
+double CVariableFunctions::StepSurvival(double x) const {
+    // Summed from the top, so that a small upper tail keeps its digits.
+    double dSum = 0.0;
+    for (std::size_t k = m_positions.size(); k > 0 && m_positions[k - 1] > x; --k) {
+        dSum += m_probabilities[k - 1];
     }
     return dSum;
 }
@@ -109,6 +131,66 @@ double CVariableFunctions::Inverse(double p) const {
         return m_dUpper;
     }
     return m_dist.GetInverse(p);
+}
+
+double CVariableFunctions::InverseSurvival(double q) const {
+    if (!(q >= 0.0 && q <= 1.0)) {
+        return kNaN;
+    }
+    if (q == 0.0) {
+        return m_dUpper;
+    }
+    if (q == 1.0) {
+        return m_dLower;
+    }
+    if (IsPointMass()) { // the first position from which at most q lies above
+        for (const double dPosition : m_positions) {
+            if (StepSurvival(dPosition) <= q) {
+                return dPosition;
+            }
+        }
+        return m_dUpper;
+    }
+    return m_dist.GetInverseSurvival(q);
+}
+
+double CVariableFunctions::LogDensity(double x) const {
+    if (IsPointMass()) {
+        return std::log(Mass(x));
+    }
+    if (std::isnan(x)) {
+        return kNaN;
+    }
+    if (std::isinf(x) || x < m_dLower || x > m_dUpper) {
+        return -kInfinity;
+    }
+    return m_dist.GetLogDensity(x);
+}
+
+bool CVariableFunctions::IsInside(double x) const {
+    return std::isfinite(x) && x >= m_dLower && x < m_dUpper;
+}
+
+double CVariableFunctions::LogCumulative(double x) const {
+    if (!IsInside(x)) {
+        return std::log(Cumulative(x));
+    }
+    if (IsPointMass()) { // each logarithm from the tail that keeps its digits
+        const double F = StepCumulative(x);
+        return F <= 0.5 ? std::log(F) : std::log1p(-StepSurvival(x));
+    }
+    return m_dist.GetLogCumulative(x);
+}
+
+double CVariableFunctions::LogSurvival(double x) const {
+    if (!IsInside(x)) {
+        return std::log(Survival(x));
+    }
+    if (IsPointMass()) {
+        const double S = StepSurvival(x);
+        return S <= 0.5 ? std::log(S) : std::log1p(-StepCumulative(x));
+    }
+    return m_dist.GetLogSurvival(x);
 }
 
 } // namespace stochvar::python

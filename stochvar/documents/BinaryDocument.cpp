@@ -25,6 +25,14 @@ public:
         CString strDescription;
         m_ar >> strDescription;
         m_builder.GetDocument().m_strDescription = strDescription.str();
+        if (m_nVersion == kBinaryLimitStateVersion) {
+            CString strLimitState;
+            m_ar >> strLimitState;
+            if (strLimitState.IsEmpty() || !IsValidUtf8(strLimitState.str())) {
+                m_builder.Refuse(m_strSubject, "the limit state is empty or not UTF-8 text");
+            }
+            m_builder.GetDocument().m_strLimitState = strLimitState.str();
+        }
 
         const DWORD nVariables = m_ar.ReadCount();
         for (DWORD i = 0; i < nVariables; ++i) {
@@ -51,12 +59,12 @@ private:
             std::string_view(signature, sizeof signature) != kBinarySignature) {
             m_builder.Refuse(m_strSubject, "not a binary collection document (no signature)");
         }
-        WORD nVersion = 0;
-        m_ar >> nVersion;
-        if (nVersion != kBinaryVersion) {
-            m_builder.Refuse(m_strSubject, "unsupported format version " +
-                                               std::to_string(nVersion) + " (this program reads " +
-                                               std::to_string(kBinaryVersion) + ")");
+        m_ar >> m_nVersion;
+        if (m_nVersion != kBinaryVersion && m_nVersion != kBinaryLimitStateVersion) {
+            m_builder.Refuse(m_strSubject,
+                             "unsupported format version " + std::to_string(m_nVersion) +
+                                 " (this program reads " + std::to_string(kBinaryVersion) +
+                                 " and " + std::to_string(kBinaryLimitStateVersion) + ")");
         }
     }
 
@@ -157,6 +165,7 @@ private:
     CDocumentBuilder& m_builder;
     CArchive& m_ar;
     std::string m_strSubject;
+    WORD m_nVersion = 0;
 };
 
 } // namespace
@@ -185,8 +194,12 @@ std::string WriteBinaryDocument(const CCollectionDocument& doc) {
     {
         CArchive ar(out);
         ar.Write(kBinarySignature.data(), static_cast<UINT>(kBinarySignature.size()));
-        ar << static_cast<WORD>(kBinaryVersion);
+        const bool bLimitState = !doc.m_strLimitState.empty();
+        ar << static_cast<WORD>(bLimitState ? kBinaryLimitStateVersion : kBinaryVersion);
         ar << CString(doc.m_strDescription);
+        if (bLimitState) {
+            ar << CString(doc.m_strLimitState);
+        }
         ar.WriteCount(static_cast<DWORD>(doc.GetVariableCount()));
         for (int i = 0; i < doc.GetVariableCount(); ++i) {
             ar.WriteObject(doc.GetVariable(i));

@@ -4,8 +4,9 @@
 // framework can also read, under a short header of the hosts' own.
 //
 //   signature      8 bytes "STVCOL\r\n" (the line end shows a transfer that changed it)
-//   version        WORD, 1
+//   version        WORD: 1, or 2 for a document with a limit state
 //   description    string
+//   limit state    string, version 2 only (not empty)
 //   variables      count, then each variable with WriteObject (class record or class index,
 //                  then the variable's own archive body)
 //   correlations   count, then per correlation: int position of its first variable,
@@ -19,7 +20,8 @@
 //
 // The binary form keeps no choice of numerics: it is the form shared with hosts that know only
 // the faithful ones, and version 1 is all they read. A document read from it follows the process
-// default, or the numerics its reader is given.
+// default, or the numerics its reader is given. A limit state needs version 2, so a document
+// without one is written as version 1, byte for byte as before limit states existed.
 
 #include <stochvar/documents/CollectionDocument.h>
 
@@ -34,6 +36,7 @@ namespace stochvar {
 
 inline constexpr std::string_view kBinarySignature{"STVCOL\r\n", 8};
 inline constexpr unsigned kBinaryVersion = 1;
+inline constexpr unsigned kBinaryLimitStateVersion = 2;
 
 // Reads a binary document; refuses it with CDocumentError (messages name strSource). numerics,
 // when given, is the collection's choice (see CDocumentBuilder).

@@ -70,6 +70,10 @@ public:
 
     // Free text kept with the document.
     std::string m_strDescription;
+    // The limit state g of the reliability analyses, as an expression over the variables' names
+    // (CExpressionLimitState); empty when the document gives none. Kept as written: it is
+    // checked when an analysis parses it, so a document whose variables were renamed still opens.
+    std::string m_strLimitState;
     // What reading the document reported without refusing it ("file: subject: message").
     std::vector<std::string> m_warnings;
     // A generator that runs over the collection may borrow (it outlives the collection).

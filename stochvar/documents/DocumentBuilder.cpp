@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace stochvar {
 
@@ -138,6 +139,16 @@ void CDocumentBuilder::AddCorrelation(int nIndex1, int nIndex2, double dValue, B
     if (!std::isfinite(dValue) || dValue < -1.0 || dValue > 1.0) {
         Refuse(strSubject,
                "the correlation " + FormatShortest(dValue) + " does not lie between -1 and 1");
+    }
+    if (!CanBeSampled(*pDist1) || !CanBeSampled(*pDist2)) {
+        // Nothing to map through (and for some such states the mapping would never end): the
+        // entry keeps the value as given, the other space's is not a number, and the readiness
+        // report stops sampling for the variable.
+        const double dUnmapped = std::numeric_limits<double>::quiet_NaN();
+        doc.GetCollection().m_Corrs.Add(
+            new SCorr{std::min(nIndex1, nIndex2), std::max(nIndex1, nIndex2), pDist1, pDist2,
+                      bXSpace ? dUnmapped : dValue, bXSpace ? dValue : dUnmapped, bXSpace});
+        return;
     }
     const int nBefore = doc.GetCorrelationCount();
     doc.GetCollection().SetCorr(pDist1, pDist2, dValue, bXSpace ? TRUE : FALSE);

@@ -67,7 +67,9 @@ public:
     CDist* AddVariable(std::unique_ptr<CDist> pDist, const std::string& strSubject);
 
     // Adds a correlation between the variables at the two positions with SetCorr. The value is
-    // given in X-space when bXSpace is nonzero, else in U-space.
+    // given in X-space when bXSpace is nonzero, else in U-space. When one of the variables
+    // cannot be sampled (CanBeSampled) the entry is added as given, without mapping: the other
+    // space's value is not a number.
     void AddCorrelation(int nIndex1, int nIndex2, double dValue, BOOL bXSpace);
 
     // Refuses what CReadinessReport finds to stop opening (text that is not UTF-8) and hands the

@@ -1,7 +1,9 @@
 #include <stochvar/documents/InputEntry.h>
 
 #include <stochvar/families/Discrete.h>
+#include <stochvar/families/FamilyRules.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -13,6 +15,27 @@ std::string TrimmedMessage(std::string text) {
     }
     return text;
 }
+
+namespace {
+
+// The library refuses a scale at or below the smallest positive value with the exponential
+// family's text, which names its LAMBDA, also for an input type whose scale is another parameter
+// (the Rayleigh family's THETA): the message then says which one is meant.
+std::string NameTheScale(std::string strMessage, const CUIntArray& ids) {
+    if (strMessage != family_rules::kMsgLambdaNotPositive ||
+        std::find(ids.begin(), ids.end(), UINT{PARAM_LAMBDA}) != ids.end()) {
+        return strMessage;
+    }
+    for (const UINT nParam : ids) {
+        if (nParam != PARAM_LOWER_BOUND) {
+            return strMessage + " (Here the scale " + kParamKeywords[nParam] +
+                   " must be positive.)";
+        }
+    }
+    return strMessage;
+}
+
+} // namespace
 
 std::vector<std::string> EnterInputValues(CDist& dist, int nParamCombi,
                                           const std::vector<double>& values) {
@@ -41,7 +64,7 @@ std::vector<std::string> EnterInputValues(CDist& dist, int nParamCombi,
         }
         dist.EnterParamValue(dValue, takeStatus);
         if (refusal) {
-            throw CInputRefused(*refusal);
+            throw CInputRefused(NameTheScale(*refusal, ids));
         }
     }
     return warnings;

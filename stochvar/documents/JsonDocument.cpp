@@ -23,7 +23,7 @@ using nlohmann::json;
 
 using KeyList = std::span<const std::string_view>;
 
-constexpr std::string_view kDocumentKeys[] = {"description", "numerics", "variables",
+constexpr std::string_view kDocumentKeys[] = {"description", "limitState", "numerics", "variables",
                                               "correlations"};
 constexpr std::string_view kVariableKeys[] = {"name",       "type", "input",    "values",
                                               "categories", "axis", "canChange"};
@@ -102,6 +102,13 @@ public:
         if (root.contains("description")) {
             m_builder.GetDocument().m_strDescription =
                 String(root["description"], "document", "description");
+        }
+        if (root.contains("limitState")) {
+            std::string strLimitState = String(root["limitState"], "document", "limitState");
+            if (strLimitState.empty()) {
+                Refuse("document", "\"limitState\" is empty: give g, or leave the key out");
+            }
+            m_builder.GetDocument().m_strLimitState = std::move(strLimitState);
         }
         if (root.contains("numerics")) {
             const std::optional<ENumerics> numerics =
@@ -429,6 +436,9 @@ std::string WriteJsonDocument(const CCollectionDocument& doc) {
     std::string out = "{\n";
     if (!doc.m_strDescription.empty()) {
         out += "  \"description\": " + Quoted(doc.m_strDescription) + ",\n";
+    }
+    if (!doc.m_strLimitState.empty()) {
+        out += "  \"limitState\": " + Quoted(doc.m_strLimitState) + ",\n";
     }
     if (!doc.GetCollection().FollowsDefaultNumerics()) {
         out += "  \"numerics\": " + Quoted(NumericsName(doc.GetCollection().GetNumerics())) + ",\n";

@@ -3,6 +3,7 @@
 // Collection documents as JSON: readable, diffable, the format of the examples.
 //
 //   {"description": "optional free text",
+//    "limitState": "R - S",
 //    "numerics": "accurate",
 //    "variables": [
 //      {"name": "R", "type": "LOGNORMAL", "input": "/MEAN/STDDEV/LOWER_BOUND",
@@ -19,8 +20,9 @@
 // correlation names two variables, its value and the space it is given in: "X" between the
 // variables themselves, "U" between their standard normal images. "numerics" ("faithful" or
 // "accurate", optional) is the collection's choice of numerics (see stochvar/numerics/Numerics.h);
-// without it the collection follows the process default. Unknown keys are refused, so that a
-// misspelt key cannot pass unnoticed.
+// without it the collection follows the process default. "limitState" (optional, not empty) is
+// the limit state g of the reliability analyses, kept as text (see CExpressionLimitState). Unknown
+// keys are refused, so that a misspelt key cannot pass unnoticed.
 //
 // Writing gives one canonical layout with every number in its shortest round-trip form, so a
 // document written, read and written again is the same text.

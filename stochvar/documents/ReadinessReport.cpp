@@ -3,8 +3,10 @@
 #include <stochvar/documents/DocumentBuilder.h>
 #include <stochvar/documents/DocumentError.h>
 #include <stochvar/documents/IndefiniteRow.h>
+#include <stochvar/documents/InputEntry.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <unordered_set>
 
@@ -21,12 +23,9 @@ CReadinessReport::CReadinessReport(const CCollectionDocument& doc) {
     CheckNames(doc);
     for (int i = 0; i < doc.GetVariableCount(); ++i) {
         if (CDist* pDist = doc.GetVariable(i)) {
-            const SVariable variable{*pDist, i, VariableSubject(*pDist, i)};
-            const std::size_t nBefore = m_findings.size();
-            CheckCombination(variable);
-            // Values that fail their own check say nothing reliable about sampling.
-            if (m_findings.size() == nBefore) {
-                CheckVariable(variable);
+            for (SReadinessFinding& finding :
+                 CheckVariable(*pDist, i, VariableSubject(*pDist, i))) {
+                m_findings.push_back(std::move(finding));
             }
         }
     }
@@ -102,23 +101,46 @@ void CReadinessReport::CheckNames(const CCollectionDocument& doc) {
     }
 }
 
-void CReadinessReport::CheckCombination(const SVariable& variable) {
-    CDistStatus status = variable.dist.CheckCombination(variable.dist.m_nParamCombi);
+std::vector<SReadinessFinding> CReadinessReport::CheckVariable(CDist& dist, int nVariable,
+                                                               const std::string& strSubject) {
+    CDistStatus status = dist.CheckCombination(dist.m_nParamCombi);
     if (!status.IsOk()) {
-        Add(SReadinessFinding::EKind::inconsistent, variable, status.m_strMessage.str());
+        // Values that fail their own check say nothing reliable about sampling.
+        return {{SReadinessFinding::EKind::inconsistent, strSubject, status.m_strMessage.str(),
+                 nVariable}};
     }
+    std::vector<SReadinessFinding> findings;
+    CStringArray reasons;
+    dist.ListSamplingObstacles(reasons);
+    for (const CString& strReason : reasons) {
+        findings.push_back({SReadinessFinding::EKind::unsampleable, strSubject,
+                            std::string(kCannotSample) + strReason.str(), nVariable});
+    }
+    return findings;
 }
 
-void CReadinessReport::CheckVariable(const SVariable& variable) {
+bool CanBeSampled(const CDist& dist) {
     CStringArray reasons;
-    variable.dist.ListSamplingObstacles(reasons);
-    for (const CString& strReason : reasons) {
-        Add(SReadinessFinding::EKind::unsampleable, variable,
-            std::string(kCannotSample) + strReason.str());
+    dist.ListSamplingObstacles(reasons);
+    return reasons.IsEmpty();
+}
+
+void CReadinessReport::RequireVariable(CDist& dist) {
+    const std::string strName = dist.m_strVarName.str();
+    const std::vector<SReadinessFinding> findings = CheckVariable(dist, -1, strName);
+    if (!findings.empty()) {
+        throw CInputRefused((strName.empty() ? "" : strName + ": ") + findings.front().strReason);
     }
 }
 
 void CReadinessReport::CheckCorrelations(const CCollectionDocument& doc) {
+    // An entry of a variable that cannot be sampled was not mapped (its U-space value may be not
+    // a number); that variable is reported already, and the matrix has no meaning without it.
+    for (int k = 0; k < doc.GetCorrelationCount(); ++k) {
+        if (std::isnan(doc.GetCorrelation(k).dCorrU)) {
+            return;
+        }
+    }
     const int nRow = FindIndefiniteRow(doc.GetCollection());
     const CDist* pDist = doc.GetVariable(nRow);
     if (pDist == nullptr) {
@@ -143,11 +165,6 @@ void CReadinessReport::CheckCorrelations(const CCollectionDocument& doc) {
         std::string(kCannotSample) + "the correlation matrix is not positive definite at row " +
             std::to_string(nRow + 1) + ", variable " + VariableSubject(*pDist, nRow) +
             (strPartners.empty() ? "" : " (correlated with " + strPartners + ")"));
-}
-
-void CReadinessReport::Add(SReadinessFinding::EKind kind, const SVariable& variable,
-                           std::string strReason) {
-    Add(kind, variable.nIndex, variable.strSubject, std::move(strReason));
 }
 
 void CReadinessReport::Add(SReadinessFinding::EKind kind, int nVariable,

@@ -5,12 +5,14 @@
 //
 // The library checks what its contract asks of each input value; some states that pass those
 // checks still cannot be sampled (a beta variable whose mean and standard deviation do not fit
-// its bounds converts to negative exponents, a discrete variable may have no categories, the
-// correlations may not form a positive definite matrix); each variable says for itself what
-// stands in its way (CDist::ListSamplingObstacles). An editor may also leave a document in
-// a state that reading would refuse (two variables of one name, values that fail their input
-// type's check). The report lists each such finding with its subject and reason, and which uses
-// it stops:
+// its bounds converts to negative exponents, a discrete variable may have no categories, a
+// conversion may overflow, underflow or lose its precision, the correlations may not form a
+// positive definite matrix); each variable says for itself what stands in its way
+// (CDist::ListSamplingObstacles). The findings about one variable by itself also serve a
+// variable that is used on its own (CheckVariable, RequireVariable). An editor may also leave
+// a document in a state that reading would refuse (two variables of one name, values that fail
+// their input type's check). The report lists each such finding with its subject and reason, and
+// which uses it stops:
 //
 //   finding                                              open   save   sample
 //   text (name, category, description) not valid UTF-8    x      x      x
@@ -59,24 +61,28 @@ public:
     // Throws CDocumentError "source: subject: reason" for the first finding that stops the use.
     void Require(EDocumentUse use, const std::string& strSource) const;
 
-private:
-    // The variable a check is about: its position and how messages name it.
-    struct SVariable {
-        CDist& dist; // the family's checks are not const, though they change nothing
-        int nIndex;
-        std::string strSubject;
-    };
+    // The findings about one variable by itself: values that fail their input type's check
+    // (inconsistent), else what stands in the way of sampling it (unsampleable). nVariable is
+    // its position in a document, strSubject how the findings name it.
+    static std::vector<SReadinessFinding> CheckVariable(CDist& dist, int nVariable,
+                                                        const std::string& strSubject);
+    // For a variable used on its own (as the Python module makes them): throws CInputRefused
+    // with the first of CheckVariable's findings, "name: reason" or, without a name, the reason
+    // alone (for example "E: cannot be sampled: ALPHA is inf after the conversion: ...").
+    static void RequireVariable(CDist& dist);
 
+private:
     void CheckText(const CCollectionDocument& doc);
     void CheckNames(const CCollectionDocument& doc);
-    void CheckCombination(const SVariable& variable);
-    void CheckVariable(const SVariable& variable);
     void CheckCorrelations(const CCollectionDocument& doc);
-    void Add(SReadinessFinding::EKind kind, const SVariable& variable, std::string strReason);
     void Add(SReadinessFinding::EKind kind, int nVariable, const std::string& strSubject,
              std::string strReason);
 
     std::vector<SReadinessFinding> m_findings;
 };
+
+// Whether the sampler can draw from the variable as it stands (CDist::ListSamplingObstacles finds
+// nothing). A correlation is mapped through its variables' distributions only when both can.
+bool CanBeSampled(const CDist& dist);
 
 } // namespace stochvar

@@ -64,6 +64,23 @@ CSampleRun::~CSampleRun() {
     }
 }
 
+void CSampleRun::SetProgressReport(CDistCollection::ProgressReport onProgress) {
+    m_onProgress = std::move(onProgress);
+    if (!m_onProgress) {
+        m_collection.SetProgressReport({});
+        return;
+    }
+    // The collection hears of one chunk of a skip at a time; the host of the whole skip.
+    m_collection.SetProgressReport(
+        [this](CDistCollection::ERunStage stage, long long nDone, long long nTotal) {
+            if (stage == CDistCollection::ERunStage::Skipping) {
+                nDone += m_nSkipped;
+                nTotal = m_request.nFirst;
+            }
+            m_onProgress(stage, nDone, nTotal);
+        });
+}
+
 bool CSampleRun::Prepare(const std::function<bool()>& continueSkip) {
     const BOOL bLatinHypercube = m_request.bLatinHypercube ? TRUE : FALSE;
     try {
@@ -78,14 +95,14 @@ bool CSampleRun::Prepare(const std::function<bool()>& continueSkip) {
     const int nFirst = m_request.nFirst;
     const int nChunk =
         continueSkip ? std::max(kSkipChunkValues / std::max(GetVariableCount(), 1), 1) : nFirst;
-    for (int nSkipped = 0; nSkipped < nFirst;) {
-        const int nAsked = std::min(nChunk, nFirst - nSkipped);
-        if (m_collection.SkipSamples(nAsked) != nAsked) {
+    for (m_nSkipped = 0; m_nSkipped < nFirst;) {
+        const int nAsked = std::min(nChunk, nFirst - m_nSkipped);
+        if (m_collection.SkipSamples(nAsked, m_request.threads.value_or(0)) != nAsked) {
             throw CDocumentError("the run could not be moved to sample " +
                                  std::to_string(nFirst + 1));
         }
-        nSkipped += nAsked;
-        if (nSkipped < nFirst && !continueSkip()) {
+        m_nSkipped += nAsked;
+        if (m_nSkipped < nFirst && !continueSkip()) {
             return false;
         }
     }

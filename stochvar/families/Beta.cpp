@@ -4,6 +4,8 @@
 #include <stochvar/families/FamilyRules.h>
 #include <stochvar/numerics/BetaFunctions.h>
 #include <stochvar/numerics/NumberText.h>
+#include <stochvar/numerics/Numerics.h>
+#include <stochvar/numerics/TailFunctions.h>
 
 #include <cmath>
 
@@ -157,7 +159,53 @@ double CBeta::GetCumulative(double x) {
     if (x > U) {
         return 1.0;
     }
+    if (IsAccurateNumericsActive() && HasShape()) {
+        return GetTails(x).dLower;
+    }
     return BetaI((x - L) / (U - L), m_Params[PARAM_R], m_Params[PARAM_S]);
+}
+
+bool CBeta::HasShape() const {
+    return m_Params[PARAM_LOWER_BOUND] < m_Params[PARAM_UPPER_BOUND] && m_Params[PARAM_R] > 0.0 &&
+           m_Params[PARAM_S] > 0.0;
+}
+
+SBetaTails CBeta::GetTails(double x) const {
+    const double L = m_Params[PARAM_LOWER_BOUND];
+    const double U = m_Params[PARAM_UPPER_BOUND];
+    return IncompleteBetaTails((x - L) / (U - L), (U - x) / (U - L), m_Params[PARAM_R],
+                               m_Params[PARAM_S]);
+}
+
+double CBeta::GetAccurateSurvival(double x) {
+    if (!HasShape() || x < m_Params[PARAM_LOWER_BOUND] || x > m_Params[PARAM_UPPER_BOUND]) {
+        return CDist::GetAccurateSurvival(x);
+    }
+    return GetTails(x).dUpper;
+}
+
+double CBeta::GetAccurateInverseSurvival(double q) {
+    PrepareInverse();
+    const double L = m_Params[PARAM_LOWER_BOUND];
+    const double U = m_Params[PARAM_UPPER_BOUND];
+    const double d = U - L;
+    double y = 0.0;
+    int nStatus = 0;
+    // GetInverse mirrored: the upper half from the upper bound.
+    if (q <= 0.5) {
+        BetaInv(q, m_Params[PARAM_S], m_Params[PARAM_R], y, nStatus, &m_InverseConstants);
+        return U - d * y;
+    }
+    BetaInv(1.0 - q, m_Params[PARAM_R], m_Params[PARAM_S], y, nStatus, &m_InverseConstants);
+    return L + d * y;
+}
+
+SMoments CBeta::GetMomentsOfBasePar() const {
+    const double d = m_Params[PARAM_UPPER_BOUND] - m_Params[PARAM_LOWER_BOUND];
+    const double R = m_Params[PARAM_R];
+    const double S = m_Params[PARAM_S];
+    const double T = R + S;
+    return {m_Params[PARAM_LOWER_BOUND] + d * R / T, d * std::sqrt(R * S / (T * T * (T + 1.0)))};
 }
 
 void CBeta::PrepareInverse() {

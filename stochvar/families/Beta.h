@@ -10,6 +10,7 @@
 
 #include <stochvar/model/Dist.h>
 #include <stochvar/numerics/BetaFunctions.h>
+#include <stochvar/numerics/TailFunctions.h>
 
 namespace stochvar {
 
@@ -45,6 +46,7 @@ public:
     // moment input types, what the mean and standard deviation would need); otherwise the rule
     // of the moments in the slots.
     void ListSamplingObstacles(CStringArray& reasons) const override;
+    SMoments GetMomentsOfBasePar() const override;
     CDist* CreateCopy() override;
 
     static constexpr double kDefaultMean = 0.7;
@@ -52,7 +54,17 @@ public:
     static constexpr double kDefaultLowerBound = 0.3;
     static constexpr double kDefaultUpperBound = 2.0;
 
+protected:
+    // Each tail from the continued fraction on its own side (IncompleteBetaTails), with
+    // (x - L) / (U - L) and (U - x) / (U - L) formed apart; the faithful forms where the bounds or
+    // the exponents give no distribution. The inverse solves in the tail of q.
+    double GetAccurateSurvival(double x) override;
+    double GetAccurateInverseSurvival(double q) override;
+
 private:
+    // Both tails at x for L < U and positive exponents, x within [L, U].
+    SBetaTails GetTails(double x) const;
+    bool HasShape() const;
     // R, S and T from MEAN, STDDEV and the bounds (input types 0 and 1).
     void ExponentsFromMoments();
     // MEAN and STDDEV from R, T and the bounds (input types 2 and 3).

@@ -171,6 +171,27 @@ double CDiscrete::GetCumulative(double x) {
     return dSum;
 }
 
+double CDiscrete::GetAccurateSurvival(double x) {
+    const int n = GetCategoryCount();
+    if (!(x >= -0.5)) {
+        return 1.0;
+    }
+    if (x > n + 0.5) {
+        return 0.0;
+    }
+    // As in GetCumulative: category k covers [k - 0.5, k + 0.5], and 0 <= k <= n.
+    const double y = x + 0.5;
+    const int k = static_cast<int>(std::trunc(y - kEdgeShift));
+    double dSum = 0.0;
+    for (int i = n - 1; i > k; --i) {
+        dSum += ProbabilityAt(i);
+    }
+    if (k < n) {
+        dSum += (1.0 - (y - k)) * ProbabilityAt(k);
+    }
+    return dSum;
+}
+
 double CDiscrete::GetInverse(double p) {
     const int n = GetCategoryCount();
     if (n == 0 || !(p > 0.0)) {

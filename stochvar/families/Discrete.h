@@ -85,6 +85,10 @@ public:
 
     BOOL m_bCanChangeCategories = TRUE;
 
+protected:
+    // The probabilities summed from the top, so that a small upper tail keeps its digits.
+    double GetAccurateSurvival(double x) override;
+
 private:
     bool IsCategory(int nPosition) const;
     // Probability at position k, 0.0 beyond the stored probabilities.

@@ -2,6 +2,7 @@
 
 #include <stochvar/families/FamilyList.h>
 #include <stochvar/families/FamilyRules.h>
+#include <stochvar/numerics/Numerics.h>
 
 #include <cmath>
 
@@ -64,6 +65,9 @@ double CExponential::GetCumulative(double x) {
     if (x <= L) {
         return 0.0;
     }
+    if (IsAccurateNumericsActive()) {
+        return OneMinusExpOfMinus(GetTailExponent(x));
+    }
     return 1.0 - std::exp(-(x - L) * m_Params[PARAM_LAMBDA]);
 }
 
@@ -71,7 +75,50 @@ double CExponential::GetInverse(double p) {
     if (p < 0.0) {
         return 0.0;
     }
-    return m_Params[PARAM_LOWER_BOUND] - std::log(1.0 - p) / m_Params[PARAM_LAMBDA];
+    const double L = m_Params[PARAM_LOWER_BOUND];
+    if (IsAccurateNumericsActive()) {
+        return L - std::log1p(-p) / m_Params[PARAM_LAMBDA];
+    }
+    return L - std::log(1.0 - p) / m_Params[PARAM_LAMBDA];
+}
+
+SDoubleDouble CExponential::GetTailExponent(double x) const {
+    return Times(ExactSum(x, -m_Params[PARAM_LOWER_BOUND]), m_Params[PARAM_LAMBDA]);
+}
+
+double CExponential::GetAccurateSurvival(double x) {
+    if (x <= m_Params[PARAM_LOWER_BOUND]) {
+        return 1.0;
+    }
+    return Exp(Negated(GetTailExponent(x)));
+}
+
+double CExponential::GetAccurateInverseSurvival(double q) {
+    if (q > 1.0) {
+        return 0.0;
+    }
+    return m_Params[PARAM_LOWER_BOUND] - std::log(q) / m_Params[PARAM_LAMBDA];
+}
+
+double CExponential::GetAccurateLogDensity(double x) {
+    if (x <= m_Params[PARAM_LOWER_BOUND]) {
+        return -HUGE_VAL;
+    }
+    const SDoubleDouble t = GetTailExponent(x);
+    return std::log(m_Params[PARAM_LAMBDA]) - t.hi - t.lo;
+}
+
+double CExponential::GetAccurateLogSurvival(double x) {
+    if (x <= m_Params[PARAM_LOWER_BOUND]) {
+        return 0.0;
+    }
+    const SDoubleDouble t = GetTailExponent(x);
+    return -t.hi - t.lo;
+}
+
+SMoments CExponential::GetMomentsOfBasePar() const {
+    const double S = 1.0 / m_Params[PARAM_LAMBDA];
+    return {m_Params[PARAM_LOWER_BOUND] + S, S};
 }
 
 void CExponential::SetAutoAxis() { family_rules::SetLowerBoundAxis(*this); }

@@ -7,6 +7,7 @@
 // 3 = /MEAN/COV. As MEAN - LOWER_BOUND equals STDDEV, the last two place the lower bound.
 
 #include <stochvar/model/Dist.h>
+#include <stochvar/numerics/DoubleDouble.h>
 
 namespace stochvar {
 
@@ -30,10 +31,22 @@ public:
     // 0.0 (not the lower bound) for p < 0; +infinity at p = 1 and NaN above.
     double GetInverse(double p) override;
     void SetAutoAxis() override;
+    SMoments GetMomentsOfBasePar() const override;
     CDist* CreateCopy() override;
 
     static constexpr double kDefaultMean = 0.35;
     static constexpr double kDefaultLowerBound = 0.1;
+
+protected:
+    // The upper tail exp(-t) with the exponent t = (x - L) LAMBDA to twice a double's precision.
+    double GetAccurateSurvival(double x) override;
+    // 0.0 for q > 1, as GetInverse(1 - q); +infinity at q = 0.
+    double GetAccurateInverseSurvival(double q) override;
+    double GetAccurateLogDensity(double x) override;
+    double GetAccurateLogSurvival(double x) override;
+
+private:
+    SDoubleDouble GetTailExponent(double x) const;
 };
 
 } // namespace stochvar

@@ -4,7 +4,10 @@
 #include <stochvar/families/FamilyRules.h>
 #include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/MachineConstant.h>
+#include <stochvar/numerics/Numerics.h>
 
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 namespace stochvar {
@@ -16,6 +19,11 @@ namespace {
 constexpr int kParamCombiCount = 3;
 using constants::kEulerGamma;
 using constants::kPi;
+
+// The clamp of the inverse under accurate numerics: the smallest positive double and the largest
+// below 1.
+constexpr double kSmallestProbability = DBL_TRUE_MIN;
+constexpr double kLargestProbability = 1.0 - DBL_EPSILON / 2.0;
 
 using family_rules::ECovDivisor;
 using family_rules::ECovFallback;
@@ -91,10 +99,22 @@ double CGumbel::GetDensity(double x) {
 }
 
 double CGumbel::GetCumulative(double x) {
+    if (IsAccurateNumericsActive()) {
+        return Exp(Negated(GetDoubleExponent(x)));
+    }
     return std::exp(-std::exp(-(x - m_Params[PARAM_BETA]) * m_Params[PARAM_ALPHA]));
 }
 
+double CGumbel::GetPointOfLogCumulative(double w) const {
+    return m_Params[PARAM_BETA] - std::log(w) / m_Params[PARAM_ALPHA];
+}
+
 double CGumbel::GetInverse(double p) {
+    if (IsAccurateNumericsActive()) {
+        const double q = std::clamp(p, kSmallestProbability, kLargestProbability);
+        // -ln q, for q above 1/2 from q - 1, which is exact there.
+        return GetPointOfLogCumulative(q < 0.5 ? -std::log(q) : -std::log1p(q - 1.0));
+    }
     const double clamp = MachineConstant(MACHINE_LARGEST_RELATIVE_SPACING);
     double q = p;
     if (p < clamp) {
@@ -103,6 +123,43 @@ double CGumbel::GetInverse(double p) {
         q = 1.0 - clamp;
     }
     return m_Params[PARAM_BETA] - std::log(-std::log(q)) / m_Params[PARAM_ALPHA];
+}
+
+SDoubleDouble CGumbel::GetExponent(double x) const {
+    return Times(ExactSum(m_Params[PARAM_BETA], -x), m_Params[PARAM_ALPHA]);
+}
+
+SDoubleDouble CGumbel::GetDoubleExponent(double x) const {
+    const SDoubleDouble u = GetExponent(x);
+    const double E = std::exp(u.hi);
+    if (!std::isfinite(E)) {
+        return NotFinite(E);
+    }
+    return Renormalised(E, E * u.lo);
+}
+
+double CGumbel::GetAccurateSurvival(double x) { return OneMinusExpOfMinus(GetDoubleExponent(x)); }
+
+double CGumbel::GetAccurateInverseSurvival(double q) {
+    const double r = std::clamp(q, kSmallestProbability, kLargestProbability);
+    // -ln(1 - r), for r above 1/2 from 1 - r, which is exact there.
+    return GetPointOfLogCumulative(r < 0.5 ? -std::log1p(-r) : -std::log(1.0 - r));
+}
+
+double CGumbel::GetAccurateLogDensity(double x) {
+    const SDoubleDouble u = GetExponent(x);
+    const SDoubleDouble E = GetDoubleExponent(x);
+    return std::log(m_Params[PARAM_ALPHA]) + u.hi + u.lo - E.hi - E.lo;
+}
+
+double CGumbel::GetAccurateLogCumulative(double x) {
+    const SDoubleDouble E = GetDoubleExponent(x);
+    return -E.hi - E.lo;
+}
+
+SMoments CGumbel::GetMomentsOfBasePar() const {
+    const double alpha = m_Params[PARAM_ALPHA];
+    return {m_Params[PARAM_BETA] + kEulerGamma / alpha, PiOverRootSixTimes(alpha)};
 }
 
 void CGumbel::SetAutoAxis() { family_rules::SetMeanCentredAxis(*this); }

@@ -5,6 +5,7 @@
 #include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/MachineConstant.h>
 #include <stochvar/numerics/StdNormal.h>
+#include <stochvar/numerics/TailFunctions.h>
 
 #include <cmath>
 
@@ -14,6 +15,7 @@ STOCHVAR_IMPLEMENT_SERIAL(CLogNormal, CDist, 0)
 
 namespace {
 
+using constants::kLnSqrt2Pi;
 using constants::kTwoPi;
 constexpr int kParamCombiCount = 3;
 constexpr double kAxisMarginInStdDevs = 0.1;
@@ -113,8 +115,61 @@ double CLogNormal::GetCumulative(double x) {
     if (x <= L) {
         return 0.0;
     }
+    if (IsAccurateNumericsActive()) {
+        return StdNormalCdfAt(GetStandardised(x));
+    }
     const double z = (std::log(x - L) - m_Params[PARAM_KSI]) / m_Params[PARAM_EPSILON];
     return StdNormalCdf(z);
+}
+
+SDoubleDouble CLogNormal::GetStandardised(double x) const {
+    const SDoubleDouble d = ExactSum(x, -m_Params[PARAM_LOWER_BOUND]);
+    // ln(hi + lo) = ln(hi) + lo / hi up to (lo / hi)^2.
+    const SDoubleDouble lnD = Plus(LogOf(d.hi), d.lo / d.hi);
+    return Quotient(Plus(lnD, -m_Params[PARAM_KSI]), m_Params[PARAM_EPSILON]);
+}
+
+double CLogNormal::GetAccurateSurvival(double x) {
+    if (x <= m_Params[PARAM_LOWER_BOUND]) {
+        return 1.0;
+    }
+    return StdNormalCdfAt(Negated(GetStandardised(x)));
+}
+
+double CLogNormal::GetAccurateInverseSurvival(double q) {
+    return std::exp(-StdNormalInverse(q) * m_Params[PARAM_EPSILON] + m_Params[PARAM_KSI]) +
+           m_Params[PARAM_LOWER_BOUND];
+}
+
+double CLogNormal::GetAccurateLogDensity(double x) {
+    const double L = m_Params[PARAM_LOWER_BOUND];
+    if (x <= L) {
+        return -HUGE_VAL;
+    }
+    const SDoubleDouble z = GetStandardised(x);
+    return -0.5 * z.hi * z.hi - z.hi * z.lo - std::log(x - L) - std::log(m_Params[PARAM_EPSILON]) -
+           kLnSqrt2Pi;
+}
+
+double CLogNormal::GetAccurateLogCumulative(double x) {
+    if (x <= m_Params[PARAM_LOWER_BOUND]) {
+        return -HUGE_VAL;
+    }
+    return LogStdNormalCdfAt(GetStandardised(x));
+}
+
+double CLogNormal::GetAccurateLogSurvival(double x) {
+    if (x <= m_Params[PARAM_LOWER_BOUND]) {
+        return 0.0;
+    }
+    return LogStdNormalCdfAt(Negated(GetStandardised(x)));
+}
+
+SMoments CLogNormal::GetMomentsOfBasePar() const {
+    const double epsilon = m_Params[PARAM_EPSILON];
+    const double meanExcess = std::exp(m_Params[PARAM_KSI] + 0.5 * (epsilon * epsilon));
+    return {m_Params[PARAM_LOWER_BOUND] + meanExcess,
+            meanExcess * std::sqrt(std::expm1(epsilon * epsilon))};
 }
 
 double CLogNormal::GetInverse(double p) {

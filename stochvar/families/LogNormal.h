@@ -7,6 +7,7 @@
 // signed), 2 = /EPSILON/KSI/LOWER_BOUND.
 
 #include <stochvar/model/Dist.h>
+#include <stochvar/numerics/DoubleDouble.h>
 
 namespace stochvar {
 
@@ -28,15 +29,26 @@ public:
     double GetCumulative(double x) override;
     double GetInverse(double p) override;
     void SetAutoAxis() override;
+    SMoments GetMomentsOfBasePar() const override;
     CDist* CreateCopy() override;
 
     static constexpr double kDefaultMean = 3.2;
     static constexpr double kDefaultStdDev = 0.75;
     static constexpr double kDefaultLowerBound = 0.1;
 
+protected:
+    // Phi of z = (ln(x - L) - KSI) / EPSILON, with x - L, its logarithm and z carried to twice a
+    // double's precision (Phi(z) has the relative condition z^2 in the lower tail).
+    double GetAccurateSurvival(double x) override;
+    double GetAccurateInverseSurvival(double q) override;
+    double GetAccurateLogDensity(double x) override;
+    double GetAccurateLogCumulative(double x) override;
+    double GetAccurateLogSurvival(double x) override;
+
 private:
     // EPSILON and KSI from MEAN, STDDEV and LOWER_BOUND (moment matching of ln(X - L)).
     void CalcEpsilonKsi();
+    SDoubleDouble GetStandardised(double x) const; // z, for x above L
 };
 
 } // namespace stochvar

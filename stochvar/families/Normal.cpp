@@ -4,6 +4,7 @@
 #include <stochvar/families/FamilyRules.h>
 #include <stochvar/numerics/Constants.h>
 #include <stochvar/numerics/StdNormal.h>
+#include <stochvar/numerics/TailFunctions.h>
 
 #include <cmath>
 
@@ -13,6 +14,7 @@ STOCHVAR_IMPLEMENT_SERIAL(CNormal, CDist, 0)
 
 namespace {
 
+using constants::kLnSqrt2Pi;
 using constants::kTwoPi;
 constexpr int kParamCombiCount = 2;
 
@@ -75,7 +77,52 @@ double CNormal::GetCumulative(double x) {
     if (!(sigma > 0.0)) {
         return 0.0;
     }
+    if (IsAccurateNumericsActive()) {
+        return StdNormalCdfAt(GetStandardised(x));
+    }
     return StdNormalCdf((x - m_Params[PARAM_MEAN]) / sigma);
+}
+
+SDoubleDouble CNormal::GetStandardised(double x) const {
+    return Quotient(ExactSum(x, -m_Params[PARAM_MEAN]), m_Params[PARAM_STDDEV]);
+}
+
+double CNormal::GetAccurateSurvival(double x) {
+    if (!(m_Params[PARAM_STDDEV] > 0.0)) {
+        return 1.0;
+    }
+    return StdNormalCdfAt(Negated(GetStandardised(x)));
+}
+
+double CNormal::GetAccurateInverseSurvival(double q) {
+    const double sigma = m_Params[PARAM_STDDEV];
+    if (!(sigma > 0.0)) {
+        return 0.0;
+    }
+    return -StdNormalInverse(q) * sigma + m_Params[PARAM_MEAN];
+}
+
+double CNormal::GetAccurateLogDensity(double x) {
+    const double sigma = m_Params[PARAM_STDDEV];
+    if (!(sigma > 0.0)) {
+        return -HUGE_VAL;
+    }
+    const SDoubleDouble z = GetStandardised(x);
+    return -0.5 * z.hi * z.hi - z.hi * z.lo - std::log(sigma) - kLnSqrt2Pi;
+}
+
+double CNormal::GetAccurateLogCumulative(double x) {
+    if (!(m_Params[PARAM_STDDEV] > 0.0)) {
+        return -HUGE_VAL;
+    }
+    return LogStdNormalCdfAt(GetStandardised(x));
+}
+
+double CNormal::GetAccurateLogSurvival(double x) {
+    if (!(m_Params[PARAM_STDDEV] > 0.0)) {
+        return 0.0;
+    }
+    return LogStdNormalCdfAt(Negated(GetStandardised(x)));
 }
 
 double CNormal::GetInverse(double p) {

@@ -5,6 +5,7 @@
 // Input types: 0 = /MEAN/STDDEV, 1 = /MEAN/COV (sigma = |COV * mu|).
 
 #include <stochvar/model/Dist.h>
+#include <stochvar/numerics/DoubleDouble.h>
 
 namespace stochvar {
 
@@ -29,6 +30,19 @@ public:
 
     static constexpr double kDefaultMean = 4.0;
     static constexpr double kDefaultStdDev = 0.5;
+
+protected:
+    // Phi of the standardised value, which is carried to twice a double's precision: Phi(z) has
+    // the relative condition z^2 in the lower tail. Without a positive sigma, the functions of
+    // 1 - 0 and ln 0.
+    double GetAccurateSurvival(double x) override;
+    double GetAccurateInverseSurvival(double q) override;
+    double GetAccurateLogDensity(double x) override;
+    double GetAccurateLogCumulative(double x) override;
+    double GetAccurateLogSurvival(double x) override;
+
+private:
+    SDoubleDouble GetStandardised(double x) const; // (x - mu) / sigma
 };
 
 } // namespace stochvar

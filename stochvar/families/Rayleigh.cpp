@@ -3,6 +3,7 @@
 #include <stochvar/families/FamilyList.h>
 #include <stochvar/families/FamilyRules.h>
 #include <stochvar/numerics/Constants.h>
+#include <stochvar/numerics/Numerics.h>
 
 #include <cmath>
 
@@ -81,13 +82,59 @@ double CRayleigh::GetCumulative(double x) {
     if (x <= L) {
         return 0.0;
     }
+    if (IsAccurateNumericsActive()) {
+        return OneMinusExpOfMinus(GetTailExponent(x));
+    }
     const double z = (x - L) / m_Params[PARAM_THETA];
     return 1.0 - std::exp(-0.5 * (z * z));
 }
 
 double CRayleigh::GetInverse(double p) {
     const double theta = m_Params[PARAM_THETA];
+    if (IsAccurateNumericsActive()) {
+        return m_Params[PARAM_LOWER_BOUND] + theta * std::sqrt(-2.0 * std::log1p(-p));
+    }
     return m_Params[PARAM_LOWER_BOUND] + std::sqrt(theta * theta * std::log(1.0 - p) * -2.0);
+}
+
+SDoubleDouble CRayleigh::GetTailExponent(double x) const {
+    const SDoubleDouble z =
+        Quotient(ExactSum(x, -m_Params[PARAM_LOWER_BOUND]), m_Params[PARAM_THETA]);
+    return Times(Square(z), 0.5);
+}
+
+double CRayleigh::GetAccurateSurvival(double x) {
+    if (x <= m_Params[PARAM_LOWER_BOUND]) {
+        return 1.0;
+    }
+    return Exp(Negated(GetTailExponent(x)));
+}
+
+double CRayleigh::GetAccurateInverseSurvival(double q) {
+    return m_Params[PARAM_LOWER_BOUND] + m_Params[PARAM_THETA] * std::sqrt(-2.0 * std::log(q));
+}
+
+double CRayleigh::GetAccurateLogDensity(double x) {
+    const double L = m_Params[PARAM_LOWER_BOUND];
+    if (x <= L) {
+        return -HUGE_VAL;
+    }
+    const double theta = m_Params[PARAM_THETA];
+    const SDoubleDouble h = GetTailExponent(x);
+    return std::log((x - L) / theta) - std::log(theta) - h.hi - h.lo;
+}
+
+double CRayleigh::GetAccurateLogSurvival(double x) {
+    if (x <= m_Params[PARAM_LOWER_BOUND]) {
+        return 0.0;
+    }
+    const SDoubleDouble h = GetTailExponent(x);
+    return -h.hi - h.lo;
+}
+
+SMoments CRayleigh::GetMomentsOfBasePar() const {
+    const double theta = m_Params[PARAM_THETA];
+    return {m_Params[PARAM_LOWER_BOUND] + K3() * theta, K2() * theta};
 }
 
 void CRayleigh::SetAutoAxis() { family_rules::SetLowerBoundAxis(*this); }

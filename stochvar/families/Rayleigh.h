@@ -8,6 +8,7 @@
 // the last two place the lower bound.
 
 #include <stochvar/model/Dist.h>
+#include <stochvar/numerics/DoubleDouble.h>
 
 namespace stochvar {
 
@@ -31,10 +32,22 @@ public:
     // No guard: +infinity at p = 1, NaN outside [0, 1].
     double GetInverse(double p) override;
     void SetAutoAxis() override;
+    SMoments GetMomentsOfBasePar() const override;
     CDist* CreateCopy() override;
 
     static constexpr double kDefaultMean = 11.2;
     static constexpr double kDefaultLowerBound = 4.0;
+
+protected:
+    // The upper tail exp(-h) with h = ((x - L) / THETA)^2 / 2 to twice a double's precision.
+    double GetAccurateSurvival(double x) override;
+    // NaN outside [0, 1], as GetInverse(1 - q); +infinity at q = 0.
+    double GetAccurateInverseSurvival(double q) override;
+    double GetAccurateLogDensity(double x) override;
+    double GetAccurateLogSurvival(double x) override;
+
+private:
+    SDoubleDouble GetTailExponent(double x) const;
 };
 
 } // namespace stochvar

@@ -3,7 +3,10 @@
 #include <stochvar/families/FamilyList.h>
 #include <stochvar/families/FamilyRules.h>
 
+#include <stochvar/numerics/Numerics.h>
+
 #include <cmath>
+#include <utility>
 
 namespace stochvar {
 
@@ -112,9 +115,55 @@ double CTriangular::GetDensity(double x) {
     return 0.0;
 }
 
+std::pair<double, double> CTriangular::GetTails(double x) const {
+    const double L = m_Params[PARAM_LOWER_BOUND];
+    const double U = m_Params[PARAM_UPPER_BOUND];
+    const double C = m_Params[PARAM_MOST_LIKELY];
+    if (x <= L) {
+        return {0.0, 1.0};
+    }
+    if (x >= U) {
+        return {1.0, 0.0};
+    }
+    // The tail on x's side of the apex is a small triangle; the other one is (U - L)(side) minus
+    // that triangle, written as a sum of positive terms, e.g. for x > C
+    // (U - L)(U - C) - (U - x)^2 = (x - C)(2U - C - x) + (C - L)(U - C).
+    if (x <= C) {
+        const double area = (U - L) * (C - L);
+        return {(x - L) * (x - L) / area, ((C - x) * (x + C - 2.0 * L) + (U - C) * (C - L)) / area};
+    }
+    const double area = (U - L) * (U - C);
+    return {((x - C) * (2.0 * U - C - x) + (C - L) * (U - C)) / area, (U - x) * (U - x) / area};
+}
+
+double CTriangular::GetPointOfTail(double p, bool bUpper) const {
+    const double L = m_Params[PARAM_LOWER_BOUND];
+    const double U = m_Params[PARAM_UPPER_BOUND];
+    const double C = m_Params[PARAM_MOST_LIKELY];
+    // The near bound and the apex's distance from it, the far bound and its distance.
+    const double nearBound = bUpper ? U : L;
+    const double farBound = bUpper ? L : U;
+    const double nearSide = bUpper ? U - C : C - L;
+    const double farSide = bUpper ? C - L : U - C;
+    const double sign = bUpper ? -1.0 : 1.0;
+    const double width = U - L;
+    if (p < nearSide / width) {
+        return nearBound + sign * std::sqrt(width * nearSide * p);
+    }
+    const double farRoot = std::sqrt((1.0 - p) * width * farSide);
+    if (p > 0.5) {
+        return farBound - sign * farRoot;
+    }
+    // The distance from the near bound, width - farRoot, without its cancellation.
+    return nearBound + sign * width * (nearSide + p * farSide) / (width + farRoot);
+}
+
 double CTriangular::GetCumulative(double x) {
     if (!HasAdmissibleParameters()) {
         return 0.0;
+    }
+    if (IsAccurateNumericsActive()) {
+        return GetTails(x).first;
     }
     const double L = m_Params[PARAM_LOWER_BOUND];
     const double U = m_Params[PARAM_UPPER_BOUND];
@@ -145,12 +194,36 @@ double CTriangular::GetInverse(double p) {
     if (p > 1.0) {
         return U;
     }
+    if (IsAccurateNumericsActive()) {
+        return GetPointOfTail(p, false);
+    }
     const double r = (C - L) / (U - L); // probability left of the apex
     if (p < r) {
         return L + std::sqrt((U - L) * (C - L) * p);
     }
     // (U - L) * (U - C) expanded.
     return U - std::sqrt((1.0 - p) * (L * C + (U - C - L) * U));
+}
+
+double CTriangular::GetAccurateSurvival(double x) {
+    return HasAdmissibleParameters() ? GetTails(x).second : 1.0;
+}
+
+double CTriangular::GetAccurateInverseSurvival(double q) {
+    if (q < 0.0) {
+        return m_Params[PARAM_UPPER_BOUND];
+    }
+    if (q > 1.0) {
+        return m_Params[PARAM_LOWER_BOUND];
+    }
+    return GetPointOfTail(q, true);
+}
+
+SMoments CTriangular::GetMomentsOfBasePar() const {
+    const double L = m_Params[PARAM_LOWER_BOUND];
+    const double U = m_Params[PARAM_UPPER_BOUND];
+    const double C = m_Params[PARAM_MOST_LIKELY];
+    return {(L + C + U) / 3.0, std::sqrt((L * L + C * C + U * U - L * C - L * U - C * U) / 18.0)};
 }
 
 void CTriangular::SetAutoAxis() { family_rules::SetIntervalAxis(*this, 0.0); }

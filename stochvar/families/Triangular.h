@@ -31,15 +31,27 @@ public:
     double GetCumulative(double x) override;
     double GetInverse(double p) override;
     void SetAutoAxis() override;
+    SMoments GetMomentsOfBasePar() const override;
     CDist* CreateCopy() override;
 
     static constexpr double kDefaultLowerBound = 0.7;
     static constexpr double kDefaultMostLikely = 3.5;
     static constexpr double kDefaultUpperBound = 4.7;
 
+protected:
+    // Each tail without cancellation, the one on x's side of the apex as the area of its small
+    // triangle ((x - L)^2 / ((U - L)(C - L)) below it), and the inverse from the nearer bound.
+    double GetAccurateSurvival(double x) override;
+    double GetAccurateInverseSurvival(double q) override;
+
 private:
     // L < U and L <= C <= U, none of them NaN.
     bool HasAdmissibleParameters() const;
+    // The two tails at x for admissible parameters: {P(X <= x), P(X > x)}.
+    std::pair<double, double> GetTails(double x) const;
+    // The point below which (or, with bUpper, above which) the probability is p, for p in
+    // [0, 1], measured from the bound where its distance keeps its digits.
+    double GetPointOfTail(double p, bool bUpper) const;
 };
 
 } // namespace stochvar

@@ -78,6 +78,36 @@ double CUniform::GetInverse(double p) {
     return (U - L) * p + L;
 }
 
+double CUniform::GetAccurateSurvival(double x) {
+    const double L = m_Params[PARAM_LOWER_BOUND];
+    const double U = m_Params[PARAM_UPPER_BOUND];
+    if (x <= L) {
+        return 1.0;
+    }
+    if (x >= U) {
+        return 0.0;
+    }
+    return (U - x) / (U - L);
+}
+
+double CUniform::GetAccurateInverseSurvival(double q) {
+    const double L = m_Params[PARAM_LOWER_BOUND];
+    const double U = m_Params[PARAM_UPPER_BOUND];
+    if (q < 0.0) {
+        return U;
+    }
+    if (q > 1.0) {
+        return L;
+    }
+    return U - (U - L) * q;
+}
+
+SMoments CUniform::GetMomentsOfBasePar() const {
+    const double L = m_Params[PARAM_LOWER_BOUND];
+    const double U = m_Params[PARAM_UPPER_BOUND];
+    return {(L + U) / 2.0, (U - L) / std::sqrt(12.0)};
+}
+
 void CUniform::SetAutoAxis() { family_rules::SetIntervalAxis(*this, kAxisMarginFraction); }
 
 CDist* CUniform::CreateCopy() { return new CUniform(m_ppReference, m_strVarName, this); }

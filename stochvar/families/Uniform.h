@@ -31,10 +31,16 @@ public:
     double GetCumulative(double x) override;
     double GetInverse(double p) override;
     void SetAutoAxis() override;
+    SMoments GetMomentsOfBasePar() const override;
     CDist* CreateCopy() override;
 
     static constexpr double kDefaultLowerBound = 1.5;
     static constexpr double kDefaultUpperBound = 8.5;
+
+protected:
+    // (U - x) / (U - L) and its inverse, measured from the upper bound.
+    double GetAccurateSurvival(double x) override;
+    double GetAccurateInverseSurvival(double q) override;
 };
 
 } // namespace stochvar

@@ -3,7 +3,10 @@
 #include <stochvar/families/FamilyList.h>
 #include <stochvar/families/FamilyRules.h>
 #include <stochvar/numerics/GammaFunctions.h>
+#include <stochvar/numerics/NumberText.h>
+#include <stochvar/numerics/Numerics.h>
 
+#include <cfloat>
 #include <cmath>
 
 namespace stochvar {
@@ -146,13 +149,76 @@ double CWeibull::GetCumulative(double x) {
     if (d <= 0.0) {
         return 0.0;
     }
+    if (IsAccurateNumericsActive()) {
+        return OneMinusExpOfMinus(GetTailExponent(x));
+    }
     return 1.0 - std::exp(-std::pow(d, m_Params[PARAM_BETA]) * m_Params[PARAM_DELTA]);
 }
 
 double CWeibull::GetInverse(double p) {
     const double b = m_Params[PARAM_BETA];
-    return std::pow(-std::log(1.0 - p) / m_Params[PARAM_DELTA], 1.0 / b) +
+    const double t = IsAccurateNumericsActive() ? -std::log1p(-p) : -std::log(1.0 - p);
+    return std::pow(t / m_Params[PARAM_DELTA], 1.0 / b) + m_Params[PARAM_LOWER_BOUND];
+}
+
+SDoubleDouble CWeibull::GetTailExponent(double x) const {
+    const SDoubleDouble d = ExactSum(x, -m_Params[PARAM_LOWER_BOUND]);
+    const double b = m_Params[PARAM_BETA];
+    // (hi + lo)^b = hi^b (1 + b lo / hi) up to (lo / hi)^2.
+    const double power = std::pow(d.hi, b);
+    return ExactProduct(power + power * (b * (d.lo / d.hi)), m_Params[PARAM_DELTA]);
+}
+
+double CWeibull::GetAccurateSurvival(double x) {
+    if (x - m_Params[PARAM_LOWER_BOUND] <= 0.0) {
+        return 1.0;
+    }
+    return Exp(Negated(GetTailExponent(x)));
+}
+
+double CWeibull::GetAccurateInverseSurvival(double q) {
+    return std::pow(-std::log(q) / m_Params[PARAM_DELTA], 1.0 / m_Params[PARAM_BETA]) +
            m_Params[PARAM_LOWER_BOUND];
+}
+
+double CWeibull::GetAccurateLogDensity(double x) {
+    const double d = x - m_Params[PARAM_LOWER_BOUND];
+    if (d <= 0.0) {
+        return -HUGE_VAL;
+    }
+    const double b = m_Params[PARAM_BETA];
+    const SDoubleDouble t = GetTailExponent(x);
+    return std::log(b) + std::log(m_Params[PARAM_DELTA]) + (b - 1.0) * std::log(d) - t.hi - t.lo;
+}
+
+double CWeibull::GetAccurateLogSurvival(double x) {
+    if (x - m_Params[PARAM_LOWER_BOUND] <= 0.0) {
+        return 0.0;
+    }
+    const SDoubleDouble t = GetTailExponent(x);
+    return -t.hi - t.lo;
+}
+
+SMoments CWeibull::GetMomentsOfBasePar() const {
+    const double b = m_Params[PARAM_BETA];
+    const double alpha = std::pow(m_Params[PARAM_DELTA], -1.0 / b);
+    const double g1 = dGamma(1.0 / b + 1.0);
+    return {m_Params[PARAM_LOWER_BOUND] + g1 * alpha,
+            std::sqrt(dGamma(2.0 / b + 1.0) - g1 * g1) * alpha};
+}
+
+void CWeibull::ListSamplingObstacles(CStringArray& reasons) const {
+    const double delta = m_Params[PARAM_DELTA];
+    if (std::isnan(delta) || (delta >= DBL_MIN && delta <= DBL_MAX)) {
+        CDist::ListSamplingObstacles(reasons);
+        return;
+    }
+    reasons.Add(CString("DELTA = ALPHA^-BETA ") +
+                (delta < DBL_MIN ? "underflows to " : "overflows to ") + FormatShortest(delta) +
+                " for MEAN - LOWER_BOUND = " +
+                FormatShortest(m_Params[PARAM_MEAN] - m_Params[PARAM_LOWER_BOUND]) +
+                " and BETA = " + FormatShortest(m_Params[PARAM_BETA]) +
+                ": rescale the units so that MEAN - LOWER_BOUND is nearer 1");
 }
 
 void CWeibull::SetAutoAxis() { family_rules::SetLowerBoundAxis(*this); }

@@ -19,6 +19,7 @@
 // the shape search, so it stays written when the search fails.
 
 #include <stochvar/model/Dist.h>
+#include <stochvar/numerics/DoubleDouble.h>
 
 namespace stochvar {
 
@@ -45,6 +46,10 @@ public:
     // No guard: +infinity at p = 1, NaN outside [0, 1].
     double GetInverse(double p) override;
     void SetAutoAxis() override;
+    SMoments GetMomentsOfBasePar() const override;
+    // DELTA = ALPHA^-BETA out of the range of normal doubles (it underflows for a large
+    // MEAN - LOWER_BOUND with a large shape, that is a small COV), before the rules of CDist.
+    void ListSamplingObstacles(CStringArray& reasons) const override;
     CDist* CreateCopy() override;
 
     static constexpr double kDefaultMean = 5.7;
@@ -57,6 +62,17 @@ public:
     // BETA slot as it is made. Returns true when an iteration among the first 50 met the
     // tolerance; nIterations receives the number of iterations run.
     bool FindShape(double dTargetCov, int& nIterations);
+
+protected:
+    // The upper tail exp(-t) with t = DELTA (x - L)^BETA, the difference and the product exact.
+    double GetAccurateSurvival(double x) override;
+    // NaN outside [0, 1], as GetInverse(1 - q); +infinity at q = 0.
+    double GetAccurateInverseSurvival(double q) override;
+    double GetAccurateLogDensity(double x) override;
+    double GetAccurateLogSurvival(double x) override;
+
+private:
+    SDoubleDouble GetTailExponent(double x) const;
 };
 
 } // namespace stochvar

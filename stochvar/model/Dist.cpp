@@ -2,7 +2,9 @@
 
 #include <stochvar/module/HostHooks.h>
 #include <stochvar/numerics/NumberText.h>
+#include <stochvar/numerics/Numerics.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace stochvar {
@@ -174,6 +176,43 @@ double CDist::GetCumulative(double x) { return x <= m_Params[PARAM_MEAN] ? 0.0 :
 
 double CDist::GetInverse(double /*p*/) { return m_Params[PARAM_MEAN]; }
 
+double CDist::GetSurvival(double x) {
+    return IsAccurateNumericsActive() ? GetAccurateSurvival(x) : 1.0 - GetCumulative(x);
+}
+
+double CDist::GetInverseSurvival(double q) {
+    return IsAccurateNumericsActive() ? GetAccurateInverseSurvival(q) : GetInverse(1.0 - q);
+}
+
+double CDist::GetLogDensity(double x) {
+    return IsAccurateNumericsActive() ? GetAccurateLogDensity(x) : std::log(GetDensity(x));
+}
+
+double CDist::GetLogCumulative(double x) {
+    return IsAccurateNumericsActive() ? GetAccurateLogCumulative(x) : std::log(GetCumulative(x));
+}
+
+double CDist::GetLogSurvival(double x) {
+    return IsAccurateNumericsActive() ? GetAccurateLogSurvival(x)
+                                      : std::log(1.0 - GetCumulative(x));
+}
+
+double CDist::GetAccurateSurvival(double x) { return 1.0 - GetCumulative(x); }
+
+double CDist::GetAccurateInverseSurvival(double q) { return GetInverse(1.0 - q); }
+
+double CDist::GetAccurateLogDensity(double x) { return std::log(GetDensity(x)); }
+
+double CDist::GetAccurateLogCumulative(double x) {
+    const double F = GetCumulative(x);
+    return F <= 0.5 ? std::log(F) : std::log1p(-GetAccurateSurvival(x));
+}
+
+double CDist::GetAccurateLogSurvival(double x) {
+    const double Q = GetAccurateSurvival(x);
+    return Q <= 0.5 ? std::log(Q) : std::log1p(-GetCumulative(x));
+}
+
 void CDist::PrepareInverse() {}
 
 double CDist::GetRandom(CExOr* pExOr) {
@@ -196,6 +235,8 @@ SMoments CDist::GetMoments() const {
     return {dMean, KeepsMomentsInSlots() ? m_Params[PARAM_STDDEV] : 0.0};
 }
 
+SMoments CDist::GetMomentsOfBasePar() const { return GetMoments(); }
+
 void CDist::ListSamplingObstacles(CStringArray& reasons) const {
     if (!KeepsMomentsInSlots()) {
         return;
@@ -209,6 +250,99 @@ void CDist::ListSamplingObstacles(CStringArray& reasons) const {
         reasons.Add("the standard deviation is not a number");
     } else if (dStdDev < 0.0) {
         reasons.Add("the standard deviation " + FormatShortest(dStdDev) + " is negative");
+    }
+    if (!reasons.IsEmpty()) {
+        return;
+    }
+    if (dStdDev == 0.0) {
+        reasons.Add(DescribeZeroSpread());
+        return;
+    }
+    ListSlotsNotFinite(reasons);
+    if (reasons.IsEmpty()) {
+        ListMomentsOffBasePar(reasons);
+    }
+}
+
+CUIntArray CDist::GetInputTypeIds(int nParamCombi, CString* pLabel) const {
+    CString strLabel;
+    CUIntArray ids;
+    const_cast<CDist*>(this)->GetParamsList(nParamCombi, strLabel, &ids);
+    if (pLabel != nullptr) {
+        *pLabel = strLabel;
+    }
+    return ids;
+}
+
+std::vector<int> CDist::ListUsedSlots() const {
+    std::vector<int> slots = {PARAM_MEAN, PARAM_STDDEV};
+    for (int n = 0; n < m_nParamCombiCount; ++n) {
+        for (const UINT nParam : GetInputTypeIds(n)) {
+            if (std::find(slots.begin(), slots.end(), static_cast<int>(nParam)) == slots.end()) {
+                slots.push_back(static_cast<int>(nParam));
+            }
+        }
+    }
+    return slots;
+}
+
+CString CDist::DescribeZeroSpread() const {
+    const CUIntArray given = GetInputTypeIds(m_nParamCombi);
+    const bool bCovGiven = std::find(given.begin(), given.end(), UINT{PARAM_COV}) != given.end();
+    if (bCovGiven && m_Params[PARAM_MEAN] == 0.0) {
+        return "the standard deviation is 0: a COV gives no spread around a mean of 0; give "
+               "STDDEV instead";
+    }
+    return "the standard deviation is 0: the spread is lost to rounding beside the values; give "
+           "a larger spread or rescale the units";
+}
+
+void CDist::ListSlotsNotFinite(CStringArray& reasons) const {
+    for (const int nParam : ListUsedSlots()) {
+        // A mean of 0 makes COV infinite in some families; nothing reads it but the display.
+        if (nParam != PARAM_COV && !std::isfinite(m_Params[nParam])) {
+            reasons.Add(CString(kParamKeywords[nParam]) + " is " +
+                        FormatShortest(m_Params[nParam]) +
+                        " after the conversion: the values overflow or underflow a double on "
+                        "the way; rescale the units so that they are nearer 1");
+        }
+    }
+}
+
+CString CDist::AdviseOnLostPrecision() const {
+    // The first input type that takes base parameters rather than moments needs no conversion
+    // that can lose them.
+    for (int n = 0; n < m_nParamCombiCount; ++n) {
+        CString strLabel;
+        const CUIntArray ids = GetInputTypeIds(n, &strLabel);
+        const bool bMoments = std::any_of(ids.begin(), ids.end(), [](UINT nParam) {
+            return nParam == PARAM_MEAN || nParam == PARAM_STDDEV || nParam == PARAM_COV;
+        });
+        if (!bMoments && n != m_nParamCombi) {
+            return "give the values of input type " + strLabel +
+                   " instead, or rescale the units so that the values are nearer 1";
+        }
+    }
+    return "rescale the units so that the values are nearer 1";
+}
+
+void CDist::ListMomentsOffBasePar(CStringArray& reasons) const {
+    const SMoments slots = GetMoments();
+    const SMoments base = GetMomentsOfBasePar();
+    const double dSpread = kMomentsTolerance * slots.dStdDev;
+    const auto addReason = [&](int nParam, const char* pszMoment, double dBase) {
+        reasons.Add(CString(kParamKeywords[nParam]) + " " + FormatShortest(m_Params[nParam]) +
+                    " differs from the " + pszMoment + " " + FormatShortest(dBase) +
+                    " of the base parameters: the conversion lost its precision; " +
+                    AdviseOnLostPrecision());
+    };
+    // Written as "not within" so that a base moment that is not a number is reported too.
+    if (!(std::fabs(base.dMean - slots.dMean) <=
+          dSpread + kMeanRounding * std::fabs(slots.dMean))) {
+        addReason(PARAM_MEAN, "mean", base.dMean);
+    }
+    if (!(std::fabs(base.dStdDev - slots.dStdDev) <= dSpread)) {
+        addReason(PARAM_STDDEV, "standard deviation", base.dStdDev);
     }
 }
 

@@ -91,6 +91,17 @@ public:
     virtual double GetDensity(double x);
     virtual double GetCumulative(double x);
     virtual double GetInverse(double p);
+    // The tails: P(X > x), its inverse, and the logarithms of the density and of both tails.
+    // Under faithful numerics (Numerics.h) they are what the faithful functions give:
+    // 1 - GetCumulative(x), GetInverse(1 - q), ln GetDensity(x), ln GetCumulative(x) and
+    // ln(1 - GetCumulative(x)). Under accurate numerics each family computes them in the tails
+    // without cancellation (GetAccurateSurvival and the others below), and GetCumulative and
+    // GetInverse keep their relative accuracy in the tails too. Never fail.
+    double GetSurvival(double x);
+    double GetInverseSurvival(double q);
+    double GetLogDensity(double x);
+    double GetLogCumulative(double x);
+    double GetLogSurvival(double x);
     // Brings up to date what the variable keeps between calls of GetInverse (constants of its
     // parameters). GetInverse does so itself when a parameter slot has changed, so callers on
     // one thread need nothing else. GetInverse may run on several threads at once after this
@@ -110,12 +121,30 @@ public:
     // The mean and standard deviation the variable stands for: those of the slots when it keeps
     // them there, otherwise (the fixed kind) MEAN without spread.
     virtual SMoments GetMoments() const;
+    // The mean and standard deviation of the distribution that the base parameters describe
+    // (the one that density, cumulative function and inverse evaluate), from them alone. They
+    // equal the slot moments up to rounding after a conversion that worked; the fixed kind, the
+    // normal and the discrete family have no other representation and return GetMoments().
+    virtual SMoments GetMomentsOfBasePar() const;
     // Appends why the sampler cannot draw from the variable as it stands, one reason per entry
     // ("the mean is not a number"): states that the checks and conversions let through but
-    // that no sample can come from. Appends nothing when it can be sampled. This rule reads the
-    // moments kept in the slots (a mean or standard deviation that is not a number, a negative
-    // standard deviation); the fixed kind has none to check.
+    // that no sample can come from. Appends nothing when it can be sampled. These rules read
+    // the slots of a variable that keeps its moments there (the fixed kind has none to check),
+    // each only when the ones before it found nothing, as their findings follow from the
+    // earlier ones: a mean or standard deviation that is not a number, or a negative standard
+    // deviation; a standard deviation of 0; a slot of the family (COV aside, which a mean of 0
+    // makes infinite) that is not finite; slot moments that differ from those of the base
+    // parameters (GetMomentsOfBasePar) beyond rounding (kMomentsTolerance). The last two are
+    // conversions that overflowed, underflowed or lost their precision.
     virtual void ListSamplingObstacles(CStringArray& reasons) const;
+    // How far the slot moments may lie from those of the base parameters, relative to the
+    // standard deviation: above what every conversion leaves (the Weibull shape search, which
+    // stops within 1e-6 of its target COV and then takes one more Newton step, comes nearest),
+    // and far below any difference that matters. The mean may also differ by the rounding of
+    // its own magnitude, kMeanRounding times |MEAN|, which is more where the spread is tiny
+    // beside the mean.
+    static constexpr double kMomentsTolerance = 1e-6;
+    static constexpr double kMeanRounding = 1024.0 * 2.220446049250313e-16;
 
     // A new variable of the same class with this one's contents and reference slot.
     virtual CDist* CreateCopy();
@@ -163,6 +192,16 @@ public:
     int m_nParamCombiCount = 1;
 
 protected:
+    // The tails under accurate numerics (see GetSurvival). The defaults: 1 - GetCumulative(x),
+    // GetInverse(1 - q) and ln GetDensity(x); the logarithm of either tail from that tail itself
+    // where it is at most 1/2, else by log1p of the other, so both stay exact where the
+    // family's tails are. The families override them with their own forms.
+    virtual double GetAccurateSurvival(double x);
+    virtual double GetAccurateInverseSurvival(double q);
+    virtual double GetAccurateLogDensity(double x);
+    virtual double GetAccurateLogCumulative(double x);
+    virtual double GetAccurateLogSurvival(double x);
+
     // Copies reference slot, name, may-change flag, input type and cursor (only between
     // variables of the same type, otherwise both become 0), axis settings, the 16 parameters
     // and the three category containers. Leaves type, input-type count and keyword tables.
@@ -191,6 +230,17 @@ protected:
 
 private:
     void FillKeywordTables();
+    // The parameter ids of input type nParamCombi, and its label when pLabel is given
+    // (GetParamsList, which changes nothing).
+    CUIntArray GetInputTypeIds(int nParamCombi, CString* pLabel = nullptr) const;
+    // The slots that the family's input types name, with MEAN and STDDEV.
+    std::vector<int> ListUsedSlots() const;
+    // The rules of ListSamplingObstacles after the first.
+    CString DescribeZeroSpread() const;
+    void ListSlotsNotFinite(CStringArray& reasons) const;
+    void ListMomentsOffBasePar(CStringArray& reasons) const;
+    // What to do about a conversion that lost its precision.
+    CString AdviseOnLostPrecision() const;
 };
 
 } // namespace stochvar

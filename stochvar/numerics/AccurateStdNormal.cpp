@@ -2,9 +2,12 @@
 
 #include <stochvar/numerics/StdNormal.h>
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
+#include <utility>
 
 namespace stochvar {
 
@@ -76,12 +79,17 @@ constexpr double kNearTailShift = 1.6;
 // Within |p - 1/2| <= 1/4, p - 1/2 is exact.
 constexpr double kExactHalfDistance = 0.25;
 
-double Polynomial(const double (&c)[kTerms], double x) {
+// Horner's scheme from the highest coefficient down, written out so that no loop control runs
+// between the multiply-adds (a loop of eight costs as much as its arithmetic).
+template <std::size_t... I>
+double Horner(const double (&c)[kTerms], double x, std::index_sequence<I...>) {
     double sum = c[kTerms - 1];
-    for (int i = kTerms - 2; i >= 0; --i) {
-        sum = sum * x + c[i];
-    }
+    ((sum = sum * x + c[kTerms - 2 - I]), ...);
     return sum;
+}
+
+double Polynomial(const double (&c)[kTerms], double x) {
+    return Horner(c, x, std::make_index_sequence<kTerms - 1>{});
 }
 
 double Ratio(const double (&numerator)[kTerms], const double (&denominator)[kTerms], double x) {
@@ -95,9 +103,30 @@ struct SHalfSqrt2Scaled {
     double d;
 };
 
+// Dekker's split of a double into a high part of 26 significant bits and the rest, which fits
+// into 26 bits as well: the products of such halves are exact.
+constexpr double kSplitter = 134217729.0; // 2^27 + 1
+constexpr double HighHalf(double v) {
+    const double c = kSplitter * v;
+    return c - (c - v);
+}
+constexpr double kInvSqrt2High = HighHalf(kInvSqrt2);
+constexpr double kInvSqrt2Tail = kInvSqrt2 - kInvSqrt2High;
+
+// x * kInvSqrt2 - t exactly, for t the rounded product: Dekker's two-product, the value that
+// std::fma gives, without its library call (the default build does not assume the processor's
+// fma instruction). Exact for every |x| below 2^996 whose partial products do not fall below the
+// normal doubles; where they do (|x| < 2^-940), the rest is far below any ulp that it touches.
+double ProductError(double x, double t) {
+    const double xHigh = HighHalf(x);
+    const double xTail = x - xHigh;
+    return ((xHigh * kInvSqrt2High - t) + xHigh * kInvSqrt2Tail + xTail * kInvSqrt2High) +
+           xTail * kInvSqrt2Tail;
+}
+
 SHalfSqrt2Scaled ScaledBySqrtHalf(double x) {
     const double t = x * kInvSqrt2;
-    return {t, std::fma(x, kInvSqrt2, -t) + x * kInvSqrt2Low};
+    return {t, ProductError(x, t) + x * kInvSqrt2Low};
 }
 
 // 2/sqrt(pi) exp(-t^2) d: what erf gains and erfc loses between t and t + d (d tiny).
@@ -107,6 +136,92 @@ double SlopeTimesRest(const SHalfSqrt2Scaled& a) {
 
 double StdNormalDensity(double z) { return kInvSqrt2Pi * std::exp(-0.5 * z * z); }
 
+// The exps of the formulas only ever scale corrections: the rest d beside erf or erfc, and the
+// Newton step beside z. Such a correction moves its sum by an ulp or a few, and the sum's
+// rounding needs the correction only as far as to know on which side of a rounding boundary it
+// lands. So each formula is evaluated first with a quick exp good to 2e-7 (relative), at both
+// ends of that error: where both ends round alike, the result is the one the exact exp gives, as
+// rounding is monotonic; where they differ, the formula is evaluated with std::exp as it stands.
+// That happens for about one value in 100,000 over the range of the generator's draws, more
+// often in the far tails, where a correction spans hundreds of ulps. One quick exp serves both
+// exps of a Newton step.
+//
+// exp(-a) for 0 <= a <= kQuickExpLimit: 2^-(a log2 e) = 2^-n 2^-(j / 16) exp(-g ln 2 / 16) with
+// n, j whole and 0 <= g < 1, the last by its Taylor series to the cube (error below
+// (ln 2 / 16)^4 / 24 = 1.5e-7).
+constexpr double kQuickExpLimit = 700.0;
+// The relative error of everything computed from QuickExp, with room to spare.
+constexpr double kQuickExpError = 0x1p-18;
+constexpr double kSixteenthsPerE = 16.0 * std::numbers::log2e;
+constexpr double kLn2Sixteenth = std::numbers::ln2 / 16.0;
+// 2^(-j / 16), j = 0 .. 15.
+constexpr double kSixteenthPowers[16] = {
+    1.0,
+    0.95760328069857365,
+    0.91700404320467122,
+    0.87812608018664974,
+    0.84089641525371450,
+    0.80524516597462715,
+    0.77110541270397042,
+    0.73841307296974967,
+    0.70710678118654757,
+    0.67712777346844632,
+    0.64841977732550482,
+    0.62092890603674203,
+    0.59460355750136051,
+    0.56939431737834578,
+    0.54525386633262884,
+    0.52213689121370688,
+};
+
+[[gnu::always_inline]] inline double QuickExp(double a) {
+    const double y = a * kSixteenthsPerE;
+    const int m = static_cast<int>(y);
+    const double x = (y - m) * kLn2Sixteenth;
+    const double series = 1.0 - x * (1.0 - x * (0.5 - x * (1.0 / 6.0)));
+    const auto nBiased = static_cast<std::uint64_t>(1023 - (m >> 4));
+    return kSixteenthPowers[m & 15] * series * std::bit_cast<double>(nBiased << 52);
+}
+
+// The two roundings of f(c) for c at both ends of [c - e, c + e], e = |c| kQuickExpError: f is
+// monotonic, so where they agree, f of any c in between rounds to them as well.
+template <class Rounding>
+bool RoundsAlike(double c, const Rounding& f, double& result) {
+    const double e = std::fabs(c) * kQuickExpError;
+    result = f(c - e);
+    return result == f(c + e);
+}
+
+// z - D / density(z), rounded as the formulas round it, with the density from QuickExp(a) for
+// a = z^2 / 2 (to a few ulps); bDecided false where QuickExp leaves the rounding open.
+double Stepped(double z, double D, double quickExp, bool& bDecided) {
+    double result = 0.0;
+    bDecided = RoundsAlike(
+        D / (kInvSqrt2Pi * quickExp), [&](double c) { return z - c; }, result);
+    return result;
+}
+
+// Phi(x) = erfc(-x / sqrt 2) / 2, and in *pQuickExp QuickExp of x^2 / 2 where it was computed
+// (else -1), for a Newton step to reuse.
+[[gnu::always_inline]] inline double Cdf(double x, double* pQuickExp) {
+    *pQuickExp = -1.0;
+    if (std::fabs(x) >= detail::StdNormalCutOff()) {
+        return x < 0.0 ? 0.0 : 1.0;
+    }
+    const SHalfSqrt2Scaled a = ScaledBySqrtHalf(-x);
+    const double E = std::erfc(a.t);
+    const double tt = a.t * a.t;
+    if (tt <= kQuickExpLimit) { // also false for NaN
+        *pQuickExp = QuickExp(tt);
+        double difference = 0.0;
+        if (RoundsAlike(
+                kTwoOverSqrtPi * *pQuickExp * a.d, [&](double s) { return E - s; }, difference)) {
+            return 0.5 * difference;
+        }
+    }
+    return 0.5 * (E - SlopeTimesRest(a));
+}
+
 // One Newton step on Phi(z) = q for a lower-tail z, q < 1/4: the rational approximations are
 // good to about 1e-16 in relative terms, Phi to a few ulps, and on its way back to z the error of
 // Phi shrinks by z Phi / phi, which is below 1 there. Where q is subnormal Phi has too few
@@ -115,7 +230,16 @@ double RefineLowerTail(double z, double q) {
     if (q < DBL_MIN) {
         return z;
     }
-    return z - (AccurateStdNormalCdf(z) - q) / StdNormalDensity(z);
+    double quickExp = -1.0;
+    const double D = Cdf(z, &quickExp) - q;
+    bool bDecided = false;
+    if (quickExp >= 0.0) {
+        const double zStepped = Stepped(z, D, quickExp, bDecided);
+        if (bDecided) {
+            return zStepped;
+        }
+    }
+    return z - D / StdNormalDensity(z);
 }
 
 // Phi^-1(q) for q < 1/4 and 1 - q, the mirror image of an upper-tail p, exact.
@@ -136,18 +260,26 @@ double LowerInverse(double q) {
 double CentralInverse(double h) {
     const double z = h * Ratio(kA, kB, kCentralR - h * h);
     const SHalfSqrt2Scaled a = ScaledBySqrtHalf(z);
-    const double halfErf = 0.5 * (std::erf(a.t) + SlopeTimesRest(a));
+    const double E = std::erf(a.t);
+    const double quickExp = QuickExp(a.t * a.t); // |z| < 0.7: always within its range
+    double sum = 0.0;
+    if (RoundsAlike(
+            kTwoOverSqrtPi * quickExp * a.d, [&](double s) { return E + s; }, sum)) {
+        bool bDecided = false;
+        const double zStepped = Stepped(z, 0.5 * sum - h, quickExp, bDecided);
+        if (bDecided) {
+            return zStepped;
+        }
+    }
+    const double halfErf = 0.5 * (E + SlopeTimesRest(a));
     return z - (halfErf - h) / StdNormalDensity(z);
 }
 
 } // namespace
 
 double AccurateStdNormalCdf(double x) {
-    if (std::fabs(x) >= detail::StdNormalCutOff()) {
-        return x < 0.0 ? 0.0 : 1.0;
-    }
-    const SHalfSqrt2Scaled a = ScaledBySqrtHalf(-x);
-    return 0.5 * (std::erfc(a.t) - SlopeTimesRest(a));
+    double quickExp = 0.0;
+    return Cdf(x, &quickExp);
 }
 
 double AccurateStdNormalInverse(double p) {

@@ -6,17 +6,11 @@
 
 namespace stochvar {
 
-namespace {
-
-// The entry's two variables as (row, column) of the lower triangle, or false when the entry
-// addresses no two different variables of a collection of nDists.
-bool LowerTriangleCell(const SCorr& corr, int nDists, int& nRow, int& nColumn) {
+bool CCorrelationFactor::EntryCell(const SCorr& corr, int nDists, int& nRow, int& nColumn) {
     nRow = std::max(corr.nIndex1, corr.nIndex2);
     nColumn = std::min(corr.nIndex1, corr.nIndex2);
     return nColumn >= 0 && nRow < nDists && nRow != nColumn;
 }
-
-} // namespace
 
 void CCorrelationFactor::Build(const CorrArray& corrs, int nDists) {
     m_Variables.resize(Index(std::max(nDists, 0)));
@@ -30,13 +24,14 @@ void CCorrelationFactor::Build(const CorrArray& corrs, int nDists,
     BuildMatrix(corrs, nDists);
 }
 
+int CCorrelationFactor::PositionOf(int nVariable) const {
+    const auto it = std::lower_bound(m_Variables.begin(), m_Variables.end(), nVariable);
+    return it != m_Variables.end() && *it == nVariable ? static_cast<int>(it - m_Variables.begin())
+                                                       : -1;
+}
+
 void CCorrelationFactor::BuildMatrix(const CorrArray& corrs, int nDists) {
     m_nOrder = static_cast<int>(m_Variables.size());
-    m_Position.assign(Index(std::max(nDists, 0)), -1);
-    for (int p = 0; p < m_nOrder; ++p) {
-        m_Position[Index(m_Variables[Index(p)])] = p;
-    }
-
     const std::size_t n = Index(m_nOrder);
     m_Matrix.assign(n * n, 0.0);
     for (std::size_t p = 0; p < n; ++p) {
@@ -46,18 +41,20 @@ void CCorrelationFactor::BuildMatrix(const CorrArray& corrs, int nDists) {
     for (const SCorr* pCorr : corrs) {
         int nRow = 0;
         int nColumn = 0;
-        if (!LowerTriangleCell(*pCorr, nDists, nRow, nColumn)) {
+        if (!EntryCell(*pCorr, nDists, nRow, nColumn)) {
             continue;
         }
-        const int r = m_Position[Index(nRow)];
-        const int c = m_Position[Index(nColumn)];
+        const int r = PositionOf(nRow);
+        const int c = PositionOf(nColumn);
         if (r >= 0 && c >= 0) {
             m_Matrix[Index(r) * n + Index(c)] = pCorr->dCorrU;
         }
     }
 }
 
-int CCorrelationFactor::Factor() {
+int CCorrelationFactor::Factor() { return Factor({}); }
+
+int CCorrelationFactor::Factor(const std::function<void(int nRowsDone)>& onRow) {
     const std::size_t n = Index(m_nOrder);
     double* L = m_Matrix.data();
     for (std::size_t j = 0; j < n; ++j) {
@@ -76,6 +73,9 @@ int CCorrelationFactor::Factor() {
             return m_Variables[j];
         }
         L[j * n + j] = std::sqrt(d);
+        if (onRow) {
+            onRow(static_cast<int>(j + 1));
+        }
     }
     return -1;
 }
@@ -85,7 +85,7 @@ std::vector<int> CCorrelationFactor::CorrelatedVariables(const CorrArray& corrs,
     for (const SCorr* pCorr : corrs) {
         int nRow = 0;
         int nColumn = 0;
-        if (LowerTriangleCell(*pCorr, nDists, nRow, nColumn)) {
+        if (EntryCell(*pCorr, nDists, nRow, nColumn)) {
             bCorrelated[Index(nRow)] = true;
             bCorrelated[Index(nColumn)] = true;
         }

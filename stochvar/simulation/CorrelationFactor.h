@@ -26,6 +26,7 @@
 #include <stochvar/simulation/Corr.h>
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 namespace stochvar {
@@ -46,10 +47,16 @@ public:
     // variable whose d is not positive (also not a number); the rows before it then hold L,
     // the rest R.
     int Factor();
+    // The same, calling onRow(j + 1) after row j (for progress reports: row j costs about j^2 / 2
+    // multiply-adds).
+    int Factor(const std::function<void(int nRowsDone)>& onRow);
 
     // Variables whose pairs enter R: both ends of every entry that addresses two different
     // variables of a collection of nDists; ascending, each once.
     static std::vector<int> CorrelatedVariables(const CorrArray& corrs, int nDists);
+    // Whether the entry addresses two different variables of a collection of nDists, and which
+    // element of the lower triangle it sets (nRow > nColumn).
+    static bool EntryCell(const SCorr& corr, int nDists, int& nRow, int& nColumn);
 
     int GetOrder() const { return m_nOrder; }
     int GetVariable(int nPosition) const { return m_Variables[Index(nPosition)]; }
@@ -64,10 +71,11 @@ private:
     static std::size_t Index(int n) { return static_cast<std::size_t>(n); }
     // R of the variables in m_Variables.
     void BuildMatrix(const CorrArray& corrs, int nDists);
+    // Position of the variable in m_Variables (ascending), -1 when the factor leaves it out.
+    int PositionOf(int nVariable) const;
 
     int m_nOrder = 0;
-    std::vector<int> m_Variables; // collection index of each position
-    std::vector<int> m_Position;  // position of each variable of the collection, -1 outside
+    std::vector<int> m_Variables; // collection index of each position, ascending
     std::vector<double> m_Matrix;
 };
 

@@ -29,6 +29,7 @@
 #include <stochvar/simulation/Corr.h>
 #include <stochvar/simulation/SamplingRunState.h>
 
+#include <functional>
 #include <optional>
 
 namespace stochvar {
@@ -106,6 +107,16 @@ public:
     BOOL CheckCorr(SCorr* pCorr);
 
     // Simulation.
+    // Long operations report how far they are to a host that asks: InitSimulation while it
+    // factors the correlation matrix, SkipSamples while it replays the strata of a Latin
+    // hypercube run. The report runs on the calling thread, now and then.
+    enum class ERunStage { Factoring, Skipping };
+    using ProgressReport = std::function<void(ERunStage stage, long long nDone, long long nTotal)>;
+    void SetProgressReport(ProgressReport onProgress) { m_onProgress = std::move(onProgress); }
+
+    // Runs of up to this many variables keep the factor of the whole matrix in m_pCorrMatrix.
+    static constexpr int kWholeFactorVariables = 1024;
+
     // Prepares a run of nSamples joint samples drawn from pExOr (not null; borrowed for the
     // run), with Latin hypercube sampling when bLatinHypercube is nonzero. pStrata is an optional
     // stratum table of the caller (at least nSamples ints per variable, taken on trust, never
@@ -123,10 +134,17 @@ public:
     // The U-space matrix of all variables of the run is built from the entries and factored as
     // CCorrelationFactor says (entries that pair a variable with itself or address no variable
     // of the run play no part), whenever the list is not empty; without entries the factor is
-    // the identity. A factorisation that fails (a pivot that is not positive, or not a number)
-    // shows the error box "Negative definit correlation matrix starting at row j" and leaves the
-    // collection not initialised, also when an earlier run had been ready, so that GetSample
-    // never reads a partial factor; a caller's table of an earlier run is forgotten.
+    // the identity. It is factored component by component (CSparseCorrelationFactor), which
+    // gives the bits of the whole matrix's factor in a fraction of its time and memory. A
+    // factorisation that fails (a pivot that is not positive, or not a number) shows the error
+    // box "Negative definit correlation matrix starting at row j" and leaves the collection not
+    // initialised, also when an earlier run had been ready, so that GetSample never reads a
+    // partial factor; a caller's table of an earlier run is forgotten.
+    //
+    // m_pCorrMatrix: after a successful InitSimulation of up to kWholeFactorVariables variables,
+    // the factor of the whole matrix, n x n row-major, written out from the components; null
+    // otherwise. Nothing in the sampling reads it; the n x n doubles of a large run would cost
+    // more memory than all the rest of it (5,000 variables: 200 MB).
     //
     // Buffers (SamplingRunState.h) are sized by the first call and reused; a later call that
     // needs more (more variables, more samples under Latin hypercube sampling, or Latin hypercube
@@ -151,22 +169,25 @@ public:
     // Draws the next min(nCount, samples left) joint samples into pValues, row-major (n values
     // per sample, in collection order), and returns how many it drew; 0 where GetSample would
     // return FALSE. The values, the stratum tables and the generator state afterwards are those
-    // of as many GetSample calls, bit for bit, for every thread count: each sample takes the road
-    // of GetSample, and the batch is cut into chunks by RunInChunks (ParallelChunks.h). nThreads
-    // workers share the batch (nThreads <= 0: one per core); plain Monte Carlo gives each a
-    // generator copy jumped to its first draw and leaves the caller's generator jumped past the
-    // batch. Under Latin hypercube sampling the stratum walk (DrawUniforms) runs on the calling
-    // thread and the workers do the rest (Phi^-1, the factor, Phi and the inverses: FinishSample).
-    // With more than one worker the call starts threads and allocates.
+    // of as many GetSample calls, bit for bit, for every thread count. nThreads workers share
+    // the batch (nThreads <= 0: one per core), through RunInChunks (ParallelChunks.h). Plain
+    // Monte Carlo gives each worker a generator copy jumped to its first draw and leaves the
+    // caller's generator jumped past the batch. Under Latin hypercube sampling the batch goes
+    // column by column through the run's scratch: the draws (workers with jumped generator
+    // copies), each variable's stratum walk (a variable's walk depends on its own draws only, so
+    // the workers take the variables), then the rest of each sample (Phi^-1, the factor, Phi and
+    // the inverses: FinishSample) for the workers' rows. With more than one worker the call
+    // starts threads and grows the scratch, at most to kParallelBlockValues values.
     int GetSamples(int nCount, double* pValues, int nThreads = 1);
 
     // Moves the run on by min(nCount, samples left) samples without producing them and returns
     // how many; 0 where GetSample would return FALSE. The samples that follow are those that a
     // run drawing everything would give there, so a run can be drawn in slices by several
     // processes. Plain Monte Carlo jumps the generator (O(log) in the number of draws); Latin
-    // hypercube sampling still walks the strata of the skipped samples, with their draws, but
-    // does none of the transforms (O(log N) per draw with the own table).
-    int SkipSamples(int nCount);
+    // hypercube sampling draws the skipped samples and walks their strata, on nThreads workers
+    // as in GetSamples, but computes neither the walks' values nor any transform. Reports its
+    // progress (see SetProgressReport) after each block; allocates a block of draws.
+    int SkipSamples(int nCount, int nThreads = 1);
 
     // The stratum table of the run, brought up to date: after m samples the first m ints of
     // row i are the strata variable i has used, ascending. Null when the run has none.
@@ -191,6 +212,8 @@ private:
     void PointIntoRunState();
     // Shows the error box of a factorisation that failed at the variable nRow.
     static void ReportIndefinite(int nRow);
+    // The host's progress report for the factorisation, or nothing.
+    CSparseCorrelationFactor::ProgressReport FactoringReport() const;
     // Gives the run the caller's table, or zero-fills the own one under Latin hypercube sampling.
     void PrepareStrata(int* pStrata);
 
@@ -198,8 +221,20 @@ private:
     // The uniform numbers of the next sample, one per variable, each moved into an unused
     // stratum under Latin hypercube sampling; counts the sample as drawn.
     void DrawUniforms(double* v);
-    // The walk on the caller's table: along its row, then an insertion into it.
-    double WalkCallerStrata(int nDist, double v);
+    // The walk on the caller's table after m samples: along its row, then an insertion into it.
+    double WalkCallerStrata(int nDist, int m, double v);
+    // Latin hypercube batches, column by column: pColumns[i * nRows + r] belongs to variable i
+    // and the r-th sample of the block.
+    // The uniform numbers of the next nRows samples; the generator moves past them.
+    void DrawColumns(double* pColumns, int nRows, int nThreads);
+    // Each variable's walk over its column (variables shared among the workers), with the walks'
+    // values in place of the uniform numbers when bValues; counts the samples as drawn.
+    void PlaceColumns(double* pColumns, int nRows, int nThreads, bool bValues);
+    // Samples per block of GetSamples on one worker: what kScratchValues holds.
+    int ScratchRows() const;
+    static constexpr int kScratchValues = 1 << 16;
+    static constexpr int kParallelBlockValues = 1 << 21;
+    static constexpr int kSkipBlockValues = 1 << 20;
     // The number of samples a call asking for nCount may draw now: 0 when none.
     int DrawableCount(int nCount) const;
     bool UsesStratumWalks() const { return m_bLatinHypercube && !m_bExternalStrata; }
@@ -223,12 +258,14 @@ public:
     int m_nSample = 0;
     BOOL m_bInitialized = FALSE;
     int* m_pStrata = nullptr;        // the stratum table in use: the own one or the caller's
-    double* m_pCorrMatrix = nullptr; // n x n, row-major; the Cholesky factor in its lower triangle
+    double* m_pCorrMatrix = nullptr; // n x n, row-major, the Cholesky factor in its lower
+                                     // triangle; null for large runs (see InitSimulation)
     double* m_pNormal = nullptr;     // n independent standard normal values
 
 private:
     std::optional<ENumerics> m_numerics; // empty: the process default
     SSamplingRunState m_run;             // the buffers the pointers above point into
+    ProgressReport m_onProgress;         // the host's, not copied with the collection
 };
 
 } // namespace stochvar

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <vector>
 
 namespace stochvar {
 
@@ -33,7 +34,8 @@ void CDistCollection::FreeBuffers() {
 }
 
 void CDistCollection::PointIntoRunState() {
-    m_pCorrMatrix = m_run.factor.GetData();
+    const bool bWholeFactor = m_run.nDists <= kWholeFactorVariables && !m_run.wholeFactor.empty();
+    m_pCorrMatrix = bWholeFactor ? m_run.wholeFactor.data() : nullptr;
     m_pNormal = m_run.Normal();
 }
 
@@ -45,7 +47,9 @@ void CDistCollection::CopyRunState(const CDistCollection& source) {
     m_pExOr = source.m_pExOr;
     m_run.nDists = source.m_run.nDists;
     m_run.factor = source.m_run.factor;
+    m_run.wholeFactor = source.m_run.wholeFactor;
     m_run.normal = source.m_run.normal;
+    m_run.scratch.resize(source.m_run.scratch.size());
     PointIntoRunState();
 
     // A caller's table is copied only while a Latin hypercube run still reads it: after the run
@@ -81,26 +85,51 @@ void CDistCollection::InitSimulation(int nSamples, BOOL bLatinHypercube, CExOr* 
         m_run.normal.resize(Count(n));
     }
     m_run.factor.Build(m_Corrs, n);
-    PointIntoRunState();
     if (!m_Corrs.IsEmpty()) {
-        const int nFailedRow = m_run.factor.Factor();
+        const int nFailedRow = m_run.factor.Factor(FactoringReport());
         if (nFailedRow >= 0) {
             ReportIndefinite(nFailedRow);
-            // Nothing of a run is left: not even a reference to an earlier caller's table.
+            // Nothing of a run is left: not even a reference to an earlier caller's table, nor
+            // to a factor.
             m_bInitialized = FALSE;
             m_bExternalStrata = FALSE;
             m_pStrata = m_run.OwnStrata();
+            m_pCorrMatrix = nullptr;
+            m_pNormal = m_run.Normal();
             return;
         }
     }
+    if (n <= kWholeFactorVariables) {
+        if (m_run.wholeFactor.size() < Count(n, n)) {
+            m_run.wholeFactor.resize(Count(n, n));
+        }
+        m_run.factor.WriteWholeFactor(m_run.wholeFactor.data());
+    }
+    PointIntoRunState();
 
     PrepareStrata(pStrata);
+    if (m_bLatinHypercube) {
+        // GetSamples on one worker then allocates nothing.
+        const std::size_t nScratch = Count(std::min(ScratchRows(), std::max(nSamples, 1)), n);
+        if (m_run.scratch.size() < nScratch) {
+            m_run.scratch.resize(nScratch);
+        }
+    }
     m_bInitialized = TRUE;
     m_nSample = 0;
     m_run.nOwnStrataSample = 0;
     if (UsesStratumWalks()) {
         StartStratumWalks();
     }
+}
+
+CSparseCorrelationFactor::ProgressReport CDistCollection::FactoringReport() const {
+    if (!m_onProgress) {
+        return {};
+    }
+    return [this](long long nDone, long long nTotal) {
+        m_onProgress(ERunStage::Factoring, nDone, nTotal);
+    };
 }
 
 void CDistCollection::ReportIndefinite(int nRow) {
@@ -168,15 +197,14 @@ void CDistCollection::DrawUniforms(double* v) {
         }
     } else {
         for (int i = 0; i < n; ++i) {
-            v[i] = WalkCallerStrata(i, m_pExOr->GetRandom());
+            v[i] = WalkCallerStrata(i, m_nSample, m_pExOr->GetRandom());
         }
     }
     ++m_nSample;
 }
 
-double CDistCollection::WalkCallerStrata(int nDist, double v) {
+double CDistCollection::WalkCallerStrata(int nDist, int m, double v) {
     const int N = m_nSamples;
-    const int m = m_nSample;
     // Squeeze v into the room the N - m unused strata would fill if pushed together, then let
     // every used stratum at or below it push it up by one stratum width.
     v = v * (static_cast<double>(N - m) / static_cast<double>(N));
@@ -244,23 +272,34 @@ int CDistCollection::GetSamples(int nCount, double* pValues, int nThreads) {
     }
     const auto Row = [&](int s) { return pValues + Count(s, n); };
     if (m_bLatinHypercube) {
-        // The walk depends on every stratum drawn before: it stays on this thread and leaves
-        // the uniform numbers in the rows.
-        for (int s = 0; s < nDraw; ++s) {
-            DrawUniforms(Row(s));
+        // Column by column: the draws, then each variable's walk (a variable's walk depends on
+        // its own draws only, so the variables go to the workers), then the rows. One worker
+        // goes through the batch in blocks that the run's scratch holds; several take blocks
+        // large enough that starting the threads costs little.
+        const int nBlock = ResolveThreadCount(nThreads) > 1
+                               ? std::max(ScratchRows(), kParallelBlockValues / std::max(n, 1))
+                               : ScratchRows();
+        if (m_run.scratch.size() < Count(std::min(nBlock, nDraw), n)) {
+            m_run.scratch.resize(Count(std::min(nBlock, nDraw), n));
         }
-        WithNormals(numerics, [&]<class Normals>(Normals) {
-            RunInChunks(nDraw, nThreads, [&](int nFirst, int nRows) {
-                const CNumericsScope workerScope(numerics);
-                for (int s = nFirst; s < nFirst + nRows; ++s) {
-                    double* row = Row(s);
-                    for (int i = 0; i < n; ++i) {
-                        row[i] = Normals::Inverse(row[i]);
+        double* pColumns = m_run.scratch.data();
+        for (int nFirst = 0; nFirst < nDraw; nFirst += nBlock) {
+            const int nRows = std::min(nBlock, nDraw - nFirst);
+            DrawColumns(pColumns, nRows, nThreads);
+            PlaceColumns(pColumns, nRows, nThreads, true);
+            WithNormals(numerics, [&]<class Normals>(Normals) {
+                RunInChunks(nRows, nThreads, [&](int nFirstRow, int nRowCount) {
+                    const CNumericsScope workerScope(numerics);
+                    for (int r = nFirstRow; r < nFirstRow + nRowCount; ++r) {
+                        double* row = Row(nFirst + r);
+                        for (int i = 0; i < n; ++i) {
+                            row[i] = Normals::Inverse(pColumns[Count(i, nRows) + Count(r)]);
+                        }
+                        FinishSample<Normals>(row, row);
                     }
-                    FinishSample<Normals>(row, row);
-                }
+                });
             });
-        });
+        }
     } else {
         const CExOr start = *m_pExOr;
         WithNormals(numerics, [&]<class Normals>(Normals) {
@@ -286,7 +325,7 @@ int CDistCollection::GetSamples(int nCount, double* pValues, int nThreads) {
     return nDraw;
 }
 
-int CDistCollection::SkipSamples(int nCount) {
+int CDistCollection::SkipSamples(int nCount, int nThreads) {
     const int nSkip = DrawableCount(nCount);
     if (nSkip == 0) {
         return 0;
@@ -294,8 +333,17 @@ int CDistCollection::SkipSamples(int nCount) {
     const CNumericsScope numerics(GetNumerics());
     const int n = m_run.nDists;
     if (m_bLatinHypercube) {
-        for (int s = 0; s < nSkip; ++s) {
-            DrawUniforms(m_pNormal); // as scratch
+        // The draws and the walks of the skipped samples, in blocks, without the values.
+        const int nBlock = std::min(nSkip, std::max(1, kSkipBlockValues / std::max(n, 1)));
+        std::vector<double> columns(Count(nBlock, n));
+        for (int nDone = 0; nDone < nSkip;) {
+            const int nRows = std::min(nBlock, nSkip - nDone);
+            DrawColumns(columns.data(), nRows, nThreads);
+            PlaceColumns(columns.data(), nRows, nThreads, false);
+            nDone += nRows;
+            if (m_onProgress) {
+                m_onProgress(ERunStage::Skipping, nDone, nSkip);
+            }
         }
     } else {
         m_pExOr->Discard(static_cast<unsigned long long>(nSkip) * Count(n));
@@ -305,6 +353,42 @@ int CDistCollection::SkipSamples(int nCount) {
         WriteOwnStrata();
     }
     return nSkip;
+}
+
+int CDistCollection::ScratchRows() const {
+    return std::max(1, kScratchValues / std::max(m_run.nDists, 1));
+}
+
+void CDistCollection::DrawColumns(double* pColumns, int nRows, int nThreads) {
+    const int n = m_run.nDists;
+    const CExOr start = *m_pExOr;
+    RunInChunks(nRows, nThreads, [&](int nFirst, int nCount) {
+        CExOr generator = start;
+        generator.Discard(static_cast<unsigned long long>(nFirst) * Count(n));
+        for (int r = nFirst; r < nFirst + nCount; ++r) {
+            for (int i = 0; i < n; ++i) {
+                pColumns[Count(i, nRows) + Count(r)] = generator.GetRandom();
+            }
+        }
+    });
+    m_pExOr->Discard(static_cast<unsigned long long>(nRows) * Count(n));
+}
+
+void CDistCollection::PlaceColumns(double* pColumns, int nRows, int nThreads, bool bValues) {
+    const int m = m_nSample;
+    RunInChunks(m_run.nDists, nThreads, [&](int nFirst, int nCount) {
+        for (int i = nFirst; i < nFirst + nCount; ++i) {
+            double* column = pColumns + Count(i, nRows);
+            if (UsesStratumWalks()) {
+                m_run.walks[Count(i)].PlaceColumn(column, nRows, bValues);
+                continue;
+            }
+            for (int r = 0; r < nRows; ++r) {
+                column[r] = WalkCallerStrata(i, m + r, column[r]);
+            }
+        }
+    });
+    m_nSample += nRows;
 }
 
 } // namespace stochvar

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cassert>
 #include <cmath>
 
 namespace stochvar {
@@ -11,8 +12,6 @@ namespace {
 
 constexpr std::size_t Index(int n) { return static_cast<std::size_t>(n); }
 
-// Below this many additions the walk adds one by one: a closed-form jump costs more.
-constexpr long long kStepwiseAdditions = 4;
 constexpr int kSignificandBits = 52;
 // A product of two doubles converted from integers errs by far less than this factor.
 constexpr double kSafelyBelow = 1.0 - 0x1p-40;
@@ -45,7 +44,7 @@ constexpr auto kSelectInByte = [] {
 }();
 
 // Position (0-based) of the r-th set bit (1-based) of w; w has at least r set bits.
-int SelectBit(std::uint64_t w, long long r) {
+inline int SelectBit(std::uint64_t w, long long r) {
     constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
     constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
     // Running set-bit counts in every byte, then the first byte whose count reaches r.
@@ -111,6 +110,11 @@ void CStratumWalk::FillBinadeSteps() {
         } else {
             step.nUlps = D - whole < 0.5 ? q0 : q0 + 1;
         }
+        step.dReciprocal = 1.0 / AsDouble(step.nUlps);
+        step.nFromStart = (kImplicitBit - 1) / step.nUlps;
+        step.nRestFromStart = (kImplicitBit - 1) % step.nUlps;
+        const double dFraction = D - AsDouble(step.nUlps);
+        step.nFractionSign = dFraction > 0.0 ? 1 : dFraction < 0.0 ? -1 : 0;
         m_BinadeSteps.push_back(step);
     }
 }
@@ -137,16 +141,103 @@ void CStratumWalk::PrefetchAround(double u) const {
 }
 
 double CStratumWalk::Place(double u) {
-    const int N = m_nSamples;
+    const double v = Squeezed(u, m_nUsed);
+    const long long R = DecidedRank(v, m_nUsed);
+    int s = 0;
+    if (R > 0 && TakeRank(R, s)) {
+        return StoppedAt(v, R, s);
+    }
+    return PlaceStepwise(v);
+}
+
+void CStratumWalk::PlaceColumn(double* pValues, int nCount, bool bValues) {
+    // In blocks, three passes: the start of every walk of the block and whether the bound
+    // decides it (each depends on its own draw only); the tree, draw after draw (each descent
+    // depends on the strata before, but descents overlap, each one level behind the previous);
+    // the values, again draw by draw on their own.
+    double start[kBlock];
+    long long rank[kBlock];
+    int strata[kBlock];
+    // The stratum of a draw lies near u * N: asking for that memory some draws ahead lets the
+    // loads of several descents overlap.
+    constexpr int kAhead = 8;
+    const bool bPrefetch = m_nSamples >= kPrefetchFromSamples;
+    for (int nFirst = 0; nFirst < nCount; nFirst += kBlock) {
+        const int n = std::min(kBlock, nCount - nFirst);
+        double* u = pValues + nFirst;
+        const int m = m_nUsed;
+        for (int j = 0; j < n; ++j) {
+            start[j] = Squeezed(u[j], m + j);
+            rank[j] = DecidedRank(start[j], m + j);
+        }
+        for (int j = 0; j < n; ++j) {
+            if (bPrefetch && nFirst + j + kAhead < nCount) {
+                PrefetchAround(pValues[nFirst + j + kAhead]);
+            }
+            if (rank[j] == 0 || !TakeRank(rank[j], strata[j])) {
+                rank[j] = 0;
+                u[j] = PlaceStepwise(start[j]);
+            }
+        }
+        for (int j = 0; bValues && j < n; ++j) {
+            if (rank[j] > 0) {
+                u[j] = StoppedAt(start[j], rank[j], strata[j]);
+            }
+        }
+    }
+}
+
+inline double CStratumWalk::Squeezed(double u, int m) const {
+    return u * (static_cast<double>(m_nSamples - m) / static_cast<double>(m_nSamples));
+}
+
+inline long long CStratumWalk::DecidedRank(double v, int m) const {
+    // With r = row[k] - k the walk goes on while r < N * v_k - k, and N * v_k - k stays within
+    // delta of x = N * v_0 for every k <= m (rounding of the additions, of 1 / N and of the
+    // products; delta is four times that bound). So every used stratum with r < R =
+    // ceil(x - delta) is passed for certain; when moreover R >= x + delta, the next one stops
+    // the walk for certain.
+    const double dN = static_cast<double>(m_nSamples);
+    const double x = dN * v;
+    const double delta = 0x1p-51 * (dN + 2.0) * (static_cast<double>(m) + 2.0);
+    const double y = x - delta;
+    if (m == 0 || !(y > 0.0)) {
+        return 0;
+    }
+    auto R = static_cast<long long>(y);
+    R += static_cast<double>(R) < y ? 1 : 0;
+    return static_cast<double>(R) >= x + delta ? R : 0;
+}
+
+inline bool CStratumWalk::TakeRank(long long R, int& s) {
+    // The walk passes the k used strata below the R-th free stratum s and stops there: with no
+    // repeats at or below s, s = R - 1 + k. One descent finds s and counts it as used.
+    long long r = R;
+    const int w = m_FreeStrata.TakeFree(r);
+    s = w * kWordBits + SelectBit(~m_Bits[Index(w)], r);
+    if (!m_Repeats.empty() && m_Repeats.front().first <= s) {
+        m_FreeStrata.MarkFree(w); // repeats below s, which FindFree counts
+        return false;
+    }
+    m_Bits[Index(w)] |= Word{1} << (s % kWordBits);
+    ++m_nUsed;
+    return true;
+}
+
+inline double CStratumWalk::StoppedAt(double v, long long R, int s) const {
+    const double vEnd = AddSteps(v, s - R + 1);
+    // The bound of delta puts N * vEnd inside stratum s.
+    assert(static_cast<int>(static_cast<double>(m_nSamples) * vEnd) == s);
+    return vEnd;
+}
+
+double CStratumWalk::PlaceStepwise(double v) {
     const int m = m_nUsed;
-    const double dN = static_cast<double>(N);
-    double v = u * (static_cast<double>(N - m) / dN);
+    const double dN = static_cast<double>(m_nSamples);
     if (m > 0) {
-        // With r = row[k] - k the walk goes on while r < N * v_k - k, and N * v_k - k stays
-        // within delta of x = N * v_0 for every k <= m (rounding of the additions, of 1 / N and
-        // of the products; delta is four times that bound). So every used stratum with
-        // r < R = ceil(x - delta) is passed for certain: the walk reaches the first one with
-        // r >= R without a comparison.
+        // See DecidedRank: the strata with r < R are passed for certain; from there on they are
+        // compared one by one with the true rounded values, where x lies within delta of a whole
+        // number.
         const double x = dN * v;
         const double delta = 0x1p-51 * (dN + 2.0) * (static_cast<double>(m) + 2.0);
         const double y = x - delta;
@@ -158,8 +249,6 @@ double CStratumWalk::Place(double u) {
             k = FindFree(R) - R + 1;
         }
         v = AddSteps(v, k);
-        // Where x lies within delta of a whole number, the strata from there on are compared
-        // one by one with the true rounded values; elsewhere the next one stops the walk.
         if (k < m && !(y > 0.0 && static_cast<double>(R) >= x + delta)) {
             int nCopies = 0;
             int s = ElementAt(k, nCopies);
@@ -178,45 +267,104 @@ double CStratumWalk::Place(double u) {
     return v;
 }
 
-double CStratumWalk::AddSteps(double v, long long k) const {
+inline double CStratumWalk::AddSteps(double v, long long k) const {
+    // In whole ulps: v = a ulps of its binade, a in [2^52, 2^53). Inside the binade every
+    // addition adds the binade's step; the one that leaves it lands, in the next binade's ulps
+    // (twice as large), on (a + D) / 2 rounded to even, with D = d / ulp exact. With p the room
+    // left in the binade after its last whole step, a + D = 2^53 + w + f for w = step - 1 - p
+    // and f = D - step, |f| <= 1/2: so the next binade starts at offset e = (w + f) / 2 rounded,
+    // decided by the parity of w and the sign of f. From offset e its whole steps are the steps
+    // from its start or one less. The rare cases that this does not cover (below the tabled
+    // binades, an odd start in a binade whose step ends in a tie) go the stepwise way.
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+    auto nBinade =
+        static_cast<std::size_t>(static_cast<int>(bits >> kSignificandBits) - m_nFirstBinade);
+    if (k <= 0 || nBinade >= m_BinadeSteps.size()) {
+        return AddStepsStepwise(v, k);
+    }
+    const SBinadeStep* pStep = &m_BinadeSteps[nBinade];
+    const std::uint64_t a = (bits & kSignificandMask) | kImplicitBit;
+    if (pStep->bTie && a % 2 != 0) {
+        return AddStepsStepwise(v, k);
+    }
+    auto nSteps = static_cast<std::uint64_t>(k);
+    const std::uint64_t nRoom = kImplicitBit * 2 - 1 - a;
+    std::uint64_t nFit = StepsWithin(nRoom, AsDouble(nRoom) * pStep->dReciprocal, pStep->nUlps);
+    if (nSteps <= nFit) {
+        return std::bit_cast<double>(bits + nSteps * pStep->nUlps);
+    }
+    std::uint64_t nLeft = nRoom - nFit * pStep->nUlps; // p
+    std::uint64_t nExponent = bits & ~kSignificandMask;
+    for (;;) {
+        nSteps -= nFit + 1; // the whole steps and the one that leaves the binade
+        const std::uint64_t w = pStep->nUlps - 1 - nLeft;
+        std::uint64_t e = w / 2;
+        if (w % 2 != 0) {
+            e += pStep->nFractionSign > 0 || (pStep->nFractionSign == 0 && e % 2 != 0) ? 1 : 0;
+        }
+        nExponent += kImplicitBit; // the next binade
+        const std::uint64_t startBits = nExponent | e;
+        if (++nBinade >= m_BinadeSteps.size()) {
+            return AddStepsStepwise(std::bit_cast<double>(startBits),
+                                    static_cast<long long>(nSteps));
+        }
+        pStep = &m_BinadeSteps[nBinade];
+        if (pStep->bTie && e % 2 != 0) {
+            return AddStepsStepwise(std::bit_cast<double>(startBits),
+                                    static_cast<long long>(nSteps));
+        }
+        nFit = e <= pStep->nRestFromStart ? pStep->nFromStart : pStep->nFromStart - 1;
+        if (nSteps <= nFit) {
+            return std::bit_cast<double>(startBits + nSteps * pStep->nUlps);
+        }
+        nLeft = kImplicitBit - 1 - e - nFit * pStep->nUlps;
+    }
+}
+
+double CStratumWalk::AddStepsStepwise(double v, long long k) const {
     const double d = m_dStep;
     while (k > 0) {
         // v = a ulps with a in [2^52, 2^53): the exponent field picks the binade's step.
         const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
-        const int nBinade = static_cast<int>(bits >> kSignificandBits) - m_nFirstBinade;
-        if (k < kStepwiseAdditions || nBinade < 0 ||
-            nBinade >= static_cast<int>(m_BinadeSteps.size())) {
-            v = v + d;
+        const auto nBinade =
+            static_cast<std::size_t>(static_cast<int>(bits >> kSignificandBits) - m_nFirstBinade);
+        if (nBinade >= m_BinadeSteps.size()) {
+            v = v + d; // below the tabled binades (nBinade wrapped round): v < 2 / N
             --k;
             continue;
         }
-        const SBinadeStep& step = m_BinadeSteps[Index(nBinade)];
+        const SBinadeStep& step = m_BinadeSteps[nBinade];
         std::uint64_t a = (bits & kSignificandMask) | kImplicitBit;
         if (step.bTie && a % 2 != 0) {
             v = v + d; // the tie rounds to even once; from then on the step is steady
             --k;
             continue;
         }
-        // Additions that stay in the binade; the one that leaves it is made as it is. Mostly
-        // all k fit, which a product in doubles shows well away from the edge without a
-        // division.
+        // The additions that stay in the binade, all k of them or floor(room / step); the one
+        // that leaves it is made as it is.
         const std::uint64_t nRoom = kImplicitBit * 2 - 1 - a;
         const auto nSteps = static_cast<std::uint64_t>(k);
-        // All three are below 2^53: converted through signed integers (one instruction) they
-        // are exact all the same.
-        const bool bAllFit =
-            AsDouble(nSteps) * AsDouble(step.nUlps) < AsDouble(nRoom) * kSafelyBelow;
-        const std::uint64_t n = bAllFit ? nSteps : std::min(nRoom / step.nUlps, nSteps);
+        const std::uint64_t n =
+            std::min(StepsWithin(nRoom, AsDouble(nRoom) * step.dReciprocal, step.nUlps), nSteps);
         a += n * step.nUlps;
         v = std::bit_cast<double>((bits & ~kSignificandMask) | (a & kSignificandMask));
         k -= static_cast<long long>(n);
-        if (n < nSteps) {
-            // The next addition leaves the binade.
+        if (k > 0) {
             v = v + d;
             --k;
         }
     }
     return v;
+}
+
+std::uint64_t CStratumWalk::StepsWithin(std::uint64_t nRoom, double dFit, std::uint64_t nUlps) {
+    // floor(nRoom / nUlps) from the rounded quotient dFit, corrected: both are below 2^53 and
+    // nUlps is at least 2^53 / N, so the quotient is below 2^31 and its estimate off by a unit
+    // at most; the products do not overflow.
+    auto n = static_cast<std::uint64_t>(static_cast<std::int64_t>(dFit));
+    n -= n * nUlps > nRoom ? 1 : 0;
+    n += (n + 1) * nUlps <= nRoom ? 1 : 0;
+    return n;
 }
 
 int CStratumWalk::FindFree(long long nFree) const {

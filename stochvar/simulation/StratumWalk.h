@@ -11,7 +11,7 @@
 //
 // Walking the row costs O(m) per draw. This class gives the same v and the same strata, bit for
 // bit, in O(log N) per draw:
-// - the used strata are a bitset with a 16-way tree of free-stratum counts over its words
+// - the used strata are a bitset with an 8-way tree of free-stratum counts over its words
 //   (CFreeStrataTree), so "the first k with row[k] - k >= R" is a search for the R-th free
 //   stratum;
 // - v after k additions of 1 / N is computed in closed form: inside one binade every addition
@@ -23,7 +23,12 @@
 // A stratum that rounding places on an already used one is kept as a repeat, as the row would
 // hold it twice.
 //
-// Memory: about N / 8 bytes of bits and N / 15 bytes of counts; no row of N ints.
+// Where the drift cannot decide anything, which is almost everywhere, the stratum follows from
+// the search alone and v only from it. PlaceColumn takes a block of draws in three passes: the
+// searches one after the other (each depends on the strata before it), the rest of each draw on
+// its own; a skip leaves out the values.
+//
+// Memory: about N / 8 bytes of bits and N / 30 bytes of counts; no row of N ints.
 
 #include <stochvar/simulation/FreeStrataTree.h>
 
@@ -50,6 +55,11 @@ public:
     // Moves the uniform number u into an unused stratum, records the stratum and returns the
     // value there (the v of the walk).
     double Place(double u);
+    // Place for the next nCount draws: pValues[s] holds the uniform number of draw s and, with
+    // bValues, becomes its value; without, only the strata are recorded (and pValues is left
+    // in a state of no use): what a skipped part of a run needs. Faster than as many calls of
+    // Place, more so without values.
+    void PlaceColumn(double* pValues, int nCount, bool bValues = true);
     // Asks for the memory that Place(u) will read: the stratum lands near u * N. Changes nothing.
     // Smaller runs keep their strata in the caches by themselves.
     void Prefetch(double u) const {
@@ -70,13 +80,35 @@ private:
     // How far one addition of m_dStep moves v inside a binade, in ulps of that binade.
     struct SBinadeStep {
         std::uint64_t nUlps = 0;
-        bool bTie = false; // the addition ends exactly half-way between two doubles
+        double dReciprocal = 0.0;         // 1 / nUlps, rounded
+        std::uint64_t nFromStart = 0;     // whole steps from the binade's first double
+        std::uint64_t nRestFromStart = 0; // the ulps then left before the binade's end
+        int nFractionSign = 0;            // the sign of D - nUlps, D the exact step in ulps
+        bool bTie = false;                // the addition ends exactly half-way between two doubles
     };
 
     void PrefetchAround(double u) const;
+    // The steps of Place. v = u * ((N - m) / N), the start of the walk of the draw after m.
+    double Squeezed(double u, int m) const;
+    // The R with which TakeRank places the draw that starts at v, where the bound on rounding
+    // decides the walk; else 0.
+    long long DecidedRank(double v, int m) const;
+    // Records s, the stratum at which a walk decided by R stops, and returns true; returns
+    // false, changing nothing, where repeated strata leave that to PlaceStepwise.
+    bool TakeRank(long long R, int& s);
+    // The value of the walk that started at v and stopped at s.
+    double StoppedAt(double v, long long R, int s) const;
+    // The walk with the additions and comparisons spelled out where rounding may decide.
+    double PlaceStepwise(double v);
+    // Draws per pass of PlaceColumn.
+    static constexpr int kBlock = 128;
     void FillBinadeSteps();
     // v after k additions of m_dStep, each rounded.
     double AddSteps(double v, long long k) const;
+    // The same, addition by addition where a binade has special cases, else binade by binade.
+    double AddStepsStepwise(double v, long long k) const;
+    // Additions of nUlps that fit into nRoom ulps, from the rounded quotient dFit.
+    static std::uint64_t StepsWithin(std::uint64_t nRoom, double dFit, std::uint64_t nUlps);
     // The smallest stratum s with s + 1 - (strata used at or below s, repeats counted) >= nFree;
     // nFree >= 1.
     int FindFree(long long nFree) const;
@@ -105,7 +137,7 @@ private:
     int m_nUsed = 0;
     double m_dStep = 0.0; // 1 / N, rounded
     std::vector<Word> m_Bits;
-    CFreeStrataTree m_FreeStrata;               // free strata per word, summed up a 16-way tree
+    CFreeStrataTree m_FreeStrata;               // free strata per word, summed up an 8-way tree
     std::vector<std::pair<int, int>> m_Repeats; // (stratum, extra uses), ascending
     int m_nFirstBinade = 0;                     // exponent field of m_BinadeSteps[0]
     std::vector<SBinadeStep> m_BinadeSteps;

@@ -10,6 +10,7 @@
 #include <stochvar/documents/DocumentBuilder.h>
 #include <stochvar/documents/DocumentError.h>
 #include <stochvar/documents/DocumentFile.h>
+#include <stochvar/documents/InputEntry.h>
 #include <stochvar/documents/JsonDocument.h>
 #include <stochvar/documents/MessageCapture.h>
 #include <stochvar/documents/ReadinessReport.h>
@@ -197,6 +198,16 @@ std::string ErrorOf(Fn&& call) {
     }
     return "";
 }
+// The message of the CInputRefused that the call raises, or "" if it raised none.
+template <class Fn>
+std::string InputRefusalOf(Fn&& call) {
+    try {
+        call();
+    } catch (const CInputRefused& refusal) {
+        return refusal.what();
+    }
+    return "";
+}
 std::string RefusalOf(const std::string& bytes) {
     return ErrorOf([&] { ReadBinaryDocument(bytes, "doc.svc"); });
 }
@@ -231,9 +242,9 @@ TEST(BinaryDocument, DamagedBytesAreRefused) {
     EXPECT_EQ(RefusalOf(bytes + "x"),
               "doc.svc: document: unexpected data after the end of the document");
     std::string damaged = bytes;
-    damaged[8] = 2;
+    damaged[8] = 3;
     EXPECT_EQ(RefusalOf(damaged),
-              "doc.svc: document: unsupported format version 2 (this program reads 1)");
+              "doc.svc: document: unsupported format version 3 (this program reads 1 and 2)");
     damaged[0] = 'X';
     EXPECT_EQ(RefusalOf(damaged),
               "doc.svc: document: not a binary collection document (no signature)");
@@ -366,6 +377,108 @@ TEST(ReadinessReport, FindsWhatStopsOpeningOrSampling) {
                   std::tuple(bOpens, bOpens, bSamples));
         EXPECT_EQ(ErrorOf([&] { report.Require(EDocumentUse::sample, "d"); }),
                   bSamples ? "" : "d: " + std::string(pszMessage));
+    }
+}
+
+// Variables whose values every check accepts but whose conversion gives nothing usable, one per
+// fault: a Weibull DELTA = ALPHA^-BETA that underflows (a large MEAN - LOWER_BOUND with a small
+// COV, or a moderate one with a very small COV), no spread from a COV around a mean of 0, a beta
+// variable with reversed bounds (its standard deviation comes out as -0.2) or with a spread its
+// bounds cannot hold (negative exponents, a negative density), frequencies that add up to 0.
+// A document holding one opens and cannot be sampled; the same variable on its own is refused
+// with its name and the reason (CReadinessReport::RequireVariable, as the Python module uses it).
+TEST(ReadinessReport, RefusesEachVariableThatConvertsToNothingUsable) {
+    const auto variable = [](const std::string& strName, const std::string& strType,
+                             const std::string& strInput, const std::string& strValues) {
+        return R"({"variables": [{"name": ")" + strName + R"(", "type": ")" + strType +
+               R"(", "input": ")" + strInput + R"(", "values": {)" + strValues + "}}]}";
+    };
+    const std::string kCov = "the standard deviation is 0: a COV gives no spread around a mean "
+                             "of 0; give STDDEV instead";
+    // The document, and the reason as a regular expression (the Weibull shape is the search's).
+    const std::pair<std::string, std::string> cases[] = {
+        {variable("E", "WEIBULL", "/MEAN/COV/LOWER_BOUND",
+                  R"("MEAN": 210e9, "COV": 0.03, "LOWER_BOUND": 0)"),
+         R"(DELTA = ALPHA\^-BETA underflows to 0 for MEAN - LOWER_BOUND = 2\.1e\+11 and BETA )"
+         R"(= 42\.[0-9]+: rescale the units so that MEAN - LOWER_BOUND is nearer 1)"},
+        {variable("W", "WEIBULL", "/MEAN/COV/LOWER_BOUND",
+                  R"("MEAN": 5, "COV": 0.002, "LOWER_BOUND": 0)"),
+         R"(DELTA = ALPHA\^-BETA underflows to 0 for MEAN - LOWER_BOUND = 5 and BETA = 6[0-9.]+: )"
+         R"(rescale the units so that MEAN - LOWER_BOUND is nearer 1)"},
+        {variable("G", "GUMBEL", "/MEAN/COV", R"("MEAN": 0, "COV": 0.1)"), kCov},
+        {variable("X", "EXPONENTIAL", "/MEAN/COV", R"("MEAN": 0, "COV": 0.1)"), kCov},
+        {variable("R", "RAYLEIGH", "/MEAN/COV", R"("MEAN": 0, "COV": 0.1)"), kCov},
+        {variable("B", "BETA", "/R/S/LOWER_BOUND/UPPER_BOUND",
+                  R"("R": 2, "S": 3, "LOWER_BOUND": 5, "UPPER_BOUND": 4)"),
+         "the lower bound 5 is not below the upper bound 4"},
+        {variable("B", "BETA", "/MEAN/STDDEV/LOWER_BOUND/UPPER_BOUND",
+                  R"("MEAN": 5, "STDDEV": 6, "LOWER_BOUND": 0, "UPPER_BOUND": 10)"),
+         R"(the exponents R = -0\.1527777777777778 and S = -0\.1527777777777778 are not both )"
+         R"(positive \(with mean 5 on \[0, 10\] the standard deviation must stay below 5\))"},
+        {R"({"variables": [{"name": "D", "type": "DISCRETE", "categories": [
+            {"name": "a", "frequency": 0}, {"name": "b", "frequency": 0}]}]})",
+         "the frequencies of its categories add up to 0"},
+    };
+    for (const auto& [strDoc, strReason] : cases) {
+        SCOPED_TRACE(strDoc);
+        const auto pDoc = ReadJsonDocument(strDoc, "d");
+        const CReadinessReport report(*pDoc);
+        ASSERT_EQ(report.GetFindings().size(), 1u);
+        const SReadinessFinding& found = report.GetFindings()[0];
+        const std::string strName = pDoc->GetVariable(0)->m_strVarName.str();
+        EXPECT_THAT(found.strSubject + ": " + found.strReason,
+                    ::testing::MatchesRegex(strName + ": cannot be sampled: " + strReason));
+        EXPECT_TRUE(report.IsReadyFor(EDocumentUse::open) &&
+                    !report.IsReadyFor(EDocumentUse::sample));
+        EXPECT_EQ(InputRefusalOf([&] { CReadinessReport::RequireVariable(*pDoc->GetVariable(0)); }),
+                  found.strSubject + ": " + found.strReason);
+    }
+    // Without a name the reason stands alone; a usable variable passes.
+    const auto pDoc = ReadJsonDocument(kReady, "d");
+    CDist& N = *pDoc->GetVariable(0);
+    N.SetVarName("");
+    EXPECT_EQ(InputRefusalOf([&] { CReadinessReport::RequireVariable(N); }), "");
+    N.SetParamValue(PARAM_STDDEV, -1.0);
+    EXPECT_EQ(InputRefusalOf([&] { CReadinessReport::RequireVariable(N); }),
+              "cannot be sampled: the standard deviation -1 is negative");
+}
+
+// What the fuzz targets (fuzz/) found the readers failing on, one row each, with what reading
+// gives now.
+TEST(FuzzFindings, ReadingEndsWithTheDocumentOrItsRefusal) {
+    // Beta exponents that are not finite (a standard deviation of 1e-300 makes R infinite): the
+    // mapping of a correlation through the variable never ended (found in binary form, with a
+    // description that is not UTF-8). The variable cannot be sampled, so the entry is kept as
+    // given, unmapped, and reported once, with the variable; both forms read back alike.
+    const auto beta = [](const std::string& strCorrelation) {
+        return R"({"variables": [{"name": "B", "type": "BETA", "values": {"MEAN": 0.12,
+            "STDDEV": 1e-300, "LOWER_BOUND": 0, "UPPER_BOUND": 0.5}},
+            {"name": "N", "type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 2}}],
+            "correlations": [{"between": ["N", "B"], )" +
+               strCorrelation + "}]}";
+    };
+    const auto text = [](double d) {
+        return std::isnan(d) ? std::string("nan") : FormatShortest(d);
+    };
+    // The correlation, and the entry read: its X- and U-space values.
+    const std::pair<std::string, std::string> cases[] = {
+        {R"("value": 0.3, "space": "U")", "nan 0.3"},
+        {R"("value": -0.5, "space": "X")", "-0.5 nan"},
+    };
+    for (const auto& [strCorrelation, strEntry] : cases) {
+        SCOPED_TRACE(strCorrelation);
+        const auto pDoc = ReadJsonDocument(beta(strCorrelation), "doc.json");
+        const SCorr& corr = pDoc->GetCorrelation(0);
+        EXPECT_EQ(text(corr.dCorrX) + " " + text(corr.dCorrU), strEntry);
+        const CReadinessReport report(*pDoc);
+        ASSERT_EQ(report.GetFindings().size(), 1u);
+        EXPECT_THAT(report.GetFindings()[0].strReason,
+                    ::testing::StartsWith("cannot be sampled: the exponents R = inf"));
+        EXPECT_EQ(WriteJsonDocument(*ReadBinaryDocument(WriteBinaryDocument(*pDoc), "doc.svc")),
+                  WriteJsonDocument(*pDoc));
+        pDoc->m_strDescription = "\xFF";
+        EXPECT_EQ(RefusalOf(WriteBinaryDocument(*pDoc)),
+                  "doc.svc: document: the description is not valid UTF-8 text");
     }
 }
 

@@ -1,15 +1,19 @@
 // One sampling run as the hosts draw it, beyond what their own tests see: the slice is the whole
 // run's samples at its place, drawn on a copy that leaves the document as it was, and a host may
 // stop the run after any batch without it counting as a run that ended early; a skip in chunks
-// and paced batches give the same numbers, and a host may stop the skip between chunks.
+// and paced batches give the same numbers, a host may stop the skip between chunks, and it hears
+// how far the preparation is.
 
 #include <stochvar/documents/BuiltInExample.h>
 #include <stochvar/documents/SampleRun.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <functional>
+#include <tuple>
 #include <vector>
 
 namespace stochvar::test {
@@ -77,6 +81,48 @@ TEST(SampleRun, ChunkedSkipsAndPacedBatchesKeepTheNumbersAndMayBeStopped) {
 
     CSampleRun stopped(*pDoc, request, "beam");
     EXPECT_FALSE(stopped.Prepare([] { return false; }));
+}
+
+// The factorisation of the example's correlations, then the skip of a Latin hypercube slice in
+// blocks: each part's reports in order, its work done growing up to its total; a skip in chunks
+// reports the whole skip too, only more often.
+TEST(SampleRun, PreparingReportsTheFactorisationThenTheSkip) {
+    using EStage = CDistCollection::ERunStage;
+    using Report = std::tuple<EStage, long long, long long>;
+    const auto pDoc = LoadBuiltInExample();
+    SSampleRunRequest request;
+    request.nSamples = 500000, request.count = 10, request.threads = 2;
+    request.bLatinHypercube = true;
+    request.nFirst = 400000; // 2.8 million draws: three blocks of 2^20
+    const auto prepare = [&](const std::function<bool()>& continueSkip) {
+        CSampleRun run(*pDoc, request, "beam");
+        std::vector<Report> heard;
+        run.SetProgressReport([&](EStage stage, long long nDone, long long nTotal) {
+            heard.emplace_back(stage, nDone, nTotal);
+        });
+        EXPECT_TRUE(run.Prepare(continueSkip));
+        return heard;
+    };
+    const std::vector<Report> whole = prepare({});
+    const std::vector<Report> chunked = prepare([] { return true; });
+    const auto skips = [](const std::vector<Report>& heard) {
+        return std::count_if(heard.begin(), heard.end(),
+                             [](const Report& r) { return std::get<0>(r) == EStage::Skipping; });
+    };
+    EXPECT_GT(skips(chunked), 10 * skips(whole)); // one report a chunk, 2340 samples each
+    for (const std::vector<Report>& heard : {whole, chunked}) {
+        ASSERT_GT(heard.size(), 3u);
+        EXPECT_EQ(std::get<0>(heard[0]), EStage::Factoring);
+        EXPECT_EQ(heard.back(), std::tuple(EStage::Skipping, 400000LL, 400000LL));
+        for (std::size_t k = 1; k < heard.size(); ++k) {
+            const auto [stage, nDone, nTotal] = heard[k];
+            const auto [before, nDoneBefore, nTotalBefore] = heard[k - 1];
+            EXPECT_TRUE(stage == before
+                            ? nDone > nDoneBefore && nTotal == nTotalBefore
+                            : before == EStage::Factoring && nDoneBefore == nTotalBefore)
+                << k;
+        }
+    }
 }
 
 } // namespace

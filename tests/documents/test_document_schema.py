@@ -5,10 +5,10 @@ the reader refuses the others as a whole for the reason given (exit code 1)."""
 import json
 import os
 import pathlib
-import subprocess
 
 import jsonschema
 import pytest
+from owned_process import run
 
 SOURCE_DIR = pathlib.Path(os.environ.get("STOCHVAR_SOURCE_DIR", pathlib.Path(__file__).parents[2]))
 SCHEMA = json.loads((SOURCE_DIR / "docs" / "document.schema.json").read_text())
@@ -33,8 +33,12 @@ CASES = [(json.loads(path.read_text()), None) for path in EXAMPLES] + [  # docum
     (doc(numerics="accurate"), None),
     (doc(numerics="Accurate"), 'document: "numerics" must be "faithful" or "accurate"'),
     (doc(variable_list=[]),
-     'document: unknown key "variable_list" (expected description, numerics, variables, '
-     'correlations)'),
+     'document: unknown key "variable_list" (expected description, limitState, numerics, '
+     'variables, correlations)'),
+    (doc(limitState="N - A / 2"), None),
+    (doc(limitState="N - Q"), None),  # kept as text: only an analysis parses it
+    (doc(limitState=""), 'document: "limitState" is empty: give g, or leave the key out'),
+    (doc(limitState=3), 'document: "limitState" must be a string'),
     ({"correlations": []}, 'document: "variables" must be an array of variables'),
     (doc(dict(A, type="normal")), 'A: unknown family "normal"'),
     (doc(dict(A, values={"MEAN": 1, "SIGMA": 1})), 'A: unknown parameter keyword "SIGMA"'),
@@ -64,8 +68,7 @@ def test_schema_and_reader_agree(document, refusal, tmp_path):
     if "STOCHVAR_CLI" in os.environ:  # a build without the command-line host checks the schema
         path = tmp_path / "doc.json"
         path.write_text(json.dumps(document))
-        shown = subprocess.run([os.environ["STOCHVAR_CLI"], "show", str(path)],
-                               capture_output=True, text=True, timeout=60)
+        shown = run([os.environ["STOCHVAR_CLI"], "show", str(path)], text=True, timeout=60)
         assert shown.returncode == (0 if refusal is None else 1), shown.stderr
         expected = f"stochvar: error: {path}: {refusal}" if refusal else ""
         assert shown.stderr.startswith(expected), shown.stderr

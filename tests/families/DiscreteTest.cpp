@@ -6,6 +6,7 @@
 #include "FamilySupport.h"
 
 #include <stochvar/families/Discrete.h>
+#include <stochvar/numerics/Numerics.h>
 #include <support/RecordingHooks.h>
 
 #include <functional>
@@ -129,6 +130,25 @@ TEST(Discrete, CumulativeIsPiecewiseLinearAndInverseIsItsStepInverse) {
         for (double p : {kNaN, -0.5, 0.0, 1.0, 1.5}) {
             EXPECT_EQ(dist->GetInverse(p), p >= 1.0 ? std::max(n - 1, 0) : 0) << p;
         }
+    }
+}
+
+TEST(Discrete, AccurateSurvivalAddsTheProbabilitiesAboveFromTheTop) {
+    const CNumericsScope accurate(ENumerics::Accurate);
+    auto dist = MakeDiscrete({1.0, 3.0, 4e-30}); // 1/4, 3/4 and 1e-30, which 1 - F would lose
+    const double p2 = dist->m_Probabilities[2];
+    for (const auto& [x, expected] : {std::pair{kNaN, 1.0},
+                                      {-0.5, 1.0},
+                                      {0.0, 0.875},
+                                      {1.5, p2},
+                                      {2.0, 0.5 * p2},
+                                      {2.5, 0.0},
+                                      {7.0, 0.0}}) {
+        EXPECT_NEAR(dist->GetSurvival(x), expected, 1e-15 * expected) << x;
+    }
+    // The inverse at 1 - q: the first position whose running sum reaches it.
+    for (const auto& [q, k] : {std::pair{1e-31, 2.0}, {0.5, 1.0}, {0.75, 0.0}, {0.9, 0.0}}) {
+        EXPECT_EQ(dist->GetInverseSurvival(q), k) << q;
     }
 }
 

@@ -74,6 +74,9 @@ inline double Below(double x) { return std::nextafter(x, -kInf); }
 struct STolerance {
     double roundTrip; // |GetCumulative(GetInverse(p)) - p|; quantile rows: relative above 1
     double cdf;       // |GetCumulative(x) - its integral or closed form|, absolute
+    // Under accurate numerics, relative: |GetCumulative(GetInverse(p)) / p - 1| and the same of
+    // the survival function and its inverse, down to p = 1e-300.
+    double accurateRoundTrip = 1e-13;
 };
 
 // A check (CheckCombination) or conversion (CalcBasePar) of values entered on a fresh variable
@@ -119,6 +122,17 @@ struct SAxisRow {
     bool bNew = false;
 };
 
+// Values entered on a fresh variable and converted with nParamCombi, a point far out in a tail and
+// the logarithms of the cumulative and of the survival function there in closed form (NaN: not
+// checked), under accurate numerics.
+struct STailRow {
+    int nParamCombi;
+    SlotValues values;
+    double x;
+    double logCumulative;
+    double logSurvival;
+};
+
 struct SFamilyRows {
     std::string name;
     CDist* (*create)();
@@ -128,6 +142,7 @@ struct SFamilyRows {
     std::vector<SStatusRow> statuses;
     std::vector<SVariableRow> variables; // the first, if any: the fresh variable's defaults
     std::vector<SAxisRow> axes;
+    std::vector<STailRow> tails = {};
 };
 
 const std::vector<SFamilyRows>& FamilyTable();

@@ -16,6 +16,7 @@
 #include <stochvar/families/Uniform.h>
 #include <stochvar/families/Weibull.h>
 
+#include <map>
 #include <numbers>
 
 namespace stochvar::testing {
@@ -39,8 +40,8 @@ constexpr STolerance kClosedForm = {1e-12, 1e-10};
 // to 7.5e-8 (Abramowitz and Stegun 26.2.17), twice that for a difference of two.
 constexpr STolerance kThroughStdNormal = {2e-4, 2e-7};
 // The beta inverse stops on a relative step of 1e-10 in the tail variable, which moves the
-// cumulative function by less than 1e-9 for the exponents used here.
-constexpr STolerance kThroughIncompleteBeta = {1e-9, 1e-10};
+// cumulative function by less than 1e-9 for the exponents used here, relative to it in the tails.
+constexpr STolerance kThroughIncompleteBeta = {1e-9, 1e-10, 1e-9};
 
 template <class TFamily>
 CDist* Create() {
@@ -119,6 +120,70 @@ SVariableRow WeibullFromMoments(int nParamCombi, double b) {
             {},
             "",
             1e-9};
+}
+
+// ln Phi(z) for z <= -20 by its asymptotic series, -z^2 / 2 - ln(-z sqrt(2 pi)) +
+// ln(1 - 1/z^2 + 3/z^4 - ...); the first omitted term, 10395 / z^12, is below 3e-12 there, which
+// is 1.2e-14 of the result.
+double NormalLogLowerTail(double z) {
+    double series = 1.0;
+    double term = 1.0;
+    for (int k = 1; k <= 5; ++k) {
+        term *= -(2.0 * k - 1.0) / (z * z);
+        series += term;
+    }
+    return -0.5 * z * z - std::log(-z * std::sqrt(2.0 * kPi)) + std::log(series);
+}
+
+// Far out in the tails, where the faithful numbers are 0, 1 or lose their digits; each lower
+// tail from L = 0, so that the point itself carries them.
+std::map<std::string, std::vector<STailRow>> TailRows() {
+    const double x40 = std::exp(2.0 - 0.4 * 40.0); // lognormal: z = -40 up to rounding
+    const double y = std::ldexp(1.0, -40);
+    return {
+        {"Normal",
+         {{0, {{MEAN, 4.0}, {SD, 0.5}}, -16.0, NormalLogLowerTail(-40.0), 0.0},
+          {0, {{MEAN, 4.0}, {SD, 0.5}}, 24.0, 0.0, NormalLogLowerTail(-40.0)}}},
+        {"LogNormal",
+         {{2,
+           {{EPS, 0.4}, {KSI, 2.0}, {LB, 0.0}},
+           x40,
+           NormalLogLowerTail((std::log(x40) - 2.0) / 0.4),
+           kNaN}}},
+        // F = exp(-E) with E = exp(alpha (beta - x)); the upper tail is E itself to 1e-300.
+        {"Gumbel",
+         {{2, {{ALPHA, 0.5}, {BETA, 3.0}}, -1000.0, -std::exp(501.5), kNaN},
+          {2, {{ALPHA, 0.5}, {BETA, 3.0}}, 1403.0, kNaN, -700.0}}},
+        // 1 - exp(-t) = t (1 - t / 2 ...) for the tiny t of the lower tails.
+        {"Exponential",
+         {{1, {{LAMBDA, 0.5}, {LB, 0.0}}, 1e-20, std::log(0.5e-20), kNaN},
+          {1, {{LAMBDA, 0.5}, {LB, -3.0}}, 1997.0, kNaN, -1000.0}}},
+        {"Rayleigh",
+         {{1, {{THETA, 2.0}, {LB, 0.0}}, 2e-10, std::log(0.5e-20), kNaN},
+          {1, {{THETA, 2.0}, {LB, -1.0}}, 79.0, kNaN, -800.0}}},
+        {"Weibull",
+         {{2, {{DELTA, 0.25}, {BETA, 2.0}, {LB, 0.0}}, 1e-10, std::log(0.25e-20), kNaN},
+          {2, {{DELTA, 0.25}, {BETA, 2.0}, {LB, -2.0}}, 58.0, kNaN, -900.0}}},
+        {"Uniform",
+         {{0, {{LB, 0.0}, {UB, 1.0}}, 1e-300, std::log(1e-300), kNaN},
+          {0, {{LB, 0.0}, {UB, 1.0}}, 1.0 - y, kNaN, std::log(y)}}},
+        // x^2 / 3 left of the apex, (3 - x)^2 / 6 right of it.
+        {"Triangular",
+         {{0, Triangle(0.0, 1.0, 3.0), 1e-100, 2.0 * std::log(1e-100) - std::log(3.0), kNaN},
+          {0, Triangle(0.0, 1.0, 3.0), 3.0 - y, kNaN, 2.0 * std::log(y) - std::log(6.0)}}},
+        // F(y) = y^2 (3 - 2 y) for R = S = 2, and the same of 1 - y for the upper tail.
+        {"Beta",
+         {{3,
+           {{PR, 2.0}, {PS, 2.0}, {LB, 0.0}, {UB, 1.0}},
+           1e-100,
+           2.0 * std::log(1e-100) + std::log(3.0 - 2e-100),
+           kNaN},
+          {3,
+           {{PR, 2.0}, {PS, 2.0}, {LB, 0.0}, {UB, 1.0}},
+           1.0 - y,
+           kNaN,
+           2.0 * std::log(y) + std::log(3.0 - 2.0 * y)}}},
+    };
 }
 
 // clang-format off
@@ -420,6 +485,12 @@ const std::vector<SFamilyRows>& FamilyTable() {
         for (double b : {0.7, 1.5, 2.0, 3.8, 7.0, 15.0}) { // the Weibull shape search
             for (int nParamCombi : {0, 1}) {
                 table.back().variables.push_back(WeibullFromMoments(nParamCombi, b));
+            }
+        }
+        const std::map<std::string, std::vector<STailRow>> tails = TailRows();
+        for (SFamilyRows& family : table) {
+            if (const auto found = tails.find(family.name); found != tails.end()) {
+                family.tails = found->second;
             }
         }
         return table;

@@ -1,12 +1,22 @@
 // The generic tests every family passes through, driven by the rows of FamilyTable.cpp, with
 // identities that hold whatever the family: GetCumulative(GetInverse(p)) = p, a density
-// integrating to 1 with the slot moments and to GetCumulative. Draws are GetInverse of a uniform
-// number in the model layer (tests/model), so these identities cover them too.
+// integrating to 1 with the slot moments and to GetCumulative, the moments of the base parameters
+// equal to those of the slots, and the tails (survival function, its inverse, the logarithms):
+// the faithful functions' own under faithful numerics, under accurate ones inverses that give
+// back p down to 1e-300, tails that add up to 1, and closed forms far out. Draws are GetInverse
+// of a uniform number in the model layer (tests/model), so these identities cover them too.
 
 #include "FamilySupport.h"
 
+#include <stochvar/numerics/Numerics.h>
+
 #include <algorithm>
+#include <bit>
+#include <cfloat>
+#include <cstdint>
 #include <memory>
+#include <tuple>
+#include <utility>
 
 namespace stochvar::testing {
 namespace {
@@ -71,6 +81,8 @@ TEST_P(FamilyRowsTest, UnknownInputTypeChangesNothing) {
 
 TEST_P(FamilyRowsTest, ConversionsAndEvaluations) {
     const STolerance& tolerance = GetParam().tolerance;
+    // The points are closed forms: under accurate numerics every family meets them to rounding.
+    const double accurateCdf = 1e-14;
     for (std::size_t i = 0; i < GetParam().variables.size(); ++i) {
         const SVariableRow& row = GetParam().variables[i];
         SCOPED_TRACE(::testing::Message() << "variable " << i);
@@ -90,11 +102,20 @@ TEST_P(FamilyRowsTest, ConversionsAndEvaluations) {
             }
             if (!std::isnan(point.cumulative)) {
                 ExpectClose(dist->GetCumulative(point.x), point.cumulative, tolerance.cdf);
+                const CNumericsScope accurate(ENumerics::Accurate);
+                ExpectClose(dist->GetCumulative(point.x), point.cumulative, accurateCdf);
+                ExpectClose(dist->GetSurvival(point.x), 1.0 - point.cumulative, accurateCdf);
             }
         }
         for (const SQuantile& quantile : row.quantiles) {
             SCOPED_TRACE(::testing::Message() << "p = " << quantile.p);
             ExpectClose(dist->GetInverse(quantile.p), quantile.x, tolerance.roundTrip);
+            // Inside (0, 1) the accurate inverses meet the closed forms to rounding.
+            if (quantile.p > 0.0 && quantile.p < 1.0) {
+                const CNumericsScope accurate(ENumerics::Accurate);
+                ExpectClose(dist->GetInverse(quantile.p), quantile.x, 1e-13);
+                ExpectClose(dist->GetInverseSurvival(1.0 - quantile.p), quantile.x, 1e-13);
+            }
         }
     }
 }
@@ -147,6 +168,115 @@ TEST_P(FamilyRowsTest, CumulativeOfInverseGivesBackP) {
                 << "p = " << p << ", x = " << x;
             EXPECT_GE(x, previous) << "the inverse decreases at p = " << p;
             previous = x;
+        }
+    }
+}
+
+std::uint64_t Bits(double value) { return std::bit_cast<std::uint64_t>(value); }
+
+TEST_P(FamilyRowsTest, BaseParametersHaveTheSlotMomentsAndNothingStandsInTheWay) {
+    for (std::size_t i = 0; i < GetParam().variables.size(); ++i) {
+        const SVariableRow& row = GetParam().variables[i];
+        if (row.identities < kInverse) {
+            continue;
+        }
+        SCOPED_TRACE(::testing::Message() << "variable " << i);
+        auto dist = Make(GetParam(), row);
+        const SMoments slots = dist->GetMoments();
+        const SMoments base = dist->GetMomentsOfBasePar();
+        // The Weibull shape search leaves about 1e-9 (WeibullFromMoments); the others rounding.
+        EXPECT_NEAR(base.dMean, slots.dMean, 1e-9 * slots.dStdDev + 1e-15 * std::fabs(slots.dMean));
+        EXPECT_NEAR(base.dStdDev, slots.dStdDev, 1e-9 * slots.dStdDev);
+        CStringArray reasons;
+        dist->ListSamplingObstacles(reasons);
+        EXPECT_TRUE(reasons.IsEmpty()) << reasons[0].str();
+    }
+}
+
+TEST_P(FamilyRowsTest, FaithfulTailsAreTheFaithfulFunctionsOwn) {
+    for (std::size_t i = 0; i < GetParam().variables.size(); ++i) {
+        if (GetParam().variables[i].identities < kInverse) {
+            continue;
+        }
+        SCOPED_TRACE(::testing::Message() << "variable " << i);
+        auto dist = Make(GetParam(), GetParam().variables[i]);
+        const SMoments moments = dist->GetMoments();
+        for (double k = -3.0; k <= 3.0; k += 1.5) {
+            const double x = moments.dMean + k * moments.dStdDev;
+            const double F = dist->GetCumulative(x);
+            EXPECT_EQ(Bits(dist->GetSurvival(x)), Bits(1.0 - F)) << k;
+            EXPECT_EQ(Bits(dist->GetLogCumulative(x)), Bits(std::log(F))) << k;
+            EXPECT_EQ(Bits(dist->GetLogSurvival(x)), Bits(std::log(1.0 - F))) << k;
+            EXPECT_EQ(Bits(dist->GetLogDensity(x)), Bits(std::log(dist->GetDensity(x)))) << k;
+        }
+        for (double q : {0.01, 0.5, 0.99}) {
+            EXPECT_EQ(Bits(dist->GetInverseSurvival(q)), Bits(dist->GetInverse(1.0 - q))) << q;
+        }
+    }
+}
+
+// For each tail, its inverse at p gives a point where the tail is p: relative to p, and beyond
+// that within what 16 ulps of the point move the tail (an inverse keeps the relative accuracy of
+// its own terms, such as x - L, which the tail's condition |x T'(x) / T(x)|, up to BETA ln(1/p)
+// for a Weibull tail, then amplifies). There the two tails add up to 1, and each logarithm is
+// that of its function (exp of the logarithm, within |logarithm| ulps).
+TEST_P(FamilyRowsTest, AccurateTailsInvertAddUpAndHaveTheirLogarithms) {
+    const CNumericsScope accurate(ENumerics::Accurate);
+    for (std::size_t i = 0; i < GetParam().variables.size(); ++i) {
+        if (GetParam().variables[i].identities < kInverse) {
+            continue;
+        }
+        auto dist = Make(GetParam(), GetParam().variables[i]);
+        for (double p : {1e-300, 1e-100, 1e-20, 1e-8, 0.25, 0.5, 0.9}) {
+            for (bool bUpper : {false, true}) {
+                SCOPED_TRACE(::testing::Message() << "variable " << i << ", p = " << p
+                                                  << (bUpper ? " above" : " below"));
+                const double x = bUpper ? dist->GetInverseSurvival(p) : dist->GetInverse(p);
+                ASSERT_TRUE(std::isfinite(x)) << x;
+                const double F = dist->GetCumulative(x);
+                const double Q = dist->GetSurvival(x);
+                // The change of the tail to the next double on either side.
+                const auto tail = [&](double t) {
+                    return bUpper ? dist->GetSurvival(t) : dist->GetCumulative(t);
+                };
+                const double ulp = std::max(std::fabs(tail(Below(x)) - tail(x)),
+                                            std::fabs(tail(Above(x)) - tail(x)));
+                EXPECT_NEAR(bUpper ? Q : F, p,
+                            GetParam().tolerance.accurateRoundTrip * p + 16.0 * ulp);
+                EXPECT_NEAR(F + Q, 1.0, 4.0 * DBL_EPSILON);
+                // The density's own formula, from a rounded standardised value, is the less
+                // accurate side of its identity: it loses about 2 |logarithm| ulps.
+                const std::tuple<double, double, double> logs[] = {
+                    {dist->GetLogCumulative(x), F, 1.0},
+                    {dist->GetLogSurvival(x), Q, 1.0},
+                    {dist->GetLogDensity(x), dist->GetDensity(x), 4.0}};
+                for (const auto& [logValue, value, ulpsPerLog] : logs) {
+                    if (value >= DBL_MIN && std::isfinite(value)) {
+                        const double ulps = ulpsPerLog * std::fabs(std::log(value)) + 8.0;
+                        EXPECT_NEAR(std::exp(logValue), value, ulps * DBL_EPSILON * value);
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST_P(FamilyRowsTest, AccurateTailsFarOutMatchTheirClosedForms) {
+    const CNumericsScope accurate(ENumerics::Accurate);
+    for (const STailRow& row : GetParam().tails) {
+        SCOPED_TRACE(::testing::Message() << "x = " << row.x);
+        auto dist = Fresh();
+        Enter(*dist, row.values);
+        ExpectStatus(dist->CalcBasePar(row.nParamCombi), "");
+        const std::tuple<double, double, double> tails[] = {
+            {row.logCumulative, dist->GetLogCumulative(row.x), dist->GetCumulative(row.x)},
+            {row.logSurvival, dist->GetLogSurvival(row.x), dist->GetSurvival(row.x)}};
+        for (const auto& [expected, logValue, value] : tails) {
+            if (std::isnan(expected)) {
+                continue;
+            }
+            EXPECT_NEAR(logValue, expected, 1e-14 * std::fabs(expected));
+            EXPECT_NEAR(value, std::exp(expected), 1e-13 * std::exp(expected));
         }
     }
 }

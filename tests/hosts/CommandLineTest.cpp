@@ -8,6 +8,8 @@
 
 #include <stochvar/documents/BinaryDocument.h>
 
+#include "support/ChildProcess.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -17,7 +19,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -68,32 +69,20 @@ private:
     std::string m_path;
 };
 
-// Starts the built stochvar with its standard streams on the given files, and the signals that
-// the tests send at their default action even where the test itself runs with them ignored.
-pid_t StartCli(const std::vector<std::string>& args, const std::string& strIn = "/dev/null",
-               const std::string& strOut = "/dev/null", const std::string& strErr = "/dev/null") {
-    std::vector<const char*> argv{STOCHVAR_CLI_PATH};
-    std::ranges::transform(args, std::back_inserter(argv),
-                           [](const std::string& strArg) { return strArg.c_str(); });
-    argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) { // only async-signal-safe calls from here on
-        signal(SIGINT, SIG_DFL);
-        signal(SIGTERM, SIG_DFL);
-        dup2(open(strIn.c_str(), O_RDONLY | O_CLOEXEC), 0);
-        dup2(open(strOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), 1);
-        dup2(open(strErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), 2);
-        execv(argv[0], const_cast<char* const*>(argv.data()));
-        _exit(127);
-    }
-    return pid;
+// The built stochvar with the arguments, owned by the test (see CChildProcess).
+CChildProcess::SOptions Streams(const std::string& strIn = "/dev/null",
+                                const std::string& strOut = "/dev/null",
+                                const std::string& strErr = "/dev/null") {
+    CChildProcess::SOptions options;
+    options.strIn = strIn;
+    options.strOut = strOut;
+    options.strErr = strErr;
+    return options;
 }
-
-// The exit code of a started program, or 128 + the signal that ended it.
-int WaitForExit(pid_t pid) {
-    int nStatus = 0;
-    waitpid(pid, &nStatus, 0);
-    return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
+std::vector<std::string> CliLine(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{STOCHVAR_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return argv;
 }
 
 // The command line, its exit code and a part of each standard stream ("": it stays empty).
@@ -110,7 +99,9 @@ SCliCase ExpectCli(const SCliCase& row, const std::string& strIn = "/dev/null",
     SCOPED_TRACE(::testing::PrintToString(row.args));
     const CTempDir capture;
     const std::string strOutPath = strOut.empty() ? capture.File("out") : strOut;
-    const int nExitCode = WaitForExit(StartCli(row.args, strIn, strOutPath, capture.File("err")));
+    CChildProcess cli(CliLine(row.args), Streams(strIn, strOutPath, capture.File("err")));
+    const int nExitCode = cli.Wait();
+    EXPECT_FALSE(cli.TimedOut());
     const SCliCase run{row.args, nExitCode, strOut.empty() ? ReadFile(strOutPath) : "",
                        ReadFile(capture.File("err"))};
     EXPECT_EQ(run.nExitCode, row.nExitCode) << run.strErr;
@@ -308,17 +299,17 @@ TEST(OutputFile, AnInterruptedRunLeavesTheOldFileAndNoPartialOne) {
         const CTempDir dir;
         const std::string strOut = dir.Write("s.csv", "old");
         // Ended once its temporary file holds part of the samples, long before it would finish.
-        const pid_t pid = StartCli({"sample", "-n", "1e9", "--out", strOut});
+        CChildProcess cli(CliLine({"sample", "-n", "1e9", "--out", strOut}));
         bool bWriting = false;
-        while (!bWriting && waitpid(pid, nullptr, WNOHANG) == 0) {
+        while (!bWriting && cli.IsRunning()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             for (const fs::directory_entry& entry : fs::directory_iterator(dir.Path())) {
                 bWriting = bWriting || (entry.path() != strOut && entry.file_size() > 0);
             }
         }
         ASSERT_TRUE(bWriting) << "the run ended without writing";
-        kill(pid, nSignal);
-        EXPECT_EQ(WaitForExit(pid), 128 + nSignal);
+        cli.Signal(nSignal);
+        EXPECT_EQ(cli.Wait(), 128 + nSignal);
         EXPECT_EQ(ReadFile(strOut), "old");
         EXPECT_EQ(Files(dir), 1);
     }
@@ -346,6 +337,7 @@ TEST(Show, ListsEveryPartOfADocumentAndWarnsOfWhatCannotBeSampled) {
 two lines
 of text
 3 variables, 1 correlation
+correlation groups: 1 (of 2 variables)
 numerics: faithful
 
 N  NORMAL, input type /MEAN/COV
@@ -380,6 +372,18 @@ D / N  given in X-space
                "    U-space  0.67327",
                "E: cannot be sampled"});
     ExpectCli({{"show", "-"}, 0, "Collection standard input\n", ""}, kBeam);
+    // A correlation of a variable that cannot be sampled is listed as given, without a mapping
+    // or a range (beta exponents that are not finite: the mapping would never end).
+    const std::string strBeta = dir.Write("b.json", R"({"variables": [{"name": "B", "type": "BETA",
+        "values": {"MEAN": 0.1, "STDDEV": 1e-300, "LOWER_BOUND": 0, "UPPER_BOUND": 1}},
+        {"name": "N", "type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 2}}],
+        "correlations": [{"between": ["B", "N"], "value": 0.3, "space": "U"}]})");
+    EXPECT_THAT(ExpectCli({{"show", strBeta},
+                           0,
+                           "X-space  nan\n    U-space  0.3\n",
+                           "B: cannot be sampled: the exponents R = inf"})
+                    .strOut,
+                ::testing::Not(::testing::HasSubstr("admissible")));
 }
 
 TEST(Convert, JsonAndBinaryCarryTheSameDocument) {
@@ -466,6 +470,10 @@ TEST(RefusedDocument, EachKindOfErrorRefusesTheWholeDocument) {
          "R: the value of STDDEV is missing (input type /MEAN/STDDEV)"},
         {Doc(R"("type": "NORMAL", "values": {"MEAN": 3, "STDDEV": 0})"),
          "R: StdDev is less than (or equal to) 0"},
+        // The library's text names the exponential family's rate; the reader adds the scale meant.
+        {Doc(R"("type": "RAYLEIGH", "input": "/THETA/LOWER_BOUND",
+                "values": {"THETA": 0, "LOWER_BOUND": 0})"),
+         "R: Lambda must be positive. (Here the scale THETA must be positive.)"},
         {Doc(R"("type": "NORMAL", "values": {"MEAN": 1e400, "STDDEV": 1})"),
          "document: not valid JSON: number overflow"},
         {Doc(R"("type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 1, "MEAN": 2})"),
@@ -508,6 +516,18 @@ TEST(RefusedDocument, EachKindOfErrorRefusesTheWholeDocument) {
                    "between variable R and S is too large to perform the nataf mapping."});
     ExpectCli({{"convert", strOne, dir.File("out")}, 0, "", "Correlation is modified to"});
     ExpectCli({{"show", dir.File("out")}, 0, "X-space  0.9999999999\n", ""});
+}
+
+TEST(Sample, AVariableWhoseConversionUnderflowsIsListedWithAWarningAndNotSampled) {
+    // E in pascals: DELTA = ALPHA^-BETA underflows for a mean of 2.1e11 and a shape near 42.
+    const CTempDir dir;
+    const std::string strDoc = dir.Write("e.json", Doc(R"("type": "WEIBULL",
+        "input": "/MEAN/COV/LOWER_BOUND",
+        "values": {"MEAN": 210e9, "COV": 0.03, "LOWER_BOUND": 0})"));
+    const std::string strReason = strDoc + ": R: cannot be sampled: DELTA = ALPHA^-BETA underflows "
+                                           "to 0 for MEAN - LOWER_BOUND = 2.1e+11 and BETA = 42.";
+    ExpectCli({{"show", strDoc}, 0, "R  WEIBULL", "stochvar: warning: " + strReason});
+    ExpectCli({{"sample", "-n", "5", strDoc}, 1, "", "stochvar: error: " + strReason});
 }
 
 TEST(Sample, CsvAndSummaryOfAConstantDocumentAreExact) {
@@ -605,7 +625,8 @@ TEST(Sample, NpyHoldsTheCsvNumbersBitForBit) {
 
 TEST(Sample, SummaryListsTheTargetCorrelations) {
     // In the matrix each cell is "sample (target)", the target in the cell of the pair given.
-    // Beyond twelve variables only the pairs given are listed.
+    // Beyond twelve variables only the pairs given are listed. The header counts the groups of
+    // correlated variables.
     const CTempDir dir;
     const auto variable = [](int i) {
         return R"({"type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 1}, "name": "v)" +
@@ -624,11 +645,17 @@ TEST(Sample, SummaryListsTheTargetCorrelations) {
             .strOut,
         ContainsRegex("\nv11 +[-0-9.]+ \\(0\\.5000\\) +[-0-9.]+ \\(0\\.0000\\) "));
     strDoc.insert(strDoc.size() - 2, "," + variable(12));
+    strDoc.insert(strDoc.find("],\n"),
+                  R"(, {"between": ["v12", "v3"], "value": 0.1, "space": "U"})"
+                  R"(, {"between": ["v3", "v5"], "value": 0.1, "space": "U"})");
+    const std::string strOut =
+        ExpectCli({{"sample", dir.Write("13.json", strDoc), "-n", "50"}, 0, "v0", ""}).strOut;
+    EXPECT_THAT(strOut, ContainsRegex("\nnumerics: faithful\ncorrelation groups: 2 \\(the "
+                                      "largest of 3 variables\\)\n"));
     EXPECT_THAT(
-        ExpectCli({{"sample", dir.Write("13.json", strDoc), "-n", "50"}, 0, "v0", ""}).strOut,
-        ContainsRegex(
-            "\ncorrelation of the 1 given pairs: sample \\(target, X-space\\); every other pair "
-            "is independent\nv0 / v11  [-0-9.]+ \\(0\\.5000\\)\n$"));
+        strOut,
+        ContainsRegex("\ncorrelation of the 3 given pairs: sample \\(target, X-space\\); "
+                      "every other pair is independent\nv0 / v11  [-0-9.]+ \\(0\\.5000\\)\n"));
 }
 
 TEST(Sample, ARunLargerThanTheMemoryLeftIsRefusedBeforeItStarts) {
@@ -637,15 +664,69 @@ TEST(Sample, ARunLargerThanTheMemoryLeftIsRefusedBeforeItStarts) {
 #endif
     // 5e7 samples of 7 variables need a stratum table of 1.4 GB, in an address space of 400 MB.
     const CTempDir dir;
-    const std::string strCommand =
-        "ulimit -v 400000; exec " STOCHVAR_CLI_PATH " sample --lhs -n 5e7 2>" + dir.File("err");
-    EXPECT_EQ(WEXITSTATUS(std::system(strCommand.c_str())), 1);
+    CChildProcess::SOptions options = Streams("/dev/null", "/dev/null", dir.File("err"));
+    options.nAddressSpaceKiB = 400000;
+    EXPECT_EQ(CChildProcess(CliLine({"sample", "--lhs", "-n", "5e7"}), options).Wait(), 1);
     EXPECT_THAT(
         ReadFile(dir.File("err")),
         ::testing::MatchesRegex(
             "stochvar: error: Latin hypercube sampling of 7 variables with 50000000 samples "
             "needs 1.3 GiB of memory, but only 0.[0-9] GiB are available: use fewer "
             "samples or plain sampling .*\n"));
+}
+
+// A test owns what it starts. Sample runs that would go on for hours, two started in the
+// background by a shell (as a program may start others), are gone with the shell when its
+// deadline passes and when the test is done with it first; a run started directly is gone when
+// the test program itself is killed.
+TEST(OwnedProgram, NothingATestStartsOutlivesIt) {
+    enum class EEnd { deadline, ownerDone, ownerKilled };
+    const std::string strRun = STOCHVAR_CLI_PATH " sample -n 2e9 -o /dev/null";
+    const std::vector<std::string> shell{"/bin/sh", "-c", strRun + " & " + strRun + " & wait"};
+    const auto members = [](pid_t group, std::size_t nExpected) {
+        for (int i = 0; i < 1000 && LivingGroupMembers(group).size() != nExpected; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return LivingGroupMembers(group).size();
+    };
+    for (const auto& [end, argv, nStarted] :
+         {std::tuple{EEnd::deadline, shell, 3U},
+          {EEnd::ownerDone, shell, 3U},
+          {EEnd::ownerKilled, CliLine({"sample", "-n", "2e9", "-o", "/dev/null"}), 1U}}) {
+        SCOPED_TRACE(int(end));
+        CChildProcess::SOptions options;
+        options.deadline = std::chrono::seconds(end == EEnd::deadline ? 2 : 600);
+        pid_t group = 0;
+        if (end == EEnd::ownerKilled) { // the owner is a test program of its own, killed
+            int fds[2];
+            ASSERT_EQ(pipe(fds), 0);
+            const pid_t owner = fork();
+            if (owner == 0) {
+                alarm(60); // ends the owner should the test fail to
+                const CChildProcess cli(argv, options);
+                const pid_t pid = cli.GetPid();
+                (void)!write(fds[1], &pid, sizeof pid);
+                pause();
+                _exit(0);
+            }
+            const bool bStarted = read(fds[0], &group, sizeof group) == ssize_t(sizeof group);
+            EXPECT_EQ(bStarted ? members(group, nStarted) : 0U, nStarted);
+            kill(owner, SIGKILL);
+            waitpid(owner, nullptr, 0);
+            close(fds[0]);
+            close(fds[1]);
+            ASSERT_TRUE(bStarted);
+        } else {
+            CChildProcess cli(argv, options);
+            group = cli.GetPid();
+            EXPECT_EQ(members(group, nStarted), nStarted);
+            if (end == EEnd::deadline) {
+                EXPECT_EQ(cli.Wait(), 128 + SIGKILL);
+                EXPECT_TRUE(cli.TimedOut());
+            }
+        }
+        EXPECT_EQ(members(group, 0), 0U);
+    }
 }
 
 } // namespace

@@ -4,7 +4,6 @@ finish, every call would take far longer than the child's deadline (a slow beta 
 tens of microseconds, the Latin hypercube skip to the end of a run of 4e7 walks the strata of
 every sample before it)."""
 
-import os
 import signal
 import subprocess
 import sys
@@ -12,6 +11,7 @@ import textwrap
 import time
 
 import pytest
+from owned_process import owned
 
 CHILD = textwrap.dedent("""
     import sys
@@ -40,17 +40,13 @@ DEADLINE = 20  # seconds; an interrupted call returns within a fraction of one
 
 @pytest.mark.parametrize("call", ["cdf", "ppf", "sample", "batches", "skip"])
 def test_ctrl_c_stops_a_long_call(call):
-    child = subprocess.Popen([sys.executable, "-c", CHILD, call], stdout=subprocess.PIPE,
-                             stderr=subprocess.PIPE, text=True, start_new_session=True)
-    try:
+    with owned([sys.executable, "-c", CHILD, call], stdout=subprocess.PIPE,
+               stderr=subprocess.PIPE, text=True) as child:
         assert child.stdout.readline() == "ready\n"
         time.sleep(0.5)
         child.send_signal(signal.SIGINT)
-        out, err = child.communicate(timeout=DEADLINE)
-    except subprocess.TimeoutExpired:
-        out, err = "", f"still running after {DEADLINE} s"
-    finally:
-        if child.poll() is None:
-            os.killpg(child.pid, signal.SIGKILL)
-            child.wait()
+        try:
+            out, err = child.communicate(timeout=DEADLINE)
+        except subprocess.TimeoutExpired:
+            out, err = "", f"still running after {DEADLINE} s"
     assert out.strip() == "interrupted", err

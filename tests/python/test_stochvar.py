@@ -4,9 +4,10 @@ command-line host for the sampled numbers, and documents read back after writing
 import base64
 import contextlib
 import inspect
+import json
+import math
 import os
 import pickle
-import subprocess
 import sys
 import threading
 import warnings
@@ -16,6 +17,7 @@ import pytest
 import scipy.stats as st
 
 import stochvar as sv
+from owned_process import run
 
 CLI = os.environ["STOCHVAR_CLI"]
 BEAM = os.path.join(os.environ["STOCHVAR_EXAMPLES"], "beam.json")
@@ -98,6 +100,26 @@ def test_keywords_choose_the_input_type():
     (lambda: sv.Discrete({"a": -1}), "Frequency must be >= 0"),
     (lambda: sv.Collection([sv.Fixed(mean=1, name="a"), sv.Fixed(mean=2, name="a")]),
      "collection: a: another variable has the same name"),
+    (lambda: sv.Rayleigh(theta=0, lower_bound=0),
+     "Lambda must be positive. (Here the scale THETA must be positive.)"),
+    # Values that pass their checks but convert to nothing usable.
+    (lambda: sv.Weibull(mean=210e9, cov=0.03, lower_bound=0),
+     "cannot be sampled: DELTA = ALPHA^-BETA underflows to 0 for MEAN - LOWER_BOUND = 2.1e+11 "
+     "and BETA = 42.03866236679265: rescale the units so that MEAN - LOWER_BOUND is nearer 1"),
+    (lambda: sv.Weibull(mean=5, cov=0.002, lower_bound=0), "cannot be sampled: DELTA = "
+     "ALPHA^-BETA underflows to 0 for MEAN - LOWER_BOUND = 5 and BETA = 640.5453396340525: "
+     "rescale the units so that MEAN - LOWER_BOUND is nearer 1"),
+    *[(lambda family=family: family(mean=0, cov=0.1, name="G"),
+       "G: cannot be sampled: the standard deviation is 0: a COV gives no spread around a mean of "
+       "0; give STDDEV instead") for family in (sv.Gumbel, sv.Exponential, sv.Rayleigh)],
+    (lambda: sv.Beta(mean=2, stddev=1.5, lower_bound=1, upper_bound=4),
+     "cannot be sampled: the exponents R = -0.037037037037037014 and S = -0.07407407407407404 "
+     "are not both positive (with mean 2 on [1, 4] the standard deviation must stay below "
+     "1.4142135623730951)"),
+    (lambda: sv.Beta(r=2, s=3, lower_bound=4, upper_bound=1),
+     "cannot be sampled: the lower bound 4 is not below the upper bound 1"),
+    (lambda: sv.Discrete({"a": 0, "b": 0}),
+     "cannot be sampled: the frequencies of its categories add up to 0"),
 ])
 def test_refusals_carry_the_library_message(build, message):
     with pytest.raises(sv.InputError) as refusal:
@@ -127,8 +149,7 @@ def test_correlations_clamped_stored_and_refused():
 
 
 def cli_samples(*args):
-    out = subprocess.run([CLI, "sample", *args, "--out", "-"], check=True, capture_output=True,
-                         text=True).stdout
+    out = run([CLI, "sample", *args, "--out", "-"], check=True, text=True).stdout
     return np.loadtxt(out.splitlines()[1:], delimiter=",", ndmin=2)
 
 
@@ -137,8 +158,8 @@ def test_samples_equal_the_command_line_host(lhs, tmp_path):
     beam = sv.load(BEAM)
     flags = ["--lhs"] if lhs else []
     npy = tmp_path / "run.npy"
-    subprocess.run([CLI, "sample", BEAM, "-n", "3000", "--seed", "7", *flags, "--format", "npy",
-                    "--out", str(npy)], check=True, capture_output=True)
+    run([CLI, "sample", BEAM, "-n", "3000", "--seed", "7", *flags, "--format", "npy", "--out",
+         str(npy)], check=True)
     whole = beam.sample(3000, lhs=lhs, seed=7, threads=3)
     assert whole.shape == (3000, 7) and whole.tobytes() == np.load(npy).tobytes()
     # A slice, with the seeds given as a triple, in the CSV's shortest round-trip digits.
@@ -237,6 +258,12 @@ def assert_quantiles(variable, dist, q, x, through_phi):
         np.testing.assert_allclose(x, dist.ppf(q), rtol=1e-9)
 
 
+# The functions of x at -inf, below the support, above it and at inf, as scipy gives them.
+OUTSIDE_THE_SUPPORT = {"pdf": [0, 0, 0, 0], "cdf": [0, 0, 1, 1], "sf": [1, 1, 0, 0],
+                       "logpdf": [-np.inf] * 4, "logcdf": [-np.inf, -np.inf, 0, 0],
+                       "logsf": [0, 0, -np.inf, -np.inf]}
+
+
 @pytest.mark.parametrize("numerics", ["faithful", "accurate"])
 def test_out_of_domain_arguments_follow_scipy(numerics):
     """NaN in gives NaN out, a probability outside [0, 1] has no quantile, ppf(0) and ppf(1) are
@@ -249,20 +276,53 @@ def test_out_of_domain_arguments_follow_scipy(numerics):
             a, b = dist.support()
             assert variable.support() == (a, b), variable
             np.testing.assert_equal(variable.ppf([nan, -0.5, 0, 1, 1.5]), [nan, nan, a, b, nan])
-            assert np.isnan(variable.pdf(nan)) and np.isnan(variable.cdf(nan))
+            np.testing.assert_equal(variable.isf([nan, -0.5, 0, 1, 1.5]), [nan, nan, b, a, nan])
             outside = [-inf, a - 1, b + 1, inf]
-            np.testing.assert_equal((variable.pdf(outside), variable.cdf(outside)),
-                                    ([0, 0, 0, 0], [0, 0, 1, 1]))
+            for name, expected in OUTSIDE_THE_SUPPORT.items():
+                function = getattr(variable, name)
+                assert np.isnan(function(nan)), (variable, name)
+                np.testing.assert_equal(function(outside), expected, err_msg=name)
             for argument in ["0.5", None, [0.5, None], 1j, b"1"]:
-                for function in (variable.pdf, variable.cdf, variable.ppf, variable.interval):
+                for name in [*OUTSIDE_THE_SUPPORT, "ppf", "isf", "interval"]:
                     with pytest.raises(TypeError, match="must be a real number"):
-                        function(argument)
+                        getattr(variable, name)(argument)
             assert (variable.mean(), variable.var()) == \
                 pytest.approx((dist.mean(), dist.var()), rel=1e-12, abs=1e-300)
             lower, upper = variable.interval(np.array([0.9, 1.5]))
             assert np.isnan(lower[1]) and np.isnan(upper[1])
             assert_quantiles(variable, dist, [0.05, 0.5, 0.95],
                              [lower[0], variable.median(), upper[0]], through_phi)
+
+
+def c_log(values):
+    """The C library's logarithm, element by element (numpy's own may differ in the last bit)."""
+    return np.array([math.log(v) if v > 0 else -np.inf for v in values])
+
+
+@pytest.mark.parametrize("numerics", ["faithful", "accurate"])
+def test_tails_inside_the_support(numerics):
+    """Faithful numerics give the faithful formulas' own numbers: sf = 1 - cdf, isf(q) =
+    ppf(1 - q) and the logarithms of pdf, cdf and sf, exactly. Accurate ones give scipy's values
+    in the body of every family (the far tails: test_tails.py), isf inverting sf."""
+    q = np.linspace(0.0005, 0.9995, 201)
+    with default_numerics(numerics):
+        for variable, reference, _ in FAMILIES:
+            dist = reference(variable.params)
+            x = dist.ppf(q)
+            ours = {name: getattr(variable, name)(x)
+                    for name in ("sf", "logpdf", "logcdf", "logsf")}
+            if numerics == "faithful":
+                cdf = variable.cdf(x)
+                expected = {"sf": 1 - cdf, "logpdf": c_log(variable.pdf(x)),
+                            "logcdf": c_log(cdf), "logsf": c_log(1 - cdf)}
+                for name, values in ours.items():
+                    np.testing.assert_array_equal(values, expected[name], err_msg=name)
+                np.testing.assert_array_equal(variable.isf(q), variable.ppf(1 - q))
+                continue
+            for name, values in ours.items():
+                np.testing.assert_allclose(values, getattr(dist, name)(x), rtol=1e-12,
+                                           err_msg=f"{variable!r} {name}")
+            np.testing.assert_allclose(variable.sf(variable.isf(q)), q, rtol=1e-9)
 
 
 def test_point_masses_have_a_mass_function_and_a_step_cdf():
@@ -275,10 +335,21 @@ def test_point_masses_have_a_mass_function_and_a_step_cdf():
         np.testing.assert_equal(variable.pmf(x), dist.pmf(x))
         np.testing.assert_equal(variable.pdf(x), dist.pmf(x))
         np.testing.assert_allclose(variable.cdf(x), dist.cdf(x), rtol=0, atol=1e-15)
+        np.testing.assert_allclose(variable.sf(x), dist.sf(x), rtol=0, atol=1e-15)
+        with np.errstate(divide="ignore"):
+            for name in ("logpmf", "logcdf", "logsf"):
+                np.testing.assert_allclose(getattr(variable, name)(x), getattr(dist, name)(x),
+                                           rtol=1e-15, err_msg=name)
         np.testing.assert_equal(variable.ppf(q), dist.ppf(q))
+        np.testing.assert_equal(variable.isf(q), dist.isf(q))
         uniforms = U.sample(200, seed=1)
         assert variable.sample(200, seed=1).tobytes() == variable.ppf(uniforms).tobytes()
     assert sv.Fixed(mean=3).cdf(3.0) == 1.0 and sv.Discrete({"a": 1, "b": 3}).pdf(-1) == 0.0
+    # Each tail summed from its own side: a small upper tail keeps its digits.
+    rare = sv.Discrete({"usual": 1, "rare": 1e-20})
+    assert (rare.sf(0), rare.logsf(0), rare.isf(1e-21), rare.isf(1e-20)) == \
+        (pytest.approx(1e-20, rel=1e-15), pytest.approx(np.log(1e-20), rel=1e-15), 1.0, 0.0)
+    assert rare.logcdf(0) == pytest.approx(-1e-20, rel=1e-15)
 
 
 def test_variables_and_collections_behave_as_python_values():
@@ -348,7 +419,12 @@ def test_pickles_of_the_previous_release_load():
 def test_output_and_argument_errors_as_python_expects(capfd, tmp_path):
     """Diagnostic lines become NumericsWarning instead of C-level output; a missing file is a
     FileNotFoundError; counts are integers; threads are capped at one per core."""
-    odd_beta = sv.Beta(mean=2, stddev=1.5, lower_bound=1, upper_bound=4)  # negative exponents
+    # A document may hold a variable that cannot be sampled (negative exponents); its functions
+    # run into the numerical layers' diagnostics.
+    (tmp_path / "odd.json").write_text(json.dumps({"variables": [
+        {"name": "B", "type": "BETA", "input": "/MEAN/STDDEV/LOWER_BOUND/UPPER_BOUND",
+         "values": {"MEAN": 2, "STDDEV": 1.5, "LOWER_BOUND": 1, "UPPER_BOUND": 4}}]}))
+    odd_beta = sv.load(tmp_path / "odd.json")["B"]
     with pytest.warns(sv.NumericsWarning) as caught:
         odd_beta.cdf([1.5, 2.0, 2.5])
     assert [str(w.message) for w in caught] == \
@@ -398,9 +474,8 @@ def test_help_and_signatures_show_the_parameters():
     assert sv.Normal(mean=0, stddev=1, cov=None).params["stddev"] == 1  # None: not given
     package = os.path.dirname(sv.__file__)
     assert os.path.exists(os.path.join(package, "py.typed"))
-    stubtest = subprocess.run([sys.executable, "-m", "mypy.stubtest", "--concise", "stochvar"],
-                              capture_output=True, text=True, timeout=240, cwd=package,
-                              env={**os.environ, "MYPYPATH": os.path.dirname(package)})
+    stubtest = run([sys.executable, "-m", "mypy.stubtest", "--concise", "stochvar"], timeout=240,
+                   text=True, cwd=package, env={**os.environ, "MYPYPATH": os.path.dirname(package)})
     assert stubtest.returncode == 0, stubtest.stdout + stubtest.stderr
 
 

@@ -1,8 +1,10 @@
 // The U-space correlation factor on a subset of the variables: L L^T = R, the failing row named
-// by its variable, and the subset of the correlated variables against the factor of all of them.
+// by its variable, and the subset of the correlated variables against the factor of all of them;
+// the factor by connected components against the factor of the whole matrix.
 
 #include <stochvar/numerics/ExOr.h>
 #include <stochvar/simulation/CorrelationFactor.h>
+#include <stochvar/simulation/SparseCorrelationFactor.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace stochvar {
@@ -122,6 +125,73 @@ TEST(CorrelationFactor, LeavingOutUncorrelatedVariablesChangesNoBit) {
     }
     EXPECT_GT(nDefinite, 1000);
     EXPECT_GT(nIndefinite, 300);
+}
+
+// Random graphs from a few large components to many small ones, with entries that address no
+// variable, pair a variable with itself, repeat a pair or hold NaN: the components' factors,
+// written out whole, are the factor of the whole matrix to the bit, both fail at the same
+// variable, and correlating by components (also in place) gives the whole factor's bits.
+TEST(SparseCorrelationFactor, EqualsTheFactorOfTheWholeMatrix) {
+    CExOr generator(777u, 4242u, 31337u);
+    const auto Below = [&](int n) { return static_cast<int>(generator.GetRandom() * n); };
+    const auto Bits = [](const double* p, std::size_t n) {
+        std::vector<std::uint64_t> bits;
+        for (std::size_t i = 0; i < n; ++i)
+            bits.push_back(std::bit_cast<std::uint64_t>(p[i]));
+        return bits;
+    };
+    int nDefinite = 0, nIndefinite = 0, nSeveral = 0;
+    struct SShape {
+        int nMaxDists, nTrials;
+        double dEntriesPerDist, dScale;
+    };
+    for (const SShape& shape : {SShape{12, 1500, 0.4, 1.0},
+                                {40, 400, 0.7, 0.5},
+                                {200, 40, 0.3, 0.6},
+                                {60, 200, 1.5, 0.25}}) {
+        for (int nTrial = 0; nTrial < shape.nTrials; ++nTrial) {
+            const int n = 2 + Below(shape.nMaxDists);
+            SEntries entries;
+            for (int e = Below(static_cast<int>(shape.dEntriesPerDist * n) + 2); e > 0; --e) {
+                const double rho = shape.dScale * (2.0 * generator.GetRandom() - 1.0);
+                const int i = Below(n + 2) - 1, j = Below(n + 2) - 1;
+                entries.Add(i, j, Below(100) == 0 ? std::nan("") : rho);
+            }
+            CCorrelationFactor whole;
+            CSparseCorrelationFactor sparse;
+            whole.Build(entries.array, n);
+            sparse.Build(entries.array, n);
+            const int nRow = whole.Factor();
+            ASSERT_EQ(sparse.Factor(), nRow) << "trial " << nTrial << " of " << n;
+            (nRow < 0 ? nDefinite : nIndefinite) += 1;
+            nSeveral += sparse.GetComponentCount() > 1 ? 1 : 0;
+            if (nRow >= 0)
+                continue;
+            const auto nn = static_cast<std::size_t>(n);
+            std::vector<double> L(nn * nn), z(nn), y(nn), yWhole(nn);
+            sparse.WriteWholeFactor(L.data());
+            ASSERT_EQ(Bits(L.data(), nn * nn), Bits(whole.GetData(), nn * nn)) << nTrial;
+            for (double& v : z)
+                v = 3.0 * (2.0 * generator.GetRandom() - 1.0);
+            whole.Correlate(z.data(), yWhole.data());
+            sparse.Correlate(z.data(), y.data());
+            sparse.Correlate(z.data(), z.data());
+            EXPECT_EQ(Bits(y.data(), nn), Bits(yWhole.data(), nn)) << "trial " << nTrial;
+            EXPECT_EQ(Bits(z.data(), nn), Bits(yWhole.data(), nn)) << "in place, trial " << nTrial;
+        }
+    }
+    EXPECT_GT(nDefinite, 1000);
+    EXPECT_GT(nIndefinite, 100);
+    EXPECT_GT(nSeveral, 500);
+    // The components: ascending inside, ordered by their first variables, none for a variable
+    // outside every pair or an entry that joins nothing.
+    SEntries entries;
+    for (auto [i, j] : {std::pair{7, 2}, {3, 3}, {5, 9}, {2, 4}, {-1, 6}, {9, 8}, {4, 10}, {0, 4}})
+        entries.Add(i, j, 0.1);
+    using Components = std::vector<std::vector<int>>;
+    EXPECT_EQ(CSparseCorrelationFactor::Components(entries.array, 10),
+              (Components{{0, 2, 4, 7}, {5, 8, 9}}));
+    EXPECT_EQ(CSparseCorrelationFactor::Components(entries.array, 2), Components{});
 }
 
 } // namespace

@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <numeric>
+#include <utility>
 #include <vector>
 
 namespace stochvar {
@@ -27,34 +30,57 @@ double LiteralPlace(std::vector<int>& row, int N, double v) {
     return v;
 }
 
-// A whole run of N draws through both walks; uniform(m) gives the m-th uniform number. Returns
-// the number of strata that rounding placed on a used one (repeats in the row).
+// How a run goes through CStratumWalk: one Place per draw, or PlaceColumn over blocks of draws
+// with their values, or without (the strata alone, as a skip).
+enum class EWalk { Place, Column, ColumnStrataOnly };
+
+// A whole run of N draws through the literal walk, then through CStratumWalk in each way;
+// uniform(m) gives the m-th uniform number. Columns come in blocks of growing, uneven sizes.
+// Returns the number of strata that rounding placed on a used one (repeats in the row).
 template <class Uniform>
 int ExpectSameRun(int N, Uniform uniform) {
     std::vector<int> row;
-    CStratumWalk walk;
-    walk.Reset(N);
-    for (int m = 0; m < N; ++m) {
-        const double u = uniform(m), expected = LiteralPlace(row, N, u), placed = walk.Place(u);
-        if (std::bit_cast<std::uint64_t>(placed) != std::bit_cast<std::uint64_t>(expected)) {
-            ADD_FAILURE() << "N = " << N << ", draw " << m << ", u = " << u << ": " << placed
-                          << " instead of " << expected;
-            return -1;
-        }
+    std::vector<double> u(static_cast<std::size_t>(N)), expected(u.size());
+    for (std::size_t m = 0; m < u.size(); ++m) {
+        u[m] = uniform(static_cast<int>(m));
+        expected[m] = LiteralPlace(row, N, u[m]);
     }
-    std::vector<int> sorted(static_cast<std::size_t>(walk.GetUsedCount()));
-    walk.WriteSortedStrata(sorted.data());
-    EXPECT_EQ(sorted, row) << "N = " << N;
+    for (const EWalk how : {EWalk::Place, EWalk::Column, EWalk::ColumnStrataOnly}) {
+        CStratumWalk walk;
+        walk.Reset(N);
+        std::vector<double> placed = u;
+        if (how == EWalk::Place) {
+            for (double& v : placed)
+                v = walk.Place(v);
+        }
+        for (int nFirst = 0, nCount = 1; how != EWalk::Place && nFirst < N;
+             nFirst += nCount, nCount = nCount * 2 + 3) {
+            nCount = std::min(nCount, N - nFirst);
+            walk.PlaceColumn(placed.data() + nFirst, nCount, how == EWalk::Column);
+        }
+        for (std::size_t m = 0; how != EWalk::ColumnStrataOnly && m < u.size(); ++m) {
+            if (std::bit_cast<std::uint64_t>(placed[m]) !=
+                std::bit_cast<std::uint64_t>(expected[m])) {
+                ADD_FAILURE() << "N = " << N << ", walk " << int(how) << ", draw " << m
+                              << ", u = " << u[m] << ": " << placed[m] << " instead of "
+                              << expected[m];
+                break;
+            }
+        }
+        std::vector<int> sorted(static_cast<std::size_t>(walk.GetUsedCount()));
+        walk.WriteSortedStrata(sorted.data());
+        EXPECT_EQ(sorted, row) << "N = " << N << ", walk " << int(how);
+    }
     int nRepeats = 0;
     for (std::size_t i = 1; i < row.size(); ++i)
         nRepeats += row[i] == row[i - 1] ? 1 : 0;
     return nRepeats;
 }
 
-// Every small run over many seeds, and large runs. On the grid j / (N - m) the uniform numbers
-// put N * v within a few ulps of a whole number, where the rounding of every addition and
-// product decides the stratum; zero and the largest draw sit at the ends. Those runs must hit
-// repeated strata, or they would not test that path.
+// Every small run over many seeds, and large runs, through each way of walking. On the grid
+// j / (N - m) the uniform numbers put N * v within a few ulps of a whole number, where the
+// rounding of every addition and product decides the stratum; zero and the largest draw sit at
+// the ends. Those runs must hit repeated strata, or they would not test that path.
 TEST(StratumWalk, EqualsTheLiteralWalk) {
     for (int N = 1; N <= 50; ++N) {
         for (std::uint32_t seed = 1; seed <= 20; ++seed) {
@@ -81,17 +107,52 @@ TEST(StratumWalk, EqualsTheLiteralWalk) {
     EXPECT_GT(nRepeats, 0);
 }
 
-// Each count of the free-strata tree is that of the words under the child, also in the partly
-// filled last node of a level. Overcounting there changes no search of a small tree, but from
-// seven levels on (2^24 + 16 words: 68 MB of nodes) the root's counts would pass 2^32.
-TEST(FreeStrataTree, CountsOnlyTheWordsThatExist) {
-    CFreeStrataTree tree;
-    tree.Reset((1 << 24) + 16);
-    for (const long long nFree : {1LL << 30, (1LL << 30) + 1, (1LL << 30) + 1024}) {
-        long long r = nFree;
-        EXPECT_EQ(tree.FindWordOfFree(r), (nFree - 1) / 64) << nFree;
-        EXPECT_EQ(r, (nFree - 1) % 64 + 1) << nFree;
+// The tree against plain counts of free strata per word, through takes, finds and releases at
+// random on trees of one to five levels (a partly filled last node on each); and a full node of
+// the third level, where a rank reaches 2^15, one past its 16-bit counts.
+TEST(FreeStrataTree, AgreesWithCountsPerWord) {
+    CExOr generator(5u, 6u, 7u);
+    for (const int nWords : {8, 40, 520, 4104, 33288}) {
+        CFreeStrataTree tree;
+        tree.Reset(nWords);
+        std::vector<long long> free(static_cast<std::size_t>(nWords), 64);
+        // The word of the r-th free (or used) stratum and the rank within it; as the tree says it.
+        const auto Expected = [&](long long r, bool bFree) {
+            std::size_t w = 0;
+            for (; r > (bFree ? free[w] : 64 - free[w]); ++w)
+                r -= bFree ? free[w] : 64 - free[w];
+            return std::pair{static_cast<int>(w), r};
+        };
+        const auto Found = [](int w, long long r) { return std::pair{w, r}; };
+        for (int nOp = 0; nOp < 3000; ++nOp) {
+            long long nFree = 0;
+            for (long long f : free)
+                nFree += f;
+            long long r = 1 + static_cast<long long>(generator.GetRandom() * nFree);
+            if (nFree > 0 && nOp % 4 != 3) { // mostly takes, so that words and nodes fill up
+                const auto expected = Expected(r, true);
+                const int w = nOp % 4 == 0 ? tree.FindWordOfFree(r) : tree.TakeFree(r);
+                ASSERT_EQ(Found(w, r), expected) << nWords;
+                free[static_cast<std::size_t>(w)] -= nOp % 4 == 0 ? 0 : 1;
+            } else if (nFree < 64LL * nWords) {
+                r = 1 + static_cast<long long>(generator.GetRandom() * (64LL * nWords - nFree));
+                const auto expected = Expected(r, false);
+                const int w = tree.FindWordOfUsed(r);
+                ASSERT_EQ(Found(w, r), expected) << nWords;
+                tree.MarkFree(w);
+                ++free[static_cast<std::size_t>(w)];
+            }
+            const auto w = static_cast<std::size_t>(generator.GetRandom() * nWords);
+            const long long nBefore =
+                std::accumulate(free.begin(), free.begin() + static_cast<std::ptrdiff_t>(w), 0LL);
+            ASSERT_EQ(tree.FreeBefore(static_cast<int>(w)), nBefore);
+        }
     }
+    CFreeStrataTree tree;
+    tree.Reset(1024);
+    long long r = 32768;
+    EXPECT_EQ(tree.FindWordOfFree(r), 511);
+    EXPECT_EQ(r, 64);
 }
 
 } // namespace

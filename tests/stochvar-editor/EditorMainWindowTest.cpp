@@ -170,6 +170,16 @@ TEST_F(EditorMainWindowTest, ProblemsAreShownBeforeAnythingIsWrittenAndSavedFile
     Answer("actionSave", QMessageBox::NoButton, "saveAnyway");
     EXPECT_EQ(FileJson(m_path), WriteJsonDocument(*m_window.GetDocument()));
     EXPECT_TRUE(m_hooks.messages().empty());
+    // Q, Gumbel by /MEAN/COV, converted around a mean of 0 has no spread: a file with it opens
+    // again, and cannot be sampled.
+    CDist& Q = *m_window.GetDocument()->GetVariable(3);
+    Q.m_Params[PARAM_MEAN] = 0.0;
+    Q.CalcBasePar();
+    const QString unsampleable = Answer("actionSave", QMessageBox::NoButton, "goTo");
+    EXPECT_TRUE(unsampleable.contains("Q: cannot be sampled: the standard deviation is 0: a COV "
+                                      "gives no spread around a mean of 0; give STDDEV instead") &&
+                unsampleable.contains("[Save Anyway]"))
+        << unsampleable.toStdString();
 }
 
 TEST_F(EditorMainWindowTest, UnreadableDocumentsAreRefusedAndUnsamplableOnesOpenWithAWarning) {
