@@ -23,6 +23,7 @@ CHILD = textwrap.dedent("""
     calls = {  # the function and its arguments, made before the call starts
         "cdf": lambda: (slow.cdf, np.full(20_000_000, 2.5)),
         "ppf": lambda: (slow.ppf, np.full(3_000_000, 0.3)),
+        "isf": lambda: (slow.isf, np.full(3_000_000, 0.3)),
         "sample": lambda: (slow.sample, 3_000_000),
         "batches": lambda: (sv.Collection([slow]).sample, 3_000_000),
         "skip": lambda: (lambda n: normal.sample(n, lhs=True, first=n - 1), 40_000_000),
@@ -38,7 +39,7 @@ CHILD = textwrap.dedent("""
 DEADLINE = 20  # seconds; an interrupted call returns within a fraction of one
 
 
-@pytest.mark.parametrize("call", ["cdf", "ppf", "sample", "batches", "skip"])
+@pytest.mark.parametrize("call", ["cdf", "ppf", "isf", "sample", "batches", "skip"])
 def test_ctrl_c_stops_a_long_call(call):
     with owned([sys.executable, "-c", CHILD, call], stdout=subprocess.PIPE,
                stderr=subprocess.PIPE, text=True) as child:
