@@ -635,10 +635,11 @@ void BindVariables(py::module_& m) {
 LogNormal, ...), never directly (TypeError). A variable does not change once built; variables
 compare equal when family, input type, parameters, categories and name are the same.
 
-The functions follow scipy.stats: pdf, cdf and ppf take a number (and return a float) or an
-array-like of real numbers (and return a float64 array of its shape); a NaN argument gives NaN,
-so does a probability outside [0, 1]; outside the support the density is 0 and the cumulative
-function 0 or 1.)doc");
+The functions follow scipy.stats: pdf, cdf, sf, ppf, isf, logpdf, logcdf and logsf take a number
+(and return a float) or an array-like of real numbers (and return a float64 array of its shape);
+a NaN argument gives NaN, so does a probability outside [0, 1]; outside the support the density
+is 0, the cumulative function 0 or 1 and the survival function 1 or 0. Under accurate numerics
+the tails keep their relative accuracy.)doc");
     py::class_<CPythonVariable> variable(m, "Variable", strDoc.c_str());
     BindVariableBase(variable);
     m.def("_variable_from_state", &VariableFromDocument, "state"_a,
