@@ -1,7 +1,7 @@
-# Installation: the headers, the libraries, the two hosts, a CMake package and a pkg-config file.
+# Installation: the headers, the libraries, the two hosts, a CMake package and pkg-config files.
 #
 #   find_package(stochvar CONFIG)   -> stochvar::core, stochvar::documents, stochvar::editor
-#   pkg-config --cflags --libs stochvar
+#   pkg-config --cflags --libs stochvar            (stochvar-documents: the documents library)
 #
 # The editor's targets come with the package when Qt 6 Widgets can be found (always when the
 # component "editor" is asked for). The Python package installs itself (python/CMakeLists.txt).
@@ -55,11 +55,14 @@ install(FILES "${PROJECT_BINARY_DIR}/stochvarConfig.cmake"
     "${PROJECT_BINARY_DIR}/stochvarConfigVersion.cmake"
     DESTINATION "${STOCHVAR_CMAKE_INSTALL_DIR}" COMPONENT development)
 
-# The pkg-config file locates the prefix from its own folder, so it stays right under
-# `cmake --install --prefix`.
+# The pkg-config files (the core, and the documents library on it) locate the prefix from their
+# own folder, so they stay right under `cmake --install --prefix`; a host linked with their flags
+# finds the libraries there without LD_LIBRARY_PATH (an RPATH to the prefix's libdir).
 file(RELATIVE_PATH pkgconfig_to_prefix "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
 string(REGEX REPLACE "/$" "" pkgconfig_to_prefix "${pkgconfig_to_prefix}")
-configure_file("${PROJECT_SOURCE_DIR}/cmake/stochvar.pc.in" "${PROJECT_BINARY_DIR}/stochvar.pc"
-    @ONLY)
-install(FILES "${PROJECT_BINARY_DIR}/stochvar.pc"
-    DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig" COMPONENT development)
+foreach(pc_name stochvar stochvar-documents)
+    configure_file("${PROJECT_SOURCE_DIR}/cmake/${pc_name}.pc.in"
+        "${PROJECT_BINARY_DIR}/${pc_name}.pc" @ONLY)
+    install(FILES "${PROJECT_BINARY_DIR}/${pc_name}.pc"
+        DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig" COMPONENT development)
+endforeach()

@@ -39,6 +39,8 @@ PACKAGES=(
     python3-mpmath
     python3-distributed
     python3-matplotlib
+    # The Python tests check the package's type stubs against the module (mypy's stubtest).
+    python3-mypy
 )
 
 missing=()

@@ -7,7 +7,8 @@
 //
 // Sampling runs on a copy of the collection made for the call, with the interpreter lock
 // released: other threads may use the collection meanwhile, and a run's numbers depend only on
-// the arguments of its call.
+// the arguments of its call. The run looks for Ctrl+C between paced batches and between the
+// chunks of the skip to a slice (CInterruptCheck).
 
 #include <stochvar/documents/CollectionDocument.h>
 
@@ -34,8 +35,9 @@ public:
     static std::unique_ptr<CPythonCollection> Load(const std::filesystem::path& path,
                                                    const std::optional<std::string>& numerics);
     void Save(const std::filesystem::path& path, const std::optional<std::string>& format) const;
-    // The collection as a binary document with its choice of numerics (which the binary form does
-    // not keep), and back: how it travels to other processes.
+    // The collection as a binary document with the numerics it runs with (which the binary form
+    // does not keep), and back: how it travels to other processes, which then run with the same
+    // numerics whatever their own default.
     pybind11::tuple ToDocument() const;
     static std::unique_ptr<CPythonCollection> FromDocument(const pybind11::tuple& state);
 
@@ -43,22 +45,35 @@ public:
     pybind11::list GetNames() const;
     pybind11::list GetVariables() const;
     pybind11::object GetVariable(const pybind11::object& key) const;
+    // A name of the collection's variables, or a variable equal to one of them.
+    bool Contains(const pybind11::object& key) const;
+    void Remove(const pybind11::object& key);
     std::string GetDescription() const { return m_pDoc->m_strDescription; }
     std::optional<std::string> GetLimitState() const;
     std::string GetNumerics() const { return NumericsName(m_pDoc->GetCollection().GetNumerics()); }
+    // The collection's own choice of numerics; nothing when it follows the process default.
+    std::optional<ENumerics> GetOwnNumerics() const;
     pybind11::list GetCorrelations() const;
     void Correlate(const pybind11::object& first, const pybind11::object& second, double dRho,
                    const std::string& strSpace);
+    void Uncorrelate(const pybind11::object& first, const pybind11::object& second);
     std::string Repr() const;
 
-    pybind11::array_t<double> Sample(int nSamples, bool bLatinHypercube,
-                                     const pybind11::object& seed, int nFirst,
-                                     std::optional<int> count, std::optional<int> threads) const;
+    pybind11::array_t<double> Sample(const pybind11::object& n, bool bLatinHypercube,
+                                     const pybind11::object& seed, const pybind11::object& first,
+                                     const pybind11::object& count,
+                                     const pybind11::object& threads) const;
+
+    // The most worker threads a run starts: one per core. More only queue for the cores, and
+    // each batch would start them all.
+    static int MaxThreads();
 
 private:
     // The position of the variable a key names: a name, a position (negative from the end) or a
     // variable of the collection (by its name).
     int IndexOf(const pybind11::object& key) const;
+    // The position of the correlation entry between the two variables, in either order; -1.
+    int FindCorrelation(int nFirst, int nSecond) const;
 
     std::unique_ptr<CCollectionDocument> m_pDoc;
     std::string m_strSource;

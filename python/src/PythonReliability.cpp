@@ -53,8 +53,8 @@ std::unique_ptr<CCollectionDocument> AnalysisCopy(const CPythonCollection& colle
                                                   const std::optional<std::string>& numerics) {
     const py::tuple state = collection.ToDocument();
     std::optional<ENumerics> choice = NumericsArgument(numerics);
-    if (!choice && !state[1].is_none()) {
-        choice = NumericsArgument(state[1].cast<std::string>());
+    if (!choice) {
+        choice = collection.GetOwnNumerics();
     }
     std::unique_ptr<CCollectionDocument> pDoc =
         ReadDocument(state[0].cast<std::string>(), kSource, choice);

@@ -5,8 +5,11 @@
 // a variable handed to Python, also from a collection, shows up as its family's class.
 //
 // A variable owns its CDist and never changes after it was built: values are entered once,
-// through the library's checks and conversions, as the editor enters them. Every call runs with
-// the interpreter lock held, as a variable belongs to one thread at a time.
+// through the library's checks and conversions, as the editor enters them. So variables compare
+// by value (family, input type, parameter slots, categories and name) and hash accordingly.
+// Every call runs with the interpreter lock held, as a variable belongs to one thread at a time.
+
+#include "VariableFunctions.h"
 
 #include <stochvar/families/FamilyList.h>
 #include <stochvar/model/Dist.h>
@@ -14,6 +17,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +32,7 @@ public:
     CPythonVariable& operator=(const CPythonVariable&) = delete;
 
     CDist& Dist() const { return *m_pDist; }
+    const CVariableFunctions& Functions() const { return m_functions; }
     // A copy of the variable without a reference slot, for a collection or a new Python object.
     std::unique_ptr<CDist> CopyDist() const;
 
@@ -38,18 +43,25 @@ public:
     pybind11::dict GetParams() const;
     virtual std::string Repr() const;
 
-    pybind11::object Pdf(const pybind11::object& x) const;
-    pybind11::object Cdf(const pybind11::object& x) const;
-    pybind11::object Ppf(const pybind11::object& p) const;
+    // Same family, input type, slot values (NaN equal to NaN), categories and name.
+    bool Equals(const CPythonVariable& other) const;
+    std::size_t Hash() const;
+
+    // The interval around the median that holds the given share of the probability.
+    pybind11::tuple Interval(const pybind11::object& confidence) const;
     // n values by inversion of the generator's uniform numbers (CDist::GetRandom).
-    pybind11::array_t<double> Sample(int n, const pybind11::object& seed) const;
+    pybind11::array_t<double> Sample(const pybind11::object& n, const pybind11::object& seed) const;
 
 protected:
     // The family's class name followed by "(" and the arguments that rebuild it.
     std::string ReprArguments() const;
 
 private:
+    // The slots the family's input types name, in the order GetParams lists them.
+    std::vector<UINT> UsedSlots() const;
+
     std::unique_ptr<CDist> m_pDist;
+    CVariableFunctions m_functions;
 };
 
 // One class per family of the list (families/FamilyList.h), told apart by the type id.

@@ -16,8 +16,8 @@ by Latin hypercube sampling, with the numbers of the command-line host bit for b
 
 stochvar.load and Collection.save read and write the JSON and binary documents of the
 command-line host and the editor. A refused value raises InputError with the library's message;
-what the library takes with a warning is issued as InputWarning (warnings module). Nothing is
-ever shown in a window.
+what the library takes with a warning is issued as InputWarning (warnings module), and the
+diagnostic lines of its numerical layers as NumericsWarning. Nothing is ever shown in a window.
 
 stochvar.fit and stochvar.fit_collection fit the families to measured data and rank them
 (stochvar.fitting, docs/fitting.md).
@@ -32,6 +32,7 @@ from ._core import (
     Collection,
     InputError,
     InputWarning,
+    NumericsWarning,
     Variable,
     __version__,
     get_default_numerics,
@@ -48,7 +49,8 @@ globals().update((name, getattr(_core, name)) for name in _FAMILIES)
 from .fitting import fit, fit_collection  # noqa: E402  (after the families it returns)
 
 __all__ = sorted([
-    "Collection", "InputError", "InputWarning", "Variable", "fit", "fit_collection",
+    "Collection", "InputError", "InputWarning", "NumericsWarning", "Variable", "fit",
+    "fit_collection",
     "get_default_numerics", "load", "set_default_numerics", "slices", *_FAMILIES,
 ])
 
@@ -71,3 +73,8 @@ def _unpickle(rebuild, state):
     """Rebuilds a pickled variable or collection: `rebuild` names the compiled module's function
     that reads the state (a binary document) through the library's checks."""
     return getattr(_core, rebuild)(state)
+
+
+def _variable_from_document(document):
+    """Rebuilds a variable pickled by release 0.1.0, whose pickles name this function."""
+    return _core._variable_from_state(document)

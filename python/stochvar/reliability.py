@@ -53,7 +53,8 @@ import concurrent.futures
 import dataclasses
 import os
 import types
-from typing import Any, Callable, ClassVar, Mapping, Optional, Tuple, Union
+import collections.abc
+from typing import Any, Callable, ClassVar, Optional, Tuple, Union
 
 import numpy as np
 
@@ -187,7 +188,7 @@ def _plain(value):
         return value.to_dict()
     if isinstance(value, SubsetLevel):
         return dataclasses.asdict(value)
-    if isinstance(value, Mapping):
+    if isinstance(value, collections.abc.Mapping):
         return {key: _plain(item) for key, item in value.items()}
     if isinstance(value, np.ndarray):
         return value.tolist()
@@ -199,7 +200,7 @@ def _plain(value):
 def _short(value):
     if isinstance(value, float):
         return f"{value:.4g}"
-    if isinstance(value, Mapping):
+    if isinstance(value, collections.abc.Mapping):
         return "{" + ", ".join(f"{key!r}: {_short(item)}" for key, item in value.items()) + "}"
     if isinstance(value, np.ndarray):
         return "[" + ", ".join(_short(float(item)) for item in value) + "]"
@@ -271,11 +272,11 @@ class FormResult(Result):
     g_at_design_point: g there; iterations: of the search.
     """
 
-    design_point: Mapping[str, float]
+    design_point: collections.abc.Mapping[str, float]
     design_point_u: np.ndarray
     coordinates: Tuple[str, ...]
     alpha: np.ndarray
-    importance: Mapping[str, float]
+    importance: collections.abc.Mapping[str, float]
     gradient_u: np.ndarray
     g_at_design_point: float
     iterations: int

@@ -49,6 +49,15 @@ void CCollectionDocument::RemoveVariable(int nIndex) {
     }
 }
 
+void CCollectionDocument::RemoveCorrelation(int nIndex) {
+    CArray<SCorr*, SCorr*>& corrs = m_collection.m_Corrs;
+    if (nIndex < 0 || nIndex >= corrs.GetSize()) {
+        return;
+    }
+    delete corrs[nIndex];
+    corrs.RemoveAt(nIndex);
+}
+
 int CCollectionDocument::FindVariable(std::string_view strName) const {
     for (int i = 0; i < GetVariableCount(); ++i) {
         const CDist* pDist = GetVariable(i);

@@ -45,6 +45,9 @@ public:
     int IndexOf(const CDist* pDist) const;
 
     int GetCorrelationCount() const { return m_collection.m_Corrs.GetCount(); }
+    // Deletes correlation nIndex; the later ones move up one place. Nothing for an index outside
+    // the list.
+    void RemoveCorrelation(int nIndex);
     const SCorr& GetCorrelation(int nIndex) const { return *m_collection.m_Corrs[nIndex]; }
     // The positions of the two variables of correlation nIndex, in the order in which the
     // correlation was given (SCorr keeps that order only in its pointers). False when the entry

@@ -5,6 +5,7 @@
 #include <stochvar/documents/SampleRequestError.h>
 #include <stochvar/documents/SamplingMemory.h>
 
+#include <algorithm>
 #include <climits>
 #include <new>
 
@@ -63,7 +64,24 @@ CSampleRun::~CSampleRun() {
     }
 }
 
-void CSampleRun::Prepare() {
+void CSampleRun::SetProgressReport(CDistCollection::ProgressReport onProgress) {
+    m_onProgress = std::move(onProgress);
+    if (!m_onProgress) {
+        m_collection.SetProgressReport({});
+        return;
+    }
+    // The collection hears of one chunk of a skip at a time; the host of the whole skip.
+    m_collection.SetProgressReport(
+        [this](CDistCollection::ERunStage stage, long long nDone, long long nTotal) {
+            if (stage == CDistCollection::ERunStage::Skipping) {
+                nDone += m_nSkipped;
+                nTotal = m_request.nFirst;
+            }
+            m_onProgress(stage, nDone, nTotal);
+        });
+}
+
+bool CSampleRun::Prepare(const std::function<bool()>& continueSkip) {
     const BOOL bLatinHypercube = m_request.bLatinHypercube ? TRUE : FALSE;
     try {
         m_collection.InitSimulation(m_request.nSamples, bLatinHypercube, &m_generator);
@@ -74,19 +92,33 @@ void CSampleRun::Prepare() {
     if (!m_collection.m_bInitialized) {
         throw CDocumentError("the simulation could not be prepared");
     }
-    if (m_collection.SkipSamples(m_request.nFirst, m_request.threads.value_or(0)) !=
-        m_request.nFirst) {
-        throw CDocumentError("the run could not be moved to sample " +
-                             std::to_string(m_request.nFirst + 1));
+    const int nFirst = m_request.nFirst;
+    const int nChunk =
+        continueSkip ? std::max(kSkipChunkValues / std::max(GetVariableCount(), 1), 1) : nFirst;
+    for (m_nSkipped = 0; m_nSkipped < nFirst;) {
+        const int nAsked = std::min(nChunk, nFirst - m_nSkipped);
+        if (m_collection.SkipSamples(nAsked, m_request.threads.value_or(0)) != nAsked) {
+            throw CDocumentError("the run could not be moved to sample " +
+                                 std::to_string(nFirst + 1));
+        }
+        m_nSkipped += nAsked;
+        if (m_nSkipped < nFirst && !continueSkip()) {
+            return false;
+        }
     }
     m_bPrepared = true;
+    return true;
 }
 
-SBatchDrawResult CSampleRun::Draw(const CBatchSampler::BatchCallback& onBatch, double* pOut) {
+SBatchDrawResult CSampleRun::Draw(const CBatchSampler::BatchCallback& onBatch, double* pOut,
+                                  std::optional<std::chrono::nanoseconds> pace) {
     if (!m_bPrepared) {
         Prepare();
     }
     CBatchSampler sampler(m_collection, m_request.threads.value_or(0));
+    if (pace) {
+        sampler.SetPace(*pace);
+    }
     const SBatchDrawResult result = sampler.Draw(GetCount(), onBatch, pOut);
     if (!result.bStopped && result.nDrawn < GetCount()) {
         throw CDocumentError("the run ended after " + std::to_string(result.nDrawn) + " samples");

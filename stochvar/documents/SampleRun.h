@@ -21,6 +21,8 @@
 #include <stochvar/simulation/BatchSampler.h>
 #include <stochvar/simulation/DistCollection.h>
 
+#include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -55,18 +57,23 @@ public:
     int GetCount() const { return m_request.Count(); }
 
     // How far Prepare is in its long parts: the factorisation of the correlations, and the
-    // skip to the slice's first sample (a replay of the strata under Latin hypercube sampling).
-    // Heard on the calling thread, now and then; set it before Prepare.
-    void SetProgressReport(CDistCollection::ProgressReport onProgress) {
-        m_collection.SetProgressReport(std::move(onProgress));
-    }
+    // skip to the slice's first sample (a replay of the strata under Latin hypercube sampling),
+    // the whole skip also when it goes in chunks. Heard on the calling thread, now and then; set
+    // it before Prepare.
+    void SetProgressReport(CDistCollection::ProgressReport onProgress);
     // Starts the run (InitSimulation) and moves it on to the slice's first sample, on the
     // request's threads. Draw does it when it was not done; a host that hands the library's
-    // messages on looks at them between.
-    void Prepare();
+    // messages on looks at them between. With continueSkip the move goes in chunks of about
+    // kSkipChunkValues values (a Latin hypercube skip walks the strata of every skipped sample)
+    // and continueSkip is asked after each; when it says false the run stays unprepared and
+    // Prepare returns false.
+    bool Prepare(const std::function<bool()>& continueSkip = {});
+    static constexpr int kSkipChunkValues = 1 << 14;
     // Draws the slice in batches, each handed to onBatch, which may stop the run; pOut as for
-    // CBatchSampler::Draw. Draw once per run.
-    SBatchDrawResult Draw(const CBatchSampler::BatchCallback& onBatch, double* pOut = nullptr);
+    // CBatchSampler::Draw, pace as for CBatchSampler::SetPace (none: fixed batches). Draw once
+    // per run.
+    SBatchDrawResult Draw(const CBatchSampler::BatchCallback& onBatch, double* pOut = nullptr,
+                          std::optional<std::chrono::nanoseconds> pace = std::nullopt);
 
 private:
     static SSampleRunRequest Checked(const CCollectionDocument& doc,
@@ -77,6 +84,8 @@ private:
     CExOr m_generator;
     CDistCollection m_collection; // the run's copy; it owns the copies of the variables
     bool m_bPrepared = false;
+    CDistCollection::ProgressReport m_onProgress;
+    int m_nSkipped = 0; // the samples skipped by the chunks before the current one
 };
 
 } // namespace stochvar

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 
 namespace stochvar {
 
@@ -14,6 +15,8 @@ thread_local CDiagnosticCapture* t_pActiveCapture = nullptr;
 CDiagnosticCapture::CDiagnosticCapture() : m_pOuter(t_pActiveCapture) { t_pActiveCapture = this; }
 
 CDiagnosticCapture::~CDiagnosticCapture() { t_pActiveCapture = m_pOuter; }
+
+std::string CDiagnosticCapture::TakeText() { return std::exchange(m_strText, std::string()); }
 
 void PrintDiagnostic(const char* pFormat, ...) {
     std::va_list args;
@@ -39,7 +42,12 @@ void PrintDiagnostic(const char* pFormat, ...) {
 }
 
 void PrintCapturedDiagnostics(const std::string& strText) {
-    if (!strText.empty()) {
+    if (strText.empty()) {
+        return;
+    }
+    if (t_pActiveCapture != nullptr) {
+        t_pActiveCapture->m_strText += strText;
+    } else {
         std::fwrite(strText.data(), 1, strText.size(), stdout);
     }
 }

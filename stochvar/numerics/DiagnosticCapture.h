@@ -31,15 +31,21 @@ public:
 
     const std::string& GetText() const { return m_strText; }
     bool IsEmpty() const { return m_strText.empty(); }
+    // The text captured so far, leaving the capture empty (a host that hands the lines on as
+    // they come, so that a long run does not pile them up).
+    std::string TakeText();
 
 private:
     friend void PrintDiagnostic(const char* pFormat, ...);
+    friend void PrintCapturedDiagnostics(const std::string& strText);
 
     std::string m_strText;
     CDiagnosticCapture* m_pOuter;
 };
 
-// Writes captured text to standard output unchanged.
+// Prints captured text unchanged, as PrintDiagnostic prints a line: into the calling thread's
+// active capture, else to standard output. So the lines of workers reach a capture of the thread
+// that started them.
 void PrintCapturedDiagnostics(const std::string& strText);
 
 } // namespace stochvar

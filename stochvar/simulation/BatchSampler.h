@@ -16,8 +16,10 @@
 //       return !StoppingRuleMet();
 //   });
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace stochvar {
@@ -61,6 +63,16 @@ public:
     // Samples per batch for nVariables values per sample.
     static int RowsPerBatch(int nVariables);
 
+    // Paced batches, for a host that looks for a cancellation between batches and cannot wait
+    // for a batch of slow variables (a beta inverse takes tens of microseconds): the first batch
+    // holds one sample per thread, each later one as many as the batch before drew in about
+    // target, at most kMaxPaceGrowth times as many as before and never more than the fixed
+    // batch size. The values stay those of GetSamples; only where the batches begin depends on
+    // the machine's speed, so a stopping rule that must stop at the same sample everywhere keeps
+    // the fixed batches.
+    void SetPace(std::chrono::nanoseconds target) { m_pace = target; }
+    static constexpr int kMaxPaceGrowth = 4;
+
     // Draws up to nCount samples of the run in batches and calls onBatch after each one. With
     // pOut (room for nCount samples) the samples land there in order and each batch is a view
     // into it; without it every batch reuses one buffer of the sampler. Stops early when onBatch
@@ -68,10 +80,14 @@ public:
     SBatchDrawResult Draw(long long nCount, const BatchCallback& onBatch, double* pOut = nullptr);
 
 private:
+    int FirstBatchRows() const;
+    int NextPacedRows(int nRows, std::chrono::nanoseconds elapsed) const;
+
     CDistCollection& m_collection;
     int m_nThreads;
     int m_nVariables;
     int m_nBatchRows;
+    std::optional<std::chrono::nanoseconds> m_pace;
     std::vector<double> m_batch;
 };
 

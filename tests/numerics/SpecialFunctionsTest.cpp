@@ -493,6 +493,16 @@ TEST(ErrorState, StoreAndCapturesBelongToTheirThread) {
     EXPECT_EQ(innerText, "n in GaussHerm must be equal 20");
     EXPECT_EQ(workerText, lineA + linesB);
     EXPECT_EQ(CapturedOutputOf([&] { PrintCapturedDiagnostics(workerText); }), workerText);
+    std::string forwarded, taken; // workers' lines reach a capture of the thread that started them
+    EXPECT_EQ(CapturedOutputOf([&] {
+                  CDiagnosticCapture capture;
+                  PrintCapturedDiagnostics(workerText);
+                  taken = capture.TakeText();
+                  PrintCapturedDiagnostics(innerText);
+                  forwarded = capture.GetText();
+              }),
+              "");
+    EXPECT_EQ(std::pair(taken, forwarded), std::pair(workerText, innerText));
     EXPECT_EQ(seenByWorker, SErrorState{});
     EXPECT_EQ(ErrState(ERRSTATE_ERROR_NUMBER, 0, false), 5);
     EXPECT_EQ(ErrState(ERRSTATE_RECOVERY_MODE, 0, false), 4);
