@@ -25,9 +25,10 @@ that is not finite, no spread) raises FitError, a ValueError.
 
 from __future__ import annotations
 
+import collections.abc
 import dataclasses
 import math
-from typing import Any, Dict, List, Mapping, Optional, Sequence
+from typing import Any, Dict, List, Optional
 
 import numpy as np
 
@@ -50,7 +51,7 @@ class FitRecord:
     method: Optional[str] = None
     note: str = ""
     input_type: Optional[str] = None
-    values: Mapping[str, float] = dataclasses.field(default_factory=dict)
+    values: collections.abc.Mapping[str, float] = dataclasses.field(default_factory=dict)
     k: int = 0
     loglik: float = math.nan
     aic: float = math.nan
@@ -85,7 +86,7 @@ class FitReport:
         """A histogram of the data with the densities of the best `families` fits, and a QQ plot
         of the best fit. ax: None (a new figure), or a pair of matplotlib axes. Returns the
         pair of axes."""
-        import matplotlib.pyplot as plt
+        import matplotlib.pyplot as plt  # type: ignore[import]
 
         if self.data.dtype.kind != "f":
             raise TypeError("a column of labels has no densities to plot")
@@ -97,6 +98,7 @@ class FitReport:
         grid = np.linspace(x[0] - 0.05 * np.ptp(x), x[-1] + 0.05 * np.ptp(x), 400)
         fitted = [record for record in self.ranking if record.fitted][:families]
         for record in fitted:
+            assert record.variable is not None  # a fitted record carries its variable
             hist_ax.plot(grid, record.variable.pdf(grid),
                          label=f"{record.family} ({self.criterion.upper()} "
                                f"{getattr(record, self.criterion, math.nan):.1f})")
@@ -105,6 +107,7 @@ class FitReport:
         hist_ax.legend(fontsize="small")
         if fitted:
             best = fitted[0].variable
+            assert best is not None
             probabilities = (np.arange(1, x.size + 1) - 0.5) / x.size
             expected = best.ppf(probabilities)
             qq_ax.plot(expected, x, ".", markersize=3)
@@ -116,9 +119,9 @@ class FitReport:
         return hist_ax, qq_ax
 
 
-def fit(data, families: Optional[Sequence[str]] = None, criterion: str = "bic", *,
-        method: str = "likelihood", bootstrap: int = 0, lower_bound: Optional[float] = None,
-        upper_bound: Optional[float] = None, name: str = ""):
+def fit(data, families: Optional[collections.abc.Sequence[str]] = None,
+        criterion: str = "bic", *, method: str = "likelihood", bootstrap: int = 0,
+        lower_bound: Optional[float] = None, upper_bound: Optional[float] = None, name: str = ""):
     """Fits the families to the data and ranks them.
 
     data: a 1-D array of numbers gives a FitReport; a table (a mapping of column names to 1-D
@@ -138,8 +141,8 @@ def fit(data, families: Optional[Sequence[str]] = None, criterion: str = "bic", 
     return {column: _fit_one(values, column, options) for column, values in columns.items()}
 
 
-def fit_collection(table, families: Optional[Sequence[str]] = None, criterion: str = "bic", *,
-                   correlations: bool = True, **options) -> Collection:
+def fit_collection(table, families: Optional[collections.abc.Sequence[str]] = None,
+                   criterion: str = "bic", *, correlations: bool = True, **options) -> Collection:
     """A collection of the best variable of each column of the table, named after the column: a
     column of numbers gets its best fitted family, a column of labels a discrete variable with
     the observed frequencies. With correlations=True the sample correlations of the numeric
@@ -186,7 +189,7 @@ def _fit_one(values: np.ndarray, name: str, options) -> FitReport:
 
 def _columns(data) -> Optional[Dict[str, np.ndarray]]:
     """The named columns of a table, or None for plain data."""
-    if isinstance(data, Mapping):
+    if isinstance(data, collections.abc.Mapping):
         return {str(key): np.asarray(value) for key, value in data.items()}
     if hasattr(data, "columns") and hasattr(data, "__getitem__") and not isinstance(
             data, np.ndarray):
