@@ -269,7 +269,15 @@ TEST(CommandLine, MessagesSayWhatIsMeant) {
     const std::string strNear = dir.Write("n.json", R"({"variables": [
         {"name": "Größe", "type": "NORMAL", "values": {"MEAN": -123456789.123, "STDDEV": 1e-7}},
         {"name": "b", "type": "NORMAL", "values": {"MEAN": 0, "STDDEV": 1}}]})");
+    // Values near 1e300, whose squares overflow (a beta with R = 2, S = 3: sd = 4e299).
+    const std::string strWide = dir.Write("w.json", R"({"variables": [{"name": "b", "type": "BETA",
+        "input": "/R/S/LOWER_BOUND/UPPER_BOUND",
+        "values": {"R": 2, "S": 3, "LOWER_BOUND": -1e300, "UPPER_BOUND": 1e300}}]})");
     const SCliCase cases[] = {
+        {{"sample", strWide, "-n", "1000"},
+         0,
+         "\nb         -2e+299        -2.08637e+299  4e+299         3.9",
+         ""},
         {{"-x"}, 2, "", "stochvar: unknown option -x\nRun 'stochvar --help'"},
         {{"--version", "extra"}, 2, "", "stochvar: --version takes no arguments, not \"extra\"\n"},
         // Examples only where they lie in the range.
