@@ -211,7 +211,8 @@ TEST(CommandLine, EachLineGivesItsExitCodeAndMessages) {
         {{"sample", "-n", "2000000000", "--lhs", "-o", x},
          2,
          "",
-         "too many samples for Latin hypercube sampling of 7 variables"},
+         "too many samples for Latin hypercube sampling of 7 variables: 2000000000 x 7 strata "
+         "exceed the table's 2147483647; at most 306783378 samples, or plain sampling\n"},
         {{"convert", "a.json", "b.json", "c.json"}, 2, "", "convert needs an input and an output"},
         {{"convert", "a.json", x, "--to", "xml"}, 2, "", "--to takes json or binary, not \"xml\""},
         {{"convert", strBad, strOld},
@@ -811,7 +812,8 @@ TEST(Sample, ARunLargerThanTheMemoryLeftIsRefusedBeforeItStarts) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer cannot run under an address-space limit";
 #endif
-    // 5e7 samples of 7 variables need a stratum table of 1.4 GB, in an address space of 400 MB.
+    // 5e7 samples of 7 variables need a stratum table of 1.4 GB (1.3 GiB) and walks over it of
+    // 0.06 GiB, in an address space of 400 MB.
     const CTempDir dir;
     CChildProcess::SOptions options = Streams("/dev/null", "/dev/null", dir.File("err"));
     options.nAddressSpaceKiB = 400000;
@@ -820,7 +822,7 @@ TEST(Sample, ARunLargerThanTheMemoryLeftIsRefusedBeforeItStarts) {
         ReadFile(dir.File("err")),
         ::testing::MatchesRegex(
             "stochvar: error: Latin hypercube sampling of 7 variables with 50000000 samples "
-            "needs 1.3 GiB of memory, but only 0.[0-9] GiB are available: use fewer "
+            "needs 1.4 GiB of memory, but only 0.[0-9] GiB are available: use fewer "
             "samples or plain sampling .*\n"));
 }
 
