@@ -274,7 +274,16 @@ TEST(CommandLine, MessagesSayWhatIsMeant) {
     const std::string strWide = dir.Write("w.json", R"({"variables": [{"name": "b", "type": "BETA",
         "input": "/R/S/LOWER_BOUND/UPPER_BOUND",
         "values": {"R": 2, "S": 3, "LOWER_BOUND": -1e300, "UPPER_BOUND": 1e300}}]})");
+    // Two uniforms admit X-space correlations up to 0.99997352...: 0.99998 is corrected.
+    const std::string strCorrected = dir.Write("c.json", R"({"variables": [
+        {"name": "A", "type": "UNIFORM", "values": {"LOWER_BOUND": 0, "UPPER_BOUND": 1}},
+        {"name": "B", "type": "UNIFORM", "values": {"LOWER_BOUND": 0, "UPPER_BOUND": 1}}],
+        "correlations": [{"between": ["A", "B"], "value": 0.99998, "space": "X"}]})");
     const SCliCase cases[] = {
+        {{"show", strCorrected},
+         0,
+         "X-space  0.9999735258342592\n",
+         "Correlation is modified to  1.0000! (given 0.99998, now 0.9999735258342592)\n"},
         {{"sample", strWide, "-n", "1000"},
          0,
          "\nb         -2e+299        -2.08637e+299  4e+299         3.9",
