@@ -3,22 +3,18 @@
 // JSON file with every field, and the same numbers on any number of threads. The analyses
 // themselves are tested in tests/reliability, the expressions in tests/documents.
 
+#include "support/ChildProcess.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <regex>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace stochvar::test {
@@ -57,46 +53,21 @@ struct SRun {
     std::string strErr;
 };
 
-// Runs the program in a process group of its own, with a deadline; whatever is left of the group
-// is killed at the end.
+// Runs the program as a test owns it (CChildProcess: a process group of its own, a deadline,
+// whatever is left of the group killed at the end).
 SRun Analyse(const std::vector<std::string>& args, const char* pszCommand = "reliability") {
-    constexpr auto kDeadline = std::chrono::seconds(120);
     const CScratch capture;
-    std::vector<const char*> argv{STOCHVAR_CLI_PATH, pszCommand};
-    for (const std::string& strArg : args) {
-        argv.push_back(strArg.c_str());
-    }
-    argv.push_back(nullptr);
-    const std::string strOut = capture.File("out"), strErr = capture.File("err");
-    const pid_t pid = fork();
-    if (pid == 0) { // only async-signal-safe calls from here on
-        setpgid(0, 0);
-        dup2(open("/dev/null", O_RDONLY | O_CLOEXEC), 0);
-        dup2(open(strOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), 1);
-        dup2(open(strErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), 2);
-        execv(argv[0], const_cast<char* const*>(argv.data()));
-        _exit(127);
-    }
-    setpgid(pid, pid);
-    const auto started = std::chrono::steady_clock::now();
-    siginfo_t info{};
-    // Waited for without reaping, so that the group's id cannot be taken by another process
-    // before the group is killed.
-    while (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-           info.si_pid == 0) {
-        if (std::chrono::steady_clock::now() - started > kDeadline) {
-            ADD_FAILURE() << "still running after the deadline";
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    kill(-pid, SIGKILL);
-    int nStatus = 0;
-    waitpid(pid, &nStatus, 0);
+    std::vector<std::string> argv{STOCHVAR_CLI_PATH, pszCommand};
+    argv.insert(argv.end(), args.begin(), args.end());
+    CChildProcess::SOptions options;
+    options.strOut = capture.File("out");
+    options.strErr = capture.File("err");
+    CChildProcess cli(argv, options);
     SRun run;
-    run.nExitCode = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
-    run.strOut = ReadText(strOut);
-    run.strErr = ReadText(strErr);
+    run.nExitCode = cli.Wait();
+    EXPECT_FALSE(cli.TimedOut()) << "still running after the deadline";
+    run.strOut = ReadText(options.strOut);
+    run.strErr = ReadText(options.strErr);
     EXPECT_EQ(run.strErr.find("Sanitizer"), std::string::npos) << run.strErr;
     return run;
 }
