@@ -4,6 +4,8 @@
 #include <charconv>
 #include <limits>
 #include <random>
+#include <utility>
+#include <vector>
 
 namespace stochvar::cli {
 
@@ -84,6 +86,22 @@ bool ParseWholeNumber(std::string_view text, long long& nValue) {
         return true;
     }
     return digits.size() <= 18 && ParseDigits(digits, nValue);
+}
+
+// " (such as 1000 or 1e6)": the examples of the two notations that lie in the range, "" when
+// neither does (the range then says enough).
+std::string CountExamples(int nMinimum, int nMaximum) {
+    std::vector<std::string> examples;
+    for (const auto& [nValue, pszText] : {std::pair{1000, "1000"}, {1000000, "1e6"}}) {
+        if (nMinimum <= nValue && nValue <= nMaximum) {
+            examples.emplace_back(pszText);
+        }
+    }
+    if (examples.empty()) {
+        return {};
+    }
+    return " (such as " + examples.front() + (examples.size() > 1 ? " or " + examples[1] : "") +
+           ")";
 }
 
 } // namespace
@@ -188,7 +206,7 @@ int ParseCount(const std::string& strText, std::string_view spelling, int nMinim
     if (!ParseWholeNumber(strText, nValue) || nValue < nMinimum || nValue > nMaximum) {
         throw CUsageError(std::string(spelling) + " needs a whole number from " +
                           std::to_string(nMinimum) + " to " + std::to_string(nMaximum) +
-                          " (such as 1000 or 1e6), not \"" + strText + "\"");
+                          CountExamples(nMinimum, nMaximum) + ", not \"" + strText + "\"");
     }
     return static_cast<int>(nValue);
 }

@@ -8,8 +8,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <locale.h>
+#include <sys/stat.h>
+#include <wchar.h>
 
 namespace stochvar::cli {
 
@@ -86,6 +91,21 @@ std::string CollectionName(const std::vector<std::string>& positionals) {
     return positionals.front() == "-" ? kStandardInputName : positionals.front();
 }
 
+void RefuseOutputOverInput(const std::vector<std::string>& positionals,
+                           const std::string& strOutput, const std::string& strOption) {
+    if (positionals.size() != 1 || positionals.front() == "-" || strOutput == "-") {
+        return;
+    }
+    struct stat input {};
+    struct stat output {};
+    if (stat(positionals.front().c_str(), &input) == 0 && S_ISREG(input.st_mode) &&
+        stat(strOutput.c_str(), &output) == 0 && input.st_dev == output.st_dev &&
+        input.st_ino == output.st_ino) {
+        throw CUsageError(strOption + " " + strOutput + " is the document " + positionals.front() +
+                          " itself: writing it would destroy what is read; name another file");
+    }
+}
+
 void WriteStandardOutput(const std::string& text) {
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
         std::fflush(stdout) != 0) {
@@ -102,6 +122,17 @@ void PrintWarnings(const CCollectionDocument& doc) {
     }
 }
 
+void WarnAboutReadiness(const CCollectionDocument& doc, const std::string& strName,
+                        EDocumentUse use) {
+    const CReadinessReport report(doc);
+    for (const SReadinessFinding& finding : report.GetFindings()) {
+        if (!CReadinessReport::Stops(finding.kind, use)) {
+            std::fprintf(stderr, "stochvar: warning: %s: %s: %s\n", strName.c_str(),
+                         finding.strSubject.c_str(), finding.strReason.c_str());
+        }
+    }
+}
+
 std::string SeedText(const SSeedChoice& seed) {
     const std::string strTriple = std::to_string(seed.seeds[0]) + "," +
                                   std::to_string(seed.seeds[1]) + "," +
@@ -113,9 +144,35 @@ std::string SeedText(const SSeedChoice& seed) {
            " = seeds " + strTriple;
 }
 
+std::size_t DisplayWidth(std::string_view text) {
+    // glibc's own table of character widths, read through its built-in UTF-8 locale whatever the
+    // user's locale is: documents are UTF-8 throughout.
+    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+    const locale_t previous = utf8 != nullptr ? uselocale(utf8) : nullptr;
+    std::size_t nWidth = 0;
+    std::mbstate_t state{};
+    for (std::size_t k = 0; k < text.size();) {
+        wchar_t ch = 0;
+        const std::size_t nBytes = std::mbrtowc(&ch, text.data() + k, text.size() - k, &state);
+        if (nBytes == 0 || nBytes > text.size() - k) { // a NUL, or bytes that are not UTF-8
+            ++nWidth;
+            ++k;
+            state = {};
+            continue;
+        }
+        nWidth += static_cast<std::size_t>(std::max(wcwidth(ch), 0));
+        k += nBytes;
+    }
+    if (previous != nullptr) {
+        uselocale(previous);
+    }
+    return nWidth;
+}
+
 std::string Padded(std::string text, std::size_t nWidth) {
-    if (text.size() < nWidth) {
-        text.append(nWidth - text.size(), ' ');
+    const std::size_t nTextWidth = DisplayWidth(text);
+    if (nTextWidth < nWidth) {
+        text.append(nWidth - nTextWidth, ' ');
     }
     return text;
 }

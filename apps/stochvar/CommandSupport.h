@@ -12,6 +12,7 @@
 #include "Arguments.h"
 
 #include <stochvar/documents/CollectionDocument.h>
+#include <stochvar/documents/ReadinessReport.h>
 // The commands tell a discrete variable's categories from other values by its type id.
 
 #include <cstddef>
@@ -19,6 +20,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace stochvar::cli {
@@ -64,6 +66,12 @@ std::optional<ENumerics> NumericsChoice(const CParsedArguments& parsed);
 // How messages name the document of the positional arguments.
 std::string CollectionName(const std::vector<std::string>& positionals);
 
+// Refuses (CUsageError) an output strOutput that is the document strInput itself, under any
+// name or link: writing it would destroy what is being read. strOption names the output in the
+// message ("--out").
+void RefuseOutputOverInput(const std::vector<std::string>& positionals,
+                           const std::string& strOutput, const std::string& strOption);
+
 // Writes the text to standard output and flushes it; a failed write (a full disk, a closed
 // pipe) throws CDocumentError.
 void WriteStandardOutput(const std::string& text);
@@ -71,11 +79,20 @@ void WriteStandardOutput(const std::string& text);
 // "stochvar: warning: ..." lines on standard error, one per warning of the document.
 void PrintWarnings(const CCollectionDocument& doc);
 
+// "stochvar: warning: name: subject: reason" lines on standard error for the readiness findings
+// (CReadinessReport) that do not stop the use: show lists a document that cannot be sampled
+// with the reasons, sample warns of what it draws anyway (a variable without a name).
+void WarnAboutReadiness(const CCollectionDocument& doc, const std::string& strName,
+                        EDocumentUse use);
+
 // How a summary names the seeds of a run: "seed 7 = seeds A,B,C", or "seed A,B,C" when the three
 // were given.
 std::string SeedText(const SSeedChoice& seed);
 
-// The text followed by blanks up to nWidth characters: one column of a listing.
+// The columns a terminal gives the UTF-8 text: "Größe" takes 5, a CJK character 2, a
+// combining accent none.
+std::size_t DisplayWidth(std::string_view text);
+// The text followed by blanks up to nWidth columns (DisplayWidth): one column of a listing.
 std::string Padded(std::string text, std::size_t nWidth);
 
 // "correlation groups: 3 (the largest of 5 variables)\n": the connected components of the

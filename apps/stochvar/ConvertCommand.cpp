@@ -22,8 +22,9 @@ constexpr const char* kConvertUsage =
     "OUT appears complete or not at all: the document is written to a temporary file beside\n"
     "it and renamed over it only when everything was written, keeping the old file's\n"
     "permissions; an error or an interrupt leaves the old file as it was. A symbolic link is\n"
-    "followed (the file it points to is replaced), and a device or a named pipe is written in\n"
-    "place.\n"
+    "followed (the file it points to is replaced); a device, a named pipe, /dev/stdout (as\n"
+    "-) and a file with other hard links are written in place. OUT may not be IN, nor a file\n"
+    "you may not write (for root: one without any write permission).\n"
     "\n"
     "Options:\n"
     "      --to FORMAT   json or binary, whatever OUT is called\n"
@@ -53,6 +54,7 @@ int RunConvert(const CParsedArguments& parsed) {
         throw CUsageError("convert needs an input and an output file");
     }
     const EDocumentFormat format = TargetFormat(parsed, files[1]);
+    RefuseOutputOverInput({files[0]}, files[1], "OUT");
     const std::unique_ptr<CCollectionDocument> pDoc = OpenDocument(files[0]);
     CReadinessReport(*pDoc).Require(EDocumentUse::save, CollectionName({files[0]}));
     const CDistCollection& collection = pDoc->GetCollection();

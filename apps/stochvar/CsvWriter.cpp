@@ -3,6 +3,7 @@
 #include <stochvar/numerics/NumberText.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace stochvar::cli {
@@ -89,9 +90,9 @@ char* CCsvWriter::AppendCategory(char* pOut, const SCsvColumn& column, double dV
 bool CCsvWriter::Finish() {
     Drain();
     if (std::fflush(m_pFile) != 0 || std::ferror(m_pFile) != 0) {
-        m_bFailed = true;
+        NoteFailure(errno);
     }
-    return !m_bFailed;
+    return GetError() == 0;
 }
 
 void CCsvWriter::Reserve(std::size_t nChars) {
@@ -111,7 +112,7 @@ void CCsvWriter::Append(std::string_view text) {
 
 void CCsvWriter::Drain() {
     if (m_nUsed > 0 && std::fwrite(m_buffer.data(), 1, m_nUsed, m_pFile) != m_nUsed) {
-        m_bFailed = true;
+        NoteFailure(errno);
     }
     m_nUsed = 0;
 }

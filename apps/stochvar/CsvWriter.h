@@ -43,7 +43,6 @@ private:
     std::size_t m_nLongestCategory = 0; // characters, quoted
     std::vector<char> m_buffer;
     std::size_t m_nUsed = 0;
-    bool m_bFailed = false;
     long long m_nNextNumber; // 0: rows are not numbered
 };
 

@@ -1,6 +1,7 @@
 #include "NpyWriter.h"
 
 #include <bit>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -32,7 +33,9 @@ std::string CNpyWriter::Header(long long nRows, int nColumns) {
 CNpyWriter::CNpyWriter(std::FILE* pFile, long long nRows, int nColumns)
     : m_pFile(pFile), m_nRows(nRows), m_nColumns(nColumns) {
     const std::string header = Header(nRows, nColumns);
-    m_bFailed = std::fwrite(header.data(), 1, header.size(), m_pFile) != header.size();
+    if (std::fwrite(header.data(), 1, header.size(), m_pFile) != header.size()) {
+        NoteFailure(errno);
+    }
 }
 
 void CNpyWriter::WriteRows(const double* pValues, int nRows) {
@@ -40,22 +43,26 @@ void CNpyWriter::WriteRows(const double* pValues, int nRows) {
         static_cast<std::size_t>(nRows) * static_cast<std::size_t>(m_nColumns);
     m_nWritten += nRows;
     if constexpr (std::endian::native == std::endian::little) {
-        m_bFailed |= std::fwrite(pValues, sizeof(double), nCount, m_pFile) != nCount;
+        if (std::fwrite(pValues, sizeof(double), nCount, m_pFile) != nCount) {
+            NoteFailure(errno);
+        }
     } else {
         std::vector<std::uint64_t> swapped(nCount);
         std::memcpy(swapped.data(), pValues, nCount * sizeof(double));
         for (std::uint64_t& nBits : swapped) {
             nBits = __builtin_bswap64(nBits);
         }
-        m_bFailed |= std::fwrite(swapped.data(), sizeof(double), nCount, m_pFile) != nCount;
+        if (std::fwrite(swapped.data(), sizeof(double), nCount, m_pFile) != nCount) {
+            NoteFailure(errno);
+        }
     }
 }
 
 bool CNpyWriter::Finish() {
-    if (std::fflush(m_pFile) != 0 || std::ferror(m_pFile) != 0 || m_nWritten != m_nRows) {
-        m_bFailed = true;
+    if (std::fflush(m_pFile) != 0 || std::ferror(m_pFile) != 0) {
+        NoteFailure(errno);
     }
-    return !m_bFailed;
+    return GetError() == 0 && m_nWritten == m_nRows;
 }
 
 } // namespace stochvar::cli

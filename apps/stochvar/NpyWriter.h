@@ -33,7 +33,6 @@ private:
     long long m_nRows;
     int m_nColumns;
     long long m_nWritten = 0;
-    bool m_bFailed = false;
 };
 
 } // namespace stochvar::cli

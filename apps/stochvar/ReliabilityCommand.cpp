@@ -338,6 +338,9 @@ std::unique_ptr<CExpressionLimitState> ParseLimitState(const SReliabilityRun& ru
 int RunReliability(const CParsedArguments& parsed) {
     SReliabilityRun run;
     run.request = ReadRequest(parsed);
+    if (!run.request.strJson.empty()) {
+        RefuseOutputOverInput(parsed.Positionals(), run.request.strJson, parsed.Spelling("json"));
+    }
     const std::unique_ptr<CCollectionDocument> pDoc =
         OpenCollection(parsed.Positionals(), NumericsChoice(parsed));
     CCollectionDocument& doc = *pDoc;

@@ -123,7 +123,7 @@ std::string DesignPoint(const SReliabilityRun& run, const CForm::SResult& form) 
     });
     std::size_t nNameWidth = 10;
     for (const std::string& strName : run.variables) {
-        nNameWidth = std::max(nNameWidth, strName.size() + 2);
+        nNameWidth = std::max(nNameWidth, DisplayWidth(strName) + 2);
     }
     out += ", most important first\n" + Padded("variable", nNameWidth) +
            Padded(" x", kNumberWidth) + Padded(" u", kNumberWidth) +

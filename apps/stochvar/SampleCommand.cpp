@@ -12,10 +12,13 @@
 #include <stochvar/documents/SampleStatistics.h>
 #include <stochvar/families/FamilyList.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -54,13 +57,17 @@ constexpr const char* kSampleUsage =
     "                       seeds as they are, so nearby triples such as 1,2,4 and 2,3,4 give\n"
     "                       nearly the same numbers for dozens of draws, while SplitMix64 turns\n"
     "                       nearby numbers into unrelated triples.\n"
-    "  -o, --out FILE       write the samples to FILE, '-' for standard output (the summary\n"
-    "                       then goes to standard error). FILE appears complete or not at all:\n"
-    "                       it is written beside the target and renamed over it at the end,\n"
-    "                       keeping the old file's permissions; an error or an interrupt\n"
-    "                       leaves an old FILE as it was\n"
-    "      --format FORMAT  csv (default): a header of variable names, one line per sample;\n"
-    "                       npy: a NumPy array of float64, N rows in C order (numpy.load)\n"
+    "  -o, --out FILE       write the samples to FILE, '-' or /dev/stdout for standard output\n"
+    "                       (the summary then goes to standard error). FILE appears complete\n"
+    "                       or not at all: it is written beside the target and renamed over it\n"
+    "                       at the end, keeping the old file's permissions; an error or an\n"
+    "                       interrupt leaves an old FILE as it was. A file with other hard\n"
+    "                       links is written in place; the document itself, and a file you\n"
+    "                       may not write (for root: one without write permission), are\n"
+    "                       refused (see docs/documents.md)\n"
+    "      --format FORMAT  csv: a header of variable names, one line per sample;\n"
+    "                       npy: a NumPy array of float64, N rows in C order (numpy.load).\n"
+    "                       Without it, FILE's ending: .npy is npy, anything else csv\n"
     "      --categories HOW positions (default) or names: write a discrete variable's values\n"
     "                       as its category names (CSV only)\n"
     "      --numbered       CSV only: a first column \"sample\" with each sample's number in the\n"
@@ -106,6 +113,27 @@ void ReadSlice(const CParsedArguments& parsed, SSampleRunRequest& run) {
     }
 }
 
+// The format --format names, else the one the output's name ends in (.npy or .csv, in any case),
+// else CSV. A name that says the other format is a mistake, not a choice.
+ESampleFormat OutputFormat(const CParsedArguments& parsed, const std::string& strOut) {
+    std::string strSuffix = std::filesystem::path(strOut).extension().string();
+    std::transform(strSuffix.begin(), strSuffix.end(), strSuffix.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    const bool bNamed = strSuffix == ".npy" || strSuffix == ".csv";
+    const ESampleFormat named = strSuffix == ".npy" ? ESampleFormat::npy : ESampleFormat::csv;
+    if (!parsed.Has("format")) {
+        return named;
+    }
+    const ESampleFormat format =
+        ChooseSecond(parsed, "format", "csv", "npy") ? ESampleFormat::npy : ESampleFormat::csv;
+    if (bNamed && named != format) {
+        throw CUsageError(parsed.Spelling("format") + " " + *parsed.Value("format") + " for " +
+                          strOut + ": a name ending in " + strSuffix +
+                          " says the other format; rename the file or drop the option");
+    }
+    return format;
+}
+
 SSampleRequest ReadRequest(const CParsedArguments& parsed) {
     SSampleRequest request;
     const std::string* pSamples = parsed.Value("samples");
@@ -129,8 +157,7 @@ SSampleRequest ReadRequest(const CParsedArguments& parsed) {
         }
         request.strOut = *pOut;
     }
-    request.format =
-        ChooseSecond(parsed, "format", "csv", "npy") ? ESampleFormat::npy : ESampleFormat::csv;
+    request.format = OutputFormat(parsed, request.strOut);
     request.bCategoryNames = ChooseSecond(parsed, "categories", "positions", "names");
     request.bNumbered = parsed.Has("numbered");
     if (request.bNumbered && request.format == ESampleFormat::npy) {
@@ -159,7 +186,7 @@ std::unique_ptr<CSampleWriter> MakeWriter(const SSampleRequest& request,
     for (int i = 0; i < n; ++i) {
         const CDist& dist = *doc.GetVariable(i);
         SCsvColumn& column = columns.emplace_back();
-        column.strName = dist.m_strVarName.str();
+        column.strName = VariableSubject(dist, i); // "variable 3" for one without a name
         if (request.bCategoryNames && dist.m_nType == DIST_DISCRETE) {
             for (const CString& strCategory : dist.m_CategoryNames) {
                 column.categories.push_back(strCategory.str());
@@ -172,6 +199,9 @@ std::unique_ptr<CSampleWriter> MakeWriter(const SSampleRequest& request,
 
 int RunSample(const CParsedArguments& parsed) {
     const SSampleRequest request = ReadRequest(parsed);
+    if (!request.strOut.empty()) {
+        RefuseOutputOverInput(parsed.Positionals(), request.strOut, parsed.Spelling("out"));
+    }
     const std::unique_ptr<CCollectionDocument> pDoc =
         OpenCollection(parsed.Positionals(), NumericsChoice(parsed));
     CCollectionDocument& doc = *pDoc;
@@ -193,6 +223,7 @@ int RunSample(const CParsedArguments& parsed) {
         run.Prepare(); // before the output is opened: a run that cannot start touches no file
         run.SetProgressReport({});
     }
+    WarnAboutReadiness(doc, CollectionName(parsed.Positionals()), EDocumentUse::sample);
 
     std::unique_ptr<CAtomicFile> pOut;
     std::unique_ptr<CSampleWriter> pWriter;
@@ -210,15 +241,16 @@ int RunSample(const CParsedArguments& parsed) {
             pWriter->WriteRows(batch.pRows, batch.nRows);
         }
         progress.Update(batch.DrawnAfter());
-        return true;
+        return !pWriter || pWriter->GetError() == 0;
     });
     progress.Finish();
 
-    if (pWriter && !pWriter->Finish()) {
+    if (pWriter && (pWriter->GetError() != 0 || !pWriter->Finish())) {
         // Leaving discards what was written; an old file stays as it was.
         throw CDocumentError(
             (pOut->IsStandardOutput() ? std::string("standard output") : request.strOut) +
-            ": cannot write: " + std::strerror(errno));
+            ": cannot write: " +
+            std::strerror(pWriter->GetError() != 0 ? pWriter->GetError() : EIO));
     }
     const bool bSummaryToStderr = pOut && pOut->IsStandardOutput();
     if (pOut) {

@@ -3,7 +3,9 @@
 #include "CommandSupport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace stochvar::cli {
@@ -15,10 +17,28 @@ constexpr std::size_t kNumberWidth = 15;
 // Width of a correlation cell "-0.1234 (-0.1234)" with room to spare.
 constexpr std::size_t kCellWidth = 18;
 
-std::string Fixed(const char* pszFormat, double dValue) {
+template <class... Args>
+std::string Fixed(const char* pszFormat, Args... args) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, pszFormat, dValue);
+    std::snprintf(buffer, sizeof buffer, pszFormat, args...);
     return buffer;
+}
+
+// Target and sample value in "%g" form with six significant digits, or as many more as it takes
+// for two values that differ to read differently (a mean of -123456789.123 and a sample mean a
+// few units in the last place away).
+std::pair<std::string, std::string> TargetAndSample(double dTarget, double dSample) {
+    constexpr int kDigits = 6;
+    constexpr int kMaxDigits = 17; // enough for any two doubles
+    std::pair<std::string, std::string> texts;
+    for (int nDigits = kDigits; nDigits <= kMaxDigits; ++nDigits) {
+        texts = {Fixed("%.*g", nDigits, dTarget), Fixed("%.*g", nDigits, dSample)};
+        if (texts.first != texts.second || dTarget == dSample ||
+            (std::isnan(dTarget) && std::isnan(dSample))) {
+            break;
+        }
+    }
+    return texts;
 }
 
 std::string Cell(double dSample, double dTarget) {
@@ -51,11 +71,12 @@ std::string Moments(const CCollectionDocument& doc, const CSampleStatistics& sta
                       "sample sd\n";
     for (int i = 0; i < doc.GetVariableCount(); ++i) {
         const SMoments target = doc.GetVariable(i)->GetMoments();
+        const auto [strTargetMean, strMean] = TargetAndSample(target.dMean, stats.GetMean(i));
+        const auto [strTargetSd, strSd] = TargetAndSample(target.dStdDev, stats.GetStdDev(i));
+        // A wide number keeps a blank before the next column.
         out += Padded(names[static_cast<std::size_t>(i)], nNameWidth) +
-               Padded(Fixed("%.6g", target.dMean), kNumberWidth) +
-               Padded(Fixed("%.6g", stats.GetMean(i)), kNumberWidth) +
-               Padded(Fixed("%.6g", target.dStdDev), kNumberWidth) +
-               Fixed("%.6g", stats.GetStdDev(i)) + "\n";
+               Padded(strTargetMean + " ", kNumberWidth) + Padded(strMean + " ", kNumberWidth) +
+               Padded(strTargetSd + " ", kNumberWidth) + strSd + "\n";
     }
     return out;
 }
@@ -101,7 +122,7 @@ std::string GivenPairs(const CCollectionDocument& doc, const CSampleStatistics& 
         labels.push_back(names[static_cast<std::size_t>(a)] + " / " +
                          names[static_cast<std::size_t>(b)]);
         cells.push_back(Cell(stats.GetCorrelation(a, b), doc.GetCorrelation(k).dCorrX));
-        nLabelWidth = std::max(nLabelWidth, labels.back().size() + 2);
+        nLabelWidth = std::max(nLabelWidth, DisplayWidth(labels.back()) + 2);
     }
     std::string out = "correlation of the " + std::to_string(labels.size()) +
                       " given pairs: sample (target, X-space); every other pair is "
@@ -131,7 +152,7 @@ std::string SampleSummary(const CCollectionDocument& doc, const CSampleStatistic
     std::size_t nNameWidth = 8;
     for (int i = 0; i < n; ++i) {
         names.push_back(VariableSubject(*doc.GetVariable(i), i));
-        nNameWidth = std::max(nNameWidth, names.back().size());
+        nNameWidth = std::max(nNameWidth, DisplayWidth(names.back()));
     }
     nNameWidth += 2;
 

@@ -130,21 +130,12 @@ void ListCorrelation(std::string& out, const CCollectionDocument& doc, int k) {
     }
 }
 
-// A listed document may still be unfit for sampling; say so before it is sampled.
-void WarnAboutReadiness(const CCollectionDocument& doc, const std::string& strName) {
-    const CReadinessReport report(doc);
-    for (const SReadinessFinding& finding : report.GetFindings()) {
-        std::fprintf(stderr, "stochvar: warning: %s: %s: %s\n", strName.c_str(),
-                     finding.strSubject.c_str(), finding.strReason.c_str());
-    }
-}
-
 int RunShow(const CParsedArguments& parsed) {
     const std::unique_ptr<CCollectionDocument> pDoc =
         OpenCollection(parsed.Positionals(), NumericsChoice(parsed));
     const CCollectionDocument& doc = *pDoc;
     const std::string strName = CollectionName(parsed.Positionals());
-    WarnAboutReadiness(doc, strName);
+    WarnAboutReadiness(doc, strName, EDocumentUse::open);
     // The admissible ranges are mapped here, outside the collection's own operations.
     const CNumericsScope numerics(doc.GetCollection().GetNumerics());
 

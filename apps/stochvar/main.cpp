@@ -72,6 +72,9 @@ int Run(const std::vector<std::string>& args) {
         return kExitSuccess;
     }
     if (strCommand == "--version") {
+        if (args.size() > 1) {
+            return UsageError("--version takes no arguments, not \"" + args[1] + "\"", nullptr);
+        }
         std::printf("stochvar %s\n", STOCHVAR_VERSION);
         return kExitSuccess;
     }
@@ -86,6 +89,9 @@ int Run(const std::vector<std::string>& args) {
         } catch (const CSampleRequestError& error) {
             return UsageError(error.what(), pCommand->pszName);
         }
+    }
+    if (strCommand.size() > 1 && strCommand.front() == '-') {
+        return UsageError("unknown option " + strCommand, nullptr);
     }
     return UsageError("unknown command \"" + strCommand + "\"", nullptr);
 }

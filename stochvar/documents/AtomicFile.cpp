@@ -4,10 +4,12 @@
 #include <stochvar/documents/SignalCleanup.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
+#include <string_view>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -84,8 +86,9 @@ CAtomicFile::CAtomicFile(std::string strPath) : m_strPath(std::move(strPath)) {
     if (m_strPath.empty()) {
         Fail(ENOENT);
     }
-    if (IsStandardOutput()) {
-        m_pFile = stdout;
+    m_nStream = m_strPath == "-" ? STDOUT_FILENO : StreamDescriptor(m_strPath);
+    if (m_nStream >= 0) {
+        OpenStream();
         return;
     }
     int nError = 0;
@@ -101,11 +104,47 @@ CAtomicFile::CAtomicFile(std::string strPath) : m_strPath(std::move(strPath)) {
         OpenTemporary(m_strTarget);
     } else if (S_ISDIR(status.st_mode)) {
         Fail(EISDIR);
-    } else if (S_ISREG(status.st_mode)) {
-        OpenTemporary(m_strTarget);
+    } else if (!S_ISREG(status.st_mode)) {
+        OpenInPlace(m_strTarget, false);
+    } else if (!MayReplace(m_strTarget, status)) {
+        Fail(EACCES);
+    } else if (status.st_nlink > 1 || !MayKeepOwner(status)) {
+        OpenInPlace(m_strTarget, true);
     } else {
-        OpenInPlace(m_strTarget);
+        OpenTemporary(m_strTarget);
     }
+}
+
+int CAtomicFile::StreamDescriptor(const std::string& strPath) {
+    if (strPath == "/dev/stdout") {
+        return STDOUT_FILENO;
+    }
+    if (strPath == "/dev/stderr") {
+        return STDERR_FILENO;
+    }
+    for (const std::string_view prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        const std::string_view digits = std::string_view(strPath).substr(
+            strPath.starts_with(prefix) ? prefix.size() : strPath.size());
+        int fd = -1;
+        const auto [pEnd, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), fd);
+        if (!digits.empty() && error == std::errc() && pEnd == digits.data() + digits.size()) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+bool CAtomicFile::MayReplace(const std::string& strTarget, const struct stat& status) {
+    if (faccessat(AT_FDCWD, strTarget.c_str(), W_OK, AT_EACCESS) != 0) {
+        return false;
+    }
+    // The superuser may write any file, but one that nobody may write was protected on purpose.
+    return geteuid() != 0 || (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+}
+
+bool CAtomicFile::MayKeepOwner(const struct stat& status) {
+    return geteuid() == 0 || status.st_uid == geteuid();
 }
 
 CAtomicFile::~CAtomicFile() {
@@ -152,8 +191,26 @@ void CAtomicFile::OpenTemporary(const std::string& strTarget) {
     }
 }
 
-void CAtomicFile::OpenInPlace(const std::string& strTarget) {
-    const int fd = open(strTarget.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+void CAtomicFile::OpenStream() {
+    if (m_nStream == STDOUT_FILENO) {
+        m_pFile = stdout; // shares its buffer with whatever else the program prints there
+        return;
+    }
+    const int fd = fcntl(m_nStream, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) {
+        Fail(errno);
+    }
+    m_pFile = fdopen(fd, "wb");
+    if (m_pFile == nullptr) {
+        const int nError = errno;
+        close(fd);
+        Fail(nError);
+    }
+}
+
+void CAtomicFile::OpenInPlace(const std::string& strTarget, bool bTruncate) {
+    const int fd =
+        open(strTarget.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | (bTruncate ? O_TRUNC : 0));
     if (fd < 0) {
         Fail(errno);
     }
@@ -175,7 +232,7 @@ void CAtomicFile::Commit() {
     if (std::fflush(m_pFile) != 0 || std::ferror(m_pFile) != 0) {
         Fail(errno != 0 ? errno : EIO);
     }
-    if (IsStandardOutput()) {
+    if (m_pFile == stdout) {
         m_bDone = true;
         return;
     }
@@ -205,7 +262,7 @@ void CAtomicFile::Fail(int nError, const std::string& strWhere) const {
 }
 
 void CAtomicFile::Discard() {
-    if (m_pFile != nullptr && !IsStandardOutput()) {
+    if (m_pFile != nullptr && m_pFile != stdout) {
         std::fclose(m_pFile);
     }
     m_pFile = nullptr;

@@ -152,9 +152,17 @@ void CDocumentBuilder::AddCorrelation(int nIndex1, int nIndex2, double dValue, B
     }
     const int nBefore = doc.GetCorrelationCount();
     doc.GetCollection().SetCorr(pDist1, pDist2, dValue, bXSpace ? TRUE : FALSE);
+    const std::size_t nWarnings = doc.m_warnings.size();
     TakeMessages(strSubject);
     if (doc.GetCorrelationCount() != nBefore + 1) {
         Refuse(strSubject, "the collection did not take the correlation");
+    }
+    // The library's warning of a correction rounds to four decimals, which can show the given
+    // and the corrected value alike (0.866015 and 0.8660121...); the figures follow in full.
+    const double dCorrected = doc.GetCorrelation(nBefore).dCorrX;
+    if (bXSpace && dCorrected != dValue && doc.m_warnings.size() > nWarnings) {
+        doc.m_warnings.back() +=
+            " (given " + FormatShortest(dValue) + ", now " + FormatShortest(dCorrected) + ")";
     }
 }
 

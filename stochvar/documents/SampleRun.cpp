@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <new>
+#include <optional>
 
 namespace stochvar {
 
@@ -42,8 +43,11 @@ SSampleRunRequest CSampleRun::Checked(const CCollectionDocument& doc,
     }
     // The stratum table of a Latin hypercube run is indexed by int.
     if (request.bLatinHypercube && request.nSamples > INT_MAX / n) {
-        throw CSampleRequestError("too many samples for Latin hypercube sampling of " +
-                                  std::to_string(n) + " variables");
+        throw CSampleRequestError(
+            "too many samples for Latin hypercube sampling of " + std::to_string(n) +
+            " variables: " + std::to_string(request.nSamples) + " x " + std::to_string(n) +
+            " strata exceed the table's " + std::to_string(INT_MAX) + "; at most " +
+            std::to_string(INT_MAX / n) + " samples, or plain sampling");
     }
     CReadinessReport(doc).Require(EDocumentUse::sample, strSource);
     RequireMemoryForRun(n, request.nSamples, request.bLatinHypercube);
@@ -86,8 +90,8 @@ bool CSampleRun::Prepare(const std::function<bool()>& continueSkip) {
     try {
         m_collection.InitSimulation(m_request.nSamples, bLatinHypercube, &m_generator);
     } catch (const std::bad_alloc&) {
-        throw CDocumentError("not enough memory for the run: use fewer samples" +
-                             std::string(m_request.bLatinHypercube ? " or plain sampling" : ""));
+        throw CDocumentError(MemoryRefusal(m_collection.GetCount(), m_request.nSamples,
+                                           m_request.bLatinHypercube, std::nullopt));
     }
     if (!m_collection.m_bInitialized) {
         throw CDocumentError("the simulation could not be prepared");

@@ -3,8 +3,14 @@
 // CSampleStatistics: running means, standard deviations and correlations of joint samples,
 // updated one sample at a time (Welford's method extended to co-moments), so that a run of any
 // length needs no storage beyond n x n sums and stays accurate when the means are large
-// compared with the spread.
+// compared with the spread. Each variable's deviations are summed in units of a power of two near
+// its values (taken from its first value that is not 0, raised as larger values come, the sums
+// then multiplied by exact factors), so that values near the end of the double range, whose
+// squares would overflow, and tiny ones, whose products would underflow, still give their
+// standard deviations and correlations; otherwise the results are those of unscaled arithmetic
+// bit for bit.
 
+#include <cstddef>
 #include <vector>
 
 namespace stochvar {
@@ -24,6 +30,8 @@ public:
 
 private:
     static std::size_t Index(int i) { return static_cast<std::size_t>(i); }
+    // Raises variable i's scale to cover the value.
+    void Rescale(std::size_t i, double dValue);
     double CoMoment(int i, int j) const {
         return m_coMoments[Index(i) * Index(m_nVariables) + Index(j)];
     }
@@ -31,8 +39,11 @@ private:
     int m_nVariables;
     long long m_nCount = 0;
     std::vector<double> m_means;
+    std::vector<double> m_scales; // powers of two
+    std::vector<bool> m_scaled;   // whether the scale was taken from a value yet
     std::vector<double> m_deltas;
-    // Sums of products of deviations from the running means, n x n, row-major.
+    // Sums of products of deviations from the running means, each in units of its variables'
+    // scales, n x n, row-major (lower triangle).
     std::vector<double> m_coMoments;
 };
 

@@ -15,6 +15,9 @@ namespace {
 
 constexpr std::uint64_t kKiB = 1024;
 constexpr double kGiB = 1024.0 * 1024.0 * 1024.0;
+// A stratum walk's bits (one per stratum) and its tree of free-stratum counts (CStratumWalk).
+constexpr std::uint64_t kWalkBitsPerByte = 8;
+constexpr std::uint64_t kWalkSamplesPerCountByte = 30;
 
 void TakeSmaller(std::optional<std::uint64_t>& least, std::uint64_t nBytes) {
     least = least ? std::min(*least, nBytes) : nBytes;
@@ -78,7 +81,21 @@ std::uint64_t SamplingMemoryBytes(int nVariables, long long nSamples, bool bLati
     if (!bLatinHypercube) {
         return nPerRun;
     }
-    return nPerRun + n * static_cast<std::uint64_t>(std::max(nSamples, 0LL)) * sizeof(int);
+    const auto N = static_cast<std::uint64_t>(std::max(nSamples, 0LL));
+    const std::uint64_t nWalk = N / kWalkBitsPerByte + N / kWalkSamplesPerCountByte;
+    return nPerRun + n * (N * sizeof(int) + nWalk);
+}
+
+std::string MemoryRefusal(int nVariables, long long nSamples, bool bLatinHypercube,
+                          std::optional<std::uint64_t> nAvailable) {
+    return std::string(bLatinHypercube ? "Latin hypercube" : "plain") + " sampling of " +
+           std::to_string(nVariables) + " variables with " + std::to_string(nSamples) +
+           " samples needs " + InGiB(SamplingMemoryBytes(nVariables, nSamples, bLatinHypercube)) +
+           " of memory, but " +
+           (nAvailable ? "only " + InGiB(*nAvailable) + " are available"
+                       : "not that much could be had") +
+           ": use fewer samples" +
+           (bLatinHypercube ? " or plain sampling (its memory does not grow with N)" : "");
 }
 
 std::optional<std::uint64_t> AvailableMemoryBytes() {
@@ -96,12 +113,7 @@ void RequireMemoryForRun(int nVariables, long long nSamples, bool bLatinHypercub
     const std::uint64_t nNeeded = SamplingMemoryBytes(nVariables, nSamples, bLatinHypercube);
     const std::optional<std::uint64_t> nAvailable = AvailableMemoryBytes();
     if (nAvailable && nNeeded > *nAvailable) {
-        throw CDocumentError(
-            std::string(bLatinHypercube ? "Latin hypercube" : "plain") + " sampling of " +
-            std::to_string(nVariables) + " variables with " + std::to_string(nSamples) +
-            " samples needs " + InGiB(nNeeded) + " of memory, but only " + InGiB(*nAvailable) +
-            " are available: use fewer samples" +
-            (bLatinHypercube ? " or plain sampling (its memory does not grow with N)" : ""));
+        throw CDocumentError(MemoryRefusal(nVariables, nSamples, bLatinHypercube, nAvailable));
     }
 }
 

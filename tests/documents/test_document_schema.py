@@ -59,15 +59,21 @@ CASES = [(json.loads(path.read_text()), None) for path in EXAMPLES] + [  # docum
      "correlation N / A: the correlation 1.5 does not lie between -1 and 1"),
     (doc(A, {"space": "Z"}), 'correlation N / A: "space" must be "X" or "U"'),
     (doc(A, {"between": ["N", "A", "N"]}), 'correlation 1: "between" must name two variables'),
+    (doc(dict(A, input="")), 'A: unknown input type "" (known: 0 /MEAN/STDDEV, 1 /MEAN/COV)'),
 ]
 
 
+BOM = "\ufeff"  # before the document: ignored by the reader, as the schema's description says
+
+
 @pytest.mark.parametrize("document, refusal", CASES)
-def test_schema_and_reader_agree(document, refusal, tmp_path):
+@pytest.mark.parametrize("prefix", ["", BOM])
+def test_schema_and_reader_agree(document, refusal, prefix, tmp_path):
+    assert "byte order mark" in SCHEMA["description"]
     assert VALIDATOR.is_valid(document) == (refusal is None)
     if "STOCHVAR_CLI" in os.environ:  # a build without the command-line host checks the schema
         path = tmp_path / "doc.json"
-        path.write_text(json.dumps(document))
+        path.write_text(prefix + json.dumps(document), encoding="utf-8")
         shown = run([os.environ["STOCHVAR_CLI"], "show", str(path)], text=True, timeout=60)
         assert shown.returncode == (0 if refusal is None else 1), shown.stderr
         expected = f"stochvar: error: {path}: {refusal}" if refusal else ""

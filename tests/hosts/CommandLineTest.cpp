@@ -94,12 +94,19 @@ struct SCliCase {
 };
 
 // Runs and checks the row, standard output captured unless strOut names its file; returns the run.
+// prefix, when given, is a program that runs the host (setpriv to run it as another user).
 SCliCase ExpectCli(const SCliCase& row, const std::string& strIn = "/dev/null",
-                   const std::string& strOut = "") {
+                   const std::string& strOut = "", std::vector<std::string> prefix = {}) {
     SCOPED_TRACE(::testing::PrintToString(row.args));
     const CTempDir capture;
     const std::string strOutPath = strOut.empty() ? capture.File("out") : strOut;
-    CChildProcess cli(CliLine(row.args), Streams(strIn, strOutPath, capture.File("err")));
+    if (!prefix.empty()) {
+        prefix[0] = "/usr/bin/" + prefix[0];
+        chmod(capture.Path().c_str(), 0777); // for the other user's output
+    }
+    const std::vector<std::string> line = CliLine(row.args);
+    prefix.insert(prefix.end(), line.begin(), line.end());
+    CChildProcess cli(prefix, Streams(strIn, strOutPath, capture.File("err")));
     const int nExitCode = cli.Wait();
     EXPECT_FALSE(cli.TimedOut());
     const SCliCase run{row.args, nExitCode, strOut.empty() ? ReadFile(strOutPath) : "",
@@ -196,10 +203,6 @@ TEST(CommandLine, EachLineGivesItsExitCodeAndMessages) {
          2,
          "",
          "--first needs a whole number from 0 to 9"},
-        {{"sample", "-n", "10", "--first", "4", "--count", "7"},
-         2,
-         "",
-         "--count needs a whole number from 1 to 6"},
         {{"sample", "-n", "10", "--threads", "257"},
          2,
          "",
@@ -208,7 +211,8 @@ TEST(CommandLine, EachLineGivesItsExitCodeAndMessages) {
         {{"sample", "-n", "2000000000", "--lhs", "-o", x},
          2,
          "",
-         "too many samples for Latin hypercube sampling of 7 variables"},
+         "too many samples for Latin hypercube sampling of 7 variables: 2000000000 x 7 strata "
+         "exceed the table's 2147483647; at most 306783378 samples, or plain sampling\n"},
         {{"convert", "a.json", "b.json", "c.json"}, 2, "", "convert needs an input and an output"},
         {{"convert", "a.json", x, "--to", "xml"}, 2, "", "--to takes json or binary, not \"xml\""},
         {{"convert", strBad, strOld},
@@ -256,6 +260,72 @@ TEST(CommandLine, EachLineGivesItsExitCodeAndMessages) {
     EXPECT_EQ(Files(dir), 3);
 }
 
+TEST(CommandLine, MessagesSayWhatIsMeant) {
+    // Each row a message that once said too little or something else.
+    const CTempDir dir;
+    const std::string strUnnamed = dir.Write("u.json", R"({"variables": [
+        {"name": "", "type": "NORMAL", "values": {"MEAN": 1, "STDDEV": 2}}]})");
+    // Target and sample mean a few units in the last place apart; a name of 5 characters and 7
+    // bytes padded to the column of "variable" (8 + 2).
+    const std::string strNear = dir.Write("n.json", R"({"variables": [
+        {"name": "Größe", "type": "NORMAL", "values": {"MEAN": -123456789.123, "STDDEV": 1e-7}},
+        {"name": "b", "type": "NORMAL", "values": {"MEAN": 0, "STDDEV": 1}}]})");
+    // Values near 1e300, whose squares overflow (a beta with R = 2, S = 3: sd = 4e299).
+    const std::string strWide = dir.Write("w.json", R"({"variables": [{"name": "b", "type": "BETA",
+        "input": "/R/S/LOWER_BOUND/UPPER_BOUND",
+        "values": {"R": 2, "S": 3, "LOWER_BOUND": -1e300, "UPPER_BOUND": 1e300}}]})");
+    // Two uniforms admit X-space correlations up to 0.99997352...: 0.99998 is corrected.
+    const std::string strCorrected = dir.Write("c.json", R"({"variables": [
+        {"name": "A", "type": "UNIFORM", "values": {"LOWER_BOUND": 0, "UPPER_BOUND": 1}},
+        {"name": "B", "type": "UNIFORM", "values": {"LOWER_BOUND": 0, "UPPER_BOUND": 1}}],
+        "correlations": [{"between": ["A", "B"], "value": 0.99998, "space": "X"}]})");
+    const SCliCase cases[] = {
+        {{"show", strCorrected},
+         0,
+         "X-space  0.9999735258342592\n",
+         "Correlation is modified to  1.0000! (given 0.99998, now 0.9999735258342592)\n"},
+        {{"sample", strWide, "-n", "1000"},
+         0,
+         "\nb         -2e+299        -2.08637e+299  4e+299         3.9",
+         ""},
+        {{"-x"}, 2, "", "stochvar: unknown option -x\nRun 'stochvar --help'"},
+        {{"--version", "extra"}, 2, "", "stochvar: --version takes no arguments, not \"extra\"\n"},
+        // Examples only where they lie in the range.
+        {{"sample", "-n", "10", "--first", "4", "--count", "7"},
+         2,
+         "",
+         "--count needs a whole number from 1 to 6, not \"7\"\n"},
+        {{"sample", "-n", "5000", "--count", "5001"},
+         2,
+         "",
+         "--count needs a whole number from 1 to 5000 (such as 1000), not"},
+        {{"sample", strUnnamed, "-n", "2", "-o", "-"},
+         0,
+         "variable 1\n",
+         "stochvar: warning: " + strUnnamed + ": variable 1: the variable has no name\n"},
+        {{"sample", strNear, "-n", "10"}, 0, "\nGröße     -123456789.123 -123456789.12", ""},
+        {{"sample", "-n", "3", "-o", dir.File("s.npy"), "--format", "csv"},
+         2,
+         "",
+         "--format csv for " + dir.File("s.npy") + ": a name ending in .npy says the other"},
+    };
+    for (const SCliCase& row : cases) {
+        ExpectCli(row);
+    }
+    // The format from the name alone.
+    for (const std::string strName : {"s.NPY", "s.csv", "s"}) {
+        ExpectCli({{"sample", "-n", "3", "-o", dir.File(strName)}, 0, "written to", ""});
+        EXPECT_EQ(ReadFile(dir.File(strName)).starts_with("\x93NUMPY"), strName == "s.NPY");
+    }
+    // A full disk stops the run at its first failed write, not after the whole run (hours).
+    CChildProcess::SOptions options = Streams("/dev/null", "/dev/null", dir.File("err"));
+    options.deadline = std::chrono::seconds(60);
+    CChildProcess full(CliLine({"sample", "-n", "2e9", "-o", "/dev/full"}), options);
+    EXPECT_EQ(full.Wait(), 1);
+    EXPECT_EQ(ReadFile(dir.File("err")),
+              "stochvar: error: /dev/full: cannot write: No space left on device\n");
+}
+
 TEST(OutputFile, SpecialTargetsAreWrittenThroughAndRegularFilesReplacedWhole) {
     for (std::vector<std::string> line :
          {std::vector<std::string>{"convert", kBeam, "--to", "binary"},
@@ -291,6 +361,95 @@ TEST(OutputFile, SpecialTargetsAreWrittenThroughAndRegularFilesReplacedWhole) {
                   fs::perms::owner_read | fs::perms::owner_write);
         EXPECT_EQ(Files(dir), 8); // old, real, link, sub, sub/later, dangling, fifo, new
     }
+}
+
+TEST(OutputFile, TheTargetDecidesHowItIsWritten) {
+    // The document itself is never an output; the process's own streams are written as they are
+    // (">>" appends, a pipe works); a file this user may not write is refused, as cp refuses it
+    // (for the superuser: a file without any write permission); a file with other hard links is
+    // written in place, and so is another user's file that could not be given back.
+    const CTempDir dir;
+    const std::string strDoc = dir.Write("d.json", ReadFile(kBeam));
+    fs::create_symlink("d.json", dir.File("link.json"));
+    const std::string strOld = ReadFile(strDoc);
+    const std::string strJson =
+        ExpectCli({{"convert", kBeam, "-", "--to", "json"}, 0, "{", ""}).strOut;
+    const std::string strLocked = dir.Write("locked", "old");
+    chmod(strLocked.c_str(), 0444);
+    const std::string strLinked = dir.Write("linked", "old");
+    fs::create_hard_link(strLinked, dir.File("other"));
+    const SCliCase refused[] = {
+        {{"sample", strDoc, "-n", "3", "--out", strDoc},
+         2,
+         "",
+         "--out " + strDoc + " is the document"},
+        {{"convert", dir.File("link.json"), strDoc}, 2, "", "OUT " + strDoc + " is the document"},
+        {{"reliability", strDoc, "--method", "form", "--json", dir.File("link.json")},
+         2,
+         "",
+         "is the document"},
+        {{"convert", kBeam, strLocked}, 1, "", "locked: cannot write: Permission denied\n"},
+        {{"sample", "-n", "3", "-o", strLocked},
+         1,
+         "",
+         "locked: cannot write: Permission denied\n"},
+    };
+    for (const SCliCase& row : refused) {
+        ExpectCli(row);
+    }
+    EXPECT_EQ(ReadFile(strDoc), strOld);
+    EXPECT_EQ(ReadFile(strLocked), "old");
+    ExpectCli({{"convert", kBeam, strLinked, "--to", "json"}, 0, "", ""});
+    EXPECT_EQ(ReadFile(dir.File("other")), strJson);
+    EXPECT_EQ(fs::hard_link_count(strLinked), 2U);
+    // Through a shell, appended to a log and piped, under each name of the descriptor.
+    const std::string strLog = dir.Write("log", "old\n");
+    for (const std::string strName : {"/dev/stdout", "/proc/self/fd/1", "/dev/fd/1"}) {
+        for (const std::string& strRedirect : {" >> " + strLog, " | cat >> " + strLog}) {
+            const std::string strLine = std::string(STOCHVAR_CLI_PATH) + " convert " + kBeam + " " +
+                                        strName + " --to json" + strRedirect;
+            SCOPED_TRACE(strLine);
+            EXPECT_EQ(CChildProcess({"/bin/sh", "-c", strLine}, Streams()).Wait(), 0);
+        }
+    }
+    std::string strExpected = "old\n";
+    for (int i = 0; i < 6; ++i) {
+        strExpected += strJson;
+    }
+    EXPECT_EQ(ReadFile(strLog), strExpected);
+    CChildProcess cli(
+        {"/bin/sh", "-c",
+         std::string(STOCHVAR_CLI_PATH) + " sample -n 4 -o /dev/stderr 2>> " + strLog},
+        Streams());
+    EXPECT_EQ(cli.Wait(), 0);
+    EXPECT_THAT(ReadFile(strLog), ::testing::StartsWith(strExpected + "fy,W,G,Q,L,theta,use\n"));
+    if (geteuid() != 0) {
+        return;
+    }
+    // Run as an ordinary user (nobody) in a directory of theirs: a file of root's is refused when
+    // they may not write it, and written in place, still root's, when they may.
+    const std::string strUser = dir.File("user");
+    chmod(dir.Path().c_str(), 0755);
+    fs::create_directory(strUser);
+    ASSERT_EQ(chown(strUser.c_str(), 65534, 65534), 0);
+    const std::string strRoots = dir.Write("user/roots", "old");
+    const std::string strShared = dir.Write("user/shared", "old");
+    chmod(strShared.c_str(), 0666);
+    const auto asUser = [&](const std::string& strOut) {
+        return ExpectCli({{"convert", kBeam, strOut, "--to", "json"},
+                          strOut == strRoots ? 1 : 0,
+                          "",
+                          strOut == strRoots ? "roots: cannot write: Permission denied\n" : ""},
+                         "/dev/null", "",
+                         {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+    };
+    asUser(strRoots);
+    asUser(strShared);
+    EXPECT_EQ(ReadFile(strRoots), "old");
+    EXPECT_EQ(ReadFile(strShared), strJson);
+    struct stat status {};
+    EXPECT_EQ(stat(strShared.c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, 0U);
 }
 
 TEST(OutputFile, AnInterruptedRunLeavesTheOldFileAndNoPartialOne) {
@@ -662,7 +821,8 @@ TEST(Sample, ARunLargerThanTheMemoryLeftIsRefusedBeforeItStarts) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer cannot run under an address-space limit";
 #endif
-    // 5e7 samples of 7 variables need a stratum table of 1.4 GB, in an address space of 400 MB.
+    // 5e7 samples of 7 variables need a stratum table of 1.4 GB (1.3 GiB) and walks over it of
+    // 0.06 GiB, in an address space of 400 MB.
     const CTempDir dir;
     CChildProcess::SOptions options = Streams("/dev/null", "/dev/null", dir.File("err"));
     options.nAddressSpaceKiB = 400000;
@@ -671,7 +831,7 @@ TEST(Sample, ARunLargerThanTheMemoryLeftIsRefusedBeforeItStarts) {
         ReadFile(dir.File("err")),
         ::testing::MatchesRegex(
             "stochvar: error: Latin hypercube sampling of 7 variables with 50000000 samples "
-            "needs 1.3 GiB of memory, but only 0.[0-9] GiB are available: use fewer "
+            "needs 1.4 GiB of memory, but only 0.[0-9] GiB are available: use fewer "
             "samples or plain sampling .*\n"));
 }
 

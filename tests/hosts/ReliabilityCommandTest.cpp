@@ -53,7 +53,8 @@ struct SRun {
     std::string strErr;
 };
 
-// Runs the program, owned by the test (see CChildProcess).
+// Runs the program as a test owns it (CChildProcess: a process group of its own, a deadline,
+// whatever is left of the group killed at the end).
 SRun Analyse(const std::vector<std::string>& args, const char* pszCommand = "reliability") {
     const CScratch capture;
     std::vector<std::string> argv{STOCHVAR_CLI_PATH, pszCommand};
@@ -64,7 +65,7 @@ SRun Analyse(const std::vector<std::string>& args, const char* pszCommand = "rel
     CChildProcess cli(argv, options);
     SRun run;
     run.nExitCode = cli.Wait();
-    EXPECT_FALSE(cli.TimedOut());
+    EXPECT_FALSE(cli.TimedOut()) << "still running after the deadline";
     run.strOut = ReadText(options.strOut);
     run.strErr = ReadText(options.strErr);
     EXPECT_EQ(run.strErr.find("Sanitizer"), std::string::npos) << run.strErr;

@@ -177,7 +177,8 @@ def test_samples_equal_the_command_line_host(lhs, tmp_path):
     (BEAM, dict(n=10, first=4, count=7), ValueError, "count must lie in 0 .. n - first"),
     (BEAM, dict(n=10, threads=0), ValueError, "threads must be at least 1 (or none: one per core)"),
     (BEAM, dict(n=2**31 // 7 + 1, lhs=True), ValueError,
-     "too many samples for Latin hypercube sampling of 7 variables"),
+     "too many samples for Latin hypercube sampling of 7 variables: 306783379 x 7 strata exceed "
+     "the table's 2147483647; at most 306783378 samples, or plain sampling"),
     (None, dict(n=10), sv.InputError, "the collection holds no variables: nothing to sample"),
 ])
 def test_sampling_refusals_raise_the_hosts_exceptions(collection, arguments, error, message):
