@@ -689,6 +689,52 @@ TEST(Sample, AVariableWhoseConversionUnderflowsIsListedWithAWarningAndNotSampled
     ExpectCli({{"sample", "-n", "5", strDoc}, 1, "", "stochvar: error: " + strReason});
 }
 
+// Beta variables the inverse cannot serve are refused with the reason before anything is drawn
+// (they gave only their bounds, or did not end); discrete frequencies at the ends of the number
+// range keep their shares.
+TEST(Sample, ExtremeBetaAndDiscreteVariablesAreRefusedOrSampledWithTheirShares) {
+    const CTempDir dir;
+    const auto beta = [](const std::string& strValues) {
+        return Doc(R"("type": "BETA", "input": "/MEAN/STDDEV/LOWER_BOUND/UPPER_BOUND",
+            "values": {)" +
+                   strValues + "}");
+    };
+    const struct {
+        std::string strDoc;
+        std::string strReason;
+    } refused[] = {
+        {beta(R"("MEAN": 2, "STDDEV": 0.1, "LOWER_BOUND": 0, "UPPER_BOUND": 10)"),
+         "the beta function B(R, S) underflows a double"},
+        {beta(R"("MEAN": 1e-12, "STDDEV": 1e-8, "LOWER_BOUND": 0, "UPPER_BOUND": 1e12)"),
+         "cannot be sampled: "},
+        {Doc(R"("type": "BETA", "input": "/R/S/LOWER_BOUND/UPPER_BOUND",
+            "values": {"R": 3, "S": 1e6, "LOWER_BOUND": 0,
+            "UPPER_BOUND": 1})"),
+         "exceed 200: the incomplete beta function adds a term per unit of the larger one"},
+    };
+    for (const auto& row : refused) {
+        SCOPED_TRACE(row.strDoc);
+        const std::string strDoc = dir.Write("b.json", row.strDoc);
+        ExpectCli({{"show", strDoc}, 0, "R  BETA", "stochvar: warning: " + strDoc + ": R: cannot"});
+        EXPECT_THAT(ExpectCli({{"sample", "-n", "5", strDoc}, 1, "", row.strReason}).strErr,
+                    ::testing::StartsWith("stochvar: error: " + strDoc + ": R: cannot be sampled"));
+    }
+    const auto discrete = [&](const std::string& strA, const std::string& strB) {
+        return dir.Write("d.json", R"({"variables": [{"name": "D", "type": "DISCRETE",
+            "categories": [{"name": "a", "frequency": )" +
+                                       strA + R"(}, {"name": "b", "frequency": )" + strB + "}]}]}");
+    };
+    ExpectCli({{"show", discrete("1e308", "1e308")}, 0, "probability 0.5\n", ""});
+    // Both categories drawn: a sample mean near 0.5 (every draw was category 0 before).
+    EXPECT_THAT(ExpectCli({{"sample", "-n", "400", "--seed", "3", discrete("1e308", "1e308")},
+                           0,
+                           "target mean",
+                           ""})
+                    .strOut,
+                ::testing::ContainsRegex("\nD +0\\.5 +0\\.[45][0-9]* +0\\.5 "));
+    ExpectCli({{"show", discrete("1e-320", "3e-320")}, 0, "probability 0.75\n", ""});
+}
+
 TEST(Sample, CsvAndSummaryOfAConstantDocumentAreExact) {
     // Names quoted where they need it, inner quotes doubled; numbers in their shortest round-trip
     // form; a discrete value as its position or its category's name; a long name widens a column.
