@@ -5,7 +5,7 @@
 // loops after every kElements elements (the slowest family element, a beta inverse of about
 // 35 us, keeps that below 20 ms; the cheapest, a few ns, pays well under 1 % for it), the
 // sampling runs between batches paced to about kRunPace and between the chunks of a skip
-// (CSampleRun::kSkipChunkValues values, about 12 ms at 0.7 us a value).
+// (CSampleRun::kSkipChunkValues values, 8 to 25 ms for skips of 1e7 to 4e7 values).
 //
 // A pending KeyboardInterrupt (or whatever a signal handler raised) leaves as
 // pybind11::error_already_set.

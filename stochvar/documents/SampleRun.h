@@ -68,7 +68,7 @@ public:
     // and continueSkip is asked after each; when it says false the run stays unprepared and
     // Prepare returns false.
     bool Prepare(const std::function<bool()>& continueSkip = {});
-    static constexpr int kSkipChunkValues = 1 << 14;
+    static constexpr int kSkipChunkValues = 1 << 17;
     // Draws the slice in batches, each handed to onBatch, which may stop the run; pOut as for
     // CBatchSampler::Draw, pace as for CBatchSampler::SetPace (none: fixed batches). Draw once
     // per run.
