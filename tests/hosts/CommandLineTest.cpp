@@ -8,7 +8,7 @@
 
 #include <stochvar/documents/BinaryDocument.h>
 
-#include "support/ChildProcess.h"
+#include "CliRun.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -42,33 +42,6 @@ const std::string kExamples = STOCHVAR_EXAMPLES_DIR;
 const std::string kBeam = kExamples + "/beam.json"; // also the built-in example
 
 // The bytes of a file, or "" when there is none.
-std::string ReadFile(const std::string& strPath) {
-    std::ifstream in(strPath, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// A fresh temporary directory, removed with all it holds.
-class CTempDir {
-public:
-    CTempDir() : m_path((std::filesystem::temp_directory_path() / "stochvar-XXXXXX").string()) {
-        EXPECT_NE(mkdtemp(m_path.data()), nullptr);
-    }
-    ~CTempDir() {
-        std::error_code error;
-        std::filesystem::remove_all(m_path, error);
-    }
-
-    std::filesystem::path Path() const { return m_path; }
-    std::string File(const std::string& strName) const { return m_path + "/" + strName; }
-    std::string Write(const std::string& strName, const std::string& bytes) const {
-        std::ofstream(File(strName), std::ios::binary) << bytes;
-        return File(strName);
-    }
-
-private:
-    std::string m_path;
-};
-
 // The built stochvar with the arguments, owned by the test (see CChildProcess).
 CChildProcess::SOptions Streams(const std::string& strIn = "/dev/null",
                                 const std::string& strOut = "/dev/null",
@@ -109,8 +82,8 @@ SCliCase ExpectCli(const SCliCase& row, const std::string& strIn = "/dev/null",
     CChildProcess cli(prefix, Streams(strIn, strOutPath, capture.File("err")));
     const int nExitCode = cli.Wait();
     EXPECT_FALSE(cli.TimedOut());
-    const SCliCase run{row.args, nExitCode, strOut.empty() ? ReadFile(strOutPath) : "",
-                       ReadFile(capture.File("err"))};
+    const SCliCase run{row.args, nExitCode, strOut.empty() ? ReadText(strOutPath) : "",
+                       ReadText(capture.File("err"))};
     EXPECT_EQ(run.nExitCode, row.nExitCode) << run.strErr;
     for (const auto& [text, part] : {std::pair{run.strOut, row.strOut}, {run.strErr, row.strErr}}) {
         EXPECT_THAT(text, ::testing::HasSubstr(part));
@@ -256,7 +229,7 @@ TEST(CommandLine, EachLineGivesItsExitCodeAndMessages) {
         ExpectCli({args, 1, "", "stochvar: error: standard output: cannot write: No space left"},
                   "/dev/null", "/dev/full");
     }
-    EXPECT_EQ(ReadFile(strOld), "old");
+    EXPECT_EQ(ReadText(strOld), "old");
     EXPECT_EQ(Files(dir), 3);
 }
 
@@ -315,14 +288,14 @@ TEST(CommandLine, MessagesSayWhatIsMeant) {
     // The format from the name alone.
     for (const std::string strName : {"s.NPY", "s.csv", "s"}) {
         ExpectCli({{"sample", "-n", "3", "-o", dir.File(strName)}, 0, "written to", ""});
-        EXPECT_EQ(ReadFile(dir.File(strName)).starts_with("\x93NUMPY"), strName == "s.NPY");
+        EXPECT_EQ(ReadText(dir.File(strName)).starts_with("\x93NUMPY"), strName == "s.NPY");
     }
     // A full disk stops the run at its first failed write, not after the whole run (hours).
     CChildProcess::SOptions options = Streams("/dev/null", "/dev/null", dir.File("err"));
     options.deadline = std::chrono::seconds(60);
     CChildProcess full(CliLine({"sample", "-n", "2e9", "-o", "/dev/full"}), options);
     EXPECT_EQ(full.Wait(), 1);
-    EXPECT_EQ(ReadFile(dir.File("err")),
+    EXPECT_EQ(ReadText(dir.File("err")),
               "stochvar: error: /dev/full: cannot write: No space left on device\n");
 }
 
@@ -348,11 +321,11 @@ TEST(OutputFile, SpecialTargetsAreWrittenThroughAndRegularFilesReplacedWhole) {
                                                  {"fifo", ""}}) {
             std::future<std::string> reader; // a FIFO needs a reader for the writer to get through
             if (*pszHolder == '\0') {
-                reader = std::async(std::launch::async, ReadFile, dir.File("fifo"));
+                reader = std::async(std::launch::async, ReadText, dir.File("fifo"));
             }
             line.back() = dir.File(pszName);
             ExpectCli({line, 0, line[0] == "sample" ? "written to" : "", ""});
-            EXPECT_EQ(*pszHolder == '\0' ? reader.get() : ReadFile(dir.File(pszHolder)), expected)
+            EXPECT_EQ(*pszHolder == '\0' ? reader.get() : ReadText(dir.File(pszHolder)), expected)
                 << pszName;
         }
         EXPECT_TRUE(fs::is_symlink(dir.File("link")) && fs::is_symlink(dir.File("dangling")) &&
@@ -369,9 +342,9 @@ TEST(OutputFile, TheTargetDecidesHowItIsWritten) {
     // (for the superuser: a file without any write permission); a file with other hard links is
     // written in place, and so is another user's file that could not be given back.
     const CTempDir dir;
-    const std::string strDoc = dir.Write("d.json", ReadFile(kBeam));
+    const std::string strDoc = dir.Write("d.json", ReadText(kBeam));
     fs::create_symlink("d.json", dir.File("link.json"));
-    const std::string strOld = ReadFile(strDoc);
+    const std::string strOld = ReadText(strDoc);
     const std::string strJson =
         ExpectCli({{"convert", kBeam, "-", "--to", "json"}, 0, "{", ""}).strOut;
     const std::string strLocked = dir.Write("locked", "old");
@@ -397,10 +370,10 @@ TEST(OutputFile, TheTargetDecidesHowItIsWritten) {
     for (const SCliCase& row : refused) {
         ExpectCli(row);
     }
-    EXPECT_EQ(ReadFile(strDoc), strOld);
-    EXPECT_EQ(ReadFile(strLocked), "old");
+    EXPECT_EQ(ReadText(strDoc), strOld);
+    EXPECT_EQ(ReadText(strLocked), "old");
     ExpectCli({{"convert", kBeam, strLinked, "--to", "json"}, 0, "", ""});
-    EXPECT_EQ(ReadFile(dir.File("other")), strJson);
+    EXPECT_EQ(ReadText(dir.File("other")), strJson);
     EXPECT_EQ(fs::hard_link_count(strLinked), 2U);
     // Through a shell, appended to a log and piped, under each name of the descriptor.
     const std::string strLog = dir.Write("log", "old\n");
@@ -416,13 +389,13 @@ TEST(OutputFile, TheTargetDecidesHowItIsWritten) {
     for (int i = 0; i < 6; ++i) {
         strExpected += strJson;
     }
-    EXPECT_EQ(ReadFile(strLog), strExpected);
+    EXPECT_EQ(ReadText(strLog), strExpected);
     CChildProcess cli(
         {"/bin/sh", "-c",
          std::string(STOCHVAR_CLI_PATH) + " sample -n 4 -o /dev/stderr 2>> " + strLog},
         Streams());
     EXPECT_EQ(cli.Wait(), 0);
-    EXPECT_THAT(ReadFile(strLog), ::testing::StartsWith(strExpected + "fy,W,G,Q,L,theta,use\n"));
+    EXPECT_THAT(ReadText(strLog), ::testing::StartsWith(strExpected + "fy,W,G,Q,L,theta,use\n"));
     if (geteuid() != 0) {
         return;
     }
@@ -445,8 +418,8 @@ TEST(OutputFile, TheTargetDecidesHowItIsWritten) {
     };
     asUser(strRoots);
     asUser(strShared);
-    EXPECT_EQ(ReadFile(strRoots), "old");
-    EXPECT_EQ(ReadFile(strShared), strJson);
+    EXPECT_EQ(ReadText(strRoots), "old");
+    EXPECT_EQ(ReadText(strShared), strJson);
     struct stat status {};
     EXPECT_EQ(stat(strShared.c_str(), &status), 0);
     EXPECT_EQ(status.st_uid, 0U);
@@ -469,7 +442,7 @@ TEST(OutputFile, AnInterruptedRunLeavesTheOldFileAndNoPartialOne) {
         ASSERT_TRUE(bWriting) << "the run ended without writing";
         cli.Signal(nSignal);
         EXPECT_EQ(cli.Wait(), 128 + nSignal);
-        EXPECT_EQ(ReadFile(strOut), "old");
+        EXPECT_EQ(ReadText(strOut), "old");
         EXPECT_EQ(Files(dir), 1);
     }
 }
@@ -564,9 +537,9 @@ TEST(Convert, JsonAndBinaryCarryTheSameDocument) {
             line.insert(line.begin(), "convert");
             ExpectCli({line, 0, "", ""});
         }
-        EXPECT_TRUE(ReadFile(strBinary).starts_with(kBinarySignature));
-        EXPECT_EQ(ReadFile(strBack), ReadFile(strCopy));
-        EXPECT_EQ(ReadFile(dir.File("again.json")), ReadFile(strBinary));
+        EXPECT_TRUE(ReadText(strBinary).starts_with(kBinarySignature));
+        EXPECT_EQ(ReadText(strBack), ReadText(strCopy));
+        EXPECT_EQ(ReadText(dir.File("again.json")), ReadText(strBinary));
         if (strJson == documents[0]) { // not sampled, from either form, for the same reason
             for (const std::string& strDoc : {strJson, strBinary}) {
                 ExpectCli({{"sample", strDoc, "-n", "5", "-o", strBack},
@@ -574,9 +547,9 @@ TEST(Convert, JsonAndBinaryCarryTheSameDocument) {
                            "",
                            strDoc + ": E: cannot be sampled: it has no"});
             }
-            EXPECT_EQ(ReadFile(strBack), ReadFile(strCopy));
+            EXPECT_EQ(ReadText(strBack), ReadText(strCopy));
         } else {
-            EXPECT_EQ(ReadFile(strCopy), ReadFile(strJson));
+            EXPECT_EQ(ReadText(strCopy), ReadText(strJson));
             EXPECT_EQ(Draw({strBinary, "--lhs"}, "300").strOut,
                       Draw({strJson, "--lhs"}, "300").strOut);
         }
@@ -586,7 +559,7 @@ TEST(Convert, JsonAndBinaryCarryTheSameDocument) {
 TEST(Numerics, TheOptionOverridesTheDocumentAndJsonAloneKeepsTheChoice) {
     // The summaries name the numerics that ran, and the numbers are theirs.
     const CTempDir dir;
-    std::string strBeam = ReadFile(kBeam);
+    std::string strBeam = ReadText(kBeam);
     strBeam.insert(strBeam.find("\n  \"variables\""), "\n  \"numerics\": \"accurate\",");
     const std::string strAccurate = dir.Write("accurate.json", strBeam); // in the writer's layout
     const std::string faithful = Draw({}, "200", "numerics: faithful\n").strOut;
@@ -597,7 +570,7 @@ TEST(Numerics, TheOptionOverridesTheDocumentAndJsonAloneKeepsTheChoice) {
               faithful);
     // JSON keeps the choice; binary has no place for it and drops it with a warning.
     ExpectCli({{"convert", strAccurate, dir.File("copy.json")}, 0, "", ""});
-    EXPECT_EQ(ReadFile(dir.File("copy.json")), strBeam);
+    EXPECT_EQ(ReadText(dir.File("copy.json")), strBeam);
     ExpectCli({{"convert", strAccurate, dir.File("b.svc")},
                0,
                "",
@@ -765,7 +738,7 @@ say "hi" twice  0.0000 (0.0000)   1
                "2 samples of 3" + strSeed + "written to " + strCsv + "\n" + strTables,
                ""});
     const std::string strRow = "0.30000000000000004,1,-1e-300\n";
-    EXPECT_EQ(ReadFile(strCsv), strHeader + strRow + strRow);
+    EXPECT_EQ(ReadText(strCsv), strHeader + strRow + strRow);
     ExpectCli({{"sample", strDoc, "-n", "1", "--categories", "names", "-o", "-"},
                0,
                strHeader + "0.30000000000000004,\"x,\"\"y\"\"\",-1e-300\n",
@@ -814,7 +787,7 @@ TEST(Sample, NpyHoldsTheCsvNumbersBitForBit) {
                0,
                "written to",
                ""});
-    const std::string npy = ReadFile(dir.File("s.npy"));
+    const std::string npy = ReadText(dir.File("s.npy"));
     const std::string strDict = "{'descr': '<f8', 'fortran_order': False, 'shape': (5000, 7), }";
     ASSERT_EQ(npy.substr(0, 128), std::string("\x93NUMPY\x01\x00\x76\x00", 10) + strDict +
                                       std::string(128 - 11 - strDict.size(), ' ') + "\n");
@@ -874,7 +847,7 @@ TEST(Sample, ARunLargerThanTheMemoryLeftIsRefusedBeforeItStarts) {
     options.nAddressSpaceKiB = 400000;
     EXPECT_EQ(CChildProcess(CliLine({"sample", "--lhs", "-n", "5e7"}), options).Wait(), 1);
     EXPECT_THAT(
-        ReadFile(dir.File("err")),
+        ReadText(dir.File("err")),
         ::testing::MatchesRegex(
             "stochvar: error: Latin hypercube sampling of 7 variables with 50000000 samples "
             "needs 1.4 GiB of memory, but only 0.[0-9] GiB are available: use fewer "

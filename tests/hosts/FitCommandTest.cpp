@@ -7,7 +7,7 @@
 #include <stochvar/families/FamilyList.h>
 #include <stochvar/fitting/FamilyFitter.h>
 
-#include "support/ChildProcess.h"
+#include "CliRun.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -27,53 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-std::string ReadText(const std::string& strPath) {
-    std::ifstream in(strPath, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-class CScratch {
-public:
-    CScratch() : m_path((fs::temp_directory_path() / "stochvar-fit-XXXXXX").string()) {
-        EXPECT_NE(mkdtemp(m_path.data()), nullptr);
-    }
-    ~CScratch() {
-        std::error_code error;
-        fs::remove_all(m_path, error);
-    }
-    std::string File(const std::string& strName) const { return m_path + "/" + strName; }
-    std::string Write(const std::string& strName, const std::string& text) const {
-        std::ofstream(File(strName), std::ios::binary) << text;
-        return File(strName);
-    }
-
-private:
-    std::string m_path;
-};
-
-struct SRun {
-    int nExitCode = -1;
-    std::string strOut;
-    std::string strErr;
-};
-
-// stochvar fit with the arguments, owned by the test (CChildProcess).
-SRun Fit(const std::vector<std::string>& args) {
-    const CScratch capture;
-    std::vector<std::string> argv{STOCHVAR_CLI_PATH, "fit"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    CChildProcess::SOptions options;
-    options.strOut = capture.File("out");
-    options.strErr = capture.File("err");
-    CChildProcess cli(argv, options);
-    SRun run;
-    run.nExitCode = cli.Wait();
-    EXPECT_FALSE(cli.TimedOut());
-    run.strOut = ReadText(options.strOut);
-    run.strErr = ReadText(options.strErr);
-    EXPECT_THAT(run.strErr, ::testing::Not(::testing::ContainsRegex("Sanitizer|runtime error:")));
-    return run;
-}
+SCliRun Fit(const std::vector<std::string>& args) { return RunCommand("fit", args); }
 
 std::vector<double> Draw(int nType, int nParamCombi, const std::vector<double>& values,
                          std::size_t n, std::uint32_t nSeed) {
@@ -141,10 +95,10 @@ double Pearson(const std::vector<double>& a, const std::vector<double>& b) {
 }
 
 TEST(FitCommand, PrintsTheLibrarysRankingPerColumn) {
-    const CScratch dir;
+    const CTempDir dir;
     const STable table = MakeTable();
     const std::string strCsv = dir.Write("data.csv", table.Csv());
-    const SRun run = Fit({strCsv, "--column", "strength", "--column", "grade"});
+    const SCliRun run = Fit({strCsv, "--column", "strength", "--column", "grade"});
     ASSERT_EQ(run.nExitCode, 0) << run.strErr;
     EXPECT_THAT(run.strOut, HasSubstr("column strength (n = 400)"));
     EXPECT_THAT(run.strOut, ::testing::Not(HasSubstr("column load")));
@@ -175,11 +129,11 @@ TEST(FitCommand, PrintsTheLibrarysRankingPerColumn) {
 }
 
 TEST(FitCommand, WritesTheBestVariablesAndCorrelationsThatReadBack) {
-    const CScratch dir;
+    const CTempDir dir;
     const STable table = MakeTable();
     const std::string strCsv = dir.Write("data.csv", table.Csv());
     const std::string strDoc = dir.File("fitted.json");
-    const SRun run = Fit({strCsv, "--out", strDoc, "--correlations"});
+    const SCliRun run = Fit({strCsv, "--out", strDoc, "--correlations"});
     ASSERT_EQ(run.nExitCode, 0) << run.strErr;
     const std::unique_ptr<CCollectionDocument> pDoc = LoadDocument(strDoc);
     ASSERT_EQ(pDoc->GetVariableCount(), 3);
@@ -211,15 +165,15 @@ TEST(FitCommand, WritesTheBestVariablesAndCorrelationsThatReadBack) {
 }
 
 TEST(FitCommand, ClampsACorrelationOutsideItsRangeWithAWarning) {
-    const CScratch dir;
+    const CTempDir dir;
     const std::vector<double> a = Draw(DIST_EXPONENTIAL, 1, {1.0, 0.0}, 300, 21u);
     std::string text = "a,b\n";
     for (const double x : a) {
         text += Text(x) + "," + Text(-x) + "\n";
     }
     const std::string strDoc = dir.File("fitted.json");
-    const SRun run = Fit({dir.Write("data.csv", text), "--families", "exponential,Gumbel", "--out",
-                          strDoc, "--correlations"});
+    const SCliRun run = Fit({dir.Write("data.csv", text), "--families", "exponential,Gumbel",
+                             "--out", strDoc, "--correlations"});
     ASSERT_EQ(run.nExitCode, 0) << run.strErr;
     EXPECT_THAT(run.strErr, HasSubstr("stochvar: warning: " + strDoc + ": correlation a / b:"));
     EXPECT_THAT(run.strErr, HasSubstr("Correlation is -1.0000"));
@@ -230,14 +184,14 @@ TEST(FitCommand, ClampsACorrelationOutsideItsRangeWithAWarning) {
 }
 
 TEST(FitCommand, BootstrapPValuesAndTheKsCriterion) {
-    const CScratch dir;
+    const CTempDir dir;
     const std::vector<double> x = Draw(DIST_NORMAL, 0, {3.0, 1.0}, 60, 31u);
     std::string text = "x\n";
     for (const double v : x) {
         text += Text(v) + "\n";
     }
-    const SRun run = Fit({dir.Write("data.csv", text), "--families", "normal,uniform",
-                          "--criterion", "ks", "--bootstrap", "99"});
+    const SCliRun run = Fit({dir.Write("data.csv", text), "--families", "normal,uniform",
+                             "--criterion", "ks", "--bootstrap", "99"});
     ASSERT_EQ(run.nExitCode, 0) << run.strErr;
     SFitOptions options;
     options.families = {DIST_NORMAL, DIST_UNIFORM};
@@ -253,7 +207,7 @@ TEST(FitCommand, BootstrapPValuesAndTheKsCriterion) {
 }
 
 TEST(FitCommand, Refusals) {
-    const CScratch dir;
+    const CTempDir dir;
     const std::string strGood = dir.Write("good.csv", "x,y\n1,2\n2,3\n4,1\n3,5\n");
     const struct {
         std::vector<std::string> args;
@@ -295,7 +249,7 @@ TEST(FitCommand, Refusals) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.args));
-        const SRun run = Fit(row.args);
+        const SCliRun run = Fit(row.args);
         EXPECT_EQ(run.nExitCode, row.nExitCode) << run.strErr;
         EXPECT_THAT(run.strOut, HasSubstr(row.pszOut));
         EXPECT_THAT(run.strErr, HasSubstr(row.pszErr));

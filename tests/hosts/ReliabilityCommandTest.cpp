@@ -3,7 +3,7 @@
 // JSON file with every field, and the same numbers on any number of threads. The analyses
 // themselves are tested in tests/reliability, the expressions in tests/documents.
 
-#include "support/ChildProcess.h"
+#include "CliRun.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -23,53 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
-std::string ReadText(const std::string& strPath) {
-    std::ifstream in(strPath, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-class CScratch {
-public:
-    CScratch() : m_path((fs::temp_directory_path() / "stochvar-rel-XXXXXX").string()) {
-        EXPECT_NE(mkdtemp(m_path.data()), nullptr);
-    }
-    ~CScratch() {
-        std::error_code error;
-        fs::remove_all(m_path, error);
-    }
-    std::string File(const std::string& strName) const { return m_path + "/" + strName; }
-    std::string Write(const std::string& strName, const std::string& text) const {
-        std::ofstream(File(strName), std::ios::binary) << text;
-        return File(strName);
-    }
-
-private:
-    std::string m_path;
-};
-
-struct SRun {
-    int nExitCode = -1;
-    std::string strOut;
-    std::string strErr;
-};
-
-// Runs the program as a test owns it (CChildProcess: a process group of its own, a deadline,
-// whatever is left of the group killed at the end).
-SRun Analyse(const std::vector<std::string>& args, const char* pszCommand = "reliability") {
-    const CScratch capture;
-    std::vector<std::string> argv{STOCHVAR_CLI_PATH, pszCommand};
-    argv.insert(argv.end(), args.begin(), args.end());
-    CChildProcess::SOptions options;
-    options.strOut = capture.File("out");
-    options.strErr = capture.File("err");
-    CChildProcess cli(argv, options);
-    SRun run;
-    run.nExitCode = cli.Wait();
-    EXPECT_FALSE(cli.TimedOut()) << "still running after the deadline";
-    run.strOut = ReadText(options.strOut);
-    run.strErr = ReadText(options.strErr);
-    EXPECT_EQ(run.strErr.find("Sanitizer"), std::string::npos) << run.strErr;
-    return run;
+SCliRun Analyse(const std::vector<std::string>& args, const char* pszCommand = "reliability") {
+    return RunCommand(pszCommand, args);
 }
 
 // R - S with R ~ N(5, 1), S ~ N(2, 1): beta = 3 / sqrt(2). The discrete k is not in g.
@@ -82,7 +37,7 @@ const char* const kDocument = R"({"limitState": "R - S",
 double Pf(double dBeta) { return 0.5 * std::erfc(dBeta / std::sqrt(2.0)); }
 
 TEST(ReliabilityCommand, EveryMethodFindsTheClosedFormAndWritesEveryField) {
-    const CScratch dir;
+    const CTempDir dir;
     const std::string strDoc = dir.Write("rs.json", kDocument);
     const std::string strJson = dir.File("result.json");
     const double beta = 3.0 / std::sqrt(2.0);
@@ -117,7 +72,7 @@ TEST(ReliabilityCommand, EveryMethodFindsTheClosedFormAndWritesEveryField) {
         SCOPED_TRACE(row.args[1]);
         std::vector<std::string> args{strDoc, "--json", strJson};
         args.insert(args.end(), row.args.begin(), row.args.end());
-        const SRun run = Analyse(args);
+        const SCliRun run = Analyse(args);
         ASSERT_EQ(run.nExitCode, 0) << run.strErr;
         EXPECT_EQ(run.strErr, "");
         EXPECT_EQ(run.strOut.rfind(row.strTitle + strDoc + "\ng = R - S\n", 0), 0) << run.strOut;
@@ -158,13 +113,13 @@ TEST(ReliabilityCommand, EveryMethodFindsTheClosedFormAndWritesEveryField) {
 TEST(ReliabilityCommand, GComesFromTheLineOrTheDocumentAndGivesTheSameNumbersOnAnyThreads) {
     // (5 - 2 * 2) / sqrt(1 + 4): --g wins over the document's key; without DOC the built-in beam
     // with its own g.
-    const CScratch dir;
+    const CTempDir dir;
     const std::string strDoc = dir.Write("rs.json", kDocument);
-    const SRun line = Analyse({strDoc, "--method", "form", "--g", "R - 2 * S"});
+    const SCliRun line = Analyse({strDoc, "--method", "form", "--g", "R - 2 * S"});
     EXPECT_EQ(line.nExitCode, 0);
     EXPECT_NE(line.strOut.find("\ng = R - 2 * S\n"), std::string::npos);
     EXPECT_NE(line.strOut.find("\nbeta   0.4472\n"), std::string::npos) << line.strOut;
-    const SRun beam = Analyse({"--method", "form"});
+    const SCliRun beam = Analyse({"--method", "form"});
     EXPECT_EQ(beam.nExitCode, 0);
     EXPECT_EQ(beam.strOut.rfind("FORM on built-in example (beam.json)\n"
                                 "g = theta * fy * W / 100 - (G + Q) * L^2 / 8\n"
@@ -176,8 +131,8 @@ TEST(ReliabilityCommand, GComesFromTheLineOrTheDocumentAndGivesTheSameNumbersOnA
         SCOPED_TRACE(pszMethod);
         std::vector<std::string> pfs;
         for (const char* pszThreads : {"1", "3"}) {
-            const SRun run = Analyse({strDoc, "--method", pszMethod, "--threads", pszThreads,
-                                      "--seed", "11", "--json", "-"});
+            const SCliRun run = Analyse({strDoc, "--method", pszMethod, "--threads", pszThreads,
+                                         "--seed", "11", "--json", "-"});
             EXPECT_EQ(run.nExitCode, 0);
             const Json json = Json::parse(run.strOut);
             pfs.push_back(json["pf"].dump() + " " + json["calls"].dump());
@@ -188,7 +143,7 @@ TEST(ReliabilityCommand, GComesFromTheLineOrTheDocumentAndGivesTheSameNumbersOnA
 }
 
 TEST(ReliabilityCommand, RefusalsAndUsageErrorsHaveTheirExactMessages) {
-    const CScratch dir;
+    const CTempDir dir;
     const std::string strDoc = dir.Write("rs.json", kDocument);
     std::string text = kDocument;
     const std::string strNoG =
@@ -270,14 +225,14 @@ TEST(ReliabilityCommand, RefusalsAndUsageErrorsHaveTheirExactMessages) {
             args = row.args;
         }
         SCOPED_TRACE(::testing::PrintToString(args));
-        const SRun run = Analyse(args);
+        const SCliRun run = Analyse(args);
         EXPECT_EQ(run.nExitCode, row.nExitCode);
         EXPECT_TRUE(std::regex_match(run.strErr, std::regex(row.strErr))) << run.strErr;
         EXPECT_EQ(run.strOut, "");
         EXPECT_FALSE(fs::exists(strJson));
     }
     // show lists g, and warns when it would be refused.
-    const SRun shown = Analyse({strBadG}, "show");
+    const SCliRun shown = Analyse({strBadG}, "show");
     EXPECT_EQ(shown.nExitCode, 0);
     EXPECT_NE(shown.strOut.find("\nnumerics: faithful\nlimit state: g = R - T\n"),
               std::string::npos);
