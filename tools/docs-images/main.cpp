@@ -11,7 +11,9 @@
 // With --readability, DIR gets readability-grid-TAG.png, the correlation dialog of ten variables
 // as it opens, with three coefficients typed in, and readability-chart-TAG.png, the chart of a
 // narrow normal density under fixed wide axis bounds beside that of a fixed value: pictures
-// of one build to set beside those of another (TAG "before" and "after" a change).
+// of one build to set beside those of another (TAG "before" and "after" a change). The "before"
+// pictures in docs/images come from the build of the commit that added this mode, before the
+// editor learnt to fit its columns and to sample its curves; `make docs-images` renders "after".
 
 #include "stochvar-editor/EditorMainWindow.h"
 
