@@ -54,6 +54,7 @@ docs-images: setup
 	cmake --preset default
 	cmake --build --preset default --target stochvar-docs-images stochvar stochvar_python
 	build/default/bin/stochvar-docs-images docs/images build/default/screenshots
+	build/default/bin/stochvar-docs-images --readability after docs/images
 	/usr/bin/python3 tools/docs-images/reliability_picture.py build/default/bin/stochvar \
 		docs/images/reliability-rs.png
 	PYTHONPATH=build/default/python /usr/bin/python3 tools/docs-images/fitting_picture.py \

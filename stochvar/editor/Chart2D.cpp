@@ -196,6 +196,12 @@ int CChart2D::GetLabelPosition(int nIndex) const {
                : 0;
 }
 
+void CChart2D::SetAxisTitles(const QString& xTitle, const QString& yTitle) {
+    m_XTitle = xTitle;
+    m_YTitle = yTitle;
+    Changed();
+}
+
 QSize CChart2D::sizeHint() const { return QSize(420, 300); }
 
 QSize CChart2D::minimumSizeHint() const { return QSize(240, 160); }
@@ -279,12 +285,14 @@ QRect CChart2D::PlotArea(const SAxisScale& yScale) const {
         nYLabelWidth =
             std::max(nYLabelWidth, metrics.horizontalAdvance(TickText(dTick, yScale.dStep)));
     }
-    // Room for the Y tick labels on the left, the X tick labels below, and half a label beside
-    // the last tick on each axis.
-    const int nLeft = kPadding + nYLabelWidth + kTickLength + 2;
+    // Room for the Y tick labels on the left, the X tick labels below, a line for each title,
+    // and half a label beside the last tick on each axis.
+    const int nYTitle = m_YTitle.isEmpty() ? 0 : metrics.height() + 2;
+    const int nXTitle = m_XTitle.isEmpty() ? 0 : metrics.height() + 2;
+    const int nLeft = kPadding + nYTitle + nYLabelWidth + kTickLength + 2;
     const int nTop = kPadding + metrics.height() / 2;
     const int nRight = kPadding + metrics.horizontalAdvance(QStringLiteral("00000")) / 2;
-    const int nBottom = kPadding + kTickLength + metrics.height() + 2;
+    const int nBottom = kPadding + kTickLength + metrics.height() + 2 + nXTitle;
     return rect().adjusted(nLeft, nTop, -nRight, -nBottom);
 }
 
@@ -303,6 +311,7 @@ void CChart2D::paintEvent(QPaintEvent* /*pEvent*/) {
     } else {
         DrawXTicks(painter, *layout);
     }
+    DrawTitles(painter, *layout);
     DrawSeries(painter, *layout);
     // Axis lines last, so that bars and curves do not cover them.
     DrawAxes(painter, layout->plot);
@@ -421,6 +430,27 @@ void CChart2D::DrawCurve(QPainter& painter, const SPlotLayout& layout, const SSe
         if (IsDrawable(point)) {
             painter.drawEllipse(QPointF(layout.mapX(point.x), layout.mapY(point.y)), 2.5, 2.5);
         }
+    }
+}
+
+void CChart2D::DrawTitles(QPainter& painter, const SPlotLayout& layout) const {
+    const QRect& plot = layout.plot;
+    const int nHeight = layout.nLineHeight;
+    painter.setPen(palette().color(QPalette::Text));
+    if (!m_XTitle.isEmpty()) {
+        const QRect box(plot.left(), height() - kPadding - nHeight, plot.width(), nHeight);
+        painter.drawText(box, Qt::AlignCenter,
+                         fontMetrics().elidedText(m_XTitle, Qt::ElideRight, box.width()));
+    }
+    if (!m_YTitle.isEmpty()) {
+        // Written upwards along the left edge, centred on the plot's height.
+        painter.save();
+        painter.translate(kPadding, plot.bottom());
+        painter.rotate(-90.0);
+        const QRect box(0, 0, plot.height(), nHeight);
+        painter.drawText(box, Qt::AlignCenter,
+                         fontMetrics().elidedText(m_YTitle, Qt::ElideRight, box.width()));
+        painter.restore();
     }
 }
 

@@ -2,7 +2,8 @@
 
 // CChart2D: the editor's chart. It takes the operations a page uses to refill it (update lock,
 // chart type, series and point counts, X and Y of each point, X-axis annotation, labels) and
-// paints either a curve through the points or one bar per point, with axes and tick labels.
+// paints either a curve through the points or one bar per point, with axes, tick labels and the
+// axis titles, if any.
 //
 // Series and point numbers are 1-based; numbers outside the current counts are ignored (a read
 // gives 0.0). A point whose X was never set stands at its own number, which is where a bar
@@ -65,6 +66,11 @@ public:
     QString GetLabelText(int nIndex) const;
     int GetLabelPosition(int nIndex) const;
 
+    // Titles under the X axis and, turned upwards, left of the Y axis; empty for none.
+    void SetAxisTitles(const QString& xTitle, const QString& yTitle);
+    QString GetXAxisTitle() const { return m_XTitle; }
+    QString GetYAxisTitle() const { return m_YTitle; }
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -108,6 +114,7 @@ private:
     static void DrawBars(QPainter& painter, const SPlotLayout& layout, const SSeries& series);
     static void DrawCurve(QPainter& painter, const SPlotLayout& layout, const SSeries& series);
     void DrawAxes(QPainter& painter, const QRect& plot) const;
+    void DrawTitles(QPainter& painter, const SPlotLayout& layout) const;
 
     SSeries* FindSeries(int nSeries);
     // Setters of a series beyond the count add series up to it.
@@ -122,6 +129,8 @@ private:
     int m_nAnnotation = ANNOTATION_VALUES;
     std::vector<SSeries> m_Series;
     std::vector<SLabel> m_Labels;
+    QString m_XTitle;
+    QString m_YTitle;
 };
 
 } // namespace stochvar

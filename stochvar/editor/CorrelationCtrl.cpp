@@ -33,8 +33,6 @@ double ReadNumber(const QString& text) {
     return std::atof(bytes.constData());
 }
 
-QString NumberText(double dValue) { return FormatText("%.13g", dValue); }
-
 } // namespace
 
 // Opens the usual line editor and reports it to the grid, so that typing reaches the mirror
@@ -87,6 +85,8 @@ void CCorrelationCtrl::Initialize() {
         return;
     }
     const int n = VariableCount();
+    // Columns are sized once, at the end, rather than at every cell.
+    m_bFilling = true;
     if (n > 0) {
         setRowCount(n);
         setColumnCount(n);
@@ -127,6 +127,7 @@ void CCorrelationCtrl::Initialize() {
             }
         }
     }
+    m_bFilling = false;
     resizeColumnsToContents();
 }
 
@@ -140,6 +141,9 @@ QString CCorrelationCtrl::GetValue(int nRow, int nCol) const {
 void CCorrelationCtrl::SetValue(int nRow, int nCol, const QString& text) {
     if (QTableWidgetItem* pItem = item(nRow - 1, nCol - 1)) {
         pItem->setText(text);
+        if (!m_bFilling) {
+            resizeColumnToContents(nCol - 1);
+        }
     }
 }
 
@@ -233,6 +237,8 @@ void CCorrelationCtrl::OnModifyCell(int nRow, int nCol) {
 }
 
 BOOL CCorrelationCtrl::OnEndEditing(int nRow, int nCol) {
+    // The edited cell got its text from the editor, past SetValue.
+    resizeColumnToContents(nCol - 1);
     const double dValue = ReadNumber(GetValue(nRow, nCol));
     if (nRow != nCol) {
         SetNumber(nCol, nRow, dValue);

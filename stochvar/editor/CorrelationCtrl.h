@@ -62,10 +62,11 @@ public:
     void OnCancel() {}
 
     // The coefficient that OnOK reads from a cell into which the grid wrote dValue: cells hold
-    // text, with 13 significant digits.
+    // text, with the shortest digits that read back as the value (so, the value itself).
     static double ShownValue(double dValue);
 
-    // The text of cell (nRow, nCol) in grid coordinates, and writing it.
+    // The text of cell (nRow, nCol) in grid coordinates, and writing it; the column widens or
+    // narrows to its widest text, so that no coefficient is cut short.
     QString GetValue(int nRow, int nCol) const;
     void SetValue(int nRow, int nCol, const QString& text);
 
@@ -112,6 +113,7 @@ private:
     int m_nEditRow = 0;
     int m_nEditCol = 0;
     bool m_bEditCommitted = false;
+    bool m_bFilling = false; // while Initialize writes the cells
 };
 
 } // namespace stochvar

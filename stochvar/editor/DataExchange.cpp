@@ -32,7 +32,7 @@ bool ParseTrimmedNumber(const QString& text, double& dValue) {
 
 bool ExchangeText(QLineEdit* pEdit, double& dValue, bool bSaveAndValidate) {
     if (!bSaveAndValidate) {
-        pEdit->setText(FormatText("%.15g", dValue));
+        pEdit->setText(NumberText(dValue));
         return true;
     }
     double dRead = 0.0;

@@ -14,8 +14,8 @@ class QLineEdit;
 
 namespace stochvar {
 
-// A double in an edit: shown with 15 significant digits; read back with blanks allowed around
-// the number.
+// A double in an edit: shown with the shortest digits that read back as the same value; read back
+// with blanks allowed around the number.
 bool ExchangeText(QLineEdit* pEdit, double& dValue, bool bSaveAndValidate);
 // A string in an edit.
 bool ExchangeText(QLineEdit* pEdit, CString& strValue, bool bSaveAndValidate);

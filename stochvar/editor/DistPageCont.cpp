@@ -1,6 +1,7 @@
 #include <stochvar/editor/DistPageCont.h>
 
 #include <stochvar/editor/ControlIds.h>
+#include <stochvar/editor/DistChart.h>
 #include <stochvar/editor/ListFill.h>
 #include <stochvar/editor/TextConversion.h>
 #include <stochvar/model/Dist.h>
@@ -67,8 +68,8 @@ void CDistPageCont::UpdateParameterBox() {
     QStringList lines;
     for (const UINT nParam : ids) {
         const int nId = static_cast<int>(nParam);
-        lines.append(ToQString(m_pDist->m_ParamNames[nId]) +
-                     FormatText("  [%f]", m_pDist->GetParamValue(nId)));
+        lines.append(ToQString(m_pDist->m_ParamNames[nId]) + QStringLiteral("  [") +
+                     NumberText(m_pDist->GetParamValue(nId)) + QStringLiteral("]"));
     }
     RefillList(m_pParameterBox, lines, m_pDist->m_nCurParam);
 }
@@ -78,7 +79,7 @@ void CDistPageCont::UpdateValueBox() {
         // A cursor beyond the list (after a change to a shorter input type) shows nothing.
         const int nId = m_pDist->GetParamUnderCursor();
         if (nId >= 0) {
-            ValueBox()->setText(FormatText("%.20g", m_pDist->GetParamValue(nId)));
+            ValueBox()->setText(NumberText(m_pDist->GetParamValue(nId)));
         } else {
             ValueBox()->clear();
         }
@@ -91,22 +92,7 @@ void CDistPageCont::UpdateChart() {
     if (m_pDist == nullptr) {
         return;
     }
-    if (m_pDist->m_bAutoAxis == TRUE) {
-        m_pDist->SetAutoAxis();
-    }
-    m_Chart.SetUpdateLock(TRUE);
-    m_Chart.SetSeriesStyle(1, CChart2D::STYLE_PLAIN_LINE);
-    m_Chart.SetPointCount(1, kChartPoints);
-    m_Chart.SetSeriesCount(1);
-    // 50 points from the lower bound on, the last one step short of the upper bound.
-    const double step = (m_pDist->m_dAxisMax - m_pDist->m_dAxisMin) * 0.02;
-    for (int i = 0; i < kChartPoints; ++i) {
-        const double x = m_pDist->m_dAxisMin + i * step;
-        const double y = m_bCdf == 0 ? m_pDist->GetDensity(x) : m_pDist->GetCumulative(x);
-        m_Chart.SetX(1, i + 1, x);
-        m_Chart.SetY(1, i + 1, y);
-    }
-    m_Chart.SetUpdateLock(FALSE);
+    FillDistChart(m_Chart, *m_pDist, m_bCdf);
 }
 
 void CDistPageCont::OnEnter() {

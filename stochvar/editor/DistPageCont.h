@@ -36,9 +36,6 @@ public:
     void UpdateChart() override;
     using CDistPageBase::UpdateRadioButtons;
 
-    // Number of points of the curve.
-    static constexpr int kChartPoints = 50;
-
 protected:
     void OnSelchangeInputType();
     void OnSelchangeParameter();

@@ -111,7 +111,9 @@ void CDistPageDisc::UpdateCategoryBox() {
         double dFrequency = 0.0;
         double dProbability = 0.0;
         pDiscrete->GetCategory(i, strName, dFrequency, dProbability);
-        lines.append(FormatText("%s\t%g\t(%g)", strName.GetString(), dFrequency, dProbability));
+        // The frequency as the value box shows it; the probability only to read.
+        lines.append(ToQString(strName) + QLatin1Char('\t') + NumberText(dFrequency) +
+                     FormatText("\t(%g)", dProbability));
     }
     RefillList(m_pCategoryBox, lines, lines.isEmpty() ? -1 : m_nSelCategory);
 }
@@ -120,7 +122,7 @@ int CDistPageDisc::GetCategoryBoxIndex() const { return SelectedLine(m_pCategory
 
 void CDistPageDisc::SetValue(double dValue) {
     QLineEdit* pValueBox = ValueBox();
-    pValueBox->setText(FormatText("%g", dValue));
+    pValueBox->setText(NumberText(dValue));
     pValueBox->setFocus();
     pValueBox->selectAll();
 }
@@ -174,6 +176,9 @@ void CDistPageDisc::UpdateChart() {
     for (int i = 0; i < n; ++i) {
         m_Chart.AddLabel(pDiscrete->m_CategoryNames[i], m_Chart.GetLabelCount() + 1);
     }
+    m_Chart.SetAxisTitles(QStringLiteral("category"),
+                          m_bCdf == 0 ? QStringLiteral("probability")
+                                      : QStringLiteral("cumulative probability"));
     m_Chart.SetUpdateLock(FALSE);
 }
 
@@ -220,7 +225,12 @@ void CDistPageDisc::InsertCategory(int nPosition) {
     dlg.m_dValue = kNewCategoryFrequency;
     if (dlg.DoModal() == IDOK) {
         // A negative frequency is refused by the variable with its own message.
+        const int nCountBefore = pDiscrete->GetCategoryCount();
         pDiscrete->AddCategory(dlg.m_strName, dlg.m_dValue, nPosition);
+        // The selection follows the new category.
+        if (pDiscrete->GetCategoryCount() > nCountBefore) {
+            m_nSelCategory = nPosition >= 0 ? nPosition : pDiscrete->GetCategoryCount() - 1;
+        }
     }
     UpdateAll();
     ReportEdit(before);
@@ -281,6 +291,7 @@ void CDistPageDisc::OnMoveUp() {
     const int nSel = GetCategoryBoxIndex();
     if (nSel > 0) {
         Discrete()->SwitchIndex(nSel, nSel - 1);
+        m_nSelCategory = nSel - 1; // the selection moves with the category
     }
     UpdateAll();
     ReportEdit(before);
@@ -294,6 +305,7 @@ void CDistPageDisc::OnMoveDown() {
     const int nSel = GetCategoryBoxIndex();
     if (nSel >= 0 && nSel + 1 < Discrete()->GetCategoryCount()) {
         Discrete()->SwitchIndex(nSel, nSel + 1);
+        m_nSelCategory = nSel + 1; // the selection moves with the category
     }
     UpdateAll();
     ReportEdit(before);

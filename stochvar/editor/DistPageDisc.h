@@ -3,7 +3,8 @@
 // CDistPageDisc: the page on which the categories of a discrete variable are edited: a list of
 // the categories with name, frequency and probability, buttons to insert, edit, delete and move
 // them, a value box for the frequency of the selected category (Return commits it and moves the
-// selection on), and a bar chart of the probabilities or cumulative probabilities.
+// selection on), and a bar chart of the probabilities or cumulative probabilities. The selection
+// follows a category that is inserted or moved.
 //
 // Only discrete variables are taken. Category buttons follow the selection and the variable's
 // permission to change categories; the value box follows the variable's may-change flag.

@@ -10,19 +10,15 @@
 #include <QScreen>
 #include <QScrollBar>
 
-#include <algorithm>
-
 namespace stochvar {
 
 namespace {
 
-// The dialog opens large enough for a few variables and never larger than this.
-constexpr int kMaxInitialWidth = 900;
-constexpr int kMaxInitialHeight = 600;
+// The dialog opens large enough for the whole matrix, at least this large (room for the buttons
+// and a few variables), and at most this share of the screen's available area, which leaves
+// room for its frame; a larger matrix scrolls.
 constexpr int kMinInitialWidth = 420;
 constexpr int kMinInitialHeight = 240;
-// The part of the screen's available area that the dialog may take at most, leaving room for
-// its frame.
 constexpr double kMaxScreenShare = 0.9;
 
 } // namespace
@@ -56,17 +52,19 @@ int CDlgCorrelationMatrix::DoModal() {
 
 BOOL CDlgCorrelationMatrix::OnInitDialog() {
     m_pGrid->Initialize();
-    // Room for the whole matrix when it is small, scroll bars when it is not.
-    const int nGridWidth = m_pGrid->verticalHeader()->width() +
-                           m_pGrid->horizontalHeader()->length() + 2 * m_pGrid->frameWidth() +
-                           m_pGrid->verticalScrollBar()->sizeHint().width();
-    const int nGridHeight = m_pGrid->horizontalHeader()->height() +
-                            m_pGrid->verticalHeader()->length() + 2 * m_pGrid->frameWidth() +
-                            m_pGrid->horizontalScrollBar()->sizeHint().height();
+    // The headers have no geometry before the dialog is shown: their sizes come from their
+    // size hints and the sections, with room for the scroll bars in case the screen is too small.
+    const QHeaderView* pRows = m_pGrid->verticalHeader();
+    const QHeaderView* pColumns = m_pGrid->horizontalHeader();
+    const int nFrame = 2 * m_pGrid->frameWidth();
+    const QSize grid(pRows->sizeHint().width() + pColumns->length() + nFrame +
+                         m_pGrid->verticalScrollBar()->sizeHint().width(),
+                     pColumns->sizeHint().height() + pRows->length() + nFrame +
+                         m_pGrid->horizontalScrollBar()->sizeHint().height());
+    // What the layout adds around the grid: margins and the button column.
     const QSize extra = sizeHint() - m_pGrid->sizeHint();
-    QSize size(std::clamp(nGridWidth + extra.width(), kMinInitialWidth, kMaxInitialWidth),
-               std::clamp(nGridHeight + extra.height(), kMinInitialHeight, kMaxInitialHeight));
-    // A small or strongly scaled screen may not even have room for the limits above.
+    QSize size = (grid + extra).expandedTo(QSize(kMinInitialWidth, kMinInitialHeight));
+    // A small or strongly scaled screen may not have room even for the minimum.
     if (const QScreen* pScreen = screen()) {
         size = size.boundedTo(pScreen->availableGeometry().size() * kMaxScreenShare);
     }

@@ -4,8 +4,11 @@
 
 #include <QByteArray>
 
+#include <charconv>
+#include <cmath>
 #include <cstdarg>
 #include <cstdlib>
+#include <system_error>
 
 namespace stochvar {
 
@@ -20,6 +23,23 @@ bool ParseExactNumber(const QString& text, double& dValue) {
     }
     dValue = dParsed;
     return true;
+}
+
+QString NumberText(double dValue) {
+    // Fixed notation would need a long run of zeros outside this range.
+    constexpr double kFixedLow = 1e-4;
+    constexpr double kFixedHigh = 1e15;
+    const double dMagnitude = std::fabs(dValue);
+    const bool bFixed = dMagnitude == 0.0 || (dMagnitude >= kFixedLow && dMagnitude < kFixedHigh);
+    // Room for 17 digits, sign, point, exponent, or a fixed number below 1e15.
+    char buffer[64];
+    const std::to_chars_result result =
+        std::to_chars(buffer, buffer + sizeof buffer, dValue,
+                      bFixed ? std::chars_format::fixed : std::chars_format::scientific);
+    if (result.ec != std::errc()) {
+        return QString();
+    }
+    return QString::fromLatin1(buffer, static_cast<qsizetype>(result.ptr - buffer));
 }
 
 QString FormatText(const char* pszFormat, ...) {

@@ -15,6 +15,11 @@ namespace stochvar {
 // number, not even a blank (strtod itself skips blanks before it); an empty text reads as 0.
 bool ParseExactNumber(const QString& text, double& dValue);
 
+// The shortest text that reads back as the same double (std::to_chars): fixed notation for
+// magnitudes from 1e-4 up to 1e15, scientific notation below and above ("4.1e-08"); "inf",
+// "-inf" and "nan" for values that are not finite.
+QString NumberText(double dValue);
+
 // printf-style formatting in the C locale's notation.
 QString FormatText(const char* pszFormat, ...)
 #if defined(__GNUC__)

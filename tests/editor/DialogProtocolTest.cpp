@@ -122,10 +122,12 @@ void EditGrid(SData& data, QDialog& dlg) {
     EXPECT_EQ(grid.GetValue(4, 1), QStringLiteral("0.5"));
     QTest::keyClick(pEditor, Qt::Key_Escape);
     EXPECT_EQ(grid.GetValue(4, 1) + grid.GetValue(1, 4), QStringLiteral("-0.2-0.2"));
-    // After the edit the mirror holds the number the text reads as, with 13 significant digits;
-    // text that is no number reads as 0.
+    // After the edit the mirror holds the number the text reads as, with the shortest digits
+    // that read back as it; text that is no number reads as 0.
     for (const auto& [pszTyped, pszMirror] :
-         {std::pair{"0.12345678901234567", "0.1234567890123"}, {"0.3abc", "0.3"}, {"abc", "0"}}) {
+         {std::pair{"0.12345678901234567", "0.12345678901234566"},
+          {"0.3abc", "0.3"},
+          {"abc", "0"}}) {
         EditCell(grid, 1, 2, pszTyped);
         EXPECT_EQ(grid.GetValue(2, 1), pszMirror);
     }
