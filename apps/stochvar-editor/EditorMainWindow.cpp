@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
 
 namespace stochvar {
 
@@ -109,6 +110,7 @@ CEditorMainWindow::CEditorMainWindow(QWidget* pParent)
             &QAction::triggered, this, &CEditorMainWindow::OnRemoveVariable);
 
     statusBar();
+    InstallMessageNaming();
     NewDocument();
     FitToScreen();
 }
@@ -119,6 +121,31 @@ CEditorMainWindow::~CEditorMainWindow() {
 }
 
 CDistPropertySheet* CEditorMainWindow::GetSheet() const { return m_pSheet; }
+
+void CEditorMainWindow::InstallMessageNaming() {
+    SHostHooks hooks = GetHostHooks();
+    std::function<int(const CString&, UINT)> show =
+        hooks.messageBox ? hooks.messageBox : DefaultHostHooks().messageBox;
+    hooks.messageBox = [this, show](const CString& text, UINT nStyle) {
+        return show(NameTheVariable(text), nStyle);
+    };
+    m_pMessageHooks = std::make_unique<CScopedHostHooks>(std::move(hooks));
+}
+
+CString CEditorMainWindow::NameTheVariable(const CString& text) const {
+    // Messages about correlations name their pair themselves.
+    const CDist* pDist = m_pSheet != nullptr ? m_pSheet->GetCurrentDist() : nullptr;
+    if (pDist == nullptr || m_bCheckingCorrelations || m_pSheet->IsEditingCorrelations()) {
+        return text;
+    }
+    const std::string strSubject = VariableSubject(*pDist, m_pSheet->GetCurrentIndex()) + ": ";
+    std::string strText = text.str();
+    // After the "ERROR:" or "WARNING:" line, where the message itself begins.
+    const std::size_t nLineEnd = strText.find('\n');
+    const bool bTagged = strText.starts_with("ERROR:\n") || strText.starts_with("WARNING:\n");
+    strText.insert(bTagged ? nLineEnd + 1 : 0, strSubject);
+    return CString(strText.c_str());
+}
 
 void CEditorMainWindow::FitToScreen() {
     QSize size = kPreferredSize.expandedTo(m_pSheetHost->minimumSizeHint());
@@ -289,7 +316,9 @@ bool CEditorMainWindow::ReadyToWrite(EDocumentFormat format) {
     // Re-points the reference slots and checks every correlation; the library reports each
     // correction itself (and the sheet reports it as a change), and the check below names it
     // again with the others.
+    m_bCheckingCorrelations = true;
     m_pSheet->OnOK();
+    m_bCheckingCorrelations = false;
     const CSaveCheck check(*m_pDocument, before, format);
     if (check.IsClean() || AskAboutProblems(check)) {
         return true;

@@ -19,6 +19,10 @@
 // A document is opened also when it cannot be sampled (correlations that do not form a positive
 // definite matrix, for one): a warning says why, so that it can be repaired here.
 //
+// The library's message boxes about the variable shown (a value refused, a set of values that does
+// not fit) name it: "ERROR:\nG: StdDev is less than (or equal to) 0". Those about correlations
+// name their pair themselves.
+//
 // The Variable menu adds a normal variable or removes the one shown (with its correlations,
 // after a confirmation).
 //
@@ -29,6 +33,7 @@
 
 #include <stochvar/documents/CollectionDocument.h>
 #include <stochvar/documents/DocumentFile.h>
+#include <stochvar/module/HostHooks.h>
 
 #include <QMainWindow>
 #include <QString>
@@ -120,6 +125,10 @@ private:
     // The window's first size: what the sheet would like, within the screen's available area.
     void FitToScreen();
     void ShowError(const QString& title, const QString& text);
+    // Puts a message box hook over the one in force that names the variable shown in the
+    // library's messages about it, for as long as the window lives.
+    void InstallMessageNaming();
+    CString NameTheVariable(const CString& text) const;
 
     std::unique_ptr<CCollectionDocument> m_pDocument;
     CHostPropertySheet* m_pSheet = nullptr;
@@ -129,6 +138,9 @@ private:
     QString m_path;
     EDocumentFormat m_format = EDocumentFormat::json;
     bool m_bModified = false;
+    // While the sheet is confirmed for a save: its messages are about correlations.
+    bool m_bCheckingCorrelations = false;
+    std::unique_ptr<CScopedHostHooks> m_pMessageHooks;
 };
 
 } // namespace stochvar

@@ -309,6 +309,12 @@ TEST_F(EditorMainWindowTest, ACorrectionIsKeptOnlyWhenTheSaveGoesOn) {
     }
     EXPECT_EQ(FileBytes(m_path), original);
     Answer("actionSave", QMessageBox::NoButton, "saveAnyway");
+    ASSERT_EQ(m_hooks.messages().size(), 3u) << "the library's own report of each correction";
+    for (const std::string& strMessage : m_hooks.messages()) {
+        EXPECT_TRUE(strMessage.starts_with("WARNING:\nCorrelation specified between variable G "
+                                           "and Q is too large"))
+            << strMessage;
+    }
     const auto pSaved = LoadDocument(m_path.toStdString());
     EXPECT_TRUE(pSaved->m_warnings.empty());
     EXPECT_TRUE(pSaved->GetCorrelation(0).dCorrX == gq.dCorrX && gq.dCorrX < 0.99);
@@ -348,6 +354,14 @@ TEST_P(FamilyChangeSave, ThePageTheCurveAndTheCorrelationsReadTheNewFamily) {
 INSTANTIATE_TEST_SUITE_P(Families, FamilyChangeSave,
                          ::testing::Values(DIST_LOGNORMAL, DIST_EXPONENTIAL, DIST_GUMBEL,
                                            DIST_RAYLEIGH, DIST_WEIBULL));
+
+TEST_F(EditorMainWindowTest, MessagesAboutTheVariableShownNameIt) {
+    ASSERT_TRUE(Sheet().SelectVariable(2));
+    Enter(Sheet().GetPageCont(), "10");
+    Enter(Sheet().GetPageCont(), "-1");
+    EXPECT_EQ(m_hooks.messages(),
+              std::vector<std::string>{"ERROR:\nG: StdDev is less than (or equal to) 0"});
+}
 
 TEST_F(EditorMainWindowTest, GoToTheVariableShownOpensNoSecondBox) {
     ASSERT_TRUE(Sheet().SelectVariable(1));
