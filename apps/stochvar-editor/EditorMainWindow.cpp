@@ -323,8 +323,8 @@ bool CEditorMainWindow::ReadyToWrite(EDocumentFormat format) {
     if (check.IsClean() || AskAboutProblems(check)) {
         return true;
     }
-    // Nothing is kept from a save the user did not go on with: the corrections are his to
-    // accept, and the next save asks again.
+    // Nothing is kept from a save the user did not go on with: the corrections are the user's
+    // to accept, and the next save asks again.
     RestoreCorrelations(before);
     SetModified(bModifiedBefore);
     return false;
