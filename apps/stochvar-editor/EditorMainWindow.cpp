@@ -16,7 +16,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -26,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
 
 namespace stochvar {
 
@@ -65,9 +68,20 @@ QString ListOfProblems(const std::vector<SSaveProblem>& problems) {
 
 CEditorMainWindow::CEditorMainWindow(QWidget* pParent)
     : QMainWindow(pParent), m_pScrollArea(new QScrollArea(this)),
-      m_pSheetHost(new QWidget(m_pScrollArea)) {
+      m_pSheetHost(new QWidget(m_pScrollArea)), m_pEmptyGuide(new QWidget(m_pSheetHost)) {
     auto* pHostLayout = new QVBoxLayout(m_pSheetHost);
     pHostLayout->setContentsMargins(0, 0, 0, 0);
+    // An empty document has nothing to edit yet: the sheet's controls are disabled, and this
+    // line shows the way to the first variable.
+    auto* pGuideLayout = new QHBoxLayout(m_pEmptyGuide);
+    pGuideLayout->addWidget(
+        new QLabel(QStringLiteral("The collection has no variables yet."), m_pEmptyGuide));
+    auto* pAddFirst = new QPushButton(QStringLiteral("&Add Variable"), m_pEmptyGuide);
+    pAddFirst->setObjectName(QStringLiteral("addFirstVariable"));
+    pGuideLayout->addWidget(pAddFirst);
+    pGuideLayout->addStretch(1);
+    pHostLayout->addWidget(m_pEmptyGuide);
+    connect(pAddFirst, &QPushButton::clicked, this, &CEditorMainWindow::AddVariable);
     // The sheet grows with the window; below its minimum size the area scrolls.
     m_pScrollArea->setWidgetResizable(true);
     m_pScrollArea->setFrameShape(QFrame::NoFrame);
@@ -96,6 +110,7 @@ CEditorMainWindow::CEditorMainWindow(QWidget* pParent)
             &QAction::triggered, this, &CEditorMainWindow::OnRemoveVariable);
 
     statusBar();
+    InstallMessageNaming();
     NewDocument();
     FitToScreen();
 }
@@ -106,6 +121,31 @@ CEditorMainWindow::~CEditorMainWindow() {
 }
 
 CDistPropertySheet* CEditorMainWindow::GetSheet() const { return m_pSheet; }
+
+void CEditorMainWindow::InstallMessageNaming() {
+    SHostHooks hooks = GetHostHooks();
+    std::function<int(const CString&, UINT)> show =
+        hooks.messageBox ? hooks.messageBox : DefaultHostHooks().messageBox;
+    hooks.messageBox = [this, show](const CString& text, UINT nStyle) {
+        return show(NameTheVariable(text), nStyle);
+    };
+    m_pMessageHooks = std::make_unique<CScopedHostHooks>(std::move(hooks));
+}
+
+CString CEditorMainWindow::NameTheVariable(const CString& text) const {
+    // Messages about correlations name their pair themselves.
+    const CDist* pDist = m_pSheet != nullptr ? m_pSheet->GetCurrentDist() : nullptr;
+    if (pDist == nullptr || m_bCheckingCorrelations || m_pSheet->IsEditingCorrelations()) {
+        return text;
+    }
+    const std::string strSubject = VariableSubject(*pDist, m_pSheet->GetCurrentIndex()) + ": ";
+    std::string strText = text.str();
+    // After the "ERROR:" or "WARNING:" line, where the message itself begins.
+    const std::size_t nLineEnd = strText.find('\n');
+    const bool bTagged = strText.starts_with("ERROR:\n") || strText.starts_with("WARNING:\n");
+    strText.insert(bTagged ? nLineEnd + 1 : 0, strSubject);
+    return CString(strText.c_str());
+}
 
 void CEditorMainWindow::FitToScreen() {
     QSize size = kPreferredSize.expandedTo(m_pSheetHost->minimumSizeHint());
@@ -140,6 +180,11 @@ void CEditorMainWindow::RebuildSheet(int nIndex) {
     connect(m_pSheet, &CDistPropertySheet::collectionModified, this, [this] { SetModified(true); });
     if (nIndex > 0) {
         m_pSheet->SelectVariable(nIndex);
+    }
+    const bool bEmpty = m_pDocument->GetVariableCount() == 0;
+    m_pEmptyGuide->setVisible(bEmpty);
+    if (bEmpty) {
+        m_pEmptyGuide->findChild<QPushButton*>()->setFocus();
     }
 }
 
@@ -194,8 +239,24 @@ void CEditorMainWindow::OnRemoveVariable() {
 }
 
 void CEditorMainWindow::NewDocument(const QString& path) {
+    // JSON unless the name asks for the binary form.
+    const bool bBinary =
+        QFileInfo(path).suffix().compare(QStringLiteral("svc"), Qt::CaseInsensitive) == 0;
     SetDocument(std::make_unique<CCollectionDocument>(), path,
-                FormatFromFileName(ToPathString(path)));
+                bBinary ? EDocumentFormat::binary : EDocumentFormat::json);
+}
+
+void CEditorMainWindow::Start(const QString& path) {
+    show();
+    if (path.isEmpty()) {
+        return;
+    }
+    if (QFileInfo::exists(path)) {
+        // A document that cannot be read is reported; the window stays empty.
+        OpenDocument(path);
+    } else {
+        NewDocument(path);
+    }
 }
 
 bool CEditorMainWindow::OpenDocument(const QString& path) {
@@ -249,14 +310,36 @@ bool CEditorMainWindow::SaveDocumentAs(const QString& path) {
     return SaveDocumentAs(path, FormatFromFileName(ToPathString(path)));
 }
 
-bool CEditorMainWindow::ReadyToWrite() {
+bool CEditorMainWindow::ReadyToWrite(EDocumentFormat format) {
     const std::vector<SCorr> before = m_pDocument->CopyCorrelations();
+    const bool bModifiedBefore = m_bModified;
     // Re-points the reference slots and checks every correlation; the library reports each
     // correction itself (and the sheet reports it as a change), and the check below names it
     // again with the others.
+    m_bCheckingCorrelations = true;
     m_pSheet->OnOK();
-    const CSaveCheck check(*m_pDocument, before);
-    return check.IsClean() || AskAboutProblems(check);
+    m_bCheckingCorrelations = false;
+    const CSaveCheck check(*m_pDocument, before, format);
+    if (check.IsClean() || AskAboutProblems(check)) {
+        return true;
+    }
+    // Nothing is kept from a save the user did not go on with: the corrections are the user's
+    // to accept, and the next save asks again.
+    RestoreCorrelations(before);
+    SetModified(bModifiedBefore);
+    return false;
+}
+
+void CEditorMainWindow::RestoreCorrelations(const std::vector<SCorr>& before) {
+    CDistCollection& collection = m_pDocument->GetCollection();
+    const int nCount = std::min(collection.m_Corrs.GetCount(), static_cast<int>(before.size()));
+    for (int k = 0; k < nCount; ++k) {
+        SCorr& corr = *collection.m_Corrs[k];
+        const SCorr& old = before[static_cast<std::size_t>(k)];
+        corr.dCorrX = old.dCorrX;
+        corr.dCorrU = old.dCorrU;
+        corr.bXSpace = old.bXSpace;
+    }
 }
 
 bool CEditorMainWindow::AskAboutProblems(const CSaveCheck& check) {
@@ -273,19 +356,18 @@ bool CEditorMainWindow::AskAboutProblems(const CSaveCheck& check) {
                           : QStringLiteral("Saved as it is, the file could not be opened again: "
                                            "fix it first.")));
 
-    const auto goTo = std::find_if(problems.begin(), problems.end(), [this](const SSaveProblem& p) {
-        return m_pDocument->GetVariable(p.nVariable) != nullptr;
-    });
-    QPushButton* pGoTo = nullptr;
-    if (goTo != problems.end()) {
-        const CDist& dist = *m_pDocument->GetVariable(goTo->nVariable);
-        QString target = ToQt(VariableSubject(dist, goTo->nVariable));
+    const SSaveProblem* pGoTo = check.GetFirstToShow();
+    QPushButton* pGoToButton = nullptr;
+    if (pGoTo != nullptr && m_pDocument->GetVariable(pGoTo->nVariable) != nullptr) {
+        const CDist& dist = *m_pDocument->GetVariable(pGoTo->nVariable);
+        QString target = ToQt(VariableSubject(dist, pGoTo->nVariable));
         // A name that an earlier variable has does not say which of them is meant.
-        if (m_pDocument->FindVariable(dist.m_strVarName.str()) != goTo->nVariable) {
-            target += QStringLiteral(" (variable %1)").arg(goTo->nVariable + 1);
+        if (m_pDocument->FindVariable(dist.m_strVarName.str()) != pGoTo->nVariable) {
+            target += QStringLiteral(" (variable %1)").arg(pGoTo->nVariable + 1);
         }
-        pGoTo = box.addButton(QStringLiteral("Go to %1").arg(target), QMessageBox::ActionRole);
-        pGoTo->setObjectName(QStringLiteral("goTo"));
+        pGoToButton =
+            box.addButton(QStringLiteral("Go to %1").arg(target), QMessageBox::ActionRole);
+        pGoToButton->setObjectName(QStringLiteral("goTo"));
     }
     QPushButton* pSaveAnyway = nullptr;
     if (check.WillOpen()) {
@@ -293,17 +375,19 @@ bool CEditorMainWindow::AskAboutProblems(const CSaveCheck& check) {
         pSaveAnyway->setObjectName(QStringLiteral("saveAnyway"));
     }
     QPushButton* pCancel = box.addButton(QMessageBox::Cancel);
-    box.setDefaultButton(pGoTo != nullptr ? pGoTo : pCancel);
+    box.setDefaultButton(pGoToButton != nullptr ? pGoToButton : pCancel);
     box.exec();
 
-    if (pGoTo != nullptr && box.clickedButton() == pGoTo) {
-        m_pSheet->SelectVariable(goTo->nVariable);
+    // The variable shown is there already: selecting it again would only repeat its problem.
+    if (pGoToButton != nullptr && box.clickedButton() == pGoToButton &&
+        pGoTo->nVariable != m_pSheet->GetCurrentIndex()) {
+        m_pSheet->SelectVariable(pGoTo->nVariable);
     }
     return pSaveAnyway != nullptr && box.clickedButton() == pSaveAnyway;
 }
 
 bool CEditorMainWindow::WriteTo(const QString& path, EDocumentFormat format) {
-    if (!ReadyToWrite()) {
+    if (!ReadyToWrite(format)) {
         statusBar()->showMessage(QStringLiteral("Not saved"), kStatusTimeout);
         return false;
     }

@@ -19,11 +19,15 @@ class CHostPropertySheet : public CDistPropertySheet {
 public:
     explicit CHostPropertySheet(CCollectionDocument& doc, QWidget* pParent = nullptr);
 
+    // Whether the correlation dialog is open.
+    bool IsEditingCorrelations() const { return m_bEditingCorrelations; }
+
 protected:
     void OnCorrelation() override;
 
 private:
     CCollectionDocument& m_doc;
+    bool m_bEditingCorrelations = false;
 };
 
 } // namespace stochvar

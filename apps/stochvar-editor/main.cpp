@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFileInfo>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -30,15 +29,6 @@ int main(int argc, char** argv) {
     }
 
     stochvar::CEditorMainWindow window;
-    if (!files.isEmpty()) {
-        const QString& path = files.first();
-        if (QFileInfo::exists(path)) {
-            // A document that cannot be read was reported; the window starts empty.
-            window.OpenDocument(path);
-        } else {
-            window.NewDocument(path);
-        }
-    }
-    window.show();
+    window.Start(files.isEmpty() ? QString() : files.first());
     return QApplication::exec();
 }

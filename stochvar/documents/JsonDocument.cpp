@@ -1,6 +1,7 @@
 #include <stochvar/documents/JsonDocument.h>
 
 #include <stochvar/documents/DocumentBuilder.h>
+#include <stochvar/documents/DocumentError.h>
 
 #include <stochvar/families/Discrete.h>
 #include <stochvar/families/FamilyList.h>
@@ -365,18 +366,31 @@ std::string ParseMessage(const char* pszWhat) {
     return std::string(text);
 }
 
-void WriteVariable(std::string& out, const CDist& constDist) {
+// A number of a variable as JSON text. JSON has no text for infinities and NaN (which reading
+// refuses anyway), so a document with one is refused here, naming the variable and the key.
+std::string NumberText(double dValue, const std::string& strSubject, std::string_view key) {
+    if (!std::isfinite(dValue)) {
+        throw CDocumentError(strSubject + ": the value of " + std::string(key) + " is " +
+                             FormatShortest(dValue) + ", and a document holds finite numbers only");
+    }
+    return FormatShortest(dValue);
+}
+
+void WriteVariable(std::string& out, const CDist& constDist, int nIndex) {
     // The list operations are not const in the library's interface; nothing is changed here.
     CDist& dist = const_cast<CDist&>(constDist);
+    const std::string strSubject = VariableSubject(dist, nIndex);
     out += "    {\n";
     out += "      \"name\": " + Quoted(dist.m_strVarName.str()) + ",\n";
     out += "      \"type\": " + Quoted(dist.GetVarTypeName().str());
     if (dist.m_nType == DIST_DISCRETE) {
         out += ",\n      \"categories\": [";
         for (int k = 0; k < dist.m_CategoryNames.GetSize(); ++k) {
-            out += std::string(k == 0 ? "" : ",") +
-                   "\n        {\"name\": " + Quoted(dist.m_CategoryNames[k].str()) +
-                   ", \"frequency\": " + FormatShortest(dist.m_Frequencies[k]) + "}";
+            out +=
+                std::string(k == 0 ? "" : ",") +
+                "\n        {\"name\": " + Quoted(dist.m_CategoryNames[k].str()) +
+                ", \"frequency\": " + NumberText(dist.m_Frequencies[k], strSubject, "frequency") +
+                "}";
         }
         out += dist.m_CategoryNames.IsEmpty() ? "]" : "\n      ]";
     } else {
@@ -386,13 +400,15 @@ void WriteVariable(std::string& out, const CDist& constDist) {
         out += ",\n      \"input\": " + Quoted(strLabel.str()) + ",\n      \"values\": {";
         for (int i = 0; i < ids.GetSize(); ++i) {
             out += std::string(i == 0 ? "" : ", ") + Quoted(kParamKeywords[ids[i]]) + ": " +
-                   FormatShortest(dist.GetParamValue(static_cast<int>(ids[i])));
+                   NumberText(dist.GetParamValue(static_cast<int>(ids[i])), strSubject,
+                              kParamKeywords[ids[i]]);
         }
         out += "}";
     }
     if (!dist.m_bAutoAxis) {
-        out += ",\n      \"axis\": {\"auto\": false, \"min\": " + FormatShortest(dist.m_dAxisMin) +
-               ", \"max\": " + FormatShortest(dist.m_dAxisMax) + "}";
+        out += ",\n      \"axis\": {\"auto\": false, \"min\": " +
+               NumberText(dist.m_dAxisMin, strSubject, "min") +
+               ", \"max\": " + NumberText(dist.m_dAxisMax, strSubject, "max") + "}";
     }
     if (!dist.CanChange()) {
         out += ",\n      \"canChange\": false";
@@ -446,7 +462,7 @@ std::string WriteJsonDocument(const CCollectionDocument& doc) {
     out += "  \"variables\": [";
     for (int i = 0; i < doc.GetVariableCount(); ++i) {
         out += i == 0 ? "\n" : ",\n";
-        WriteVariable(out, *doc.GetVariable(i));
+        WriteVariable(out, *doc.GetVariable(i), i);
     }
     out += doc.GetVariableCount() == 0 ? "],\n" : "\n  ],\n";
     out += "  \"correlations\": [";

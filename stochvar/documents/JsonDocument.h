@@ -44,7 +44,8 @@ std::unique_ptr<CCollectionDocument>
 ReadJsonDocument(std::string_view text, const std::string& strSource,
                  std::optional<ENumerics> numerics = std::nullopt);
 
-// The document as JSON text. Throws CDocumentError when a correlation refers to no variable.
+// The document as JSON text. Throws CDocumentError when a correlation refers to no variable, and
+// for a value that is not a finite number ("name: the value of MEAN is nan, ...").
 std::string WriteJsonDocument(const CCollectionDocument& doc);
 
 } // namespace stochvar

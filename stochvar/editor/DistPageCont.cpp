@@ -36,6 +36,24 @@ void CDistPageCont::SetDist(CDist* pDist) {
     UpdateAll();
 }
 
+void CDistPageCont::ConvertTakenOverValues(CDist& dist) {
+    CString strLabel;
+    CUIntArray ids;
+    dist.GetParamsList(dist.m_nParamCombi, strLabel, &ids);
+    if (ids.IsEmpty()) {
+        return;
+    }
+    for (const UINT nParam : ids) {
+        const int nId = static_cast<int>(nParam);
+        if (!dist.CheckParamValue(nId, dist.GetParamValue(nId)).IsOk()) {
+            return;
+        }
+    }
+    if (dist.CheckCombination(dist.m_nParamCombi).IsOk()) {
+        dist.CalcBasePar(dist.m_nParamCombi);
+    }
+}
+
 void CDistPageCont::UpdateAll() {
     UpdateInputTypeBox();
     UpdateParameterBox();

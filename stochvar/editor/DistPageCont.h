@@ -36,6 +36,14 @@ public:
     void UpdateChart() override;
     using CDistPageBase::UpdateRadioButtons;
 
+    // After a change of family: the new variable has taken over the values of the old one's
+    // slots without converting them, so what it derives from its input type (the values of the
+    // other input types, the curve, the range of its correlations) is still the old family's.
+    // Converts the values of its input type as entering them would, without showing anything;
+    // values that the family refuses stay as they are, for the user (and the save check) to
+    // see.
+    static void ConvertTakenOverValues(CDist& dist);
+
 protected:
     void OnSelchangeInputType();
     void OnSelchangeParameter();

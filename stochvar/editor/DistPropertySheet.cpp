@@ -242,6 +242,12 @@ void CDistPropertySheet::DeleteBackup() {
 }
 
 void CDistPropertySheet::UpdateAll() {
+    // Without a variable there is nothing to edit, and what were typed would go nowhere.
+    const bool bHasVariable = m_pCurrentDist != nullptr;
+    for (QWidget* pControl : std::initializer_list<QWidget*>{m_pVariableBox, m_pCorrelation,
+                                                             m_pDistributionBox, m_pPages}) {
+        pControl->setEnabled(bHasVariable);
+    }
     UpdateVariableBox();
     UpdateDistributionBox();
     UpdatePropertyPage();
@@ -377,6 +383,7 @@ void CDistPropertySheet::OnDistClicked() {
         UpdateDistributionBox();
         return;
     }
+    CDistPageCont::ConvertTakenOverValues(*pNew);
     CDist* pOld = m_pCurrentDist;
     const bool bChanged = SDistState(*pOld) != SDistState(*pNew);
     m_pCurrentDist = pNew;

@@ -8,7 +8,10 @@
 // The sheet edits the host's variables in place. A change of family replaces the current
 // variable by a new object at the same index of the collection, deletes the old one and
 // re-points the host's reference slot. A variable whose parameters fail their combination check
-// cannot be left.
+// cannot be left. The new object takes over the values of the old one's input slots and converts
+// them at once (CDistPageCont::ConvertTakenOverValues), so that the page, the curve and the
+// correlation checks read values of the new family. Without a current variable (an empty
+// collection) the controls are disabled.
 //
 // Two ways to run it:
 // - modal (DoModal, as CDistCollection::ChangeDistCollection does): OK checks every correlation

@@ -103,6 +103,7 @@ void CDlgSelectDist::OnSelchangeDistType() {
         SelectLine(m_pDistTypeBox, m_pDist->m_nType);
         return;
     }
+    CDistPageCont::ConvertTakenOverValues(*pNew);
     CDist* pPrevious = m_pDist;
     m_pDist = pNew;
     UpdateDistTypeBox();

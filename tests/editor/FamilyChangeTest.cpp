@@ -12,6 +12,7 @@
 #include <stochvar/families/Exponential.h>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace stochvar {
@@ -193,6 +194,43 @@ TEST_P(FamilyChange, TheHostUsesTheNewVariableThroughItsCollection) {
 
 INSTANTIATE_TEST_SUITE_P(Editors, FamilyChange, ::testing::ValuesIn(kChanges),
                          [](const auto& c) { return std::string(c.param.pszName); });
+
+// The new family converts the values it takes over at once, as entering them one by one on the
+// page does: every parameter of every input type, in the selection dialog as in the sheet.
+TEST(FamilyChangeConversion, TheNewFamilyConvertsTheValuesItTakesOver) {
+    CEditorHooks hooks;
+    for (const int nType : {DIST_WEIBULL, DIST_GUMBEL, DIST_LOGNORMAL}) {
+        // The dialog's OK deletes the variable it was opened on.
+        auto* pNormal = new CNormal(nullptr, "N", nullptr);
+        pNormal->m_Params[PARAM_MEAN] = 10.0;
+        pNormal->m_Params[PARAM_STDDEV] = 0.7;
+        pNormal->CalcBasePar(0);
+        std::unique_ptr<CDist> pEntered(CDist(nullptr, "R", nullptr).CreateNewDist(nType));
+        CString strLabel;
+        CUIntArray ids;
+        pEntered->GetParamsList(0, strLabel, &ids);
+        for (const UINT nParam : ids) {
+            pEntered->EnterParamValue(pNormal->GetParamValue(int(nParam)), [](CDistStatus status) {
+                EXPECT_TRUE(status.IsOk()) << status.m_strMessage.str();
+            });
+        }
+        const CModalScript<CDlgSelectDist> script([nType](CDlgSelectDist& dlg) {
+            PickType(dlg, nType);
+            Click(&dlg, IDC_OK);
+        });
+        const std::unique_ptr<CDist> pChanged(pNormal->ChangeDistribution());
+        ASSERT_EQ(pChanged->m_nType, nType);
+        for (int nCombi = 0; nCombi < pChanged->GetParamCombiCount(); ++nCombi) {
+            pChanged->GetParamsList(nCombi, strLabel, &ids);
+            for (const UINT nParam : ids) {
+                EXPECT_EQ(pChanged->GetParamValue(int(nParam)),
+                          pEntered->GetParamValue(int(nParam)))
+                    << strLabel.str() << " " << kParamKeywords[nParam];
+            }
+        }
+        EXPECT_TRUE(hooks.messages().empty());
+    }
+}
 
 } // namespace
 } // namespace stochvar

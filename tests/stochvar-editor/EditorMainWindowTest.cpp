@@ -18,6 +18,7 @@
 #include <QFileDialog>
 #include <QTemporaryDir>
 
+#include <limits>
 #include <variant>
 
 namespace stochvar {
@@ -70,6 +71,16 @@ protected:
         pEdit->selectAll();
         QTest::keyClick(pEdit, Qt::Key_Backspace);
         QTest::keyClicks(pEdit, pszName);
+    }
+    // The beam with Q and theta at 0.99 in U-space next to G and Q at 0.2: the block of G, Q and
+    // theta has the determinant 1 - 0.2^2 - 0.99^2 < 0. It opens, with a warning.
+    QString WriteIndefinite() {
+        const QString path = m_dir.filePath(QStringLiteral("indefinite.json"));
+        const QByteArray bytes = FileBytes(m_path).replace(R"("space": "U"})", R"("space": "U"},
+            {"between": ["Q", "theta"], "value": 0.99, "space": "U"})");
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        return path;
     }
     CEditorHooks m_hooks;
     QTemporaryDir m_dir;
@@ -163,7 +174,7 @@ TEST_F(EditorMainWindowTest, ProblemsAreShownBeforeAnythingIsWrittenAndSavedFile
         shown.contains("W: Mean value must be different from 0 when CoV is given as input.") &&
         !shown.contains("[Save Anyway]"))
         << shown.toStdString();
-    EXPECT_EQ(Sheet().GetCurrentIndex(), 7) << "Go to shows the first";
+    EXPECT_EQ(Sheet().GetCurrentIndex(), 1) << "Go to shows what stops the file from opening";
     dMeanOfW = 557.0; // a file without a name for X8 would open again
     EXPECT_TRUE(Answer("actionSave", QMessageBox::NoButton, "goTo").contains("[Save Anyway]"));
     EXPECT_EQ(FileBytes(m_path), original);
@@ -184,18 +195,13 @@ TEST_F(EditorMainWindowTest, ProblemsAreShownBeforeAnythingIsWrittenAndSavedFile
 
 TEST_F(EditorMainWindowTest, UnreadableDocumentsAreRefusedAndUnsamplableOnesOpenWithAWarning) {
     const CCollectionDocument* pBefore = m_window.GetDocument();
-    // Beside no document and a missing one, the beam with Q and theta at 0.99 in U-space next to G
-    // and Q at 0.2: the block of G, Q and theta has the determinant 1 - 0.2^2 - 0.99^2 < 0.
+    // Beside no document and a missing one, one whose correlations are not positive definite.
     const QString bad = m_dir.filePath(QStringLiteral("bad.json"));
     const QString missing = m_dir.filePath(QStringLiteral("missing.json"));
-    const QString indefinite = m_dir.filePath(QStringLiteral("indefinite.json"));
-    for (const auto& [path, bytes] :
-         {std::pair{bad, QByteArray("{")},
-          {indefinite, FileBytes(m_path).replace(R"("space": "U"})", R"("space": "U"},
-            {"between": ["Q", "theta"], "value": 0.99, "space": "U"})")}}) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    }
+    const QString indefinite = WriteIndefinite();
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("{") == 1);
+    file.close();
     for (const auto& [path, reason] : {std::pair{bad, bad + ": document: not valid JSON"},
                                        {missing, missing + ": cannot open"}}) {
         const QString shown =
@@ -219,6 +225,186 @@ TEST_F(EditorMainWindowTest, UnreadableDocumentsAreRefusedAndUnsamplableOnesOpen
     const QString saved = QString::fromStdString(FileJson(indefinite));
     EXPECT_TRUE(saved.contains(R"("between": ["Q", "theta"])") && !saved.contains(R"("W")") &&
                 saved.contains(R"("name": "X7")"));
+}
+
+// Values that their family's combination check accepts and that reading refuses, on a variable
+// X8 of that family: nothing is written, the box says why and goes to X8.
+struct SUnreadable {
+    const char* pszName;
+    int nType;
+    int nParamCombi;
+    std::vector<double> values; // of the input type's parameters; the frequencies of DISCRETE
+    const char* pszReason;      // what reading the file would say
+};
+
+class UnreadableSave : public EditorMainWindowTest,
+                       public ::testing::WithParamInterface<SUnreadable> {};
+
+TEST_P(UnreadableSave, IsRefusedWithReadingsReasonAndGoesToTheVariable) {
+    const SUnreadable& row = GetParam();
+    const QByteArray original = FileBytes(m_path);
+    Trigger("actionAddVariable"); // X8, normal, shown
+    Control<QListWidget>(&Sheet(), IDC_DIST_TYPE)->setCurrentRow(row.nType);
+    CDist& dist = *Sheet().GetCurrentDist();
+    ASSERT_EQ(dist.m_nType, row.nType);
+    if (row.nType == DIST_DISCRETE) {
+        for (const double dFrequency : row.values) {
+            dist.m_CategoryNames.Add("c");
+            dist.m_Frequencies.Add(dFrequency);
+        }
+    } else {
+        dist.m_nParamCombi = row.nParamCombi;
+        CString strLabel;
+        CUIntArray ids;
+        dist.GetParamsList(row.nParamCombi, strLabel, &ids);
+        ASSERT_EQ(ids.GetSize(), std::ssize(row.values));
+        for (int i = 0; i < ids.GetSize(); ++i) {
+            dist.m_Params[static_cast<int>(ids[i])] = row.values[size_t(i)];
+        }
+    }
+    ASSERT_TRUE(dist.CheckCombination(dist.m_nParamCombi).IsOk()) << "the family's check passes";
+    ASSERT_TRUE(Sheet().SelectVariable(0));
+    const QString shown = Answer("actionSave", QMessageBox::NoButton, "goTo");
+    EXPECT_TRUE(shown.contains(QStringLiteral("X8: ") + row.pszReason) &&
+                shown.contains("could not be opened again") && !shown.contains("[Save Anyway]"))
+        << shown.toStdString();
+    EXPECT_EQ(Sheet().GetCurrentIndex(), 7);
+    EXPECT_EQ(FileBytes(m_path), original);
+}
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+const SUnreadable kUnreadable[] = {
+    {"BetaMeanAboveTheBounds", DIST_BETA, 0, {4, 0.5, 0, 3}, "Mu must be in between lower"},
+    {"BetaBothBoundsZero", DIST_BETA, 0, {10, 0.7, 0, 0}, "Mu must be in between lower"},
+    {"ExponentialNegativeMean", DIST_EXPONENTIAL, 0, {-5, 0}, "Lower bound is larger than mean."},
+    {"WeibullNegativeMean", DIST_WEIBULL, 0, {-1, 0.5, 0}, "Lower bound is larger than mean."},
+    {"GumbelNoSpread", DIST_GUMBEL, 0, {8, 0}, "StdDev is less than (or equal to) 0"},
+    {"RayleighMeanBelowTheBound", DIST_RAYLEIGH, 0, {1, 2}, "Lower bound is larger than mean."},
+    {"LognormalNegativeCov", DIST_LOGNORMAL, 1, {10, -0.1, 0}, "CoV is less than"},
+    {"DiscreteNegativeFrequency", DIST_DISCRETE, 0, {-1}, "Frequency must be >= 0"},
+    // Values that no document holds.
+    {"NormalInfiniteMean", DIST_NORMAL, 0, {kInf, 1}, "the value of MEAN is inf"},
+    {"UniformBoundNotANumber", DIST_UNIFORM, 0, {kNaN, 1}, "the value of LOWER_BOUND is nan"},
+    {"TriangularInfiniteBound", DIST_TRIANGULAR, 1, {-kInf, 0, 1}, "the value of LOWER_BOUND is"},
+    {"FixedNotANumber", DIST_FIXED, 0, {kNaN}, "the value of MEAN is nan"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Families, UnreadableSave, ::testing::ValuesIn(kUnreadable),
+                         [](const auto& row) { return std::string(row.param.pszName); });
+
+// A correction that the save check made is the user's to accept: after Cancel the document
+// holds the value given, and the next save asks again.
+TEST_F(EditorMainWindowTest, ACorrectionIsKeptOnlyWhenTheSaveGoesOn) {
+    const QByteArray original = FileBytes(m_path);
+    SCorr& gq = *m_window.GetDocument()->GetCollection().m_Corrs[0]; // G / Q, 0.2 in X-space
+    gq.dCorrX = 0.99; // as the correlation grid enters it, beyond what the pair admits
+    for (int nTry = 0; nTry < 2; ++nTry) {
+        const QString shown = Answer("actionSave", QMessageBox::Cancel);
+        EXPECT_TRUE(shown.startsWith("Not saved yet: the collection has a problem.") &&
+                    shown.contains("correlation G / Q: the X-space value 0.99 was corrected to "))
+            << shown.toStdString();
+        EXPECT_EQ(gq.dCorrX, 0.99);
+    }
+    EXPECT_EQ(FileBytes(m_path), original);
+    Answer("actionSave", QMessageBox::NoButton, "saveAnyway");
+    ASSERT_EQ(m_hooks.messages().size(), 3u) << "the library's own report of each correction";
+    for (const std::string& strMessage : m_hooks.messages()) {
+        EXPECT_TRUE(strMessage.starts_with("WARNING:\nCorrelation specified between variable G "
+                                           "and Q is too large"))
+            << strMessage;
+    }
+    const auto pSaved = LoadDocument(m_path.toStdString());
+    EXPECT_TRUE(pSaved->m_warnings.empty());
+    EXPECT_TRUE(pSaved->GetCorrelation(0).dCorrX == gq.dCorrX && gq.dCorrX < 0.99);
+}
+
+// After a change of family the page, the curve and the correlation check read the new family's
+// values: those that reading the saved file computes. G, normal 10 / 0.7, keeps its correlation
+// 0.2 with Q, which every one of these families admits.
+class FamilyChangeSave : public EditorMainWindowTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(FamilyChangeSave, ThePageTheCurveAndTheCorrelationsReadTheNewFamily) {
+    ASSERT_TRUE(Sheet().SelectVariable(2));
+    Control<QListWidget>(&Sheet(), IDC_DIST_TYPE)->setCurrentRow(GetParam());
+    Trigger("actionSave"); // no question
+    EXPECT_TRUE(m_hooks.messages().empty());
+    const auto pSaved = LoadDocument(m_path.toStdString());
+    EXPECT_EQ(pSaved->GetCorrelation(0).dCorrX, 0.2);
+    CDist& saved = *pSaved->GetVariable(2);
+    CDist& shown = *Sheet().GetCurrentDist();
+    ASSERT_EQ(saved.m_nType, GetParam());
+    CString strLabel;
+    CUIntArray ids;
+    for (int nCombi = 0; nCombi < shown.GetParamCombiCount(); ++nCombi) {
+        shown.GetParamsList(nCombi, strLabel, &ids);
+        for (const UINT nParam : ids) {
+            EXPECT_EQ(shown.GetParamValue(int(nParam)), saved.GetParamValue(int(nParam)))
+                << strLabel.str() << " " << kParamKeywords[nParam];
+        }
+    }
+    const auto* pChart = Control<CChart2D>(Sheet().GetPageCont(), IDC_CHART);
+    ASSERT_GT(pChart->GetPointCount(1), 0);
+    for (int i = 1; i <= pChart->GetPointCount(1); ++i) {
+        EXPECT_EQ(pChart->GetY(1, i), saved.GetDensity(pChart->GetX(1, i))) << "point " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, FamilyChangeSave,
+                         ::testing::Values(DIST_LOGNORMAL, DIST_EXPONENTIAL, DIST_GUMBEL,
+                                           DIST_RAYLEIGH, DIST_WEIBULL));
+
+TEST_F(EditorMainWindowTest, MessagesAboutTheVariableShownNameIt) {
+    ASSERT_TRUE(Sheet().SelectVariable(2));
+    Enter(Sheet().GetPageCont(), "10");
+    Enter(Sheet().GetPageCont(), "-1");
+    EXPECT_EQ(m_hooks.messages(),
+              std::vector<std::string>{"ERROR:\nG: StdDev is less than (or equal to) 0"});
+}
+
+TEST_F(EditorMainWindowTest, GoToTheVariableShownOpensNoSecondBox) {
+    ASSERT_TRUE(Sheet().SelectVariable(1));
+    Sheet().GetCurrentDist()->m_Params[PARAM_MEAN] = 0.0; // W by /MEAN/COV
+    Answer("actionSave", QMessageBox::NoButton, "goTo");
+    EXPECT_EQ(Sheet().GetCurrentIndex(), 1);
+    EXPECT_TRUE(m_hooks.messages().empty());
+}
+
+TEST_F(EditorMainWindowTest, ANewDocumentGuidesToItsFirstVariableAndIsSavedAsJson) {
+    Trigger("actionNew");
+    auto* pAddFirst = m_window.findChild<QPushButton*>("addFirstVariable");
+    ASSERT_TRUE(pAddFirst != nullptr && pAddFirst->isVisible());
+    for (const int nId : {IDC_VAR_NAME, IDC_DIST_TYPE, IDC_CORRELATION, IDC_VALUE}) {
+        EXPECT_FALSE(Control<QWidget>(&Sheet(), nId)->isEnabled()) << nId;
+    }
+    pAddFirst->click();
+    EXPECT_TRUE(!pAddFirst->isVisible() && Control<QWidget>(&Sheet(), IDC_VALUE)->isEnabled() &&
+                m_window.GetDocument()->GetVariableCount() == 1);
+    const QString path = m_dir.filePath(QStringLiteral("new"));
+    {
+        const CModalScript<QFileDialog> script([&](QFileDialog& dialog) {
+            EXPECT_EQ(dialog.selectedNameFilter(), FilterFor(EDocumentFormat::json));
+            dialog.selectFile(path);
+            QMetaObject::invokeMethod(&dialog, "accept", Qt::DirectConnection);
+        });
+        Trigger("actionSave");
+    }
+    EXPECT_TRUE(FileBytes(path + ".json").startsWith("{"));
+}
+
+TEST_F(EditorMainWindowTest, StartUpWarningsComeAboveTheWindow) {
+    const QString indefinite = WriteIndefinite();
+    CEditorMainWindow window;
+    bool bWindowShown = false;
+    {
+        const CModalScript<QMessageBox> script([&](QMessageBox& box) {
+            bWindowShown = window.isVisible();
+            box.button(QMessageBox::Ok)->click();
+        });
+        window.Start(indefinite);
+    }
+    EXPECT_TRUE(bWindowShown && window.GetPath() == indefinite);
 }
 
 TEST_F(EditorMainWindowTest, TheWindowFitsTheAvailableScreen) {
