@@ -108,7 +108,12 @@ TEST(FitCommand, PrintsTheLibrarysRankingPerColumn) {
     SFitOptions options;
     options.strName = "strength";
     const SFitReport report = CFamilyFitter(options).Fit(table.strength);
-    // Every fitted family in the library's order, with its BIC to the digits printed.
+    // Every fitted family in the library's order, with its BIC to the digits printed, and its
+    // parameters starting under the header's.
+    const std::string strHeader = "\n  rank  family       method      k  lnL          AIC          "
+                                  "BIC          KS        p(KS)   AD        p(AD)   parameters\n";
+    ASSERT_THAT(run.strOut, HasSubstr(strHeader));
+    const std::size_t nParameters = strHeader.find("parameters") - 1;
     std::size_t nAt = 0;
     int nRank = 0;
     for (const SFamilyFit& fit : report.ranking) {
@@ -123,6 +128,7 @@ TEST(FitCommand, PrintsTheLibrarysRankingPerColumn) {
         const std::string strLine = run.strOut.substr(nRow, run.strOut.find('\n', nRow) - nRow);
         EXPECT_THAT(strLine, HasSubstr(fit.strFamily));
         EXPECT_THAT(strLine, HasSubstr(bic));
+        EXPECT_EQ(strLine.find_first_not_of(' ', nParameters - 1), nParameters) << strLine;
         nAt = nRow + 1;
     }
     EXPECT_GE(nRank, 7);
@@ -225,6 +231,10 @@ TEST(FitCommand, Refusals) {
         {{"fit", strGood, "--families", "normal,poisson"}, 2, "",
          "--families: \"poisson\" is not a continuous family"},
         {{"fit", strGood, "--criterion", "r2"}, 2, "", "--criterion takes bic, aic or ks"},
+        {{"fit", strGood, "--method", "mle"}, 2, "",
+         "--method takes likelihood or moments, not \"mle\""},
+        // Cells are numbers with the blanks around them trimmed.
+        {{"fit", dir.Write("pad.csv", "x\n 1 \n 2\n4 \n 3 \n")}, 0, "column x (n = 4)", ""},
         {{"fit", strGood, "--bootstrap", "-3"}, 2, "", "--bootstrap"},
         {{"fit", strGood, "--correlations"}, 2, "", "--correlations needs --out"},
         {{"fit", dir.File("missing.csv")}, 1, "", "missing.csv: cannot read"},
