@@ -36,6 +36,17 @@ class FamilyRowsTest : public ::testing::TestWithParam<SFamilyRows> {
 protected:
     std::unique_ptr<CDist> Fresh() const { return std::unique_ptr<CDist>(GetParam().create()); }
     int Count() const { return static_cast<int>(GetParam().labels.size()); }
+    // check(variable) for each variable row that goes through at least these identities.
+    template <class TCheck>
+    void ForEachVariable(EIdentities minimum, TCheck check) const {
+        for (std::size_t i = 0; i < GetParam().variables.size(); ++i) {
+            const SVariableRow& row = GetParam().variables[i];
+            if (row.identities >= minimum) {
+                SCOPED_TRACE(::testing::Message() << "variable " << i);
+                check(*Make(GetParam(), row));
+            }
+        }
+    }
 };
 
 TEST_P(FamilyRowsTest, FreshVariableAndInputTypes) {
@@ -151,68 +162,52 @@ TEST_P(FamilyRowsTest, CopyIsTheSameVariable) {
 }
 
 TEST_P(FamilyRowsTest, CumulativeOfInverseGivesBackP) {
-    for (std::size_t i = 0; i < GetParam().variables.size(); ++i) {
-        if (GetParam().variables[i].identities < kInverse) {
-            continue;
-        }
-        SCOPED_TRACE(::testing::Message() << "variable " << i);
-        auto dist = Make(GetParam(), GetParam().variables[i]);
+    ForEachVariable(kInverse, [this](CDist& dist) {
         double previous = -kInf;
         for (int k = 0; k <= 1000; ++k) {
             const double p = std::clamp(k * 0.001, 1e-5, 1.0 - 1e-5);
-            const double x = dist->GetInverse(p);
+            const double x = dist.GetInverse(p);
             ASSERT_TRUE(std::isfinite(x)) << "p = " << p;
             // Rounding x to a double moves F by about f(x) times an ulp of x.
-            const double rounding = dist->GetDensity(x) * std::fabs(x) * 2.3e-16;
-            EXPECT_NEAR(dist->GetCumulative(x), p, GetParam().tolerance.roundTrip + rounding)
+            const double rounding = dist.GetDensity(x) * std::fabs(x) * 2.3e-16;
+            EXPECT_NEAR(dist.GetCumulative(x), p, GetParam().tolerance.roundTrip + rounding)
                 << "p = " << p << ", x = " << x;
             EXPECT_GE(x, previous) << "the inverse decreases at p = " << p;
             previous = x;
         }
-    }
+    });
 }
 
 std::uint64_t Bits(double value) { return std::bit_cast<std::uint64_t>(value); }
 
 TEST_P(FamilyRowsTest, BaseParametersHaveTheSlotMomentsAndNothingStandsInTheWay) {
-    for (std::size_t i = 0; i < GetParam().variables.size(); ++i) {
-        const SVariableRow& row = GetParam().variables[i];
-        if (row.identities < kInverse) {
-            continue;
-        }
-        SCOPED_TRACE(::testing::Message() << "variable " << i);
-        auto dist = Make(GetParam(), row);
-        const SMoments slots = dist->GetMoments();
-        const SMoments base = dist->GetMomentsOfBasePar();
+    ForEachVariable(kInverse, [](CDist& dist) {
+        const SMoments slots = dist.GetMoments();
+        const SMoments base = dist.GetMomentsOfBasePar();
         // The Weibull shape search leaves about 1e-9 (WeibullFromMoments); the others rounding.
         EXPECT_NEAR(base.dMean, slots.dMean, 1e-9 * slots.dStdDev + 1e-15 * std::fabs(slots.dMean));
         EXPECT_NEAR(base.dStdDev, slots.dStdDev, 1e-9 * slots.dStdDev);
         CStringArray reasons;
-        dist->ListSamplingObstacles(reasons);
+        dist.ListSamplingObstacles(reasons);
         EXPECT_TRUE(reasons.IsEmpty()) << reasons[0].str();
-    }
+    });
 }
 
 TEST_P(FamilyRowsTest, FaithfulTailsAreTheFaithfulFunctionsOwn) {
-    for (std::size_t i = 0; i < GetParam().variables.size(); ++i) {
-        if (GetParam().variables[i].identities < kInverse) {
-            continue;
-        }
-        SCOPED_TRACE(::testing::Message() << "variable " << i);
-        auto dist = Make(GetParam(), GetParam().variables[i]);
-        const SMoments moments = dist->GetMoments();
+    ForEachVariable(kInverse, [](CDist& dist) {
+        const SMoments moments = dist.GetMoments();
         for (double k = -3.0; k <= 3.0; k += 1.5) {
             const double x = moments.dMean + k * moments.dStdDev;
-            const double F = dist->GetCumulative(x);
-            EXPECT_EQ(Bits(dist->GetSurvival(x)), Bits(1.0 - F)) << k;
-            EXPECT_EQ(Bits(dist->GetLogCumulative(x)), Bits(std::log(F))) << k;
-            EXPECT_EQ(Bits(dist->GetLogSurvival(x)), Bits(std::log(1.0 - F))) << k;
-            EXPECT_EQ(Bits(dist->GetLogDensity(x)), Bits(std::log(dist->GetDensity(x)))) << k;
+            const double F = dist.GetCumulative(x);
+            EXPECT_EQ(Bits(dist.GetSurvival(x)), Bits(1.0 - F)) << k;
+            EXPECT_EQ(Bits(dist.GetLogCumulative(x)), Bits(std::log(F))) << k;
+            EXPECT_EQ(Bits(dist.GetLogSurvival(x)), Bits(std::log(1.0 - F))) << k;
+            EXPECT_EQ(Bits(dist.GetLogDensity(x)), Bits(std::log(dist.GetDensity(x)))) << k;
         }
         for (double q : {0.01, 0.5, 0.99}) {
-            EXPECT_EQ(Bits(dist->GetInverseSurvival(q)), Bits(dist->GetInverse(1.0 - q))) << q;
+            EXPECT_EQ(Bits(dist.GetInverseSurvival(q)), Bits(dist.GetInverse(1.0 - q))) << q;
         }
-    }
+    });
 }
 
 // For each tail, its inverse at p gives a point where the tail is p: relative to p, and beyond
@@ -222,22 +217,17 @@ TEST_P(FamilyRowsTest, FaithfulTailsAreTheFaithfulFunctionsOwn) {
 // that of its function (exp of the logarithm, within |logarithm| ulps).
 TEST_P(FamilyRowsTest, AccurateTailsInvertAddUpAndHaveTheirLogarithms) {
     const CNumericsScope accurate(ENumerics::Accurate);
-    for (std::size_t i = 0; i < GetParam().variables.size(); ++i) {
-        if (GetParam().variables[i].identities < kInverse) {
-            continue;
-        }
-        auto dist = Make(GetParam(), GetParam().variables[i]);
+    ForEachVariable(kInverse, [this](CDist& dist) {
         for (double p : {1e-300, 1e-100, 1e-20, 1e-8, 0.25, 0.5, 0.9}) {
             for (bool bUpper : {false, true}) {
-                SCOPED_TRACE(::testing::Message() << "variable " << i << ", p = " << p
-                                                  << (bUpper ? " above" : " below"));
-                const double x = bUpper ? dist->GetInverseSurvival(p) : dist->GetInverse(p);
+                SCOPED_TRACE(::testing::Message() << "p = " << p << (bUpper ? " above" : " below"));
+                const double x = bUpper ? dist.GetInverseSurvival(p) : dist.GetInverse(p);
                 ASSERT_TRUE(std::isfinite(x)) << x;
-                const double F = dist->GetCumulative(x);
-                const double Q = dist->GetSurvival(x);
+                const double F = dist.GetCumulative(x);
+                const double Q = dist.GetSurvival(x);
                 // The change of the tail to the next double on either side.
                 const auto tail = [&](double t) {
-                    return bUpper ? dist->GetSurvival(t) : dist->GetCumulative(t);
+                    return bUpper ? dist.GetSurvival(t) : dist.GetCumulative(t);
                 };
                 const double ulp = std::max(std::fabs(tail(Below(x)) - tail(x)),
                                             std::fabs(tail(Above(x)) - tail(x)));
@@ -247,9 +237,9 @@ TEST_P(FamilyRowsTest, AccurateTailsInvertAddUpAndHaveTheirLogarithms) {
                 // The density's own formula, from a rounded standardised value, is the less
                 // accurate side of its identity: it loses about 2 |logarithm| ulps.
                 const std::tuple<double, double, double> logs[] = {
-                    {dist->GetLogCumulative(x), F, 1.0},
-                    {dist->GetLogSurvival(x), Q, 1.0},
-                    {dist->GetLogDensity(x), dist->GetDensity(x), 4.0}};
+                    {dist.GetLogCumulative(x), F, 1.0},
+                    {dist.GetLogSurvival(x), Q, 1.0},
+                    {dist.GetLogDensity(x), dist.GetDensity(x), 4.0}};
                 for (const auto& [logValue, value, ulpsPerLog] : logs) {
                     if (value >= DBL_MIN && std::isfinite(value)) {
                         const double ulps = ulpsPerLog * std::fabs(std::log(value)) + 8.0;
@@ -258,7 +248,7 @@ TEST_P(FamilyRowsTest, AccurateTailsInvertAddUpAndHaveTheirLogarithms) {
                 }
             }
         }
-    }
+    });
 }
 
 TEST_P(FamilyRowsTest, AccurateTailsFarOutMatchTheirClosedForms) {
@@ -333,13 +323,8 @@ struct SDensityIntegral {
 
 TEST_P(FamilyRowsTest, DensityIntegratesToOneWithTheSlotMomentsAndToTheCumulative) {
     const auto one = [](double) { return 1.0; };
-    for (std::size_t i = 0; i < GetParam().variables.size(); ++i) {
-        if (GetParam().variables[i].identities < kQuadrature) {
-            continue;
-        }
-        SCOPED_TRACE(::testing::Message() << "variable " << i);
-        auto dist = Make(GetParam(), GetParam().variables[i]);
-        const SDensityIntegral integral(*dist, GetParam().breakSlots);
+    ForEachVariable(kQuadrature, [&](CDist& dist) {
+        const SDensityIntegral integral(dist, GetParam().breakSlots);
         const double M = integral.M;
         const double S = integral.S;
         ASSERT_GT(S, 0.0);
@@ -352,11 +337,11 @@ TEST_P(FamilyRowsTest, DensityIntegratesToOneWithTheSlotMomentsAndToTheCumulativ
         EXPECT_NEAR(std::sqrt(variance), S, 1e-8 * S);
         // At M + k S, placed without the family's inverse.
         for (double k = -3.0; k <= 3.0; k += 0.5) {
-            EXPECT_NEAR(dist->GetCumulative(M + k * S), integral.UpTo(M + k * S, one),
+            EXPECT_NEAR(dist.GetCumulative(M + k * S), integral.UpTo(M + k * S, one),
                         GetParam().tolerance.cdf)
                 << k;
         }
-    }
+    });
 }
 
 std::string FamilyName(const ::testing::TestParamInfo<SFamilyRows>& info) {

@@ -36,66 +36,12 @@ namespace {
 
 using ::testing::ContainsRegex;
 
-// Running the host: a program started on files for its standard streams, checked against a row.
-
 const std::string kExamples = STOCHVAR_EXAMPLES_DIR;
 const std::string kBeam = kExamples + "/beam.json"; // also the built-in example
 
-// The bytes of a file, or "" when there is none.
-// The built stochvar with the arguments, owned by the test (see CChildProcess).
-CChildProcess::SOptions Streams(const std::string& strIn = "/dev/null",
-                                const std::string& strOut = "/dev/null",
-                                const std::string& strErr = "/dev/null") {
-    CChildProcess::SOptions options;
-    options.strIn = strIn;
-    options.strOut = strOut;
-    options.strErr = strErr;
-    return options;
-}
-std::vector<std::string> CliLine(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{STOCHVAR_CLI_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return argv;
-}
-
-// The command line, its exit code and a part of each standard stream ("": it stays empty).
-struct SCliCase {
-    std::vector<std::string> args;
-    int nExitCode;
-    std::string strOut;
-    std::string strErr;
-};
-
-// Runs and checks the row, standard output captured unless strOut names its file; returns the run.
-// prefix, when given, is a program that runs the host (setpriv to run it as another user).
-SCliCase ExpectCli(const SCliCase& row, const std::string& strIn = "/dev/null",
-                   const std::string& strOut = "", std::vector<std::string> prefix = {}) {
-    SCOPED_TRACE(::testing::PrintToString(row.args));
-    const CTempDir capture;
-    const std::string strOutPath = strOut.empty() ? capture.File("out") : strOut;
-    if (!prefix.empty()) {
-        prefix[0] = "/usr/bin/" + prefix[0];
-        chmod(capture.Path().c_str(), 0777); // for the other user's output
-    }
-    const std::vector<std::string> line = CliLine(row.args);
-    prefix.insert(prefix.end(), line.begin(), line.end());
-    CChildProcess cli(prefix, Streams(strIn, strOutPath, capture.File("err")));
-    const int nExitCode = cli.Wait();
-    EXPECT_FALSE(cli.TimedOut());
-    const SCliCase run{row.args, nExitCode, strOut.empty() ? ReadText(strOutPath) : "",
-                       ReadText(capture.File("err"))};
-    EXPECT_EQ(run.nExitCode, row.nExitCode) << run.strErr;
-    for (const auto& [text, part] : {std::pair{run.strOut, row.strOut}, {run.strErr, row.strErr}}) {
-        EXPECT_THAT(text, ::testing::HasSubstr(part));
-        EXPECT_TRUE(!part.empty() || text.empty()) << text;
-    }
-    EXPECT_THAT(run.strErr, ::testing::Not(::testing::ContainsRegex("Sanitizer|runtime error:")));
-    return run;
-}
-
 // Samples of the document the arguments name, or of the built-in example, on standard output.
-SCliCase Draw(std::vector<std::string> args, const std::string& strCount = "20",
-              const std::string& strErr = "sample", const std::string& strIn = "/dev/null") {
+SCliRun Draw(std::vector<std::string> args, const std::string& strCount = "20",
+             const std::string& strErr = "sample", const std::string& strIn = "/dev/null") {
     args.insert(args.begin(), {"sample", "-n", strCount, "--out", "-"});
     return ExpectCli({args, 0, "\n", strErr}, strIn);
 }
@@ -118,6 +64,7 @@ TEST(CommandLine, EachLineGivesItsExitCodeAndMessages) {
         "-n needs a whole number from 1 to 2147483647 (such as 1000 or 1e6), not ";
     const std::string kSeed = "--seed takes one whole number from 0 to 18446744073709551615, three "
                               "written A,B,C (each from 0 to 4294967295), or random; not ";
+    // clang-format off
     const SCliCase cases[] = {
         {{"-h"}, 0, "Usage: stochvar COMMAND", ""},
         // Help wins over whatever else is wrong or missing on the line.
@@ -129,29 +76,19 @@ TEST(CommandLine, EachLineGivesItsExitCodeAndMessages) {
         {{"sample", "--samples", "1"}, 0, "1 sample of 7 variables", ""},
         {{"sample", "-n", "2.5e3"}, 0, "2500 samples", ""},
         {{"sample", "-n", "1000e-2"}, 0, "10 samples", ""},
-        {{"sample", "-n", "1", "--seed", "42"},
-         0,
-         "seed 42 = seeds 3184996902,686809907,1196582743)\n",
-         ""},
-        {{"sample", "-n", "1", "--seed", "18446744073709551615"},
-         0,
-         "seed 18446744073709551615 = seeds 3839455607,3919575143,942667852)\n",
-         ""},
-        {{"sample", "-n", "300", "--first", "120", "--count", "80"},
-         0,
-         "samples 121 to 200 (of a run of 300) of 7 variables",
-         ""},
+        {{"sample", "-n", "1", "--seed", "42"}, 0,
+         "seed 42 = seeds 3184996902,686809907,1196582743)\n", ""},
+        {{"sample", "-n", "1", "--seed", "18446744073709551615"}, 0,
+         "seed 18446744073709551615 = seeds 3839455607,3919575143,942667852)\n", ""},
+        {{"sample", "-n", "300", "--first", "120", "--count", "80"}, 0,
+         "samples 121 to 200 (of a run of 300) of 7 variables", ""},
         {{}, 2, "", "Usage: stochvar COMMAND"},
         {{"frobnicate"}, 2, "", "stochvar: unknown command \"frobnicate\"\nRun 'stochvar --help'"},
-        {{"show", "--verbose"},
-         2,
-         "",
+        {{"show", "--verbose"}, 2, "",
          "stochvar: unknown option --verbose\nRun 'stochvar show --help'"},
         {{"show", "-x"}, 2, "", "unknown option -x"},
         {{"show", "a.json", "b.json"}, 2, "", "one document at most, not 2"},
-        {{"show", "--numerics", "exact"},
-         2,
-         "",
+        {{"show", "--numerics", "exact"}, 2, "",
          "--numerics takes faithful or accurate, not \"exact\""},
         // After "--" everything is a file name, and "-n" is not a document.
         {{"sample", "-o", x, "--", "-n", "5"}, 2, "", "the number of samples is missing (-n N)"},
@@ -160,53 +97,35 @@ TEST(CommandLine, EachLineGivesItsExitCodeAndMessages) {
         {{"sample", "-n", "10", "--lhs=yes"}, 2, "", "option --lhs takes no value"},
         {{"sample", "-n", "10", "--format", "npy"}, 2, "", "--format needs --out FILE"},
         {{"sample", "-n", "10", "--format", "xml", "-o", x}, 2, "", "--format takes csv or npy"},
-        {{"sample", "-n", "10", "--categories", "labels"},
-         2,
-         "",
+        {{"sample", "-n", "10", "--categories", "labels"}, 2, "",
          "--categories takes positions or"},
-        {{"sample", "-n", "9", "--categories", "names", "--format", "npy", "-o", x},
-         2,
-         "",
+        {{"sample", "-n", "9", "--categories", "names", "--format", "npy", "-o", x}, 2, "",
          "--categories names needs --format csv"},
-        {{"sample", "-n", "9", "--numbered", "--format", "npy", "-o", x},
-         2,
-         "",
+        {{"sample", "-n", "9", "--numbered", "--format", "npy", "-o", x}, 2, "",
          "--numbered needs"},
-        {{"sample", "-n", "10", "--first", "10", "-o", x},
-         2,
-         "",
+        {{"sample", "-n", "10", "--first", "10", "-o", x}, 2, "",
          "--first needs a whole number from 0 to 9"},
-        {{"sample", "-n", "10", "--threads", "257"},
-         2,
-         "",
+        {{"sample", "-n", "10", "--threads", "257"}, 2, "",
          "--threads needs a whole number from 1 to 256"},
         {{"sample", "-n", "10", "--out="}, 2, "", "--out needs a file name"},
-        {{"sample", "-n", "2000000000", "--lhs", "-o", x},
-         2,
+        {{"sample", "-n", "2000000000", "--lhs", "-o", x}, 2,
          "",
          "too many samples for Latin hypercube sampling of 7 variables: 2000000000 x 7 strata "
          "exceed the table's 2147483647; at most 306783378 samples, or plain sampling\n"},
         {{"convert", "a.json", "b.json", "c.json"}, 2, "", "convert needs an input and an output"},
         {{"convert", "a.json", x, "--to", "xml"}, 2, "", "--to takes json or binary, not \"xml\""},
-        {{"convert", strBad, strOld},
-         1,
-         "",
+        {{"convert", strBad, strOld}, 1, "",
          "stochvar: error: " + strBad + ": x: \"type\" is missing\n"},
         {{"sample", strBad, "-n", "5", "--out", strOld}, 1, "", "bad.json: x: \"type\" is missing"},
-        {{"sample", "-n", "5", "--out", dir.File("folder")},
-         1,
-         "",
+        {{"sample", "-n", "5", "--out", dir.File("folder")}, 1, "",
          "folder: cannot write: Is a directory"},
         {{"sample", "-n", "5", "-o", dir.File("no/s.csv")}, 1, "", "s.csv: cannot write: "},
-        {{"convert", dir.File("none"), strOld},
-         1,
-         "",
+        {{"convert", dir.File("none"), strOld}, 1, "",
          "none: cannot open: No such file or directory\n"},
-        {{"sample", dir.File("folder"), "-n", "5", "-o", x},
-         1,
-         "",
+        {{"sample", dir.File("folder"), "-n", "5", "-o", x}, 1, "",
          "folder: cannot open: it is a directory, not"},
     };
+    // clang-format on
     for (const SCliCase& row : cases) {
         ExpectCli(row);
     }
@@ -252,36 +171,26 @@ TEST(CommandLine, MessagesSayWhatIsMeant) {
         {"name": "A", "type": "UNIFORM", "values": {"LOWER_BOUND": 0, "UPPER_BOUND": 1}},
         {"name": "B", "type": "UNIFORM", "values": {"LOWER_BOUND": 0, "UPPER_BOUND": 1}}],
         "correlations": [{"between": ["A", "B"], "value": 0.99998, "space": "X"}]})");
+    // clang-format off
     const SCliCase cases[] = {
-        {{"show", strCorrected},
-         0,
-         "X-space  0.9999735258342592\n",
+        {{"show", strCorrected}, 0, "X-space  0.9999735258342592\n",
          "Correlation is modified to  1.0000! (given 0.99998, now 0.9999735258342592)\n"},
-        {{"sample", strWide, "-n", "1000"},
-         0,
-         "\nb         -2e+299        -2.08637e+299  4e+299         3.9",
-         ""},
+        {{"sample", strWide, "-n", "1000"}, 0,
+         "\nb         -2e+299        -2.08637e+299  4e+299         3.9", ""},
         {{"-x"}, 2, "", "stochvar: unknown option -x\nRun 'stochvar --help'"},
         {{"--version", "extra"}, 2, "", "stochvar: --version takes no arguments, not \"extra\"\n"},
         // Examples only where they lie in the range.
-        {{"sample", "-n", "10", "--first", "4", "--count", "7"},
-         2,
-         "",
+        {{"sample", "-n", "10", "--first", "4", "--count", "7"}, 2, "",
          "--count needs a whole number from 1 to 6, not \"7\"\n"},
-        {{"sample", "-n", "5000", "--count", "5001"},
-         2,
-         "",
+        {{"sample", "-n", "5000", "--count", "5001"}, 2, "",
          "--count needs a whole number from 1 to 5000 (such as 1000), not"},
-        {{"sample", strUnnamed, "-n", "2", "-o", "-"},
-         0,
-         "variable 1\n",
+        {{"sample", strUnnamed, "-n", "2", "-o", "-"}, 0, "variable 1\n",
          "stochvar: warning: " + strUnnamed + ": variable 1: the variable has no name\n"},
         {{"sample", strNear, "-n", "10"}, 0, "\nGröße     -123456789.123 -123456789.12", ""},
-        {{"sample", "-n", "3", "-o", dir.File("s.npy"), "--format", "csv"},
-         2,
-         "",
+        {{"sample", "-n", "3", "-o", dir.File("s.npy"), "--format", "csv"}, 2, "",
          "--format csv for " + dir.File("s.npy") + ": a name ending in .npy says the other"},
     };
+    // clang-format on
     for (const SCliCase& row : cases) {
         ExpectCli(row);
     }
@@ -472,7 +381,7 @@ TEST(Show, ListsEveryPartOfADocumentAndWarnsOfWhatCannotBeSampled) {
     // probabilities 1/4 and 3/4 at 0 and 1 has mean 0.75 and sd sqrt(3) / 4.
     const CTempDir dir;
     const std::string strDoc = dir.Write("d.json", kEverything);
-    const SCliCase shown = ExpectCli(
+    const SCliRun shown = ExpectCli(
         {{"show", strDoc},
          0,
          "Collection " + strDoc + R"(
@@ -761,7 +670,7 @@ TEST(Sample, SeedsThreadsAndSlicesReplayARun) {
     // every thread count and slice of either method gives the same numbers is the simulation tests'
     // part.)
     const auto body = [](const std::string& csv) { return csv.substr(csv.find('\n') + 1); };
-    const SCliCase drawn = Draw({"--lhs", "--numbered", "--seed", "random"}, "300");
+    const SCliRun drawn = Draw({"--lhs", "--numbered", "--seed", "random"}, "300");
     std::smatch match;
     ASSERT_TRUE(std::regex_search(
         drawn.strErr, match, std::regex("seed ([0-9]+) drawn at random = seeds ([0-9,]+)\\)")));

@@ -108,7 +108,12 @@ TEST(FitCommand, PrintsTheLibrarysRankingPerColumn) {
     SFitOptions options;
     options.strName = "strength";
     const SFitReport report = CFamilyFitter(options).Fit(table.strength);
-    // Every fitted family in the library's order, with its BIC to the digits printed.
+    // Every fitted family in the library's order, with its BIC to the digits printed, and its
+    // parameters starting under the header's.
+    const std::string strHeader = "\n  rank  family       method      k  lnL          AIC          "
+                                  "BIC          KS        p(KS)   AD        p(AD)   parameters\n";
+    ASSERT_THAT(run.strOut, HasSubstr(strHeader));
+    const std::size_t nParameters = strHeader.find("parameters") - 1;
     std::size_t nAt = 0;
     int nRank = 0;
     for (const SFamilyFit& fit : report.ranking) {
@@ -123,6 +128,7 @@ TEST(FitCommand, PrintsTheLibrarysRankingPerColumn) {
         const std::string strLine = run.strOut.substr(nRow, run.strOut.find('\n', nRow) - nRow);
         EXPECT_THAT(strLine, HasSubstr(fit.strFamily));
         EXPECT_THAT(strLine, HasSubstr(bic));
+        EXPECT_EQ(strLine.find_first_not_of(' ', nParameters - 1), nParameters) << strLine;
         nAt = nRow + 1;
     }
     EXPECT_GE(nRank, 7);
@@ -209,50 +215,35 @@ TEST(FitCommand, BootstrapPValuesAndTheKsCriterion) {
 TEST(FitCommand, Refusals) {
     const CTempDir dir;
     const std::string strGood = dir.Write("good.csv", "x,y\n1,2\n2,3\n4,1\n3,5\n");
-    const struct {
-        std::vector<std::string> args;
-        int nExitCode;
-        const char* pszOut;
-        const char* pszErr;
-    } rows[] = {
-        {{dir.Write("nan.csv", "x\n1\n2\nnan\n4\n")},
-         1,
-         "",
+    // clang-format off
+    const SCliCase rows[] = {
+        {{"fit", dir.Write("nan.csv", "x\n1\n2\nnan\n4\n")}, 1, "",
          "nan.csv: column x: value 3 is not a finite number"},
-        {{dir.Write("few.csv", "x\n1\n2\n")},
-         1,
-         "",
+        {{"fit", dir.Write("few.csv", "x\n1\n2\n")}, 1, "",
          "few.csv: column x: too few points: 2 values, a fit needs at least 3"},
-        {{dir.Write("flat.csv", "x\n2\n2\n2\n")}, 1, "", "column x: all values are equal"},
-        {{strGood, "--column", "z"}, 1, "", "no column \"z\""},
-        {{strGood, "--lower-bound", "1.5", "--families", "lognormal,normal"},
-         0,
+        {{"fit", dir.Write("flat.csv", "x\n2\n2\n2\n")}, 1, "", "column x: all values are equal"},
+        {{"fit", strGood, "--column", "z"}, 1, "", "no column \"z\""},
+        {{"fit", strGood, "--lower-bound", "1.5", "--families", "lognormal,normal"}, 0,
          "LOGNORMAL    refused: data outside the support: the value 1 is not above the lower "
-         "bound 1.5",
-         ""},
-        {{strGood, "--lower-bound", "9", "--families", "lognormal"},
-         1,
-         "refused: data outside the support",
-         "column x: no family fits the data"},
-        {{strGood, "--families", "normal,poisson"},
-         2,
-         "",
+         "bound 1.5", ""},
+        {{"fit", strGood, "--lower-bound", "9", "--families", "lognormal"}, 1,
+         "refused: data outside the support", "column x: no family fits the data"},
+        {{"fit", strGood, "--families", "normal,poisson"}, 2, "",
          "--families: \"poisson\" is not a continuous family"},
-        {{strGood, "--criterion", "r2"}, 2, "", "--criterion takes bic, aic or ks"},
-        {{strGood, "--bootstrap", "-3"}, 2, "", "--bootstrap"},
-        {{strGood, "--correlations"}, 2, "", "--correlations needs --out"},
-        {{dir.File("missing.csv")}, 1, "", "missing.csv: cannot read"},
-        {{dir.Write("wide.csv", "x\n1,2\n")},
-         1,
-         "",
+        {{"fit", strGood, "--criterion", "r2"}, 2, "", "--criterion takes bic, aic or ks"},
+        {{"fit", strGood, "--method", "mle"}, 2, "",
+         "--method takes likelihood or moments, not \"mle\""},
+        // Cells are numbers with the blanks around them trimmed.
+        {{"fit", dir.Write("pad.csv", "x\n 1 \n 2\n4 \n 3 \n")}, 0, "column x (n = 4)", ""},
+        {{"fit", strGood, "--bootstrap", "-3"}, 2, "", "--bootstrap"},
+        {{"fit", strGood, "--correlations"}, 2, "", "--correlations needs --out"},
+        {{"fit", dir.File("missing.csv")}, 1, "", "missing.csv: cannot read"},
+        {{"fit", dir.Write("wide.csv", "x\n1,2\n")}, 1, "",
          "wide.csv: line 2: 2 fields, the header has 1"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(::testing::PrintToString(row.args));
-        const SCliRun run = Fit(row.args);
-        EXPECT_EQ(run.nExitCode, row.nExitCode) << run.strErr;
-        EXPECT_THAT(run.strOut, HasSubstr(row.pszOut));
-        EXPECT_THAT(run.strErr, HasSubstr(row.pszErr));
+    // clang-format on
+    for (const SCliCase& row : rows) {
+        ExpectCli(row);
     }
 }
 

@@ -152,72 +152,54 @@ TEST(ReliabilityCommand, RefusalsAndUsageErrorsHaveTheirExactMessages) {
     const std::string strBadG = dir.Write("badg.json", text);
     const std::string strJson = dir.File("never.json");
     const std::string kUsage = "\nRun 'stochvar reliability --help' for its usage.\n";
+    // clang-format off
     const struct {
         std::vector<std::string> args;
         int nExitCode;
         std::string strErr; // a regular expression for the whole of standard error
     } rows[] = {
-        {{strDoc, "-m", "form", "--g", "R - * S"},
-         1,
+        {{strDoc, "-m", "form", "--g", "R - * S"}, 1,
          "stochvar: error: --g: syntax error at position 5: unexpected operator \"\\*\"\n"},
-        {{strDoc, "-m", "mc", "--g", "R - Q"},
-         1,
+        {{strDoc, "-m", "mc", "--g", "R - Q"}, 1,
          "stochvar: error: --g: unknown name \"Q\" at position 5 \\(the variables are R, S, "
          "k\\)\n"},
-        {{strBadG, "-m", "subset"},
-         1,
-         "stochvar: error: " + strBadG +
-             ": limitState: unknown name \"T\" at position 5 \\(the variables are R, S, k\\)\n"},
-        {{strDoc, "-m", "form", "--g", "R - S - k"},
-         1,
+        {{strBadG, "-m", "subset"}, 1,
+         "stochvar: error: " + strBadG + ": limitState: unknown name \"T\" at position 5 \\(the "
+         "variables are R, S, k\\)\n"},
+        {{strDoc, "-m", "form", "--g", "R - S - k"}, 1,
          "stochvar: error: FORM needs continuous variables, but 'k' is discrete: g is a step "
          "function of u there, with no gradient to follow; use a simulation method\n"},
-        {{strDoc, "-m", "form", "--g", "sqrt(R - 6) - S"},
-         1,
+        {{strDoc, "-m", "form", "--g", "sqrt(R - 6) - S"}, 1,
          "stochvar: error: g is -?nan at \\(R = 5, S = 2\\)\n"},
-        {{strDoc, "-m", "mc", "--g", "sqrt(R - 6) - S"},
-         1,
+        {{strDoc, "-m", "mc", "--g", "sqrt(R - 6) - S"}, 1,
          "stochvar: error: g is -?nan at \\(R = [0-9.]+, S = [-0-9.e]+, k = [01]\\)\n"},
-        {{strNoG, "-m", "form"},
-         2,
-         "stochvar: " + strNoG +
-             " gives no limit state: give g with --g EXPR \\(such as --g \"R - S\" over the "
-             "variables' names\\), or as \"limitState\" in the document" +
-             kUsage},
-        {{strDoc},
-         2,
-         "stochvar: the method is missing \\(--method form\\|sorm\\|mc\\|lhs\\|is\\|subset\\)" +
-             kUsage},
-        {{strDoc, "-m", "mcmc"},
-         2,
+        {{strNoG, "-m", "form"}, 2,
+         "stochvar: " + strNoG + " gives no limit state: give g with --g EXPR \\(such as --g "
+         "\"R - S\" over the variables' names\\), or as \"limitState\" in the document" + kUsage},
+        {{strDoc}, 2,
+         "stochvar: the method is missing \\(--method form\\|sorm\\|mc\\|lhs\\|is\\|subset\\)"
+         + kUsage},
+        {{strDoc, "-m", "mcmc"}, 2,
          "stochvar: -m takes form, sorm, mc, lhs, is or subset, not \"mcmc\"" + kUsage},
-        {{strDoc, "-m", "form", "--cov", "0.1"},
-         2,
+        {{strDoc, "-m", "form", "--cov", "0.1"}, 2,
          "stochvar: --cov applies to mc, lhs and is, not to form" + kUsage},
-        {{strDoc, "-m", "is", "--p0", "0.2"},
-         2,
+        {{strDoc, "-m", "is", "--p0", "0.2"}, 2,
          "stochvar: --p0 applies to subset, not to is" + kUsage},
-        {{strDoc, "-m", "mc", "--cov", "-1"},
-         2,
-         "stochvar: --cov needs a number from 0 up \\(such as 0.05; 0 spends the whole budget\\), "
-         "not \"-1\"" +
-             kUsage},
-        {{strDoc, "-m", "subset", "--p0", "0.7"},
-         2,
-         "stochvar: --p0 needs a number above 0 and at most 0.5 \\(such as 0.1\\), not \"0.7\"" +
-             kUsage},
-        {{strDoc, "-m", "subset", "--max-calls", "999"},
-         2,
+        {{strDoc, "-m", "mc", "--cov", "-1"}, 2,
+         "stochvar: --cov needs a number from 0 up \\(such as 0.05; 0 spends the whole "
+         "budget\\), not \"-1\"" + kUsage},
+        {{strDoc, "-m", "subset", "--p0", "0.7"}, 2,
+         "stochvar: --p0 needs a number above 0 and at most 0.5 \\(such as 0.1\\), not \"0.7\""
+         + kUsage},
+        {{strDoc, "-m", "subset", "--max-calls", "999"}, 2,
          "stochvar: --max-calls 999 pays for no level of 1000 samples: give at least "
-         "--n-per-level" +
-             kUsage},
-        {{strDoc, "-m", "form", "--g", ""},
-         2,
+         "--n-per-level" + kUsage},
+        {{strDoc, "-m", "form", "--g", ""}, 2,
          "stochvar: --g needs an expression, such as \"R - S\"" + kUsage},
-        {{strDoc, "-m", "form", "--json", dir.File("no/such/dir.json")},
-         1,
+        {{strDoc, "-m", "form", "--json", dir.File("no/such/dir.json")}, 1,
          "stochvar: error: " + dir.File("no/such/dir.json") + ": cannot write: .*\n"},
     };
+    // clang-format on
     for (const auto& row : rows) {
         std::vector<std::string> args = row.args;
         args.insert(args.end(), {"--json", strJson});

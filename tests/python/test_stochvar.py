@@ -106,12 +106,9 @@ def test_keywords_choose_the_input_type():
     (lambda: sv.Weibull(mean=210e9, cov=0.03, lower_bound=0),
      "cannot be sampled: DELTA = ALPHA^-BETA underflows to 0 for MEAN - LOWER_BOUND = 2.1e+11 "
      "and BETA = 42.03866236679265: rescale the units so that MEAN - LOWER_BOUND is nearer 1"),
-    (lambda: sv.Weibull(mean=5, cov=0.002, lower_bound=0), "cannot be sampled: DELTA = "
-     "ALPHA^-BETA underflows to 0 for MEAN - LOWER_BOUND = 5 and BETA = 640.5453396340525: "
-     "rescale the units so that MEAN - LOWER_BOUND is nearer 1"),
-    *[(lambda family=family: family(mean=0, cov=0.1, name="G"),
-       "G: cannot be sampled: the standard deviation is 0: a COV gives no spread around a mean of "
-       "0; give STDDEV instead") for family in (sv.Gumbel, sv.Exponential, sv.Rayleigh)],
+    (lambda: sv.Gumbel(mean=0, cov=0.1, name="G"),
+     "G: cannot be sampled: the standard deviation is 0: a COV gives no spread around a mean of "
+     "0; give STDDEV instead"),
     (lambda: sv.Beta(mean=2, stddev=1.5, lower_bound=1, upper_bound=4),
      "cannot be sampled: the exponents R = -0.037037037037037014 and S = -0.07407407407407404 "
      "are not both positive (with mean 2 on [1, 4] the standard deviation must stay below "
