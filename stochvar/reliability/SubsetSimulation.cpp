@@ -75,6 +75,10 @@ void CSubsetSimulation::CheckOptions() const {
         throw CReliabilityError("subset simulation needs at least one level, and a positive "
                                 "scale and adaptation fraction");
     }
+    if (!(m_options.dStopFraction > 0.0 && m_options.dStopFraction <= 1.0)) {
+        throw CReliabilityError("subset simulation needs a stop fraction f with 0 < f <= 1 (f = " +
+                                std::to_string(m_options.dStopFraction) + ")");
+    }
 }
 
 namespace {
@@ -131,12 +135,16 @@ CSubsetSimulation::SThreshold CSubsetSimulation::NextThreshold(const std::vector
                                                                const std::vector<int>& order,
                                                                double previous,
                                                                SResult& result) const {
-    const std::size_t nSeeds =
-        Count(static_cast<int>(std::lround(m_options.nSamplesPerLevel * m_options.dP0)));
+    const double seeds = m_options.nSamplesPerLevel * m_options.dP0;
+    const std::size_t nSeeds = Count(static_cast<int>(std::lround(seeds)));
     const double b = 0.5 * (G[Count(order[nSeeds - 1])] + G[Count(order[nSeeds])]);
-    const bool bLast = b <= 0.0 || b >= previous ||
+    const auto nFailures = std::count_if(G.begin(), G.end(), [](double g) { return g <= 0.0; });
+    // b <= 0 means that N p0 points fail or more.
+    const bool bFailed =
+        b <= 0.0 || static_cast<double>(nFailures) >= m_options.dStopFraction * seeds;
+    const bool bLast = bFailed || b >= previous ||
                        static_cast<int>(result.levels.size()) + 1 == m_options.nMaxLevels;
-    if (b <= 0.0) {
+    if (bFailed) {
         result.bConverged = true;
     } else if (b >= previous) {
         result.strReason = "the thresholds stopped falling at level " +

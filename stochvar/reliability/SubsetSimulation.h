@@ -4,8 +4,13 @@
 // draws N independent points of u; each level puts its next threshold b at the p0 quantile of g
 // among its points, so that P(g <= b | previous level) is about p0, and grows the next level from
 // the N p0 points below b: Markov chains of length 1 / p0 that stay below b and have the standard
-// normal density, conditioned on g <= b, as their stationary law. When b reaches 0 the last level
-// counts its points with g <= 0 instead.
+// normal density, conditioned on g <= b, as their stationary law. The first level of which at
+// least a fraction f p0 of the points fail (g <= 0) is the last; its p is the fraction that fails.
+//
+// f = 1 waits until the p0 quantile of g reaches 0, so that the last p lies between p0 and 1. The
+// default f = 1/2 stops one level earlier where between p0 / 2 and p0 of the points fail. That
+// saves the level's N (1 - p0) calls and adds at most one level's share (1 - p0) / (N p0) to the
+// variance of ln Pf: (1 - p) / (N p) for the last p, against a p0 and then a last p above 1/2.
 //
 // Chains: CConditionalSampler, adaptive conditional sampling (Papaioannou, Betz, Zwirglmaier
 // and Straub 2015) by default or the component-wise modified Metropolis of Au and Beck. lambda
@@ -44,6 +49,8 @@ public:
         int nSamplesPerLevel = 1000;
         double dP0 = 0.1;
         int nMaxLevels = 20;
+        // f: the last level is the first of which at least f N p0 points fail; 0 < f <= 1.
+        double dStopFraction = 0.5;
         std::array<std::uint32_t, 3> seeds = {CExOr::kDefaultSeed1, CExOr::kDefaultSeed2,
                                               CExOr::kDefaultSeed3};
         int nThreads = 1;

@@ -123,9 +123,10 @@ TEST(Analyses, RefuseWithMessages) {
     SCounted nan([](const double* x) { return x[0] > 11.0 ? std::nan("") : 1.0; }, false);
     const std::vector<double>& rows = nan.rows;
     CForm::SOptions badStart;
-    CSubsetSimulation::SOptions badP0;
+    CSubsetSimulation::SOptions badP0, noStop;
     CImportanceSampling::SOptions noBatch;
     badStart.starts = {{1.0, 2.0}}, badP0.dP0 = 0.3, noBatch.nBatchSize = 0;
+    noStop.dStopFraction = 0.0;
     CForm::SResult planar; // a converged FORM result of two coordinates
     planar.bConverged = true, planar.alpha = {0.0, 1.0};
     ProblemPtr indefinite = LinearNormals(); // X0-X1 0.5, X1-X2 -0.3 and now X0-X2 0.9
@@ -140,6 +141,8 @@ TEST(Analyses, RefuseWithMessages) {
          "needs 3 coordinates, not 2"},
         {[&] { CSubsetSimulation(linear->Transform(), g.limitState, badP0).Run(); },
          "N p0 a whole number that divides N (N = 1000, p0 = 0.3"},
+        {[&] { CSubsetSimulation(linear->Transform(), g.limitState, noStop).Run(); },
+         "a stop fraction f with 0 < f <= 1 (f = 0"},
         {[&] { CImportanceSampling(linear->Transform(), g.limitState, noBatch).Run(); },
          "a batch size of at least 1"},
         {[&] { CSorm(linear->Transform(), g.limitState).Run(planar); },

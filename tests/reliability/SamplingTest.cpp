@@ -190,4 +190,42 @@ TEST(Sampling, SubsetSpreadOverSeedsMatchesReportedCoV) {
     EXPECT_LT(clustered / auBeck, 1.5) << clustered << " vs " << auBeck;
 }
 
+// The stop fraction f ends a run at the first level of which at least f N p0 points fail. Runs
+// of one seed with different f draw the same numbers until the smaller f stops: the same levels
+// up to there, and a last p between f p0 and p0 where it stops earlier.
+TEST(Sampling, SubsetStopsAtTheFirstLevelWithEnoughFailures) {
+    ProblemPtr problem = LinearNormals();
+    SCounted g(problem->g);
+    const double kFractions[] = {1.0, 0.5, 0.1}; // falling
+    const double p0 = 0.1;
+    int nEarlier = 0;
+    for (int s = 0; s < 8; ++s) {
+        std::vector<CSubsetSimulation::SResult> runs;
+        for (double f : kFractions) {
+            CSubsetSimulation::SOptions options;
+            options.seeds = {static_cast<std::uint32_t>(500 + s), 88675123u, 521288629u};
+            options.dStopFraction = f;
+            runs.push_back(CSubsetSimulation(problem->Transform(), g.limitState, options).Run());
+            EXPECT_TRUE(runs.back().bConverged);
+            EXPECT_GE(runs.back().levels.back().dProbability, f * p0);
+        }
+        for (std::size_t i = 1; i < runs.size(); ++i) {
+            const auto& wider = runs[i - 1].levels;
+            const auto& levels = runs[i].levels;
+            ASSERT_LE(levels.size(), wider.size());
+            for (std::size_t k = 0; k + 1 < levels.size(); ++k)
+                EXPECT_EQ(levels[k].dThreshold, wider[k].dThreshold) << "seed " << s;
+            if (levels.size() < wider.size()) {
+                EXPECT_LT(levels.back().dProbability, p0);
+            } else {
+                EXPECT_EQ(runs[i].dPf, runs[i - 1].dPf);
+            }
+        }
+        nEarlier += runs.back().levels.size() < runs.front().levels.size() ? 1 : 0;
+    }
+    // Pf = 1.4e-3: about 14 of the 1000 points of level 1 (P = 0.1) fail, so that f = 1/10
+    // stops there and f = 1 a level later.
+    EXPECT_GT(nEarlier, 0);
+}
+
 } // namespace
