@@ -33,6 +33,9 @@ CDlgCorrelationMatrix::CDlgCorrelationMatrix(QWidget* pParent)
     auto* pLayout = new QHBoxLayout(this);
     pLayout->addWidget(m_pGrid, 1);
     pLayout->addLayout(MakeOkCancelColumn(this));
+    // Queued: the header's length is settled once the resize that signals it has ended.
+    connect(m_pGrid->horizontalHeader(), &QHeaderView::sectionResized, this,
+            &CDlgCorrelationMatrix::GrowToFit, Qt::QueuedConnection);
 }
 
 void CDlgCorrelationMatrix::SetDistArray(CArray<CDist*, CDist*>* pDistArray) {
@@ -52,6 +55,19 @@ int CDlgCorrelationMatrix::DoModal() {
 
 BOOL CDlgCorrelationMatrix::OnInitDialog() {
     m_pGrid->Initialize();
+    // A small or strongly scaled screen may not have room even for the minimum.
+    resize(
+        FittedSize().expandedTo(QSize(kMinInitialWidth, kMinInitialHeight)).boundedTo(MaxSize()));
+    return TRUE;
+}
+
+QSize CDlgCorrelationMatrix::MaxSize() const {
+    const QScreen* pScreen = screen();
+    return pScreen != nullptr ? pScreen->availableGeometry().size() * kMaxScreenShare
+                              : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+QSize CDlgCorrelationMatrix::FittedSize() const {
     // The headers have no geometry before the dialog is shown: their sizes come from their
     // size hints and the sections, with room for the scroll bars in case the screen is too small.
     const QHeaderView* pRows = m_pGrid->verticalHeader();
@@ -62,14 +78,14 @@ BOOL CDlgCorrelationMatrix::OnInitDialog() {
                      pColumns->sizeHint().height() + pRows->length() + nFrame +
                          m_pGrid->horizontalScrollBar()->sizeHint().height());
     // What the layout adds around the grid: margins and the button column.
-    const QSize extra = sizeHint() - m_pGrid->sizeHint();
-    QSize size = (grid + extra).expandedTo(QSize(kMinInitialWidth, kMinInitialHeight));
-    // A small or strongly scaled screen may not have room even for the minimum.
-    if (const QScreen* pScreen = screen()) {
-        size = size.boundedTo(pScreen->availableGeometry().size() * kMaxScreenShare);
+    return grid + (sizeHint() - m_pGrid->sizeHint());
+}
+
+void CDlgCorrelationMatrix::GrowToFit() {
+    const QSize grown = size().expandedTo(FittedSize().boundedTo(MaxSize()));
+    if (isVisible() && grown != size()) {
+        resize(grown);
     }
-    resize(size);
-    return TRUE;
 }
 
 void CDlgCorrelationMatrix::accept() { OnOK(); }

@@ -37,6 +37,13 @@ protected:
     virtual void OnOK();
     void accept() override;
 
+    // The size at which the whole matrix is in sight, and the largest size the screen leaves.
+    QSize FittedSize() const;
+    QSize MaxSize() const;
+    // A column that widened for a typed value widens the dialog with it, as far as the screen
+    // allows; the dialog never shrinks by itself.
+    void GrowToFit();
+
     CCorrelationCtrl* m_pGrid;
     CArray<CDist*, CDist*>* m_pDistArray = nullptr;
     CArray<SCorr*, SCorr*>* m_pCorrArray = nullptr;
