@@ -14,6 +14,30 @@ std::size_t Count(int n) { return static_cast<std::size_t>(n); }
 
 } // namespace
 
+double CSubsetCoV::ChainCorrelationFactor(const std::vector<double>& G, int nChains, int nLength,
+                                          double b, double p) {
+    const double R0 = p * (1.0 - p);
+    if (!(R0 > 0.0)) {
+        return 0.0;
+    }
+    const double N = static_cast<double>(nChains) * nLength;
+    const auto I = [&](int c, int s) {
+        return G[Count(c) * Count(nLength) + Count(s)] <= b ? 1.0 : 0.0;
+    };
+    double gamma = 0.0;
+    for (int k = 1; k < nLength; ++k) {
+        double sum = 0.0;
+        for (int c = 0; c < nChains; ++c) {
+            for (int s = 0; s + k < nLength; ++s) {
+                sum += I(c, s) * I(c, s + k);
+            }
+        }
+        const double Rk = sum / (N - k * static_cast<double>(nChains)) - p * p;
+        gamma += 2.0 * (1.0 - k * static_cast<double>(nChains) / N) * Rk / R0;
+    }
+    return gamma;
+}
+
 void CSubsetCoV::AddLevel(const std::vector<double>& G, int nLength, std::vector<int> parents,
                           double b, double p) {
     m_levels.push_back({G, nLength, std::move(parents), b, p});

@@ -41,6 +41,13 @@ public:
                   double p);
 
     std::vector<SLevelVariance> Variances() const;
+
+    // gamma of Au and Beck (2001), eq. 29: 2 sum_k (1 - k Nc / N) rho(k) over the lags k of the
+    // chains, rho(k) the correlation of the indicator I(g <= b) between states k apart. The
+    // level's own factor, reported beside it; it leaves out what the clusters above account for.
+    static double ChainCorrelationFactor(const std::vector<double>& G, int nChains, int nLength,
+                                         double b, double p);
+
     // sqrt(exp(V) - 1); infinite if a level has p = 0.
     double CoV() const;
 

@@ -22,36 +22,6 @@ std::size_t Count(int n) { return static_cast<std::size_t>(n); }
 
 } // namespace
 
-namespace {
-
-// gamma of Au and Beck (2001), eq. 29: 2 sum_k (1 - k Nc / N) rho(k) over the lags k of the
-// chains, rho(k) the correlation of the indicator I(g <= b) between states k apart.
-double CorrelationFactor(const std::vector<double>& G, int nChains, int nLength, double b,
-                         double p) {
-    const double R0 = p * (1.0 - p);
-    if (!(R0 > 0.0)) {
-        return 0.0;
-    }
-    const double N = static_cast<double>(nChains) * nLength;
-    const auto I = [&](int c, int s) {
-        return G[Count(c) * Count(nLength) + Count(s)] <= b ? 1.0 : 0.0;
-    };
-    double gamma = 0.0;
-    for (int k = 1; k < nLength; ++k) {
-        double sum = 0.0;
-        for (int c = 0; c < nChains; ++c) {
-            for (int s = 0; s + k < nLength; ++s) {
-                sum += I(c, s) * I(c, s + k);
-            }
-        }
-        const double Rk = sum / (N - k * static_cast<double>(nChains)) - p * p;
-        gamma += 2.0 * (1.0 - k * static_cast<double>(nChains) / N) * Rk / R0;
-    }
-    return gamma;
-}
-
-} // namespace
-
 CSubsetSimulation::CSubsetSimulation(const CTransform& transform, const SLimitState& limitState)
     : CSubsetSimulation(transform, limitState, SOptions{}) {}
 
@@ -187,7 +157,8 @@ CSubsetSimulation::SResult CSubsetSimulation::Run() const {
                          N;
         level.dThreshold = b;
         level.dProbability = p;
-        level.dGamma = CorrelationFactor(points.G, points.nChains, points.nLength, b, p);
+        level.dGamma =
+            CSubsetCoV::ChainCorrelationFactor(points.G, points.nChains, points.nLength, b, p);
         cov.AddLevel(points.G, points.nLength, std::move(parents), b, p);
         result.levels.push_back(level);
         pf *= p;

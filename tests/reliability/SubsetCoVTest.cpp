@@ -111,6 +111,35 @@ TEST(SubsetCoV, CovarianceIsTheSumOverStatesOfOneAncestor) {
     EXPECT_NEAR(Made(levels).CoV(), std::sqrt(std::expm1(V)), 1e-14);
 }
 
+// Au and Beck's gamma where the chains' correlation is known: states that never change
+// (rho(k) = 1 at every lag: gamma = L - 1), states that flip at every step (rho(k) = (-1)^k), a
+// single state (no lags), and a level where everything fails (rho undefined: 0).
+TEST(SubsetCoV, ChainCorrelationFactorOfChainsOfKnownCorrelation) {
+    const auto closedForm = [](int L, double rho) {
+        double gamma = 0.0;
+        for (int k = 1; k < L; ++k)
+            gamma += 2.0 * (1.0 - static_cast<double>(k) / L) * std::pow(rho, k);
+        return gamma;
+    };
+    const struct {
+        const char* pszName;
+        std::vector<double> G; // chain after chain, failure where g <= 0
+        int nChains;
+        double gamma;
+    } cases[] = {
+        {"steady", {-1, -1, -1, -1, 1, 1, 1, 1, 1, 1, 1, 1, -1, -1, -1, -1}, 4, closedForm(4, 1.0)},
+        {"flipping", {-1, 1, -1, 1, -1, 1, 1, -1, 1, -1, 1, -1}, 2, closedForm(6, -1.0)},
+        {"single states", {-1, 1, 1, -1, 1}, 5, 0.0},
+        {"all fail", {-1, -2, -3, -4}, 2, 0.0},
+    };
+    for (const auto& c : cases) {
+        const int L = static_cast<int>(c.G.size()) / c.nChains;
+        const double p = Fraction({c.G, L, {}, 0.0});
+        EXPECT_NEAR(CSubsetCoV::ChainCorrelationFactor(c.G, c.nChains, L, 0.0, p), c.gamma, 1e-12)
+            << c.pszName;
+    }
+}
+
 // A last level without a failure: an infinite CoV.
 TEST(SubsetCoV, NoFailureGivesInfiniteCoV) {
     const CSubsetCoV cov = Made({{{0.0, 1.0}, 1, {}, 0.5}, {{0.2, 0.3}, 2, {0}, 0.0}});
