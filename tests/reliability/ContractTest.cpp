@@ -72,6 +72,20 @@ TEST(Transform, IsTheSamplersPathFromZ) {
     }
 }
 
+// The standard normal space is its own physical space: both Jacobians are the identity, every
+// element written (the buffers come in holding NaN).
+TEST(Transform, TheStandardNormalSpaceHasIdentityJacobians) {
+    const CStandardNormalSpace space(3);
+    const double u[3] = {0.5, -1.0, 2.0};
+    for (const bool bInverse : {false, true}) {
+        double J[9];
+        std::fill_n(J, 9, std::nan(""));
+        bInverse ? space.GetInverseJacobian(u, J) : space.GetJacobian(u, J);
+        for (int i = 0; i < 9; ++i)
+            EXPECT_EQ(J[i], i % 4 == 0 ? 1.0 : 0.0) << i << (bInverse ? " inverse" : "");
+    }
+}
+
 // Monte Carlo hands g the rows that the collection's batch sampler gives for the same seeds and
 // numerics (accurate unless the collection chose its own), for plain and Latin hypercube
 // sampling, on 1 and 2 threads; the collection keeps its numerics setting.
