@@ -19,6 +19,8 @@
 //
 // One iteration is one whole run; InitSimulation is outside the timing.
 // BM_W3_WalkOnly: the stratum walk of W3 without the transforms (SkipSamples of the whole run).
+// BM_W3_Plain: the ten normals of W3 sampled plainly through GetSamples, on one thread: what W3
+// costs without its walks, so W3's time less this row's is what the walks cost.
 // BM_W1_GetSamples, BM_W3_GetSamples: batches of 10,000 samples through GetSamples on 1 and 2
 // threads (wall-clock rates: compare the two); W1 under faithful and accurate numerics.
 // BM_W3_LastPercent: SkipSamples of the first 99 % of a W3 run and GetSamples of the rest, both
@@ -226,6 +228,11 @@ BENCHMARK(BM_W3_GetSamples)
     ->ArgsProduct({{10000, 100000, 1000000, 10000000}, {1, 2}})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+
+void BM_W3_Plain(benchmark::State& state) {
+    RunThroughGetSamples(state, TenStandardNormals, 1000000, FALSE, 1);
+}
+BENCHMARK(BM_W3_Plain)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // The last 1 % of a W3 run, as a slice drawn on its own: the skip and the draws, on 2 threads.
 void BM_W3_LastPercent(benchmark::State& state) {
