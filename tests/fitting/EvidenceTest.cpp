@@ -178,23 +178,15 @@ TEST(Moments, FallbackAndItsRefusal) {
 
 TEST(Refusals, WholeSample) {
     const double kInf = std::numeric_limits<double>::infinity();
-    const struct {
-        std::vector<double> data;
-        const char* pszReason;
-    } cases[] = {
+    const std::pair<std::vector<double>, const char*> kCases[] = {
         {{1.0, 2.0, std::nan(""), 4.0}, "value 3 is not a finite number"},
         {{1.0, -kInf, 2.0}, "value 2 is not a finite number"},
         {{1.0, 2.0}, "too few points: 2 values, a fit needs at least 3"},
         {{3.0, 3.0, 3.0, 3.0}, "all values are equal"},
     };
-    for (const auto& c : cases) {
-        try {
-            CFamilyFitter(SFitOptions{}).Fit(c.data);
-            ADD_FAILURE() << "no refusal for " << c.pszReason;
-        } catch (const CFitError& error) {
-            EXPECT_THAT(error.what(), HasSubstr(c.pszReason));
-        }
-    }
+    for (const auto& [data, pszReason] : kCases)
+        EXPECT_THAT([&] { CFamilyFitter(SFitOptions{}).Fit(data); },
+                    ::testing::ThrowsMessage<CFitError>(HasSubstr(pszReason)));
 }
 
 TEST(Refusals, PerFamily) {
