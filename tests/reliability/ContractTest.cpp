@@ -170,6 +170,9 @@ TEST(Analyses, RefuseWithMessages) {
         const std::string message = Refusal(run);
         EXPECT_NE(message.find(expected), std::string::npos) << message;
     }
+    badP0.dP0 = 0.5; // the largest p0 allowed
+    EXPECT_EQ(Refusal([&] { CSubsetSimulation(linear->Transform(), g.limitState, badP0).Run(); }),
+              "no error");
     // A NaN of subset simulation's first batch: at its first row beyond X0 = 11, all values.
     const std::string message =
         Refusal([&] { CSubsetSimulation(linear->Transform(), nan.limitState).Run(); });

@@ -153,10 +153,6 @@ TEST(Sorm, WarnsWhereTheParaboloidClosesAroundTheOrigin) {
         << sorm.warnings[0];
 }
 
-} // namespace
-
-namespace {
-
 // The origin fails on g = -2 - u2 + 0.1 u1^2: beta is -2, FORM's Pf is Phi(2), and SORM applies
 // its formulas to the safe domain (index 2, curvature -0.2): Breitung 1 - Phi(-2) / sqrt(0.6);
 // Tvedt's safe probability within 1.3 % of the exact one.
