@@ -252,8 +252,10 @@ TEST(BinaryDocument, DamagedBytesAreRefused) {
     EXPECT_FALSE(FormatFromContents(damaged).has_value());
     EXPECT_EQ(FormatFromContents(bytes), EDocumentFormat::binary);
     EXPECT_EQ(FormatFromContents("\xEF\xBB\xBF  {"), EDocumentFormat::json);
-    // The last entry is int, int, int, double, double: its first position is 28 bytes from the end.
+    // Damage names its place: 16 bytes end inside the first variable (the header takes 13).
     std::string stray = WriteBinaryDocument(*ReadJsonDocument(kTwoVariables, "two.json"));
+    EXPECT_THAT(RefusalOf(stray.substr(0, 16)), ::testing::StartsWith("doc.svc: variable 1: "));
+    // The last entry is int, int, int, double, double: its first position is 28 bytes from the end.
     stray.replace(stray.size() - 28, 4, LittleEndian(7, 4));
     EXPECT_EQ(RefusalOf(stray),
               "doc.svc: correlation 1: it refers to a variable that the document does not hold");

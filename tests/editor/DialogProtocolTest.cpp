@@ -5,7 +5,6 @@
 
 #include "EditorTestSupport.h"
 
-#include <stochvar/editor/DlgAxisBounds.h>
 #include <stochvar/families/Exponential.h>
 
 #include <QMenu>
@@ -63,21 +62,6 @@ struct SData {
 
 void SetText(QDialog& dlg, int nId, const char* pszText) {
     Control<QLineEdit>(&dlg, nId)->setText(pszText);
-}
-
-// Types into a fresh editor of the grid's cell (grid coordinates) and ends the edit with the key.
-QLineEdit* EditCell(CCorrelationCtrl& grid, int nRow, int nCol, const QString& text,
-                    Qt::Key key = Qt::Key_Return) {
-    grid.setCurrentCell(nRow - 1, nCol - 1);
-    grid.editItem(grid.item(nRow - 1, nCol - 1));
-    auto* pEditor = qobject_cast<QLineEdit*>(grid.indexWidget(grid.currentIndex()));
-    pEditor->selectAll();
-    QTest::keyClicks(pEditor, text);
-    if (key != Qt::Key_unknown) {
-        QTest::keyClick(pEditor, key);
-        QCoreApplication::processEvents(); // the delegate commits Return through the queue
-    }
-    return pEditor;
 }
 
 // The correlation grid driven through its cells: the symmetric matrix of the entries, the mirror

@@ -3,10 +3,8 @@
 
 #include "EditorTestSupport.h"
 
-#include <stochvar/editor/DlgAxisBounds.h>
 #include <stochvar/editor/DlgNameValue.h>
 
-#include <QCheckBox>
 #include <QRadioButton>
 
 namespace stochvar {
@@ -30,21 +28,12 @@ protected:
         }
         return text + Control<QLineEdit>(&page, IDC_VALUE)->text().toStdString();
     }
+    // The categories with the selected one marked, which the page's own index must follow.
     std::string Selection() const {
-        return Categories(m_discrete,
-                          SelectedRow(Control<QListWidget>(&m_disc, IDC_CATEGORY_LIST)));
+        const int nRow = SelectedRow(Control<QListWidget>(&m_disc, IDC_CATEGORY_LIST));
+        EXPECT_EQ(m_disc.GetSelCategory(), nRow);
+        return Categories(m_discrete, nRow);
     }
-    // Sets fixed axis bounds with the Axis button of the continuous page.
-    void SetAxis(const char* pszLower, const char* pszUpper) {
-        const CModalScript<CDlgAxisBounds> script([=](CDlgAxisBounds& dlg) {
-            Control<QCheckBox>(&dlg, IDC_AUTO_AXIS)->setChecked(false);
-            Control<QLineEdit>(&dlg, IDC_LOWER)->setText(pszLower);
-            Control<QLineEdit>(&dlg, IDC_UPPER)->setText(pszUpper);
-            Click(&dlg, IDC_OK);
-        });
-        Click(&m_cont, IDC_AXIS);
-    }
-
     CEditorHooks m_hooks;
     CNormal m_normal{nullptr, "X", nullptr}; // mu 4, sigma 0.5, COV 0.125
     CDiscrete m_discrete{nullptr, "Soil", nullptr};
@@ -104,18 +93,30 @@ TEST_F(DistPageTest, ParametersAreEnteredByReturnAnywhereAndCheckedAfterTheLast)
     }
 }
 
-// Every point of the curve lies on the density or the cumulative function, bit for bit, and the
-// points ascend from the lower axis bound to the upper one.
+// Every point of the curve lies on the density or the cumulative function, bit for bit, the
+// points ascend from the lower axis bound to the upper one, and halfway between two of them the
+// line lies within 0.5 % of the curve's height from the function.
 void ExpectCurve(const CChart2D& chart, CDist& dist, bool bCdf) {
+    const auto f = [&](double x) { return bCdf ? dist.GetCumulative(x) : dist.GetDensity(x); };
     const int n = chart.GetPointCount(1);
     ASSERT_GE(n, 20);
+    EXPECT_LT(n, 2000);
     EXPECT_EQ(std::pair(chart.GetX(1, 1), chart.GetX(1, n)),
               std::pair(dist.m_dAxisMin, dist.m_dAxisMax));
+    double dHeight = 0.0;
+    double dWorst = 0.0;
     for (int i = 1; i <= n; ++i) {
         const double x = chart.GetX(1, i);
-        ASSERT_TRUE(i == 1 || x > chart.GetX(1, i - 1)) << x;
-        ASSERT_EQ(chart.GetY(1, i), bCdf ? dist.GetCumulative(x) : dist.GetDensity(x)) << x;
+        ASSERT_EQ(chart.GetY(1, i), f(x)) << x;
+        dHeight = std::max(dHeight, chart.GetY(1, i));
+        if (i > 1) {
+            const double x0 = chart.GetX(1, i - 1);
+            ASSERT_GT(x, x0);
+            const double dLine = 0.5 * (chart.GetY(1, i - 1) + chart.GetY(1, i));
+            dWorst = std::max(dWorst, std::fabs(dLine - f(0.5 * (x0 + x))));
+        }
     }
+    EXPECT_LT(dWorst, 0.005 * dHeight);
 }
 
 TEST_F(DistPageTest, TheContinuousChartShowsTheChosenCurveOverTheAxisBounds) {
@@ -132,14 +133,22 @@ TEST_F(DistPageTest, TheContinuousChartShowsTheChosenCurveOverTheAxisBounds) {
     };
     Enter(&m_cont, "10"); // the automatic bounds follow the parameters
     EXPECT_EQ(chart.GetX(1, 1), automatic());
-    SetAxis("9", " 1 "); // in either order, blanks allowed
-    Enter(&m_cont, "3"); // fixed bounds stay
+    AxisDialog(&m_cont, false, "9", " 1 "); // in either order, blanks allowed
+    Enter(&m_cont, "3");                    // fixed bounds stay
     EXPECT_EQ(m_normal.m_dAxisMax, 9.0);
-    SetAxis("2", "2"); // no width: the automatic bounds, this once
+    AxisDialog(&m_cont, false, "2", "2"); // no width: the automatic bounds, this once
     const double dOnce = automatic();
     EXPECT_EQ(chart.GetX(1, 1), dOnce);
     Enter(&m_cont, "20");
     EXPECT_TRUE(chart.GetX(1, 1) == dOnce && dOnce != automatic());
+    // A density narrow against its bounds is followed between the points too.
+    AxisDialog(&m_cont, false, "10", "30");
+    Control<QListWidget>(&m_cont, IDC_PARAMETER)->setCurrentRow(1);
+    Enter(&m_cont, "0.1");
+    for (const int nButton : {IDC_CDF, IDC_PDF}) {
+        Control<QRadioButton>(&m_cont, nButton)->click();
+        ExpectCurve(chart, m_normal, nButton == IDC_CDF);
+    }
 }
 
 TEST_F(DistPageTest, DiscreteCategoriesAreEnteredInsertedEditedMovedAndDeleted) {
@@ -176,12 +185,23 @@ TEST_F(DistPageTest, DiscreteCategoriesAreEnteredInsertedEditedMovedAndDeleted) 
     list.setCurrentRow(0);
     Click(&m_disc, IDC_MOVE_UP); // no step past either end
     EXPECT_EQ(Selection(), "here2* there4 a2.5 b3 c0 d10 ");
-    Click(&m_disc, IDC_MOVE_DOWN); // the selection moves along
-    EXPECT_EQ(Selection(), "there4 here2* a2.5 b3 c0 d10 ");
+    list.setCurrentRow(2);
+    Click(&m_disc, IDC_MOVE_UP); // the selection moves along
+    EXPECT_EQ(Selection(), "here2 a2.5* there4 b3 c0 d10 ");
+    Click(&m_disc, IDC_MOVE_DOWN);
+    EXPECT_EQ(Selection(), "here2 there4 a2.5* b3 c0 d10 ");
     list.setCurrentRow(5);
     Click(&m_disc, IDC_MOVE_DOWN);
-    Click(&m_disc, IDC_DELETE); // the selection's index now lies past the end
-    EXPECT_EQ(Selection(), "there4 here2 a2.5 b3 c0 ");
+    Click(&m_disc, IDC_DELETE); // the selection's index now lies past the end: none is shown
+    EXPECT_EQ(Categories(m_discrete, SelectedRow(&list)), "here2 there4 a2.5 b3 c0 ");
+    // A variable its host has locked offers no edit at all.
+    m_discrete.SetCanChange(FALSE);
+    m_discrete.SetCanChangeCategories(FALSE);
+    m_disc.SetDist(&m_discrete);
+    for (const int nId : {IDC_INSERT_HERE, IDC_INSERT_AFTER, IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_DELETE,
+                          IDC_EDIT, IDC_VALUE}) {
+        EXPECT_FALSE(Control<QWidget>(&m_disc, nId)->isEnabled()) << nId;
+    }
 }
 
 TEST(Chart2D, PaintsTheCurveInItsColourWithItsPeakInPlaceAndAGapAtAPointNotFinite) {

@@ -10,6 +10,7 @@
 #include <stochvar/editor/DistPageCont.h>
 #include <stochvar/editor/DistPageDisc.h>
 #include <stochvar/editor/DistPropertySheet.h>
+#include <stochvar/editor/DlgAxisBounds.h>
 #include <stochvar/editor/DlgCorrelationMatrix.h>
 #include <stochvar/families/Discrete.h>
 #include <stochvar/families/FamilyList.h>
@@ -20,6 +21,7 @@
 #include "support/RecordingHooks.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -131,5 +133,38 @@ struct CModalScript : SModalScript {
         EXPECT_TRUE(bRan) << "no " << TWindow::staticMetaObject.className() << " opened";
     }
 };
+
+// Opens the axis dialog with the page's Axis button, sets the automatic bounds on or off, types
+// the bounds given (a null text leaves its box as it is) and closes the dialog with the button.
+inline void AxisDialog(const QWidget* pPage, bool bAuto, const char* pszLower, const char* pszUpper,
+                       int nClose = IDC_OK) {
+    const CModalScript<CDlgAxisBounds> script([=](CDlgAxisBounds& dlg) {
+        Control<QCheckBox>(&dlg, IDC_AUTO_AXIS)->setChecked(bAuto);
+        for (const auto& [nId, pszText] : {std::pair{IDC_LOWER, pszLower}, {IDC_UPPER, pszUpper}}) {
+            if (pszText != nullptr) {
+                Control<QLineEdit>(&dlg, nId)->setText(pszText);
+            }
+        }
+        Click(&dlg, nClose);
+    });
+    Click(pPage, IDC_AXIS);
+}
+
+// Types into a fresh editor of the correlation grid's cell (grid coordinates, from 1) and ends
+// the edit with the key (none: the editor stays open).
+inline QLineEdit* EditCell(CCorrelationCtrl& grid, int nRow, int nCol, const QString& text,
+                           Qt::Key key = Qt::Key_Return) {
+    grid.setCurrentCell(nRow - 1, nCol - 1);
+    grid.editItem(grid.item(nRow - 1, nCol - 1));
+    auto* pEditor = qobject_cast<QLineEdit*>(grid.indexWidget(grid.currentIndex()));
+    EXPECT_NE(pEditor, nullptr) << "no editor in cell " << nRow << ", " << nCol;
+    pEditor->selectAll();
+    QTest::keyClicks(pEditor, text);
+    if (key != Qt::Key_unknown) {
+        QTest::keyClick(pEditor, key);
+        QCoreApplication::processEvents(); // the delegate commits Return through the queue
+    }
+    return pEditor;
+}
 
 } // namespace stochvar::editortest

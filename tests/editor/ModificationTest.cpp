@@ -4,11 +4,9 @@
 
 #include "EditorTestSupport.h"
 
-#include <stochvar/editor/DlgAxisBounds.h>
 #include <stochvar/editor/DlgNameValue.h>
 #include <stochvar/families/Exponential.h>
 
-#include <QCheckBox>
 #include <QRadioButton>
 #include <QSignalSpy>
 
@@ -60,21 +58,6 @@ struct SSheet {
         });
         Click(&sheet, IDC_CORRELATION);
     }
-    // Opens the axis dialog of N, sets what is given (a null text leaves its box as it is) and
-    // closes it with OK or Cancel.
-    void Axis(bool bAuto, const char* pszLower, const char* pszUpper, int nClose) {
-        const CModalScript<CDlgAxisBounds> script([=](CDlgAxisBounds& dlg) {
-            Control<QCheckBox>(&dlg, IDC_AUTO_AXIS)->setChecked(bAuto);
-            for (const auto& [nId, pszText] :
-                 {std::pair{IDC_LOWER, pszLower}, {IDC_UPPER, pszUpper}}) {
-                if (pszText != nullptr) {
-                    Control<QLineEdit>(&dlg, nId)->setText(pszText);
-                }
-            }
-            Click(&dlg, nClose);
-        });
-        Click(Cont(), IDC_AXIS);
-    }
     // Opens the name-and-value dialog with the button and closes it with OK or Cancel.
     void NameValue(int nButton, const char* pszName, int nClose) {
         const CModalScript<CDlgNameValue> script([=](CDlgNameValue& dlg) {
@@ -110,8 +93,8 @@ const SEdit kEdits[] = {
          Enter(s.Cont(), "-1"); // a standard deviation below 0 is refused
      },
      0},
-    {"AxisDialogCancelled", [](SSheet& s) { s.Axis(true, "0", "9", IDC_CANCEL); }, 0},
-    {"AxisBoundsAsTheyWere", [](SSheet& s) { s.Axis(false, " 7", "1", IDC_OK); }, 0},
+    {"AxisDialogCancelled", [](SSheet& s) { AxisDialog(s.Cont(), true, "0", "9", IDC_CANCEL); }, 0},
+    {"AxisBoundsAsTheyWere", [](SSheet& s) { AxisDialog(s.Cont(), false, " 7", "1"); }, 0},
     {"AnotherVariableShown", [](SSheet& s) { s.sheet.SelectVariable(2); }, 0},
     {"CorrelationDialogCancelled", [](SSheet& s) { s.Correlation(IDC_CANCEL); }, 0},
     {"ReturnOnTheFrequencyShown", [](SSheet& s) { Enter(s.Disc(), "3"); }, 0, 1},
@@ -125,9 +108,9 @@ const SEdit kEdits[] = {
     {"NewValue", [](SSheet& s) { Enter(s.Cont(), "5"); }, 1},
     {"InputType",
      [](SSheet& s) { Control<QListWidget>(s.Cont(), IDC_INPUT_TYPE)->setCurrentRow(1); }, 1},
-    {"AutomaticAxis", [](SSheet& s) { s.Axis(true, nullptr, nullptr, IDC_OK); }, 1},
-    {"LowerAxisBound", [](SSheet& s) { s.Axis(false, "0", nullptr, IDC_OK); }, 1},
-    {"UpperAxisBound", [](SSheet& s) { s.Axis(false, nullptr, "9", IDC_OK); }, 1},
+    {"AutomaticAxis", [](SSheet& s) { AxisDialog(s.Cont(), true, nullptr, nullptr); }, 1},
+    {"LowerAxisBound", [](SSheet& s) { AxisDialog(s.Cont(), false, "0", nullptr); }, 1},
+    {"UpperAxisBound", [](SSheet& s) { AxisDialog(s.Cont(), false, nullptr, "9"); }, 1},
     {"Renamed",
      [](SSheet& s) {
          QTest::keyClicks(Control<QComboBox>(&s.sheet, IDC_VAR_NAME)->lineEdit(), "2");
@@ -138,6 +121,13 @@ const SEdit kEdits[] = {
      1},
     {"Correlation", [](SSheet& s) { s.Correlation(IDC_OK); }, 1},
     {"NewFrequency", [](SSheet& s) { Enter(s.Disc(), "2"); }, 1, 1},
+    // Return in the sheet's own name box commits the value box of the page shown.
+    {"NewFrequencyByReturnInTheNameBox",
+     [](SSheet& s) {
+         Control<QLineEdit>(s.Disc(), IDC_VALUE)->setText("2");
+         QTest::keyClick(Control<QComboBox>(&s.sheet, IDC_VAR_NAME)->lineEdit(), Qt::Key_Return);
+     },
+     1, 1},
     {"CategoryRenamed", [](SSheet& s) { s.NameValue(IDC_EDIT, "arid", IDC_OK); }, 1, 0},
     {"CategoryInserted", [](SSheet& s) { s.NameValue(IDC_INSERT_AFTER, "x", IDC_OK); }, 1, 0},
     {"CategoryMoved", [](SSheet& s) { Click(s.Disc(), IDC_MOVE_DOWN); }, 1, 0},

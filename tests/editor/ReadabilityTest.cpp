@@ -1,24 +1,18 @@
 // What the editor shows, read as a user reads it: numbers that give back the same value when
 // they are entered again, grid columns and the correlation dialog large enough for their
-// content, a curve that follows the density between its points, a fixed value drawn as a spike,
-// numerics diagnostics as one message, and a category selection that follows its category.
+// content, a fixed value drawn as a spike, and numerics diagnostics as one message.
 
 #include "EditorTestSupport.h"
 
-#include <stochvar/editor/DlgAxisBounds.h>
-#include <stochvar/editor/DlgNameValue.h>
 #include <stochvar/families/Beta.h>
 #include <stochvar/numerics/DiagnosticCapture.h>
 
-#include <QCheckBox>
-#include <QHeaderView>
 #include <QRadioButton>
 #include <QScreen>
 
 #include <charconv>
 #include <cmath>
 #include <memory>
-#include <numbers>
 
 namespace stochvar {
 namespace {
@@ -47,6 +41,8 @@ TEST(Readability, ValuesShownInTheValueBoxesAndDialogsReadBackBitForBit) {
         const QString shown = Control<QLineEdit>(&cont, IDC_VALUE)->text();
         EXPECT_EQ(Read(shown), dValue) << shown.toStdString();
         EXPECT_LE(shown.size(), 24) << shown.toStdString();
+        const QString listed = Control<QListWidget>(&cont, IDC_PARAMETER)->item(0)->text();
+        EXPECT_EQ(Read(listed.section('[', 1).chopped(1)), dValue) << listed.toStdString();
         QTest::keyClick(Control<QLineEdit>(&cont, IDC_VALUE), Qt::Key_Return);
         EXPECT_EQ(normal.GetParamValue(PARAM_MEAN), dValue);
         // The discrete page's frequency, entered again unchanged.
@@ -65,24 +61,6 @@ TEST(Readability, ValuesShownInTheValueBoxesAndDialogsReadBackBitForBit) {
         EXPECT_EQ(std::pair(normal.m_dAxisMin, normal.m_dAxisMax), std::pair(-dValue, dValue));
     }
     EXPECT_TRUE(hooks.messages().empty());
-}
-
-TEST(Readability, SmallAndLargeParametersAreListedInScientificNotation) {
-    const struct {
-        double dStdDev;
-        const char* pszListed;
-    } cases[] = {{4.1e-8, "STDDEV  [4.1e-08]"},
-                 {0.07, "STDDEV  [0.07]"},
-                 {0.5, "STDDEV  [0.5]"},
-                 {0.0001, "STDDEV  [0.0001]"},
-                 {2.5e17, "STDDEV  [2.5e+17]"}};
-    for (const auto& c : cases) {
-        CNormal normal(nullptr, "X", nullptr);
-        normal.SetParamValue(PARAM_STDDEV, c.dStdDev);
-        CDistPageCont cont;
-        cont.SetDist(&normal);
-        EXPECT_EQ(Control<QListWidget>(&cont, IDC_PARAMETER)->item(1)->text(), c.pszListed);
-    }
 }
 
 // Ten variables, as their correlation dialog opens them.
@@ -125,14 +103,7 @@ TEST(Readability, TheCorrelationDialogOpensWithTheWholeMatrixInSightAndTypedValu
         // the dialog widens with them.
         for (const auto& [nRow, nCol, pszText] :
              {std::tuple{1, 2, "0.35"}, {3, 8, "-0.125"}, {10, 4, "0.0707106781"}}) {
-            grid.setCurrentCell(nRow - 1, nCol - 1);
-            grid.editItem(grid.item(nRow - 1, nCol - 1));
-            auto* pEditor = qobject_cast<QLineEdit*>(grid.indexWidget(grid.currentIndex()));
-            ASSERT_NE(pEditor, nullptr);
-            pEditor->selectAll();
-            QTest::keyClicks(pEditor, pszText);
-            QTest::keyClick(pEditor, Qt::Key_Return);
-            QCoreApplication::processEvents(); // the delegate commits Return through the queue
+            EditCell(grid, nRow, nCol, pszText);
             EXPECT_EQ(grid.GetValue(nCol, nRow), pszText);
             for (const int nColumn : {nRow - 1, nCol - 1}) {
                 // Fitted to its content, the column would not grow.
@@ -150,46 +121,6 @@ TEST(Readability, TheCorrelationDialogOpensWithTheWholeMatrixInSightAndTypedValu
         dlg.reject();
     });
     ten.dlg.DoModal();
-}
-
-// The density of a normal distribution, outside the library.
-double NormalDensity(double x, double dMean, double dStdDev) {
-    const double z = (x - dMean) / dStdDev;
-    return std::exp(-0.5 * z * z) / (dStdDev * std::sqrt(2.0 * std::numbers::pi));
-}
-
-TEST(Readability, TheCurveFollowsANarrowDensityBetweenItsPointsUpToTheUpperBound) {
-    const struct {
-        double dStdDev, dAxisMin, dAxisMax;
-    } cases[] = {{0.1, 0.0, 10.0}, {0.5, -20.0, 20.0}, {0.01, 3.0, 5.0}, {2.0, 1.0, 7.0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.dStdDev);
-        CNormal normal(nullptr, "X", nullptr); // mean 4
-        normal.SetParamValue(PARAM_STDDEV, c.dStdDev);
-        normal.m_bAutoAxis = FALSE;
-        normal.m_dAxisMin = c.dAxisMin;
-        normal.m_dAxisMax = c.dAxisMax;
-        CDistPageCont cont;
-        cont.SetDist(&normal);
-        const CChart2D& chart = *Control<CChart2D>(&cont, IDC_CHART);
-        const int n = chart.GetPointCount(1);
-        const double dPeak = NormalDensity(4.0, 4.0, c.dStdDev);
-        ASSERT_GT(n, 2);
-        EXPECT_LT(n, 2000);
-        EXPECT_EQ(std::pair(chart.GetX(1, 1), chart.GetX(1, n)), std::pair(c.dAxisMin, c.dAxisMax));
-        // Halfway between neighbouring points the line lies within 0.5 % of the peak height
-        // of the density there.
-        double dWorst = 0.0;
-        for (int i = 1; i < n; ++i) {
-            const double x0 = chart.GetX(1, i);
-            const double x1 = chart.GetX(1, i + 1);
-            ASSERT_LT(x0, x1);
-            const double dLine = 0.5 * (chart.GetY(1, i) + chart.GetY(1, i + 1));
-            dWorst =
-                std::max(dWorst, std::fabs(dLine - NormalDensity(0.5 * (x0 + x1), 4.0, c.dStdDev)));
-        }
-        EXPECT_LT(dWorst, 0.005 * dPeak);
-    }
 }
 
 TEST(Readability, AFixedValueIsASpikeOfHeightOneInTheDensityAndAStepInTheCdf) {
@@ -238,44 +169,6 @@ TEST(Readability, NumericsDiagnosticsOfOneChartComeAsOneMessage) {
     // A curve without trouble adds no message.
     CNormal normal(nullptr, "N", nullptr);
     cont.SetDist(&normal);
-    EXPECT_TRUE(hooks.messages().empty());
-}
-
-TEST(Readability, TheCategorySelectionFollowsTheInsertedOrMovedCategory) {
-    CEditorHooks hooks;
-    CDiscrete discrete(nullptr, "D", nullptr);
-    for (const char* pszName : {"a", "b", "c"}) {
-        discrete.AddCategory(pszName, 1.0, -1);
-    }
-    CDistPageDisc disc;
-    disc.SetDist(&discrete);
-    auto& list = *Control<QListWidget>(&disc, IDC_CATEGORY_LIST);
-    const auto insert = [&](int nButton, const char* pszName) {
-        const CModalScript<CDlgNameValue> script([=](CDlgNameValue& dlg) {
-            Control<QLineEdit>(&dlg, IDC_CATEGORY_NAME)->setText(pszName);
-            Click(&dlg, IDC_OK);
-        });
-        Click(&disc, nButton);
-    };
-    const struct {
-        int nSelect; // row selected first
-        std::function<void()> action;
-        const char* pszAfter;
-    } steps[] = {
-        {0, [&] { Click(&disc, IDC_MOVE_DOWN); }, "b1 a1* c1 "},
-        {1, [&] { Click(&disc, IDC_MOVE_DOWN); }, "b1 c1 a1* "},
-        {2, [&] { Click(&disc, IDC_MOVE_DOWN); }, "b1 c1 a1* "}, // the last stays
-        {2, [&] { Click(&disc, IDC_MOVE_UP); }, "b1 a1* c1 "},
-        {0, [&] { insert(IDC_INSERT_AFTER, "d"); }, "b1 d1* a1 c1 "},
-        {3, [&] { insert(IDC_INSERT_AFTER, "e"); }, "b1 d1 a1 c1 e1* "},
-        {1, [&] { insert(IDC_INSERT_HERE, "f"); }, "b1 f1* d1 a1 c1 e1 "},
-    };
-    for (const auto& step : steps) {
-        list.setCurrentRow(step.nSelect);
-        step.action();
-        EXPECT_EQ(Categories(discrete, SelectedRow(&list)), step.pszAfter);
-        EXPECT_EQ(disc.GetSelCategory(), SelectedRow(&list));
-    }
     EXPECT_TRUE(hooks.messages().empty());
 }
 
