@@ -15,8 +15,6 @@
 #include "SimulationSupport.h"
 #include "numerics/CapturedOutput.h"
 
-#include <bit>
-#include <cstdint>
 #include <optional>
 
 using namespace stochvar;
@@ -62,13 +60,6 @@ struct SSetup : SCollection {
         return all;
     }
 };
-
-std::vector<std::uint64_t> Bits(const std::vector<double>& values) {
-    std::vector<std::uint64_t> bits;
-    for (double v : values)
-        bits.push_back(std::bit_cast<std::uint64_t>(v));
-    return bits;
-}
 
 struct SRun {
     EMode mode;
@@ -227,24 +218,6 @@ TEST(RunNumerics, CollectionChoiceAndProcessDefaultOnWorkerThreads) {
         }
     }
     SetDefaultNumerics(ENumerics::Faithful);
-}
-
-// One standard uniform variable: its values Phi(Phi^-1(v)) show how well the round trip keeps
-// the stratified v. With the accurate numerics every stratum [k/N, (k+1)/N) of a large run is
-// filled (the faithful round trip misses about 17 % of them).
-TEST(RunNumerics, AccurateLatinHypercubeFillsEveryStratumAtLargeN) {
-    constexpr int N = 100000;
-    SCollection s;
-    s.collection.SetNumerics(ENumerics::Accurate);
-    s.Add(MakeUniform("U"));
-    CExOr generator(1u, 2u, 3u);
-    s.collection.InitSimulation(N, TRUE, &generator, nullptr);
-    std::vector<double> values(N);
-    EXPECT_EQ(s.collection.GetSamples(N, values.data(), 2), N);
-    std::vector<bool> filled(values.size(), false);
-    for (double x : values)
-        filled[std::min(static_cast<std::size_t>(x * N), N - 1ul)] = true;
-    EXPECT_EQ(std::count(filled.begin(), filled.end(), true), N);
 }
 
 } // namespace

@@ -2,23 +2,15 @@
 // by its variable, and the subset of the correlated variables against the factor of all of them;
 // the factor by connected components against the factor of the whole matrix.
 
-#include <stochvar/numerics/ExOr.h>
 #include <stochvar/simulation/CorrelationFactor.h>
 #include <stochvar/simulation/SparseCorrelationFactor.h>
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <bit>
-#include <cmath>
-#include <cstdint>
-#include <memory>
-#include <tuple>
-#include <utility>
-#include <vector>
+#include "SimulationSupport.h"
 
 namespace stochvar {
 namespace {
+
+using testing::Bits;
 
 using Entry = std::tuple<int, int, double>;
 
@@ -134,12 +126,6 @@ TEST(CorrelationFactor, LeavingOutUncorrelatedVariablesChangesNoBit) {
 TEST(SparseCorrelationFactor, EqualsTheFactorOfTheWholeMatrix) {
     CExOr generator(777u, 4242u, 31337u);
     const auto Below = [&](int n) { return static_cast<int>(generator.GetRandom() * n); };
-    const auto Bits = [](const double* p, std::size_t n) {
-        std::vector<std::uint64_t> bits;
-        for (std::size_t i = 0; i < n; ++i)
-            bits.push_back(std::bit_cast<std::uint64_t>(p[i]));
-        return bits;
-    };
     int nDefinite = 0, nIndefinite = 0, nSeveral = 0;
     struct SShape {
         int nMaxDists, nTrials;
