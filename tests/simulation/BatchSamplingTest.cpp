@@ -8,6 +8,7 @@
 #include <stochvar/families/Weibull.h>
 #include <stochvar/numerics/AccurateStdNormal.h>
 #include <stochvar/numerics/DiagnosticCapture.h>
+#include <stochvar/numerics/ErrorState.h>
 #include <stochvar/numerics/Numerics.h>
 #include <stochvar/numerics/StdNormal.h>
 
@@ -147,17 +148,20 @@ TEST(Batches, OwnStrataTableHoldsWhatTheLiteralWalkWrites) {
     }
 }
 
-// Diagnostic lines printed by the inverses come out as in a run on one thread, in sample order.
+// Diagnostic lines printed by the inverses come out as in a run on one thread, in sample order,
+// and the error state is the one that the last sample left.
 struct SReportingDist : CDist {
     SReportingDist() : CDist(nullptr, "R", nullptr) {}
     double GetInverse(double p) override {
         PrintDiagnostic("inverse of %.17g\n", p);
+        ErrState(ERRSTATE_ERROR_NUMBER, 1 + static_cast<int>(p * 1e6), true);
         return p;
     }
 };
 
-TEST(Batches, DiagnosticLinesInSampleOrderOnEveryThreadCount) {
-    const auto Lines = [](int nThreads) { // 0: GetSample
+TEST(Batches, DiagnosticLinesAndErrorStateAsOnOneThread) {
+    const SErrorState saved = GetErrorState();
+    const auto Run = [](int nThreads) { // 0: GetSample
         SReportingDist first, second;
         CDistCollection collection;
         collection.AddDist(&first);
@@ -166,16 +170,20 @@ TEST(Batches, DiagnosticLinesInSampleOrderOnEveryThreadCount) {
         CExOr generator = kSeeded;
         collection.InitSimulation(40, FALSE, &generator, nullptr);
         std::vector<double> values(80);
-        return stochvar::test::CapturedOutputOf([&] {
+        SetErrorState(SErrorState{});
+        const std::string lines = stochvar::test::CapturedOutputOf([&] {
             for (int nSample = 0; nThreads == 0 && collection.GetSample(nSample, values.data());) {
             }
             collection.GetSamples(40, values.data(), nThreads);
         });
+        return std::pair(lines, ErrState(ERRSTATE_ERROR_NUMBER, 0, false));
     };
-    const std::string expected = Lines(0);
-    EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 80);
+    const auto expected = Run(0);
+    EXPECT_EQ(std::count(expected.first.begin(), expected.first.end(), '\n'), 80);
+    EXPECT_NE(expected.second, 0);
     for (int nThreads : {1, 3, 8})
-        EXPECT_EQ(Lines(nThreads), expected) << nThreads;
+        EXPECT_EQ(Run(nThreads), expected) << nThreads;
+    SetErrorState(saved);
 }
 
 // The collection's numerics govern its runs, on the worker threads of GetSamples too, whatever
