@@ -6,9 +6,6 @@
 
 #include "SimulationSupport.h"
 
-#include <bit>
-#include <cstdint>
-
 using namespace stochvar;
 using namespace stochvar::testing;
 
@@ -75,10 +72,7 @@ TEST(BatchSampler, BatchesOfTheValueBudgetJoinedAreOneGetSamplesCallUnlessStoppe
         EXPECT_EQ(batches, row.batches);
         EXPECT_EQ(result.nDrawn, nDrawn);
         EXPECT_EQ(result.bStopped, row.bStopped);
-        EXPECT_TRUE(
-            std::equal(joined.begin(), joined.end(), expected.begin(), [](double a, double b) {
-                return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
-            }));
+        EXPECT_EQ(Bits(joined), Bits(expected.data(), joined.size()));
         EXPECT_EQ(run.collection.m_nSample, nDrawn); // the run goes on from there
     }
 }

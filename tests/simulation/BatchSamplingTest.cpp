@@ -8,6 +8,7 @@
 #include <stochvar/families/Weibull.h>
 #include <stochvar/numerics/AccurateStdNormal.h>
 #include <stochvar/numerics/DiagnosticCapture.h>
+#include <stochvar/numerics/ErrorState.h>
 #include <stochvar/numerics/Numerics.h>
 #include <stochvar/numerics/StdNormal.h>
 
@@ -15,8 +16,6 @@
 #include "SimulationSupport.h"
 #include "numerics/CapturedOutput.h"
 
-#include <bit>
-#include <cstdint>
 #include <optional>
 
 using namespace stochvar;
@@ -62,13 +61,6 @@ struct SSetup : SCollection {
         return all;
     }
 };
-
-std::vector<std::uint64_t> Bits(const std::vector<double>& values) {
-    std::vector<std::uint64_t> bits;
-    for (double v : values)
-        bits.push_back(std::bit_cast<std::uint64_t>(v));
-    return bits;
-}
 
 struct SRun {
     EMode mode;
@@ -156,17 +148,20 @@ TEST(Batches, OwnStrataTableHoldsWhatTheLiteralWalkWrites) {
     }
 }
 
-// Diagnostic lines printed by the inverses come out as in a run on one thread, in sample order.
+// Diagnostic lines printed by the inverses come out as in a run on one thread, in sample order,
+// and the error state is the one that the last sample left.
 struct SReportingDist : CDist {
     SReportingDist() : CDist(nullptr, "R", nullptr) {}
     double GetInverse(double p) override {
         PrintDiagnostic("inverse of %.17g\n", p);
+        ErrState(ERRSTATE_ERROR_NUMBER, 1 + static_cast<int>(p * 1e6), true);
         return p;
     }
 };
 
-TEST(Batches, DiagnosticLinesInSampleOrderOnEveryThreadCount) {
-    const auto Lines = [](int nThreads) { // 0: GetSample
+TEST(Batches, DiagnosticLinesAndErrorStateAsOnOneThread) {
+    const SErrorState saved = GetErrorState();
+    const auto Run = [](int nThreads) { // 0: GetSample
         SReportingDist first, second;
         CDistCollection collection;
         collection.AddDist(&first);
@@ -175,16 +170,20 @@ TEST(Batches, DiagnosticLinesInSampleOrderOnEveryThreadCount) {
         CExOr generator = kSeeded;
         collection.InitSimulation(40, FALSE, &generator, nullptr);
         std::vector<double> values(80);
-        return stochvar::test::CapturedOutputOf([&] {
+        SetErrorState(SErrorState{});
+        const std::string lines = stochvar::test::CapturedOutputOf([&] {
             for (int nSample = 0; nThreads == 0 && collection.GetSample(nSample, values.data());) {
             }
             collection.GetSamples(40, values.data(), nThreads);
         });
+        return std::pair(lines, ErrState(ERRSTATE_ERROR_NUMBER, 0, false));
     };
-    const std::string expected = Lines(0);
-    EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 80);
+    const auto expected = Run(0);
+    EXPECT_EQ(std::count(expected.first.begin(), expected.first.end(), '\n'), 80);
+    EXPECT_NE(expected.second, 0);
     for (int nThreads : {1, 3, 8})
-        EXPECT_EQ(Lines(nThreads), expected) << nThreads;
+        EXPECT_EQ(Run(nThreads), expected) << nThreads;
+    SetErrorState(saved);
 }
 
 // The collection's numerics govern its runs, on the worker threads of GetSamples too, whatever
@@ -227,24 +226,6 @@ TEST(RunNumerics, CollectionChoiceAndProcessDefaultOnWorkerThreads) {
         }
     }
     SetDefaultNumerics(ENumerics::Faithful);
-}
-
-// One standard uniform variable: its values Phi(Phi^-1(v)) show how well the round trip keeps
-// the stratified v. With the accurate numerics every stratum [k/N, (k+1)/N) of a large run is
-// filled (the faithful round trip misses about 17 % of them).
-TEST(RunNumerics, AccurateLatinHypercubeFillsEveryStratumAtLargeN) {
-    constexpr int N = 100000;
-    SCollection s;
-    s.collection.SetNumerics(ENumerics::Accurate);
-    s.Add(MakeUniform("U"));
-    CExOr generator(1u, 2u, 3u);
-    s.collection.InitSimulation(N, TRUE, &generator, nullptr);
-    std::vector<double> values(N);
-    EXPECT_EQ(s.collection.GetSamples(N, values.data(), 2), N);
-    std::vector<bool> filled(values.size(), false);
-    for (double x : values)
-        filled[std::min(static_cast<std::size_t>(x * N), N - 1ul)] = true;
-    EXPECT_EQ(std::count(filled.begin(), filled.end(), true), N);
 }
 
 } // namespace

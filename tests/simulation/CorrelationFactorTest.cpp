@@ -1,24 +1,16 @@
-// The U-space correlation factor on a subset of the variables: L L^T = R, the failing row named
-// by its variable, and the subset of the correlated variables against the factor of all of them;
-// the factor by connected components against the factor of the whole matrix.
+// The U-space correlation factor on a subset of the variables: L L^T = R and the failing row named
+// by its variable; the factor by connected components, and of the correlated variables alone,
+// against the factor of the whole matrix.
 
-#include <stochvar/numerics/ExOr.h>
 #include <stochvar/simulation/CorrelationFactor.h>
 #include <stochvar/simulation/SparseCorrelationFactor.h>
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <bit>
-#include <cmath>
-#include <cstdint>
-#include <memory>
-#include <tuple>
-#include <utility>
-#include <vector>
+#include "SimulationSupport.h"
 
 namespace stochvar {
 namespace {
+
+using testing::Bits;
 
 using Entry = std::tuple<int, int, double>;
 
@@ -90,56 +82,14 @@ TEST(CorrelationFactor, ReproducesTheMatrixOrNamesTheFailingVariable) {
     }
 }
 
-// Random sparse graphs of up to 14 variables, with entries that address no variable, pair a
-// variable with itself, repeat a pair or hold NaN, most definite and many not: the factor of the
-// correlated variables equals their rows and columns of the factor of all variables, to the bit,
-// in every row that both have factored, and both fail at the same variable.
-TEST(CorrelationFactor, LeavingOutUncorrelatedVariablesChangesNoBit) {
-    CExOr generator(20240611u, 7u, 99991u);
-    const auto Below = [&](int n) { return static_cast<int>(generator.GetRandom() * n); };
-    int nDefinite = 0, nIndefinite = 0;
-    for (int nTrial = 0; nTrial < 3000; ++nTrial) {
-        const int n = 1 + Below(14);
-        const double dScale = 0.2 + 1.2 * generator.GetRandom();
-        SEntries entries;
-        for (int e = Below(n + 2); e > 0; --e) {
-            const double rho =
-                Below(50) == 0 ? std::nan("") : dScale * (2.0 * generator.GetRandom() - 1.0);
-            entries.Add(Below(n + 2) - 1, Below(n + 2) - 1, rho);
-        }
-        CCorrelationFactor whole, part;
-        whole.Build(entries.array, n);
-        const int nRow = whole.Factor();
-        (nRow < 0 ? nDefinite : nIndefinite) += 1;
-        part.Build(entries.array, n, CCorrelationFactor::CorrelatedVariables(entries.array, n));
-        ASSERT_EQ(part.Factor(), nRow) << "trial " << nTrial;
-        const int m = part.GetOrder();
-        for (int p = 0; p < m && (nRow < 0 || part.GetVariable(p) < nRow); ++p) {
-            for (int q = 0; q <= p; ++q) {
-                const int i = part.GetVariable(p), j = part.GetVariable(q);
-                EXPECT_EQ(std::bit_cast<std::uint64_t>(part.GetData()[p * m + q]),
-                          std::bit_cast<std::uint64_t>(whole.GetData()[i * n + j]))
-                    << "trial " << nTrial << ": " << i << ", " << j;
-            }
-        }
-    }
-    EXPECT_GT(nDefinite, 1000);
-    EXPECT_GT(nIndefinite, 300);
-}
-
 // Random graphs from a few large components to many small ones, with entries that address no
 // variable, pair a variable with itself, repeat a pair or hold NaN: the components' factors,
 // written out whole, are the factor of the whole matrix to the bit, both fail at the same
-// variable, and correlating by components (also in place) gives the whole factor's bits.
+// variable, and correlating by components (also in place) gives the whole factor's bits. So does
+// the factor of the correlated variables alone, in every row that both have factored.
 TEST(SparseCorrelationFactor, EqualsTheFactorOfTheWholeMatrix) {
     CExOr generator(777u, 4242u, 31337u);
     const auto Below = [&](int n) { return static_cast<int>(generator.GetRandom() * n); };
-    const auto Bits = [](const double* p, std::size_t n) {
-        std::vector<std::uint64_t> bits;
-        for (std::size_t i = 0; i < n; ++i)
-            bits.push_back(std::bit_cast<std::uint64_t>(p[i]));
-        return bits;
-    };
     int nDefinite = 0, nIndefinite = 0, nSeveral = 0;
     struct SShape {
         int nMaxDists, nTrials;
@@ -165,6 +115,18 @@ TEST(SparseCorrelationFactor, EqualsTheFactorOfTheWholeMatrix) {
             ASSERT_EQ(sparse.Factor(), nRow) << "trial " << nTrial << " of " << n;
             (nRow < 0 ? nDefinite : nIndefinite) += 1;
             nSeveral += sparse.GetComponentCount() > 1 ? 1 : 0;
+            CCorrelationFactor part;
+            part.Build(entries.array, n, CCorrelationFactor::CorrelatedVariables(entries.array, n));
+            ASSERT_EQ(part.Factor(), nRow) << "trial " << nTrial;
+            const int m = part.GetOrder();
+            for (int p = 0; p < m && (nRow < 0 || part.GetVariable(p) < nRow); ++p) {
+                for (int q = 0; q <= p; ++q) {
+                    const int i = part.GetVariable(p), j = part.GetVariable(q);
+                    ASSERT_EQ(std::bit_cast<std::uint64_t>(part.GetData()[p * m + q]),
+                              std::bit_cast<std::uint64_t>(whole.GetData()[i * n + j]))
+                        << "trial " << nTrial << ": " << i << ", " << j;
+                }
+            }
             if (nRow >= 0)
                 continue;
             const auto nn = static_cast<std::size_t>(n);

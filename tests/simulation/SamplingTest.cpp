@@ -62,7 +62,8 @@ TEST(GetSample, CountsSamplesAndDrawsExactlyNPerSample) {
 }
 
 // A pivot that is not positive (or not a number) shows the error box with its row and leaves the
-// collection not initialised, also when an earlier run was ready; a repaired matrix runs again.
+// collection not initialised, also when an earlier run was ready, without a factor or a reference
+// to that run's stratum table, which its caller may release; a repaired matrix runs again.
 TEST(InitSimulation, MatrixNotPositiveDefinite) {
     struct SCase {
         int nDists;
@@ -78,7 +79,8 @@ TEST(InitSimulation, MatrixNotPositiveDefinite) {
         s.AddNormals(c.nDists);
         CExOr generator = kSeeded;
         CRecordingHooks hooks;
-        s.collection.InitSimulation(10, TRUE, &generator, nullptr); // a run that was ready
+        std::vector<int> table(static_cast<std::size_t>(10 * c.nDists));
+        s.collection.InitSimulation(10, TRUE, &generator, table.data()); // a run that was ready
         for (const auto& [i, j, rho] : c.entries)
             s.Correlate(i, j, rho, FALSE);
         s.collection.InitSimulation(10, TRUE, &generator, nullptr);
@@ -90,6 +92,8 @@ TEST(InitSimulation, MatrixNotPositiveDefinite) {
         std::vector<double> values(static_cast<std::size_t>(c.nDists));
         int nSample = 0;
         EXPECT_FALSE(s.collection.GetSample(nSample, values.data()));
+        EXPECT_NE(s.collection.GetStrata(), table.data());
+        EXPECT_EQ(s.collection.m_pCorrMatrix, nullptr);
         ExpectSameState(generator, kSeeded);
         for (SCorr* pCorr : s.collection.m_Corrs)
             pCorr->dCorrU = 0.3;

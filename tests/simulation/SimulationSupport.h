@@ -14,8 +14,10 @@
 #include "support/RecordingHooks.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <numbers>
@@ -91,6 +93,17 @@ inline std::vector<std::vector<double>> DrawAll(CDistCollection& collection, int
             columns[i].push_back(values[i]);
     }
     return columns;
+}
+
+// The bits of values, to compare them exactly.
+inline std::vector<std::uint64_t> Bits(const double* p, std::size_t n) {
+    std::vector<std::uint64_t> bits(n);
+    std::transform(p, p + n, bits.begin(),
+                   [](double v) { return std::bit_cast<std::uint64_t>(v); });
+    return bits;
+}
+inline std::vector<std::uint64_t> Bits(const std::vector<double>& values) {
+    return Bits(values.data(), values.size());
 }
 
 // The next draws of two generators agree: they are in the same state.
