@@ -93,6 +93,7 @@ TEST(InitSimulation, MatrixNotPositiveDefinite) {
         int nSample = 0;
         EXPECT_FALSE(s.collection.GetSample(nSample, values.data()));
         EXPECT_NE(s.collection.GetStrata(), table.data());
+        EXPECT_FALSE(s.collection.m_bExternalStrata);
         EXPECT_EQ(s.collection.m_pCorrMatrix, nullptr);
         ExpectSameState(generator, kSeeded);
         for (SCorr* pCorr : s.collection.m_Corrs)
