@@ -78,6 +78,18 @@ TEST(GaussHermiteDeathTest, RulesReproduceNormalMomentsAndOtherOrdersEndTheProce
     }
 }
 
+// He_0..He_4 = 1, u, u^2 - 1, u^3 - 3u, u^4 - 6u^2 + 3 at u = 0.5, exact in binary; nothing is
+// written beyond the count asked for, which is all a caller's buffer may hold.
+TEST(HermitePolynomials, ExplicitFormsAndNothingBeyondTheCount) {
+    const double expected[] = {1.0, 0.5, -0.75, -1.375, 1.5625};
+    for (int nCount = 0; nCount <= 5; ++nCount) {
+        double He[6] = {kNaN, kNaN, kNaN, kNaN, kNaN, kNaN};
+        HermitePolynomials(nCount, He, 0.5);
+        for (int k = 0; k < 6; ++k)
+            EXPECT_TRUE(k < nCount ? He[k] == expected[k] : std::isnan(He[k])) << nCount << k;
+    }
+}
+
 // Closed forms of rho_X as a function of rho_U (Liu and Der Kiureghian 1986; Pearson's
 // 6/pi asin(r/2) for two uniforms). The faithful mapping uses the approximate Phi^-1 (4.5e-4) at
 // the nodes of the tabulated rule and stops at order 10: agreement is seen to a few 1e-5, and
