@@ -103,6 +103,7 @@ void EditGrid(SData& data, QDialog& dlg) {
     EXPECT_EQ(matrix(), "NN: 1 0 0 -0.2u E2E2: 0 1 0.4 0 E3E3: 0 0.4 1 0 N4N4: -0.2u 0 0 1 ");
     // While typing the mirror shows the text; Escape brings both cells back.
     QLineEdit* pEditor = EditCell(grid, 1, 4, QStringLiteral("0.5"), Qt::Key_unknown);
+    ASSERT_NE(pEditor, nullptr);
     EXPECT_EQ(grid.GetValue(4, 1), QStringLiteral("0.5"));
     QTest::keyClick(pEditor, Qt::Key_Escape);
     EXPECT_EQ(grid.GetValue(4, 1) + grid.GetValue(1, 4), QStringLiteral("-0.2-0.2"));

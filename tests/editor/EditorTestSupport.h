@@ -158,6 +158,9 @@ inline QLineEdit* EditCell(CCorrelationCtrl& grid, int nRow, int nCol, const QSt
     grid.editItem(grid.item(nRow - 1, nCol - 1));
     auto* pEditor = qobject_cast<QLineEdit*>(grid.indexWidget(grid.currentIndex()));
     EXPECT_NE(pEditor, nullptr) << "no editor in cell " << nRow << ", " << nCol;
+    if (pEditor == nullptr) {
+        return nullptr; // the failure is recorded; typing would only crash the program
+    }
     pEditor->selectAll();
     QTest::keyClicks(pEditor, text);
     if (key != Qt::Key_unknown) {

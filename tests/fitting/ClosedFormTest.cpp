@@ -64,8 +64,9 @@ TEST(MomentEstimator, WeibullSkewness) {
         {1.0, 2.0},
         {2.0, 2.0 * std::sqrt(kPi) * (kPi - 3.0) / std::pow(4.0 - kPi, 1.5)},
     };
-    for (const auto& [b, skewness] : kSkewness)
+    for (const auto& [b, skewness] : kSkewness) {
         EXPECT_NEAR(CMomentEstimator::WeibullSkewness(b), skewness, 1e-12) << b;
+    }
 }
 
 } // namespace

@@ -184,9 +184,10 @@ TEST(Refusals, WholeSample) {
         {{1.0, 2.0}, "too few points: 2 values, a fit needs at least 3"},
         {{3.0, 3.0, 3.0, 3.0}, "all values are equal"},
     };
-    for (const auto& [data, pszReason] : kCases)
+    for (const auto& [data, pszReason] : kCases) {
         EXPECT_THAT([&] { CFamilyFitter(SFitOptions{}).Fit(data); },
                     ::testing::ThrowsMessage<CFitError>(HasSubstr(pszReason)));
+    }
 }
 
 TEST(Refusals, PerFamily) {

@@ -92,10 +92,12 @@ TEST_P(Recovery, WithinFourStandardErrors) {
     }
     for (std::size_t i = 0; i < c.truth.size(); ++i) {
         double mean = 0.0, var = 0.0; // two passes: a fixed parameter's spread is exactly 0
-        for (const auto& fit : fits)
+        for (const auto& fit : fits) {
             mean += fit[i] / kRepeats;
-        for (const auto& fit : fits)
+        }
+        for (const auto& fit : fits) {
             var += (fit[i] - mean) * (fit[i] - mean) / (kRepeats - 1);
+        }
         const double dSpread = std::sqrt(var);
         const bool bFisher = !c.fisher.empty();
         if (bFisher && c.fisher[i] == 0.0) {

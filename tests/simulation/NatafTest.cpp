@@ -32,8 +32,9 @@ void ExpectNormalMoments(const std::vector<double>& u, const std::vector<double>
                          double tolerance) {
     for (int k = 0; k <= kMax; ++k) {
         double moment = 0.0, size = 0.0, doubleFactorial = 1.0;
-        for (int i = k - 1; i > 1; i -= 2)
+        for (int i = k - 1; i > 1; i -= 2) {
             doubleFactorial *= i;
+        }
         for (std::size_t j = 0; j < u.size(); ++j) {
             moment += W[j] * std::pow(u[j], k);
             size += std::fabs(W[j] * std::pow(u[j], k));
@@ -66,15 +67,17 @@ TEST(GaussHermiteDeathTest, RulesReproduceNormalMomentsAndOtherOrdersEndTheProce
     GaussHerm(20, u.data(), W.data(), 1.0 / std::sqrt(2.0 * kPi));
     ExpectNormalMoments(u, W, 16, 1e-3);
     double second = 0.0;
-    for (int j = 0; j < 20; ++j)
+    for (int j = 0; j < 20; ++j) {
         second += W[j] * u[j] * u[j];
+    }
     EXPECT_NEAR(second, 0.9999901, 1e-7);
     for (int n : {1, 2, 5, 20, 40, 100}) {
         u.assign(static_cast<std::size_t>(n), kNaN), W.assign(u.size(), kNaN);
         ComputeGaussHermiteRule(n, u.data(), W.data());
         ExpectNormalMoments(u, W, std::min(2 * n - 1, 40), 4e-15);
-        for (std::size_t j = 0; j < u.size(); ++j)
+        for (std::size_t j = 0; j < u.size(); ++j) {
             EXPECT_TRUE(u[j] == -u[u.size() - 1 - j] && (j == 0 || u[j - 1] < u[j])) << n << j;
+        }
     }
 }
 
@@ -85,8 +88,9 @@ TEST(HermitePolynomials, ExplicitFormsAndNothingBeyondTheCount) {
     for (int nCount = 0; nCount <= 5; ++nCount) {
         double He[6] = {kNaN, kNaN, kNaN, kNaN, kNaN, kNaN};
         HermitePolynomials(nCount, He, 0.5);
-        for (int k = 0; k < 6; ++k)
+        for (int k = 0; k < 6; ++k) {
             EXPECT_TRUE(k < nCount ? He[k] == expected[k] : std::isnan(He[k])) << nCount << k;
+        }
     }
 }
 
@@ -251,8 +255,9 @@ TEST(HermiteCoefficients, VariablesWithoutStoredMomentsGiveNoNaN) {
     auto single = std::make_unique<CDiscrete>(nullptr, "S", nullptr);
     single->AddCategory("only", 3.0);
     CDiscrete clean(nullptr, "D", nullptr);
-    for (auto [name, frequency] : {std::pair{"low", 1.0}, {"mid", 2.0}, {"high", 1.0}})
+    for (auto [name, frequency] : {std::pair{"low", 1.0}, {"mid", 2.0}, {"high", 1.0}}) {
         clean.AddCategory(name, frequency);
+    }
     DistPtr stale = with(with(std::make_unique<CDiscrete>(nullptr, "D", &clean), PARAM_MEAN, 4.0),
                          PARAM_STDDEV, 0.5);
     std::pair<DistPtr, bool> cases[] = {
@@ -271,8 +276,9 @@ TEST(HermiteCoefficients, VariablesWithoutStoredMomentsGiveNoNaN) {
         double a[kHermiteCount], dMin = kNaN, dMax = kNaN;
         HermiteCoefficients(dist.get(), kHermiteCount, a);
         NatafRange(normal.get(), dist.get(), &dMin, &dMax);
-        for (int k = 0; k < kHermiteCount; ++k)
+        for (int k = 0; k < kHermiteCount; ++k) {
             ASSERT_TRUE(bSpread ? std::isfinite(a[k]) : a[k] == 0.0) << dist->GetVarName() << k;
+        }
         EXPECT_TRUE(bSpread ? dMin < -0.5 && dMax > 0.5 : dMin == 0.0 && dMax == 0.0) << dMin;
         for (double rho : {-0.5, 0.0, 0.4}) {
             double dCorrU = rho, dCorrX = kNaN;
